@@ -1,0 +1,46 @@
+#pragma once
+
+// The data-access layer's connection: one QSqlDatabase opened from a
+// connection string ("sqlite:PATH" or "postgresql://user@host:port/dbname"),
+// with connect events and a transaction state that we keep ourselves (Qt SQL
+// has no in-transaction test, and PostgreSQL answers true to a nested BEGIN).
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+
+#include "qdl_host_global.h"
+
+class QDL_HOST_EXPORT TADOConnection : public QObject {
+    Q_OBJECT
+public:
+    explicit TADOConnection(QObject* owner = nullptr);
+    ~TADOConnection() override; // closes the connection and removes it
+
+    QString ConnectionString;  // replaced whole before each open
+    bool LoginPrompt = false;
+    int CommandTimeout = 0;    // 0: a command waits without limit
+
+    std::function<void(QObject* sender)> BeforeConnect;
+    std::function<void(QObject* sender)> AfterConnect;
+
+    // Opening runs BeforeConnect, opens the database from ConnectionString
+    // (throws EDatabaseError or EQdlError with a clear message on failure),
+    // then AfterConnect. Closing rolls back an open transaction.
+    void setConnected(bool connected);
+    bool Connected() const;
+
+    bool InTransaction() const { return m_inTransaction; }
+    void BeginTrans();    // throws EDatabaseError
+    void CommitTrans();   // throws EDatabaseError; the transaction ends either way
+    void RollbackTrans(); // throws EDatabaseError; the transaction ends either way
+
+    QSqlDatabase database() const;
+    bool isSqlite() const;
+    bool isPostgres() const;
+
+private:
+    QString m_connectionName;
+    bool m_inTransaction = false;
+};

@@ -1,0 +1,103 @@
+#pragma once
+
+// The touch controls the screen is built from. Captions are the buttons'
+// text() (a free button's caption is exactly " "); colours are 0x00BBGGRR.
+
+#include <QAbstractButton>
+#include <QPixmap>
+#include <QWidget>
+
+#include "qdl_host_global.h"
+
+// Area buttons and indicator strips: a coloured rounded face with a
+// word-wrapped, centred caption.
+class QDL_HOST_EXPORT TTouchButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit TTouchButton(QWidget* parent = nullptr);
+    void SetColor(int bgr);
+    int Color() const { return m_color; }
+    void setFontColor(int bgr);
+    int FontColor() const { return m_fontColor; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_color = 15779782;
+    int m_fontColor = 0;
+};
+
+// Command buttons: rounded silver face, glyph above the caption (or right of
+// it), pressed and disabled looks.
+class QDL_HOST_EXPORT TBlendedBitBtn : public QAbstractButton {
+    Q_OBJECT
+public:
+    enum class GlyphLayout { Top, Right };
+    explicit TBlendedBitBtn(QWidget* parent = nullptr);
+    void setGlyph(const QPixmap& glyph, QSize size);
+    const QPixmap& glyph() const { return m_glyph; }
+    void setGlyphLayout(GlyphLayout layout) { m_layout = layout; update(); }
+    void setMargin(int margin) { m_margin = margin; update(); }
+    void setSpacing(int spacing) { m_spacing = spacing; update(); }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_glyph;
+    QSize m_glyphSize;
+    GlyphLayout m_layout = GlyphLayout::Top;
+    int m_margin = 7;
+    int m_spacing = 2;
+};
+
+// Table buttons: flat face in its background colour, glyph above caption.
+class QDL_HOST_EXPORT TSpeedButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit TSpeedButton(QWidget* parent = nullptr);
+    void setColor(int bgr);
+    int Color() const { return m_color; }
+    void setFontColor(int bgr);
+    int FontColor() const { return m_fontColor; }
+    void setGlyph(const QPixmap& glyph);
+    const QPixmap& glyph() const { return m_glyph; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_color = 11571344;
+    int m_fontColor = 0;
+    QPixmap m_glyph;
+};
+
+// A filled shape with a brush colour and no pen. With no brush colour set it
+// paints with a palette role, so the colour scheme reaches it.
+class QDL_HOST_EXPORT TBlendedShape : public QWidget {
+    Q_OBJECT
+public:
+    explicit TBlendedShape(QWidget* parent = nullptr, int cornerRadius = 20);
+    void setBrushColor(const QColor& color) { m_brush = color; update(); }
+    void setBrushRole(QPalette::ColorRole role) { m_brush = QColor(); m_role = role; update(); }
+    QColor brushColor() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_radius;
+    QColor m_brush;
+    QPalette::ColorRole m_role = QPalette::Window;
+};
+
+// The plain rectangle shape (colour sample of the colour modes).
+class QDL_HOST_EXPORT TShape : public TBlendedShape {
+    Q_OBJECT
+public:
+    explicit TShape(QWidget* parent = nullptr) : TBlendedShape(parent, 0) {}
+};

@@ -1,0 +1,37 @@
+# Shared by run.sh and test.sh: install what is missing, configure, build.
+set -euo pipefail
+
+QDL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+QDL_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev qt6-qpa-plugins
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  postgresql postgresql-client libpq-dev sqlite3 libsqlite3-dev
+  xvfb xauth fonts-dejavu-core fonts-dejavu-extra
+  hyperfine gnuplot-nox
+)
+
+qdl_install_missing() {
+  local missing=()
+  for p in "${QDL_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}" >&2
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# qdl_build DIR [cmake options...]
+qdl_build() {
+  local dir="$1"; shift
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$QDL_ROOT" -B "$dir" -G Ninja "$@"
+  fi
+  cmake --build "$dir" --parallel "$(nproc)"
+}

@@ -1,0 +1,36 @@
+# A throwaway PostgreSQL cluster on loopback for the tests: initdb into a
+# temporary folder, a free port, stopped at the end. initdb refuses to run as
+# root, so as root the cluster runs as the postgres user.
+qdl_pg_bin() {
+  local d
+  d="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)"
+  [ -n "$d" ] || { echo "PostgreSQL server binaries not found" >&2; return 1; }
+  echo "$d"
+}
+
+qdl_pg_start() {
+  local bin; bin="$(qdl_pg_bin)"
+  QDL_PG_DIR="$(mktemp -d /tmp/qdl-pg.XXXXXX)"
+  local as=()
+  if [ "$(id -u)" -eq 0 ]; then
+    chown postgres:postgres "$QDL_PG_DIR"
+    as=(runuser -u postgres --)
+  fi
+  QDL_PG_PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
+  "${as[@]}" "$bin/initdb" -D "$QDL_PG_DIR/data" -U qdl --auth=trust -E UTF8 --locale=C.UTF-8 >"$QDL_PG_DIR/initdb.log" 2>&1 \
+    || { cat "$QDL_PG_DIR/initdb.log" >&2; echo "PostgreSQL: initdb failed" >&2; return 1; }
+  "${as[@]}" "$bin/pg_ctl" -D "$QDL_PG_DIR/data" -l "$QDL_PG_DIR/server.log" -w -t 60 \
+    -o "-p $QDL_PG_PORT -k $QDL_PG_DIR -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200" start >/dev/null \
+    || { cat "$QDL_PG_DIR/server.log" >&2; echo "PostgreSQL: server did not start" >&2; return 1; }
+  export QDL_PG_URL="postgresql://qdl@127.0.0.1:$QDL_PG_PORT/postgres"
+  export QDL_PG_BIN="$bin" QDL_PG_DIR QDL_PG_PORT
+  echo "PostgreSQL test server on $QDL_PG_URL" >&2
+}
+
+qdl_pg_stop() {
+  [ -n "${QDL_PG_DIR:-}" ] || return 0
+  local as=()
+  [ "$(id -u)" -eq 0 ] && as=(runuser -u postgres --)
+  "${as[@]}" "$QDL_PG_BIN/pg_ctl" -D "$QDL_PG_DIR/data" -m fast -w stop >/dev/null 2>&1 || true
+  rm -rf "$QDL_PG_DIR"
+}

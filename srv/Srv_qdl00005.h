@@ -1,0 +1,84 @@
+#pragma once
+
+// The service half: the data module that owns the connection and every
+// statement, and the thirteen service functions. Every service clears its
+// result, traps every database error (rolling back what it began) and answers
+// the error's text with code 0; see the frame in Srv_qdl00005.cpp.
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "adoconnection.h"
+#include "datapacket.h"
+
+class QSqlQuery;
+
+class TrdmConfMesa : public QObject {
+    Q_OBJECT
+public:
+    explicit TrdmConfMesa(QObject* owner = nullptr);
+    ~TrdmConfMesa() override;
+
+    TADOConnection* adcConfigMesa;
+
+    void adcConfigMesaBeforeConnect(QObject* sender);
+    void adcConfigMesaAfterConnect(QObject* sender);
+
+    void StartTrans();
+    void Commit();
+    void Rollback();
+
+    // The statement of one component (adqPesqAmbientes, acmInsere, ...),
+    // prepared once on the open connection and kept.
+    QSqlQuery& statement(const char* component);
+
+private:
+    struct Statements;
+    std::unique_ptr<Statements> m_statements;
+};
+
+extern TrdmConfMesa* rdmConfMesa;
+
+// Query services.
+int getPesqAmbientes(const QString& cdfilial, const QString& nrconftela, ServiceResult& result);
+int getPesqMesas(const QString& cdfilial, const QString& nrconftela, const QString& nrpgconftela,
+                 const QString& nrbuttonaux, ServiceResult& result);
+int getLoja(const QString& cdfilial, const QString& nrconftela, ServiceResult& result);
+int getMesas(const QString& cdfilial, const QString& cdloja, const QString& cdsala,
+             const QString& nrconftela, ServiceResult& result);
+int getAmbientes(const QString& cdfilial, const QString& nrconftela, ServiceResult& result);
+int getMesaNrButon(const QString& cdfilial, const QString& cdloja, const QString& idtpbutton,
+                   const QString& nrbutton, const QString& nrpgconftela, const QString& nrbuttonaux,
+                   const QString& nrpgconftaux, const QString& nrconftela, const QString& idtpbutonaux,
+                   ServiceResult& result);
+int getAmbNrbuton(const QString& cdfilial, const QString& nrconftela, const QString& idtpbutton,
+                  const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
+                  const QString& nrbutton, const QString& nrpgconftela, ServiceResult& result);
+
+// Update services.
+int getInsere(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+              const QString& dsbutton, float nrcolortext, float nrcolorback, const QString& dsmessagebut,
+              const QString& nrpgconftela, const QString& cdidentbuton, const QString& idtpbutton,
+              const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
+              ServiceResult& result);
+int getMudaNome(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+                const QString& nrpgconftela, const QString& dsbutton, const QString& idtpbutton,
+                const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
+                ServiceResult& result);
+int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QString& cdsala,
+                   const QString& nrbutton, const QString& idtpbutton, const QString& idtpbutonaux,
+                   const QString& nrbuttonaux, const QString& nrpgconftaux, const QString& nrpgconftela,
+                   ServiceResult& result);
+int setDeleta(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+              const QString& nrpgconftela, const QString& idtpbutton, const QString& idtpbutonaux,
+              const QString& nrbuttonaux, const QString& nrpgconftaux, ServiceResult& result);
+int getMudaCor(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+               const QString& nrpgconftela, const QString& nrcolorback, const QString& idtpbutton,
+               const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
+               ServiceResult& result);
+// Returns its value directly; an error that escapes its trap is thrown.
+ServiceResult getMudaFonte(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+                           const QString& nrpgconftela, const QString& nrcolortext, const QString& idtpbutton,
+                           const QString& idtpbutonaux, const QString& nrbuttonaux,
+                           const QString& nrpgconftaux);
