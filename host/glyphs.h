@@ -13,4 +13,9 @@ enum class Glyph {
     FreeTable, AssignedTable,
 };
 
+// A picture of size pixels on a transparent background, cached per
+// (glyph, size): the same pixmap comes back for the same arguments.
 QDL_HOST_EXPORT QPixmap drawGlyph(Glyph glyph, QSize size);
+// The same picture for a high-density screen: size is in device-independent
+// pixels, the pixmap holds size * devicePixelRatio pixels.
+QDL_HOST_EXPORT QPixmap drawGlyph(Glyph glyph, QSize size, qreal devicePixelRatio);

@@ -1,0 +1,454 @@
+#include "touchcontrols.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+
+#include "colors.h"
+
+namespace {
+
+// The layout's fonts (Verdana, Tahoma) are not on Linux terminals; DejaVu Sans
+// has the same wide, open shapes at these sizes.
+QFont controlFont(int pixelSize, bool bold)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+// Captions come from the database with either line-break order; "\n\r" and
+// "\r\n" are one break, a lone "\r" none.
+QStringList captionParagraphs(QString text)
+{
+    text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.remove(QLatin1Char('\r'));
+    return text.split(QLatin1Char('\n'));
+}
+
+// Wraps the caption into lines no wider than width; when more than maxLines
+// would be needed the last shown line carries the rest, elided.
+QStringList wrapCaption(const QString& text, const QFont& font, int width, int maxLines)
+{
+    const QFontMetrics fm(font);
+    width = qMax(1, width);
+    maxLines = qMax(1, maxLines);
+
+    QStringList lines;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& para : captionParagraphs(text)) {
+        QTextLayout layout(para, font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        bool any = false;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << para.mid(line.textStart(), line.textLength());
+            any = true;
+        }
+        layout.endLayout();
+        if (!any)
+            lines << QString();
+    }
+
+    if (lines.size() > maxLines) {
+        const QString rest = lines.mid(maxLines - 1).join(QLatin1Char(' ')).simplified();
+        lines = lines.mid(0, maxLines - 1);
+        // Force the ellipsis even when the joined rest happens to fit: text
+        // was dropped.
+        QString elided = fm.elidedText(rest, Qt::ElideRight, width);
+        if (elided == rest) {
+            const QString dots(QChar(0x2026));
+            elided = fm.elidedText(rest + dots, Qt::ElideRight, width);
+            if (!elided.endsWith(dots))
+                elided = fm.elidedText(rest, Qt::ElideRight, width - fm.horizontalAdvance(dots)) + dots;
+        }
+        lines << elided;
+    }
+    for (QString& line : lines)
+        line = line.trimmed();
+    return lines;
+}
+
+// Draws wrapped lines centred horizontally in box, starting at top.
+void drawLines(QPainter& p, const QStringList& lines, const QRect& box, int top)
+{
+    const int lineHeight = p.fontMetrics().height();
+    for (int i = 0; i < lines.size(); ++i)
+        p.drawText(QRect(box.left(), top + i * lineHeight, box.width(), lineHeight),
+                   Qt::AlignHCenter | Qt::AlignVCenter, lines.at(i));
+}
+
+// Draws wrapped lines centred both ways in box.
+void drawCentredCaption(QPainter& p, const QString& text, const QRect& box)
+{
+    const QFontMetrics fm = p.fontMetrics();
+    const int maxLines = qMax(1, box.height() / fm.height());
+    const QStringList lines = wrapCaption(text, p.font(), box.width(), maxLines);
+    const int height = int(lines.size()) * fm.height();
+    drawLines(p, lines, box, box.top() + (box.height() - height) / 2);
+}
+
+// The largest rectangle of src's proportions inside box, centred; never
+// scaled up.
+QRectF fitCentred(QSizeF src, const QRectF& box)
+{
+    if (src.isEmpty())
+        return {};
+    if (src.width() > box.width() || src.height() > box.height())
+        src.scale(box.size(), Qt::KeepAspectRatio);
+    return QRectF(box.center().x() - src.width() / 2, box.center().y() - src.height() / 2,
+                  src.width(), src.height());
+}
+
+QSizeF logicalSize(const QPixmap& pm)
+{
+    return QSizeF(pm.size()) / pm.devicePixelRatio();
+}
+
+// A disabled command keeps its picture recognisable but grey and faint.
+QPixmap dimmed(const QPixmap& pm)
+{
+    QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            const int g = 96 + qGray(row[x]) * 3 / 8;
+            row[x] = qRgba(g, g, g, qAlpha(row[x]) * 3 / 5);
+        }
+    }
+    QPixmap out = QPixmap::fromImage(img);
+    out.setDevicePixelRatio(pm.devicePixelRatio());
+    return out;
+}
+
+// Black or white, whichever reads on the face.
+QColor contrastOn(const QColor& face)
+{
+    return qGray(face.rgb()) > 140 ? QColor(0, 0, 0, 150) : QColor(255, 255, 255, 190);
+}
+
+void drawFocusRing(QPainter& p, const QRectF& r, qreal radius, const QColor& face)
+{
+    QPen pen(contrastOn(face), 1.0, Qt::DotLine);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(r, radius, radius);
+}
+
+QColor disabledText(const QColor& text, const QColor& face)
+{
+    return QColor((text.red() + face.red()) / 2, (text.green() + face.green()) / 2,
+                  (text.blue() + face.blue()) / 2);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+TTouchButton::TTouchButton(QWidget* parent)
+    : QAbstractButton(parent)
+{
+    setFont(controlFont(13, true));
+    // On a touch terminal a tap must not leave a focus ring behind; Tab still
+    // reaches the button.
+    setFocusPolicy(Qt::TabFocus);
+    resize(sizeHint());
+}
+
+void TTouchButton::SetColor(int bgr)
+{
+    m_color = bgr;
+    update();
+}
+
+void TTouchButton::setFontColor(int bgr)
+{
+    m_fontColor = bgr;
+    update();
+}
+
+QSize TTouchButton::sizeHint() const
+{
+    return QSize(100, 40);
+}
+
+void TTouchButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor base = colorFromBgr(m_color);
+    const QColor face = isDown() ? base.darker(118) : base;
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal radius = qMin<qreal>(4, height() / 3.0);
+
+    p.setPen(QPen(base.darker(isDown() ? 150 : 130), 1));
+    p.setBrush(face);
+    p.drawRoundedRect(r, radius, radius);
+
+    if (hasFocus() && height() > 8)
+        drawFocusRing(p, r.adjusted(2, 2, -2, -2), qMax<qreal>(1, radius - 2), face);
+
+    QColor ink = colorFromBgr(m_fontColor);
+    if (!isEnabled())
+        ink = disabledText(ink, face);
+    p.setPen(ink);
+    p.setFont(font());
+    QRect box = rect().adjusted(4, 1, -4, -1);
+    if (isDown())
+        box.translate(0, 1);
+    drawCentredCaption(p, text(), box);
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+const QColor kSilver(192, 192, 192);
+const QColor kHoverSilver(208, 208, 208);
+const QColor kNavy(0, 0, 128);
+const QColor kDisabledFace(128, 128, 128);
+const int kPressedBgr = 15198159;
+} // namespace
+
+TBlendedBitBtn::TBlendedBitBtn(QWidget* parent)
+    : QAbstractButton(parent)
+{
+    setFont(controlFont(11, false));
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_Hover);
+    resize(sizeHint());
+}
+
+void TBlendedBitBtn::setGlyph(const QPixmap& glyph, QSize size)
+{
+    m_glyph = glyph;
+    m_glyphSize = size;
+    updateGeometry();
+    update();
+}
+
+QSize TBlendedBitBtn::sizeHint() const
+{
+    return QSize(109, 65);
+}
+
+void TBlendedBitBtn::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+
+    const bool down = isDown() && isEnabled();
+    QColor face = kSilver;
+    QColor ink = kNavy;
+    if (!isEnabled()) {
+        face = kDisabledFace;
+        ink = kSilver;
+    } else if (down) {
+        face = colorFromBgr(kPressedBgr);
+        // The window colour (white in the default scheme), as the layout
+        // asks for the pressed caption.
+        ink = palette().color(QPalette::Base);
+    } else if (underMouse()) {
+        face = kHoverSilver;
+    }
+
+    const QRectF r(rect());
+    const qreal radius = qMin<qreal>(10, qMin(width(), height()) / 4.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(face);
+    p.drawRoundedRect(r, radius, radius);
+    if (hasFocus())
+        drawFocusRing(p, r.adjusted(3.5, 3.5, -3.5, -3.5), qMax<qreal>(1, radius - 3), face);
+
+    p.setFont(font());
+    const QFontMetrics fm = p.fontMetrics();
+    const int lineHeight = fm.height();
+    QRect content = rect().adjusted(4, 2, -4, -2);
+    if (down)
+        content.translate(1, 1);
+
+    QSizeF glyphBox;
+    if (!m_glyph.isNull())
+        glyphBox = m_glyphSize.isValid() ? QSizeF(m_glyphSize) : logicalSize(m_glyph);
+    const QPixmap pixmap = m_glyph.isNull() || isEnabled() ? m_glyph : dimmed(m_glyph);
+
+    if (m_layout == GlyphLayout::Right) {
+        glyphBox = glyphBox.boundedTo(QSizeF(content.width() / 2.0, content.height()));
+        const qreal glyphLeft = width() - qMax(0, m_margin) - glyphBox.width() + (down ? 1 : 0);
+        QRect textBox = content;
+        if (!glyphBox.isEmpty()) {
+            const QRectF box(glyphLeft, content.top() + (content.height() - glyphBox.height()) / 2,
+                             glyphBox.width(), glyphBox.height());
+            p.drawPixmap(fitCentred(logicalSize(pixmap), box), pixmap, QRectF(pixmap.rect()));
+            textBox.setRight(int(glyphLeft) - m_spacing - 1);
+            const QStringList lines = wrapCaption(text(), font(), textBox.width(),
+                                                  qMax(1, textBox.height() / lineHeight));
+            int widest = 0;
+            for (const QString& line : lines)
+                widest = qMax(widest, fm.horizontalAdvance(line));
+            // The caption sits against the glyph, as one group.
+            textBox.setLeft(qMax(textBox.left(), textBox.right() - widest));
+        }
+        p.setPen(ink);
+        drawCentredCaption(p, text(), textBox);
+        return;
+    }
+
+    // Glyph on top: glyph, spacing and caption stacked from the top margin;
+    // a negative margin centres the whole stack.
+    const bool hasCaption = !text().trimmed().isEmpty();
+    const int captionRoom = hasCaption ? lineHeight : 0;
+    const int topMargin = m_margin < 0 ? 0 : m_margin;
+    const qreal glyphRoom = content.bottom() + 1 - (rect().top() + topMargin) - captionRoom
+                            - (hasCaption ? m_spacing : 0);
+    glyphBox = glyphBox.boundedTo(QSizeF(content.width(), qMax<qreal>(0, glyphRoom)));
+
+    const int textTopGuess = topMargin + int(glyphBox.height()) + (glyphBox.isEmpty() ? 0 : m_spacing);
+    const int maxLines = qMax(1, (content.bottom() + 1 - textTopGuess) / lineHeight);
+    const QStringList lines = hasCaption ? wrapCaption(text(), font(), content.width(), maxLines) : QStringList();
+    const int textHeight = int(lines.size()) * lineHeight;
+    const int stack = int(glyphBox.height()) + (glyphBox.isEmpty() || !hasCaption ? 0 : m_spacing) + textHeight;
+
+    int top;
+    if (m_margin < 0 || glyphBox.isEmpty())
+        top = content.top() + (content.height() - stack) / 2;
+    else
+        top = m_margin + (down ? 1 : 0);
+
+    if (!glyphBox.isEmpty()) {
+        const QRectF box(content.left() + (content.width() - glyphBox.width()) / 2, top,
+                         glyphBox.width(), glyphBox.height());
+        p.drawPixmap(fitCentred(logicalSize(pixmap), box), pixmap, QRectF(pixmap.rect()));
+        top += int(glyphBox.height()) + m_spacing;
+    }
+    p.setPen(ink);
+    drawLines(p, lines, content, top);
+}
+
+// ---------------------------------------------------------------------------
+
+TSpeedButton::TSpeedButton(QWidget* parent)
+    : QAbstractButton(parent)
+{
+    setFont(controlFont(10, true));
+    setFocusPolicy(Qt::TabFocus);
+    resize(sizeHint());
+}
+
+void TSpeedButton::setColor(int bgr)
+{
+    m_color = bgr;
+    update();
+}
+
+void TSpeedButton::setFontColor(int bgr)
+{
+    m_fontColor = bgr;
+    update();
+}
+
+void TSpeedButton::setGlyph(const QPixmap& glyph)
+{
+    m_glyph = glyph;
+    update();
+}
+
+QSize TSpeedButton::sizeHint() const
+{
+    return QSize(77, 50);
+}
+
+void TSpeedButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+
+    const QColor base = colorFromBgr(m_color);
+    const bool down = isDown();
+    const QColor face = down ? base.darker(115) : base;
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal radius = 3;
+    p.setPen(QPen(base.darker(down ? 160 : 125), 1));
+    p.setBrush(face);
+    p.drawRoundedRect(r, radius, radius);
+    if (down) {
+        // A sunken inner edge along the top and left.
+        p.setPen(QPen(QColor(0, 0, 0, 60), 1));
+        p.drawLine(QPointF(2.5, 1.5), QPointF(width() - 3, 1.5));
+        p.drawLine(QPointF(1.5, 2.5), QPointF(1.5, height() - 3));
+    }
+    if (hasFocus())
+        drawFocusRing(p, r.adjusted(2, 2, -2, -2), 2, face);
+
+    p.setFont(font());
+    const QFontMetrics fm = p.fontMetrics();
+    const int lineHeight = fm.height();
+    QRect content = rect().adjusted(3, 3, -3, -3);
+    if (down)
+        content.translate(1, 1);
+
+    const bool hasCaption = !text().trimmed().isEmpty();
+    QStringList lines;
+    if (hasCaption) {
+        // Two lines at most so that the glyph keeps a readable size.
+        const int maxLines = m_glyph.isNull() ? qMax(1, content.height() / lineHeight) : 2;
+        lines = wrapCaption(text(), font(), content.width(), maxLines);
+    }
+    const int textHeight = int(lines.size()) * lineHeight;
+    const int gap = hasCaption ? 1 : 0;
+
+    int top = content.top();
+    if (!m_glyph.isNull()) {
+        const qreal room = qMax(0, content.height() - textHeight - gap);
+        const QSizeF side = logicalSize(m_glyph).boundedTo(QSizeF(32, 32));
+        const QRectF target = fitCentred(side, QRectF(content.left(), content.top(), content.width(), room));
+        const qreal stack = target.height() + gap + textHeight;
+        const qreal y0 = content.top() + (content.height() - stack) / 2;
+        p.drawPixmap(target.translated(0, y0 - target.top()), m_glyph, QRectF(m_glyph.rect()));
+        top = int(y0 + target.height()) + gap;
+    } else {
+        top = content.top() + (content.height() - textHeight) / 2;
+    }
+
+    QColor ink = colorFromBgr(m_fontColor);
+    if (!isEnabled())
+        ink = disabledText(ink, face);
+    p.setPen(ink);
+    drawLines(p, lines, content, top);
+}
+
+// ---------------------------------------------------------------------------
+
+TBlendedShape::TBlendedShape(QWidget* parent, int cornerRadius)
+    : QWidget(parent)
+    , m_radius(cornerRadius)
+{
+    // A backdrop: clicks go to whatever lies beneath it.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+QColor TBlendedShape::brushColor() const
+{
+    return m_brush.isValid() ? m_brush : palette().color(m_role);
+}
+
+void TBlendedShape::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(Qt::NoPen);
+    p.setBrush(brushColor());
+    if (m_radius <= 0) {
+        p.drawRect(rect());
+        return;
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal radius = qMin<qreal>(m_radius, qMin(width(), height()) / 2.0);
+    p.drawRoundedRect(QRectF(rect()), radius, radius);
+}
