@@ -1,0 +1,163 @@
+// qdl-host: the host program. It chooses the database, installs the host's
+// dialogs and error report, loads the screen package at run time and calls
+// its entry.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QTimer>
+#include <QUrl>
+#include <cstdio>
+
+#include "connection.h"
+#include "demodb.h"
+#include "dialogs/install.h"
+#include "errors.h"
+#include "theme.h"
+
+namespace {
+
+using EntryFn = void (*)(const QVariant*, int, QVariant*);
+using VoidFn = void (*)();
+using VersionFn = const char* (*)();
+
+void say(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// The SQLite file a connection string names; empty for another database.
+QString sqlitePath(const QString& connectionString)
+{
+    if (!connectionString.startsWith(QLatin1String("sqlite:")))
+        return {};
+    return connectionString.mid(7);
+}
+
+// Creates the tables and the demo rows in an empty database.
+void createDemo(const QString& connectionString)
+{
+    const QString name = QStringLiteral("qdl-host-create");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            connectionString.startsWith(QLatin1String("sqlite:")) ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
+            name);
+        applyConnectionString(db, connectionString);
+        const QString path = sqlitePath(connectionString);
+        if (!path.isEmpty()) {
+            // Creating is the point here: open the file without the no-create guard.
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            db.setConnectOptions();
+            db.setDatabaseName(path);
+        }
+        if (!db.open())
+            throw EQdlError(QStringLiteral("Não foi possível abrir %1: %2").arg(connectionString, db.lastError().text()));
+        createQdlDatabase(db, true);
+        say(describeQdlDatabase(db));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// --screenshot: once the screen is painted, render it to the file and leave
+// through its leave command.
+void scheduleScreenshot(const QString& file)
+{
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(50);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, file] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() != QLatin1String("frmConfMesa") || !w->isVisible())
+                continue;
+            timer->stop();
+            QApplication::processEvents();
+            if (!w->grab().save(file))
+                say(QStringLiteral("Não foi possível gravar %1").arg(file));
+            if (auto* leave = w->findChild<QAbstractButton*>(QStringLiteral("tcbSair")))
+                leave->click();
+            timer->deleteLater();
+            return;
+        }
+    });
+    timer->start();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quadrel"));
+    QApplication::setApplicationVersion(QStringLiteral(QDL_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Quadrel - table-screen configuration (Qdl00005)"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption database(QStringLiteral("database"),
+                                QStringLiteral("Database: sqlite:PATH or postgresql://user@host:port/dbname."),
+                                QStringLiteral("URL"));
+    QCommandLineOption createDemoOption(QStringLiteral("create-demo"),
+                                        QStringLiteral("Create the tables and demo data in an empty database, then exit."));
+    QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                  QStringLiteral("Open the screen, save it as a PNG once painted, and leave."),
+                                  QStringLiteral("FILE"));
+    QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language: pt (default) or en."),
+                            QStringLiteral("LANG"));
+    parser.addOptions({database, createDemoOption, screenshot, lang});
+    parser.process(app);
+
+    try {
+        if (parser.isSet(database))
+            setConnectionStringOverride(parser.value(database));
+        const QString connection = _GetStringConexQdl(QString());
+
+        if (parser.isSet(createDemoOption)) {
+            createDemo(connection);
+            return 0;
+        }
+
+        const QString path = sqlitePath(connection);
+        if (!path.isEmpty() && !QFileInfo::exists(path)) {
+            if (parser.isSet(database) || qEnvironmentVariableIsSet("QDL_DATABASE")) {
+                say(QStringLiteral("Banco de dados não encontrado: %1").arg(path));
+                return 2;
+            }
+            say(QStringLiteral("Criando o banco de dados de demonstração em %1").arg(path));
+            createDemo(connection);
+        }
+    } catch (const std::exception& e) {
+        say(QString::fromUtf8(e.what()));
+        return 2;
+    }
+
+    installLanguage(parser.value(lang));
+    installHostDialogs();
+
+    QLibrary package(QApplication::applicationDirPath() + QStringLiteral("/Pkg_qdl00005"));
+    if (!package.load()) {
+        say(QStringLiteral("Não foi possível carregar o pacote: %1").arg(package.errorString()));
+        return 3;
+    }
+    const auto initialize = reinterpret_cast<VoidFn>(package.resolve("Initialize"));
+    const auto finalize = reinterpret_cast<VoidFn>(package.resolve("Finalize"));
+    const auto entry = reinterpret_cast<EntryFn>(package.resolve("CriaTelaQdl00005"));
+    if (!initialize || !finalize || !entry) {
+        say(QStringLiteral("O pacote não exporta CriaTelaQdl00005/Initialize/Finalize."));
+        return 3;
+    }
+
+    if (parser.isSet(screenshot))
+        scheduleScreenshot(parser.value(screenshot));
+
+    initialize();
+    QVariant result;
+    entry(nullptr, -1, &result);
+    finalize();
+    return 0;
+}

@@ -1,0 +1,156 @@
+#pragma once
+
+// The client half: the table-screen configuration form, its datasets, state
+// and handlers, and the unit globals the package exports.
+
+#include <QDialog>
+#include <QHash>
+#include <QLabel>
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+#include "clientdataset.h"
+#include "messages.h"
+#include "touchcontrols.h"
+
+class QFrame;
+
+class TfrmConfMesa;
+
+// Unit globals (texts start empty, flags false).
+extern TfrmConfMesa* frmConfMesa;
+extern bool boIdCriado;
+extern bool boExcluir;
+extern bool boMudaCor;
+extern bool boMudaFonte;
+extern bool boMudaNome;
+extern QString stNrConf;
+extern QString stNmConf;
+extern QString CorButton;
+extern QString CorFonte;
+extern QString stCdfilial;
+
+// The two button families and their numbers.
+constexpr int NRBUTTONSMESA = 48;
+constexpr int NRBUTTONSAMBI = 18;
+
+// Windows virtual-key codes the key handler speaks.
+namespace vk {
+constexpr quint16 Enter = 13, Escape = 27, Delete = 46, F2 = 113, F3 = 114, F4 = 115, F5 = 116,
+                  F6 = 117, F7 = 118;
+}
+
+class TfrmConfMesa : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmConfMesa(QWidget* owner = nullptr);
+    ~TfrmConfMesa() override;
+
+    // ---- Controls (objectName = member name) ----
+    TBlendedShape* blsBorda;
+    TBlendedShape* blsFundo;
+    QLabel* lblConfig;
+    QLabel* lblMensagem;
+    QLabel* lblPagina;
+    TShape* shpMostraCor;
+    QLabel* lblPag;
+    QFrame* Bevel1;
+    QLabel* Label1;
+    QLabel* imgLivreCinza;
+    QLabel* imgLivre;
+    TBlendedBitBtn* tcbNome;
+    TBlendedBitBtn* tcbCorButton;
+    TBlendedBitBtn* tcbCorTexto;
+    TBlendedBitBtn* tcbLimpar;
+    TBlendedBitBtn* tcbConfirma;
+    TBlendedBitBtn* tcbCancela;
+    TBlendedBitBtn* tcbSair;
+    TBlendedBitBtn* tcbAnterior;
+    TBlendedBitBtn* tcbProximo;
+    TMessages msgPadrao;
+
+    // ---- Client datasets ----
+    TClientDataSet cdsPesqAmbientes{QStringLiteral("cdsPesqAmbientes")};
+    TClientDataSet cdsPesqMesas{QStringLiteral("cdsPesqMesas")};
+    TClientDataSet cdsControleAmb{QStringLiteral("cdsControleAmb")};
+    TClientDataSet cdsAlteracoes{QStringLiteral("cdsAlteracoes")};
+    TClientDataSet cdsMesas{QStringLiteral("cdsMesas")};
+    TClientDataSet cdsAmbientes{QStringLiteral("cdsAmbientes")};
+    TClientDataSet cdsMesaNrButon{QStringLiteral("cdsMesaNrButon")};
+    TClientDataSet cdsAmbNrbuton{QStringLiteral("cdsAmbNrbuton")};
+    TClientDataSet cdsLoja{QStringLiteral("cdsLoja")};
+    TClientDataSet cdsFiliConf{QStringLiteral("cdsFiliConf")};
+    TClientDataSet cdsParametrosQdl{QStringLiteral("cdsParametrosQdl")};
+
+    // ---- Private fields of the form (public here so tests can read them) ----
+    QString stNome;
+    QString stCdLojaAber;
+    QString stFigura;
+    QString stNrFocusAmb;
+    QString stCdAmb;
+    int NrPagina = 0;
+    int Incor1 = 0, Incor2 = 0, Incor3 = 0, Incor4 = 0, Incor5 = 0, Incor6 = 0;
+    QVariant oleRetorno;
+
+    // Finds a control by name ("tcb07", "tcbAmb12", "panAmb03", ...); null
+    // when no control has that name.
+    QWidget* FindComponent(const QString& name) const;
+    TSpeedButton* tableButton(int n) const;   // 1..48
+    TTouchButton* areaButton(int n) const;    // 1..18
+    TTouchButton* areaStrip(int n) const;     // 1..18
+
+    // ---- Start-up and shutdown ----
+    void FormCreate(QObject* sender);
+    void InicializaForm(const QVariantList& params, int highIndex);
+    void ControlaFocus();
+    void FormActivate(QObject* sender);
+    void tcbSairClick(QObject* sender);
+    void FormClose(QObject* sender);
+
+    // ---- Menus and paging ----
+    void LimpaMenuAmbiente();
+    void MontaMenuAmbiente();
+    void LimpaMenuMesa();
+    void MontaMenuMesa();
+    void tcbProximoClick(QObject* sender);
+    void tcbAnteriorClick(QObject* sender);
+
+    // ---- Command enabling and cursors ----
+    void ControlaHabilitacao(const QString& stFuncao);
+    void MudaCursor(const QString& sttipo);
+
+    // ---- Operator actions ----
+    void tcbAmb01Click(QObject* sender);
+    void tcb01Click(QObject* sender);
+    void tcbNomeClick(QObject* sender);
+    void tcbCorButtonClick(QObject* sender);
+    void tcbCorTextoClick(QObject* sender);
+    void tcbLimparClick(QObject* sender);
+    void tcbCancelaClick(QObject* sender);
+    void tcbConfirmaClick(QObject* sender);
+    void FormKeyDown(QObject* sender, quint16& key, Qt::KeyboardModifiers shift);
+    void FormKeyPress(QObject* sender, QChar& key);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void declareDatasets();
+    void wireHandlers();
+    void setFreeLook(TSpeedButton* button);
+    void setFreeLook(TTouchButton* button);
+    void appendPending(const QString& nrbutton, const QString& idtpbutton, const QString& nrpgconftela,
+                       const QString& idtpbutonaux, const QString& nrbutonaux, const QString& nrpgconftaux,
+                       const QString& nrcolor, const QString& cdsala);
+    void chooseColour(bool background);
+    void showMessageKey(const QString& key);
+    QString pageText() const { return QString::number(NrPagina); }
+
+    QHash<QString, QWidget*> m_components;
+};

@@ -1,0 +1,516 @@
+// Operator actions: clicks on area and table buttons, the editing modes,
+// confirmation of pending changes, and the keys.
+
+#include <QCoreApplication>
+
+#include "Cli_qdl00005.h"
+#include "Srv_qdl00005.h"
+#include "colors.h"
+#include "errors.h"
+#include "servicecall.h"
+#include "siblings.h"
+#include "textutil.h"
+
+namespace {
+
+constexpr int kFreeBack = 11571344;
+const QString kFree = QStringLiteral(" ");
+// The pick list's four colours.
+constexpr int kPick1 = 11776174, kPick2 = 13684686, kPick3 = 4407615, kPick4 = 8487297;
+
+QString lastTwo(QObject* sender)
+{
+    return sender ? sender->objectName().right(2) : QString();
+}
+
+bool anyMode()
+{
+    return boExcluir || boMudaCor || boMudaFonte || boMudaNome;
+}
+
+// A colour chosen on the colour screen, as the decimal text it came in.
+int colourValue(const QString& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw EQdlError(QCoreApplication::translate("TfrmConfMesa", "'%1' não é uma cor válida.").arg(text));
+    return value;
+}
+
+void requireProc(bool installed, const char* name)
+{
+    if (!installed)
+        throw EQdlError(QStringLiteral("%1 não está disponível neste host.").arg(QLatin1String(name)));
+}
+
+} // namespace
+
+void TfrmConfMesa::showMessageKey(const QString& key)
+{
+    Mensagem(msgPadrao.Msg(key), QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0,
+             nullptr);
+}
+
+void TfrmConfMesa::appendPending(const QString& nrbutton, const QString& idtpbutton, const QString& nrpgconftela,
+                                 const QString& idtpbutonaux, const QString& nrbutonaux,
+                                 const QString& nrpgconftaux, const QString& nrcolor, const QString& cdsala)
+{
+    cdsAlteracoes.Append();
+    cdsAlteracoes.FieldByName(QStringLiteral("NRBUTTON")).setAsString(nrbutton);
+    cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTTON")).setAsString(idtpbutton);
+    cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTELA")).setAsString(nrpgconftela);
+    cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTONAUX")).setAsString(idtpbutonaux);
+    cdsAlteracoes.FieldByName(QStringLiteral("NRBUTONAUX")).setAsString(nrbutonaux);
+    cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTAUX")).setAsString(nrpgconftaux);
+    cdsAlteracoes.FieldByName(QStringLiteral("NRCOLOR")).setAsString(nrcolor);
+    cdsAlteracoes.FieldByName(QStringLiteral("CDSALA")).setAsString(cdsala);
+    cdsAlteracoes.Post();
+}
+
+// ---- Area buttons and their strips -----------------------------------------
+
+void TfrmConfMesa::tcbAmb01Click(QObject* sender)
+{
+    auto* button = qobject_cast<TTouchButton*>(sender);
+    if (!button)
+        return;
+    bool boPode = true;
+    const QString stCodigo = lastTwo(sender);
+    const bool isFree = button->text() == kFree;
+    const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
+
+    if (!isFree) {
+        const ServiceResult r = callService(
+            QStringLiteral("getAmbNrbuton"), {stCdfilial, stNrConf, four, zero, zero, zero, stCodigo, one},
+            [&](ServiceResult& out) {
+                return getAmbNrbuton(stCdfilial, stNrConf, four, zero, zero, zero, stCodigo, one, out);
+            });
+        cdsAmbNrbuton.setData(r.toPacket());
+    }
+
+    if (!(isFree && !anyMode())) {
+        if (boExcluir) {
+            boPode = false;
+            if (isFree)
+                return;
+            // The area code comes from the button's own stored row: the
+            // lookup above only sees one store, and a pending clear without
+            // its area code would leave the area's tables behind.
+            QString cdsala;
+            if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
+                cdsala = cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).AsString();
+            else if (cdsPesqAmbientes.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
+                cdsala = cdsPesqAmbientes.FieldByName(QStringLiteral("CDIDENTBUTON")).AsString();
+            else
+                cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
+            appendPending(stCodigo, four, one, zero, zero, zero, QString(), cdsala);
+            if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
+                cdsControleAmb.Delete();
+            button->setText(kFree);
+            button->setFontColor(0);
+            button->SetColor(kFreeBack);
+            if (auto* strip = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + stCodigo)))
+                strip->SetColor(kFreeBack);
+            LimpaMenuMesa();
+        } else if (boMudaCor) {
+            boPode = false;
+            if (isFree)
+                return;
+            const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
+            appendPending(stCodigo, four, one, zero, zero, zero, CorButton, cdsala);
+            const int colour = colourValue(CorButton);
+            button->SetColor(colour);
+            if (auto* strip = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + stCodigo)))
+                strip->SetColor(colour);
+        } else if (boMudaFonte) {
+            boPode = false;
+            if (isFree)
+                return;
+            const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
+            appendPending(stCodigo, four, one, zero, zero, zero, CorFonte, cdsala);
+            button->setFontColor(colourValue(CorFonte));
+        } else if (boMudaNome) {
+            boPode = false;
+            if (isFree)
+                return;
+            requireProc(bool(TecladoAlfaNumerico), "TecladoAlfaNumerico");
+            stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
+            if (!EmptyString(stNome) && stNome != u"@") {
+                button->setText(stNome);
+                callService(QStringLiteral("getMudaNome"),
+                            {stCdfilial, stNrConf, stCodigo, one, stNome, four, zero, zero, zero},
+                            [&](ServiceResult& out) {
+                                return getMudaNome(stCdfilial, stNrConf, stCodigo, one, stNome, four, zero, zero,
+                                                   zero, out);
+                            });
+                button->setText(stNome);
+            }
+            ControlaHabilitacao(QStringLiteral("H"));
+            lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+            boMudaNome = false;
+        }
+    } else {
+        // Place an area on the free button.
+        const float NrColorText = 0;
+        const float NrColorBack = float(kFreeBack);
+        const ServiceResult areas =
+            callService(QStringLiteral("getAmbientes"), {stCdfilial, stNrConf},
+                        [](ServiceResult& out) { return getAmbientes(stCdfilial, stNrConf, out); });
+        cdsAmbientes.setData(areas.toPacket());
+        if (cdsAmbientes.IsEmpty()) {
+            Mensagem(msgPadrao.Msg(QStringLiteral("Amb_NCad")), QString(), QStringLiteral("N"),
+                     QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
+        } else {
+            requireProc(bool(Pesquisa), "Pesquisa");
+            if (!Pesquisa(cdsAmbientes, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
+                return;
+            QCoreApplication::processEvents();
+            const QString cdsala = cdsAmbientes.FieldByName(QStringLiteral("CDSALA")).AsString();
+            const QString nmsala = cdsAmbientes.FieldByName(QStringLiteral("NMSALA")).AsString();
+            callService(QStringLiteral("getInsere"),
+                        {stCdfilial, stNrConf, stCodigo, nmsala, QStringLiteral("0"), QStringLiteral("11571344"),
+                         one, cdsala, QStringLiteral("40"), zero, zero},
+                        [&](ServiceResult& out) {
+                            return getInsere(stCdfilial, stNrConf, stCodigo, nmsala, NrColorText, NrColorBack,
+                                             QString(), one, cdsala, four, zero, zero, zero, out);
+                        });
+            cdsControleAmb.Append();
+            cdsControleAmb.FieldByName(QStringLiteral("NRBUTTON")).setAsString(stCodigo);
+            cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).setAsString(cdsala);
+            cdsControleAmb.Post();
+            stCdAmb = cdsala;
+            button->setText(nmsala);
+            LimpaMenuMesa();
+        }
+    }
+
+    if (boPode) {
+        stNrFocusAmb = stCodigo;
+        if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
+            stCdAmb = cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).AsString();
+        ControlaFocus();
+        MontaMenuMesa();
+    }
+}
+
+// ---- Table buttons ------------------------------------------------------------
+
+void TfrmConfMesa::tcb01Click(QObject* sender)
+{
+    auto* button = qobject_cast<TSpeedButton*>(sender);
+    if (!button)
+        return;
+    if (boMudaCor) {
+        showMessageKey(QStringLiteral("Mesa_Cor"));
+        return;
+    }
+    const QString stCodigo = lastTwo(sender);
+    const bool isFree = button->text() == kFree;
+    const QString page = pageText();
+    const QString one = QStringLiteral("1"), three = QStringLiteral("3"), four = QStringLiteral("4");
+
+    if (isFree && !anyMode()) {
+        const float NrColorText = 0;
+        const float NrColorBack = float(kFreeBack);
+        QWidget* area = FindComponent(QStringLiteral("tcbAmb") + stNrFocusAmb);
+        auto* areaButton = qobject_cast<TTouchButton*>(area);
+        if (!areaButton || EmptyString(areaButton->text())) {
+            showMessageKey(QStringLiteral("Amb_deve"));
+            return;
+        }
+        const ServiceResult loja =
+            callService(QStringLiteral("getLoja"), {stCdfilial, stNrConf},
+                        [](ServiceResult& out) { return getLoja(stCdfilial, stNrConf, out); });
+        cdsLoja.setData(loja.toPacket());
+        if (cdsLoja.IsEmpty()) {
+            showMessageKey(QStringLiteral("Loja_NCad"));
+            return;
+        }
+        stCdLojaAber = cdsLoja.FieldByName(QStringLiteral("CDLOJA")).AsString();
+        const ServiceResult mesas = callService(
+            QStringLiteral("getMesas"), {stCdfilial, stCdLojaAber, stCdAmb, stNrConf},
+            [&](ServiceResult& out) { return getMesas(stCdfilial, stCdLojaAber, stCdAmb, stNrConf, out); });
+        cdsMesas.setData(mesas.toPacket());
+        if (cdsMesas.IsEmpty()) {
+            showMessageKey(QStringLiteral("Mesa_NCad"));
+            return;
+        }
+        requireProc(bool(Pesquisa), "Pesquisa");
+        if (!Pesquisa(cdsMesas, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
+            return;
+        QCoreApplication::processEvents();
+        const QString nrmesa = cdsMesas.FieldByName(QStringLiteral("NRMESA")).AsString();
+        const QString nmmesa = cdsMesas.FieldByName(QStringLiteral("NMMESA")).AsString();
+        callService(QStringLiteral("getInsere"),
+                    {stCdfilial, stNrConf, stCodigo, nmmesa, QStringLiteral("0"), QStringLiteral("11571344"),
+                     QString(), page, nrmesa, QStringLiteral("34"), stNrFocusAmb, one},
+                    [&](ServiceResult& out) {
+                        return getInsere(stCdfilial, stNrConf, stCodigo, nmmesa, NrColorText, NrColorBack,
+                                         QString(), page, nrmesa, three, four, stNrFocusAmb, one, out);
+                    });
+        button->setText(nmmesa);
+        button->setGlyph(imgLivre->pixmap());
+        return;
+    }
+    if (isFree)
+        return; // a free button in a mode: nothing, and the mode stays on
+
+    if (boExcluir) {
+        appendPending(stCodigo, three, page, four, stNrFocusAmb, one, QString(), QString());
+        // The lookup takes its key from the row just recorded.
+        const QString nrbutton = cdsAlteracoes.FieldByName(QStringLiteral("NRBUTTON")).AsString();
+        const QString idtp = cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTTON")).AsString();
+        const QString pg = cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTELA")).AsString();
+        const QString aux = cdsAlteracoes.FieldByName(QStringLiteral("NRBUTONAUX")).AsString();
+        const QString pgaux = cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTAUX")).AsString();
+        const QString idtpaux = cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTONAUX")).AsString();
+        const ServiceResult r = callService(
+            QStringLiteral("getMesaNrButon"),
+            {stCdfilial, stCdLojaAber, idtp, nrbutton, pg, aux, pgaux, stNrConf, idtpaux},
+            [&](ServiceResult& out) {
+                return getMesaNrButon(stCdfilial, stCdLojaAber, idtp, nrbutton, pg, aux, pgaux, stNrConf, idtpaux,
+                                      out);
+            });
+        cdsMesaNrButon.setData(r.toPacket());
+        button->setText(kFree);
+        button->setFontColor(0);
+        button->setGlyph(imgLivreCinza->pixmap());
+    } else if (boMudaFonte) {
+        appendPending(stCodigo, three, page, four, stNrFocusAmb, one, CorFonte, QString());
+        button->setFontColor(colourValue(CorFonte));
+    } else if (boMudaNome) {
+        requireProc(bool(TecladoAlfaNumerico), "TecladoAlfaNumerico");
+        stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
+        if (!EmptyString(stNome) && stNome != u"@") {
+            button->setText(stNome);
+            callService(QStringLiteral("getMudaNome"),
+                        {stCdfilial, stNrConf, stCodigo, page, stNome, three, four, stNrFocusAmb, one},
+                        [&](ServiceResult& out) {
+                            return getMudaNome(stCdfilial, stNrConf, stCodigo, page, stNome, three, four,
+                                               stNrFocusAmb, one, out);
+                        });
+            button->setText(stNome);
+        }
+        ControlaHabilitacao(QStringLiteral("H"));
+        lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+        boMudaNome = false;
+    }
+}
+
+// ---- Editing modes ---------------------------------------------------------------
+
+void TfrmConfMesa::tcbNomeClick(QObject*)
+{
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Nome")));
+    ControlaHabilitacao(QStringLiteral("M"));
+    boMudaNome = true;
+    boExcluir = boMudaCor = boMudaFonte = false;
+}
+
+void TfrmConfMesa::chooseColour(bool background)
+{
+    bool& flag = background ? boMudaCor : boMudaFonte;
+    QString& colour = background ? CorButton : CorFonte;
+    const bool reentered = flag;
+    const QString previous = colour;
+
+    lblMensagem->setText(msgPadrao.Msg(background ? QStringLiteral("CorBotao") : QStringLiteral("CorTexto")));
+    ControlaHabilitacao(background ? QStringLiteral("C") : QStringLiteral("F"));
+    boMudaNome = boExcluir = false;
+    boMudaCor = background;
+    boMudaFonte = !background;
+
+    oleRetorno = QVariant(QVariantList(10));
+    requireProc(bool(CriaTelaQdl00006), "CriaTelaQdl00006");
+    CriaTelaQdl00006(QVariantList{QString()}, oleRetorno);
+    const QVariantList answer = oleRetorno.toList();
+    colour = answer.isEmpty() ? QString() : answer.first().toString();
+
+    if (colour != u"X") {
+        MudaCursor(QStringLiteral("1"));
+        shpMostraCor->show();
+        shpMostraCor->setBrushColor(colorFromBgr(colourValue(colour)));
+    } else if (reentered) {
+        // A new choice abandoned inside the mode: the mode goes on with the
+        // colour its recorded clicks were made with.
+        colour = previous;
+    } else {
+        flag = false;
+        ControlaHabilitacao(QStringLiteral("H"));
+        lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+    }
+}
+
+void TfrmConfMesa::tcbCorButtonClick(QObject*)
+{
+    chooseColour(true);
+}
+
+void TfrmConfMesa::tcbCorTextoClick(QObject*)
+{
+    chooseColour(false);
+}
+
+void TfrmConfMesa::tcbLimparClick(QObject*)
+{
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Limpar")));
+    ControlaHabilitacao(QStringLiteral("L"));
+    boExcluir = true;
+    boMudaNome = boMudaFonte = boMudaCor = false;
+    MudaCursor(QStringLiteral("1"));
+}
+
+void TfrmConfMesa::tcbCancelaClick(QObject*)
+{
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+    MontaMenuAmbiente();
+    MontaMenuMesa();
+    boExcluir = boMudaCor = boMudaFonte = boMudaNome = false;
+    cdsAlteracoes.EmptyDataSet();
+    ControlaHabilitacao(QStringLiteral("H"));
+    MudaCursor(QStringLiteral("0"));
+    shpMostraCor->hide();
+}
+
+// ---- Confirmation ------------------------------------------------------------------
+
+void TfrmConfMesa::tcbConfirmaClick(QObject*)
+{
+    const auto field = [this](const char* name) { return cdsAlteracoes.FieldByName(QLatin1String(name)).AsString(); };
+
+    // Walks the pending rows in list order. A row whose write succeeded
+    // leaves the list at once, so a confirmation stopped part-way and sent
+    // again sends only what is left.
+    const auto walk = [this](const std::function<bool()>& writeRow) {
+        int row = 0;
+        while (row < cdsAlteracoes.RecordCount()) {
+            cdsAlteracoes.setRecNo(row);
+            if (writeRow())
+                cdsAlteracoes.Delete();
+            else
+                ++row;
+        }
+    };
+
+    if (boExcluir) {
+        if (!cdsAlteracoes.IsEmpty()) {
+            const bool confirmed = Mensagem(msgPadrao.Msg(QStringLiteral("Deleta")), QString(), QStringLiteral("N"),
+                                            QStringLiteral("S"), 1, QString(), QStringLiteral("002"), 0, nullptr);
+            if (confirmed) {
+                walk([&] {
+                    const QString type = field("IDTPBUTTON");
+                    const QString nrbutton = field("NRBUTTON"), pg = field("NRPGCONFTELA"),
+                                  idtpaux = field("IDTPBUTONAUX"), aux = field("NRBUTONAUX"),
+                                  pgaux = field("NRPGCONFTAUX"), cdsala = field("CDSALA");
+                    ServiceResult status;
+                    if (type == u"4") {
+                        status = callService(
+                            QStringLiteral("setDelAmbiente"),
+                            {stCdfilial, stNrConf, cdsala, nrbutton, type, idtpaux, aux, pgaux, pg},
+                            [&](ServiceResult& out) {
+                                return setDelAmbiente(stCdfilial, stNrConf, cdsala, nrbutton, type, idtpaux, aux,
+                                                      pgaux, pg, out);
+                            });
+                    } else if (type == u"3") {
+                        status = callService(
+                            QStringLiteral("setDeleta"), {stCdfilial, stNrConf, nrbutton, pg, type, idtpaux, aux, pgaux},
+                            [&](ServiceResult& out) {
+                                return setDeleta(stCdfilial, stNrConf, nrbutton, pg, type, idtpaux, aux, pgaux, out);
+                            });
+                    } else {
+                        return false;
+                    }
+                    const QString text = status.toText();
+                    if (EmptyString(text))
+                        return true;
+                    showMessageKey(text);
+                    if (text == u"Mesa_Ind")
+                        return false; // refused: the button stays, the batch goes on
+                    throw EAbort();
+                });
+                // A refused area is still stored: show it again as stored.
+                MontaMenuAmbiente();
+            } else {
+                MontaMenuAmbiente();
+                MontaMenuMesa();
+            }
+        }
+        boExcluir = false;
+        cdsAlteracoes.EmptyDataSet();
+    }
+
+    if (boMudaCor) {
+        walk([&] {
+            const QString nrbutton = field("NRBUTTON"), pg = field("NRPGCONFTELA"), colour = field("NRCOLOR"),
+                          type = field("IDTPBUTTON"), idtpaux = field("IDTPBUTONAUX"), aux = field("NRBUTONAUX"),
+                          pgaux = field("NRPGCONFTAUX");
+            callService(QStringLiteral("getMudaCor"),
+                        {stCdfilial, stNrConf, nrbutton, pg, colour, type, idtpaux, aux, pgaux},
+                        [&](ServiceResult& out) {
+                            return getMudaCor(stCdfilial, stNrConf, nrbutton, pg, colour, type, idtpaux, aux, pgaux,
+                                              out);
+                        });
+            return true;
+        });
+        boMudaCor = false;
+        cdsAlteracoes.EmptyDataSet();
+    }
+
+    if (boMudaFonte) {
+        walk([&] {
+            const QString nrbutton = field("NRBUTTON"), pg = field("NRPGCONFTELA"), colour = field("NRCOLOR"),
+                          type = field("IDTPBUTTON"), idtpaux = field("IDTPBUTONAUX"), aux = field("NRBUTONAUX"),
+                          pgaux = field("NRPGCONFTAUX");
+            callServiceDirect(QStringLiteral("getMudaFonte"),
+                              {stCdfilial, stNrConf, nrbutton, pg, colour, type, idtpaux, aux, pgaux}, [&] {
+                                  return getMudaFonte(stCdfilial, stNrConf, nrbutton, pg, colour, type, idtpaux, aux,
+                                                      pgaux);
+                              });
+            return true;
+        });
+        boMudaFonte = false;
+        cdsAlteracoes.EmptyDataSet();
+    }
+
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+    boExcluir = boMudaNome = boMudaCor = boMudaFonte = false;
+    ControlaHabilitacao(QStringLiteral("H"));
+    MudaCursor(QStringLiteral("0"));
+    shpMostraCor->hide();
+    MontaMenuMesa();
+}
+
+// ---- Keys ------------------------------------------------------------------------------
+
+void TfrmConfMesa::FormKeyDown(QObject*, quint16& key, Qt::KeyboardModifiers shift)
+{
+    if (key == vk::Delete && shift == Qt::ControlModifier)
+        key = 0;
+    if (key == vk::F4 && shift == Qt::AltModifier)
+        key = 0;
+    if (key == vk::Enter && shift == Qt::ControlModifier && tcbConfirma->isEnabled())
+        tcbConfirmaClick(tcbConfirma);
+    if (key == vk::F2 && tcbCancela->isEnabled())
+        tcbCancelaClick(tcbCancela);
+    if (key == vk::F3 && tcbNome->isEnabled())
+        tcbNomeClick(tcbNome);
+    if (key == vk::F5 && tcbCorButton->isEnabled())
+        tcbCorButtonClick(tcbCorButton);
+    if (key == vk::F6 && tcbCorTexto->isEnabled())
+        tcbCorTextoClick(tcbCorTexto);
+    if (key == vk::F7 && tcbLimpar->isEnabled())
+        tcbLimparClick(tcbLimpar);
+    if (key == vk::Escape)
+        tcbSairClick(tcbSair);
+}
+
+void TfrmConfMesa::FormKeyPress(QObject*, QChar& key)
+{
+    if (key >= u'a' && key <= u'z')
+        key = key.toUpper();
+    if (key == u'A' && !tcbAnterior->isHidden())
+        tcbAnteriorClick(tcbAnterior);
+    if (key == u'B' && !tcbProximo->isHidden())
+        tcbProximoClick(tcbProximo);
+}

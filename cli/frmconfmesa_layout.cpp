@@ -1,0 +1,378 @@
+// The form as its layout gives it: every control at its place and size,
+// the message table and the client datasets.
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QPainterPath>
+
+#include "Cli_qdl00005.h"
+#include "colors.h"
+#include "glyphs.h"
+#include "guard.h"
+#include "msgpadrao.h"
+#include "servicecall.h"
+
+TfrmConfMesa* frmConfMesa = nullptr;
+bool boIdCriado = false;
+bool boExcluir = false;
+bool boMudaCor = false;
+bool boMudaFonte = false;
+bool boMudaNome = false;
+QString stNrConf;
+QString stNmConf;
+QString CorButton;
+QString CorFonte;
+QString stCdfilial;
+
+ServiceCallObserver& serviceCallObserver()
+{
+    static ServiceCallObserver observer;
+    return observer;
+}
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+constexpr int kAreaColor = 15779782; // RGB 198,199,240
+
+// The layout's fonts, with DejaVu standing in for Tahoma, Verdana and
+// MS Sans Serif.
+QFont layoutFont(int pixelSize, bool bold = false)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, QRect geometry, const QString& text, const QFont& f,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setFont(f);
+    label->setAlignment(align);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, kNavy);
+    label->setPalette(p);
+    return label;
+}
+
+QString twoDigits(int n)
+{
+    return QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
+
+} // namespace
+
+TfrmConfMesa::TfrmConfMesa(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frmConfMesa"));
+    setWindowTitle(QStringLiteral("Quadrel - Configuração Tela de Mesa"));
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setModal(true);
+    resize(799, 600);
+    setFont(layoutFont(11));
+    buildLayout();
+    declareDatasets();
+    wireHandlers();
+    runGuarded([this] { FormCreate(this); });
+}
+
+TfrmConfMesa::~TfrmConfMesa()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TfrmConfMesa::buildLayout()
+{
+    blsBorda = new TBlendedShape(this, 20);
+    blsBorda->setObjectName(QStringLiteral("blsBorda"));
+    blsBorda->setGeometry(0, 0, 800, 600);
+    blsBorda->setBrushRole(QPalette::Window);
+    QPalette silver = palette();
+    silver.setColor(QPalette::Window, QColor(192, 192, 192));
+    silver.setColor(QPalette::Base, QColor(238, 238, 238));
+    setPalette(silver);
+
+    blsFundo = new TBlendedShape(this, 18);
+    blsFundo->setObjectName(QStringLiteral("blsFundo"));
+    blsFundo->setGeometry(4, 5, 790, 590);
+    blsFundo->setBrushRole(QPalette::Base);
+
+    lblConfig = makeLabel(this, "lblConfig", {27, 7, 745, 21}, QStringLiteral("lblconfig"), layoutFont(15, true),
+                          Qt::AlignCenter);
+    lblMensagem = makeLabel(this, "lblMensagem", {235, 531, 364, 51}, QString(), layoutFont(19), Qt::AlignCenter);
+    lblMensagem->setWordWrap(true);
+    lblPagina = makeLabel(this, "lblPagina", {660, 554, 15, 29}, QStringLiteral("1"), layoutFont(24, true));
+
+    shpMostraCor = new TShape(this);
+    shpMostraCor->setObjectName(QStringLiteral("shpMostraCor"));
+    shpMostraCor->setGeometry(603, 530, 71, 25);
+    shpMostraCor->setBrushColor(colorFromBgr(787));
+    shpMostraCor->hide();
+
+    lblPag = makeLabel(this, "lblPag", {603, 554, 46, 25}, QStringLiteral("pág."), layoutFont(21, true));
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setGeometry(128, 28, 4, 527);
+    Bevel1->setFrameShape(QFrame::VLine);
+    Bevel1->setFrameShadow(QFrame::Raised);
+    Bevel1->setLineWidth(1);
+    Bevel1->setMidLineWidth(1);
+
+    Label1 = makeLabel(this, "Label1", {724, 579, 47, 13}, QStringLiteral("Qdl00005"), layoutFont(11));
+
+    imgLivreCinza = new QLabel(this);
+    imgLivreCinza->setObjectName(QStringLiteral("imgLivreCinza"));
+    imgLivreCinza->setGeometry(203, 330, 34, 32);
+    imgLivreCinza->setPixmap(drawGlyph(Glyph::FreeTable, {32, 32}));
+    imgLivreCinza->hide();
+    imgLivre = new QLabel(this);
+    imgLivre->setObjectName(QStringLiteral("imgLivre"));
+    imgLivre->setGeometry(290, 329, 34, 32);
+    imgLivre->setPixmap(drawGlyph(Glyph::AssignedTable, {32, 32}));
+    imgLivre->hide();
+
+    struct Command {
+        TBlendedBitBtn** member;
+        const char* name;
+        const char* caption;
+        QRect geometry;
+        Glyph glyph;
+        QSize glyphSize;
+        int margin, spacing;
+        bool right;
+    };
+    const Command commands[] = {
+        {&tcbNome, "tcbNome", "F3-Mudar Nome", {13, 32, 109, 65}, Glyph::Rename, {33, 33}, 7, 2, false},
+        {&tcbCorButton, "tcbCorButton", "F5-Cor Botão", {13, 101, 109, 65}, Glyph::BackColor, {33, 34}, 7, 2, false},
+        {&tcbCorTexto, "tcbCorTexto", "F6-Cor Fonte", {13, 171, 109, 65}, Glyph::TextColor, {35, 36}, 7, 2, false},
+        {&tcbLimpar, "tcbLimpar", "F7-Limpar Botão", {13, 240, 110, 62}, Glyph::Clear, {31, 36}, 7, 0, false},
+        {&tcbConfirma, "tcbConfirma", "Ctrl+Enter\n\rConfirmar", {13, 334, 109, 65}, Glyph::Confirm, {45, 28}, 3, 2, false},
+        {&tcbCancela, "tcbCancela", "F2-Cancelar", {13, 405, 109, 65}, Glyph::Cancel, {29, 29}, 8, 2, false},
+        {&tcbSair, "tcbSair", "Esc-Sair", {13, 490, 109, 65}, Glyph::Leave, {36, 35}, 7, 2, false},
+        {&tcbAnterior, "tcbAnterior", "A-", {135, 532, 89, 37}, Glyph::Previous, {33, 40}, 20, 2, true},
+        {&tcbProximo, "tcbProximo", "B-", {688, 532, 89, 37}, Glyph::Next, {33, 40}, 20, 2, true},
+    };
+    for (const Command& c : commands) {
+        auto* b = new TBlendedBitBtn(this);
+        b->setObjectName(QLatin1String(c.name));
+        b->setText(QString::fromUtf8(c.caption));
+        b->setGeometry(c.geometry);
+        b->setGlyph(drawGlyph(c.glyph, c.glyphSize), c.glyphSize);
+        b->setGlyphLayout(c.right ? TBlendedBitBtn::GlyphLayout::Right : TBlendedBitBtn::GlyphLayout::Top);
+        b->setMargin(c.margin);
+        b->setSpacing(c.spacing);
+        b->setFont(layoutFont(11, true));
+        b->setFocusPolicy(Qt::NoFocus);
+        *c.member = b;
+        m_components.insert(b->objectName(), b);
+    }
+
+    static const int columnLeft[] = {143, 222, 301, 380, 459, 539, 618, 697};
+    static const int rowTop[] = {202, 254, 306, 358, 410, 462};
+    for (int n = 1; n <= NRBUTTONSMESA; ++n) {
+        auto* b = new TSpeedButton(this);
+        b->setObjectName(QStringLiteral("tcb") + twoDigits(n));
+        int top = rowTop[(n - 1) / 8];
+        if (n == 15 || n == 16)
+            top += 1; // these two stand one pixel lower in the layout
+        b->setGeometry(columnLeft[(n - 1) % 8], top, 77, 50);
+        b->setFocusPolicy(Qt::NoFocus);
+        m_components.insert(b->objectName(), b);
+    }
+
+    static const int areaTop[] = {44, 99, 156};
+    static const int stripTop[] = {30, 86, 142};
+    for (int n = 1; n <= NRBUTTONSAMBI; ++n) {
+        const int row = (n - 1) / 6, column = (n - 1) % 6;
+        auto* area = new TTouchButton(this);
+        area->setObjectName(QStringLiteral("tcbAmb") + twoDigits(n));
+        area->setGeometry(140 + 107 * column, areaTop[row], 100, 40);
+        area->SetColor(kAreaColor);
+        area->setFont(layoutFont(13, true));
+        area->setFocusPolicy(Qt::NoFocus);
+        m_components.insert(area->objectName(), area);
+
+        auto* strip = new TTouchButton(this);
+        strip->setObjectName(QStringLiteral("panAmb") + twoDigits(n));
+        strip->setGeometry(140 + 107 * column, stripTop[row], 100, 12);
+        strip->SetColor(kAreaColor);
+        strip->setFont(layoutFont(13, true));
+        strip->setFocusPolicy(Qt::NoFocus);
+        strip->setVisible(n == 1 || n == 9);
+        m_components.insert(strip->objectName(), strip);
+    }
+
+    msgPadrao.Messages = msgPadraoLines();
+}
+
+void TfrmConfMesa::declareDatasets()
+{
+    const auto text = [](const char* name, int size, const char* label = nullptr, bool visible = true,
+                         int displayWidth = 0) {
+        FieldDef f;
+        f.name = QLatin1String(name);
+        f.size = size;
+        f.displayLabel = label ? QString::fromUtf8(label) : QString();
+        f.visible = visible;
+        f.displayWidth = displayWidth;
+        return f;
+    };
+    const auto number = [](const char* name) {
+        FieldDef f;
+        f.name = QLatin1String(name);
+        f.type = FieldType::Float;
+        return f;
+    };
+
+    for (TClientDataSet* ds : {&cdsPesqAmbientes, &cdsPesqMesas}) {
+        ds->addField(text("NRBUTTON", 5));
+        ds->addField(text("DSBUTTON", 40));
+        ds->addField(number("NRCOLORTEXT"));
+        ds->addField(number("NRCOLORBACK"));
+    }
+    cdsPesqAmbientes.addField(text("CDIDENTBUTON", 10));
+    cdsPesqAmbientes.setIndexFieldName(QStringLiteral("NRBUTTON"));
+    // cdsPesqMesas: an index on NRBUTTON is defined but not selected.
+
+    // The pending list and the placed areas carry keys to the confirmation:
+    // they are wide enough for any page number and a whole 10-character area
+    // code, so a key is never cut on the way.
+    cdsControleAmb.addField(text("NRBUTTON", 2));
+    cdsControleAmb.addField(text("CDSALA", 10));
+
+    cdsAlteracoes.addField(text("NRBUTTON", 2));
+    cdsAlteracoes.addField(text("IDTPBUTTON", 1));
+    cdsAlteracoes.addField(text("IDTPBUTONAUX", 1));
+    cdsAlteracoes.addField(text("NRPGCONFTELA", 10));
+    cdsAlteracoes.addField(text("NRPGCONFTAUX", 2));
+    cdsAlteracoes.addField(text("NRBUTONAUX", 2));
+    cdsAlteracoes.addField(text("NRCOLOR", 50));
+    cdsAlteracoes.addField(text("CDSALA", 10));
+
+    cdsMesas.addField(text("NRMESA", 4, "Mesa"));
+    cdsMesas.addField(text("NMMESA", 30, "Nome"));
+    cdsMesas.addField(text("IDSTMESAAUX", 1, nullptr, false));
+    cdsMesas.setIndexFieldName(QStringLiteral("NRMESA"));
+
+    cdsAmbientes.addField(text("CDSALA", 10, "Código"));
+    cdsAmbientes.addField(text("NMSALA", 30, "Nome"));
+
+    for (TClientDataSet* ds : {&cdsMesaNrButon, &cdsAmbNrbuton}) {
+        ds->addField(text("CDSALA", 10));
+        ds->addField(text("NMSALA", 30));
+        ds->addField(text("NRMESA", 4));
+    }
+
+    cdsLoja.addField(text("CDLOJA", 10, "Loja"));
+
+    cdsFiliConf.addField(text("NRCONFTELA", 5, "Código"));
+    cdsFiliConf.addField(text("NMCONFTELA", 50, "Configuração", true, 30));
+    cdsFiliConf.addField(text("CDFILIAL", 4, "Filial"));
+    cdsFiliConf.addField(text("NMFILIAL", 30, "Nome", true, 20));
+    cdsFiliConf.addField(text("CDLOJA", 10, "Código", false));
+    cdsFiliConf.addField(text("NMLOJA", 50, "Nome", false));
+    cdsFiliConf.addField(text("DSFUNDOTELA", 200, nullptr, false));
+
+    for (TClientDataSet* ds : {&cdsPesqAmbientes, &cdsPesqMesas, &cdsControleAmb, &cdsAlteracoes, &cdsMesas,
+                               &cdsAmbientes, &cdsMesaNrButon, &cdsAmbNrbuton, &cdsLoja, &cdsFiliConf})
+        ds->CreateDataSet();
+}
+
+void TfrmConfMesa::wireHandlers()
+{
+    // Every handler runs through the guard: no error crosses the event loop.
+    const auto on = [this](QAbstractButton* button, void (TfrmConfMesa::*handler)(QObject*)) {
+        connect(button, &QAbstractButton::clicked, this,
+                [this, button, handler] { runGuarded([&] { (this->*handler)(button); }); });
+    };
+    on(tcbNome, &TfrmConfMesa::tcbNomeClick);
+    on(tcbCorButton, &TfrmConfMesa::tcbCorButtonClick);
+    on(tcbCorTexto, &TfrmConfMesa::tcbCorTextoClick);
+    on(tcbLimpar, &TfrmConfMesa::tcbLimparClick);
+    on(tcbConfirma, &TfrmConfMesa::tcbConfirmaClick);
+    on(tcbCancela, &TfrmConfMesa::tcbCancelaClick);
+    on(tcbSair, &TfrmConfMesa::tcbSairClick);
+    on(tcbAnterior, &TfrmConfMesa::tcbAnteriorClick);
+    on(tcbProximo, &TfrmConfMesa::tcbProximoClick);
+    for (int n = 1; n <= NRBUTTONSMESA; ++n)
+        on(tableButton(n), &TfrmConfMesa::tcb01Click);
+    for (int n = 1; n <= NRBUTTONSAMBI; ++n) {
+        on(areaButton(n), &TfrmConfMesa::tcbAmb01Click);
+        on(areaStrip(n), &TfrmConfMesa::tcbAmb01Click);
+    }
+    // Keys act for the whole screen, whichever control has the focus.
+    qApp->installEventFilter(this);
+}
+
+QWidget* TfrmConfMesa::FindComponent(const QString& name) const
+{
+    return m_components.value(name, nullptr);
+}
+
+TSpeedButton* TfrmConfMesa::tableButton(int n) const
+{
+    return qobject_cast<TSpeedButton*>(FindComponent(QStringLiteral("tcb") + twoDigits(n)));
+}
+
+TTouchButton* TfrmConfMesa::areaButton(int n) const
+{
+    return qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("tcbAmb") + twoDigits(n)));
+}
+
+TTouchButton* TfrmConfMesa::areaStrip(int n) const
+{
+    return qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + twoDigits(n)));
+}
+
+bool TfrmConfMesa::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Only keys typed into this screen; a modal dialog opened from a handler
+    // has keys of its own.
+    if (!widget || widget->window() != this || !isVisible())
+        return QDialog::eventFilter(watched, event);
+    // A key that the focused control ignores travels on to its parents; take
+    // it once, where it was first delivered.
+    QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+    if (widget != first)
+        return QDialog::eventFilter(watched, event);
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+
+    quint16 key = 0;
+    switch (keyEvent->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: key = vk::Enter; break;
+    case Qt::Key_Escape: key = vk::Escape; break;
+    case Qt::Key_Delete: key = vk::Delete; break;
+    case Qt::Key_F2: key = vk::F2; break;
+    case Qt::Key_F3: key = vk::F3; break;
+    case Qt::Key_F4: key = vk::F4; break;
+    case Qt::Key_F5: key = vk::F5; break;
+    case Qt::Key_F6: key = vk::F6; break;
+    case Qt::Key_F7: key = vk::F7; break;
+    default: break;
+    }
+    bool consumed = false;
+    if (key != 0) {
+        const quint16 before = key;
+        const auto modifiers = keyEvent->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        runGuarded([&] { FormKeyDown(this, key, modifiers); });
+        // A swallowed key, or one that reached a command, ends here.
+        consumed = key == 0 || before != vk::Delete;
+    }
+    const QString text = keyEvent->text();
+    if (!consumed && text.size() == 1 && !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        QChar c = text.at(0);
+        runGuarded([&] { FormKeyPress(this, c); });
+    }
+    return consumed || QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,173 @@
+// The area and table menus built from the stored configuration, paging,
+// command enabling and cursors.
+
+#include "Cli_qdl00005.h"
+#include "Srv_qdl00005.h"
+#include "servicecall.h"
+
+namespace {
+
+constexpr int kFreeBack = 11571344; // RGB 144,144,176
+constexpr int kFreeText = 0;
+const QString kFreeCaption = QStringLiteral(" ");
+
+// Stored colours are whole numbers; a fractional part is dropped.
+int colourOf(TClientDataSet& ds, const char* field)
+{
+    return int(qint64(ds.FieldByName(QLatin1String(field)).AsFloat()));
+}
+
+} // namespace
+
+void TfrmConfMesa::setFreeLook(TTouchButton* button)
+{
+    button->setText(kFreeCaption);
+    button->SetColor(kFreeBack);
+    button->setFontColor(kFreeText);
+}
+
+void TfrmConfMesa::setFreeLook(TSpeedButton* button)
+{
+    button->setText(kFreeCaption);
+    button->setColor(kFreeBack);
+    button->setFontColor(kFreeText);
+    button->setGlyph(imgLivreCinza->pixmap());
+}
+
+void TfrmConfMesa::LimpaMenuAmbiente()
+{
+    for (int i = 1; i <= NRBUTTONSAMBI; ++i)
+        if (TTouchButton* b = areaButton(i))
+            setFreeLook(b);
+}
+
+void TfrmConfMesa::MontaMenuAmbiente()
+{
+    cdsControleAmb.EmptyDataSet();
+    const ServiceResult packet =
+        callService(QStringLiteral("getPesqAmbientes"), {stCdfilial, stNrConf},
+                    [](ServiceResult& r) { return getPesqAmbientes(stCdfilial, stNrConf, r); });
+    cdsPesqAmbientes.setData(packet.toPacket());
+    LimpaMenuAmbiente();
+    if (cdsPesqAmbientes.IsEmpty())
+        return;
+    cdsPesqAmbientes.First();
+    stCdAmb = cdsPesqAmbientes.FieldByName(QStringLiteral("CDIDENTBUTON")).AsString();
+    const QString selectedButton = stNrFocusAmb;
+    QString selectedCode;
+    bool selectedStored = false;
+    for (; !cdsPesqAmbientes.Eof(); cdsPesqAmbientes.Next()) {
+        const QString number = cdsPesqAmbientes.FieldByName(QStringLiteral("NRBUTTON")).AsString();
+        const QString code = cdsPesqAmbientes.FieldByName(QStringLiteral("CDIDENTBUTON")).AsString();
+        const int back = colourOf(cdsPesqAmbientes, "NRCOLORBACK");
+        if (auto* b = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("tcbAmb") + number))) {
+            b->SetColor(back);
+            b->setFontColor(colourOf(cdsPesqAmbientes, "NRCOLORTEXT"));
+            b->setText(cdsPesqAmbientes.FieldByName(QStringLiteral("DSBUTTON")).AsString());
+        }
+        if (auto* strip = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + number)))
+            strip->SetColor(back);
+        cdsControleAmb.Append();
+        cdsControleAmb.FieldByName(QStringLiteral("NRBUTTON")).setAsString(number);
+        cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).setAsString(code);
+        cdsControleAmb.Post();
+        if (number == selectedButton) {
+            selectedStored = true;
+            selectedCode = code;
+        }
+    }
+    // The selected area button keeps its own area: the tables offered and
+    // placed next belong under the button the operator sees selected.
+    if (selectedStored)
+        stCdAmb = selectedCode;
+}
+
+void TfrmConfMesa::LimpaMenuMesa()
+{
+    for (int i = 1; i <= NRBUTTONSMESA; ++i)
+        if (TSpeedButton* b = tableButton(i))
+            setFreeLook(b);
+}
+
+void TfrmConfMesa::MontaMenuMesa()
+{
+    const QString page = pageText();
+    const ServiceResult packet = callService(
+        QStringLiteral("getPesqMesas"), {stCdfilial, stNrConf, page, stNrFocusAmb},
+        [&](ServiceResult& r) { return getPesqMesas(stCdfilial, stNrConf, page, stNrFocusAmb, r); });
+    cdsPesqMesas.setData(packet.toPacket());
+    LimpaMenuMesa();
+    if (cdsPesqMesas.IsEmpty())
+        return;
+    const QPixmap assigned = imgLivre->pixmap();
+    for (cdsPesqMesas.First(); !cdsPesqMesas.Eof(); cdsPesqMesas.Next()) {
+        const QString number = cdsPesqMesas.FieldByName(QStringLiteral("NRBUTTON")).AsString();
+        auto* b = qobject_cast<TSpeedButton*>(FindComponent(QStringLiteral("tcb") + number));
+        if (!b)
+            continue;
+        b->setColor(colourOf(cdsPesqMesas, "NRCOLORBACK"));
+        b->setFontColor(colourOf(cdsPesqMesas, "NRCOLORTEXT"));
+        b->setText(cdsPesqMesas.FieldByName(QStringLiteral("DSBUTTON")).AsString());
+        b->setGlyph(assigned);
+    }
+}
+
+void TfrmConfMesa::tcbProximoClick(QObject*)
+{
+    ++NrPagina;
+    lblPagina->setText(pageText());
+    lblPagina->adjustSize();
+    MontaMenuMesa();
+    tcbAnterior->setVisible(true);
+}
+
+void TfrmConfMesa::tcbAnteriorClick(QObject*)
+{
+    if (NrPagina > 1)
+        --NrPagina;
+    lblPagina->setText(pageText());
+    lblPagina->adjustSize();
+    if (NrPagina == 1)
+        tcbAnterior->setVisible(false);
+    MontaMenuMesa();
+}
+
+void TfrmConfMesa::ControlaHabilitacao(const QString& stFuncao)
+{
+    // Enabled state per letter: 1 on, 0 off, -1 kept.
+    struct Row {
+        TBlendedBitBtn* button;
+        int h, m, c, f, l;
+    };
+    int column;
+    if (stFuncao == u"H") column = 0;
+    else if (stFuncao == u"M") column = 1;
+    else if (stFuncao == u"C") column = 2;
+    else if (stFuncao == u"F") column = 3;
+    else if (stFuncao == u"L") column = 4;
+    else return;
+
+    const Row rows[] = {
+        {tcbNome, 1, -1, 0, 0, 0},     {tcbCorButton, 1, 0, -1, 0, 0}, {tcbCorTexto, 1, 0, 0, -1, 0},
+        {tcbLimpar, 1, 0, 0, 0, -1},   {tcbConfirma, 0, 0, 1, 1, 1},   {tcbCancela, 0, 1, 1, 1, 1},
+    };
+    for (const Row& r : rows) {
+        const int states[] = {r.h, r.m, r.c, r.f, r.l};
+        if (states[column] >= 0)
+            r.button->setEnabled(states[column] == 1);
+    }
+    const bool idle = column == 0;
+    tcbProximo->setVisible(idle);
+    tcbAnterior->setVisible(idle && NrPagina != 1);
+}
+
+void TfrmConfMesa::MudaCursor(const QString& sttipo)
+{
+    const QCursor cursor(sttipo == u"0" ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    for (int n = 1; n <= NRBUTTONSAMBI; ++n)
+        if (QWidget* b = areaButton(n))
+            b->setCursor(cursor);
+    for (int n = 1; n <= NRBUTTONSMESA; ++n)
+        if (QWidget* b = tableButton(n))
+            b->setCursor(cursor);
+}

@@ -1,0 +1,135 @@
+// Start-up and shutdown of the screen.
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainterPath>
+#include <QScreen>
+
+#include "Cli_qdl00005.h"
+#include "Srv_qdl00005.h"
+#include "guard.h"
+#include "process.h"
+#include "servicecall.h"
+#include "theme.h"
+
+namespace {
+
+// The colour scheme used when no parameters file sits beside the program.
+constexpr int kDefaultScheme[6] = {12960962, 14737632, 8683643, 8421504, 15658734, 8388608};
+
+// The window is clipped to a rounded rectangle with 40 × 40 corner ellipses.
+QRegion roundedRegion(int width, int height)
+{
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, width, height), 20, 20);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+} // namespace
+
+void TfrmConfMesa::FormCreate(QObject*)
+{
+    Trad(this);
+}
+
+void TfrmConfMesa::InicializaForm(const QVariantList&, int)
+{
+    if (!rdmConfMesa)
+        rdmConfMesa = new TrdmConfMesa(nullptr);
+    rdmConfMesa->adcConfigMesa->setConnected(true);
+
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+
+    resize(800, 600);
+    setFixedSize(800, 600);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        QPoint at = area.topLeft() + QPoint((area.width() - width()) / 2, (area.height() - height()) / 2);
+        // A screen smaller than the form: halve the overhang, truncating toward zero.
+        if (area.width() < 800)
+            at.setX((area.width() - width()) / 2);
+        if (area.height() < 600)
+            at.setY((area.height() - height()) / 2);
+        move(at);
+    }
+    setMask(roundedRegion(width(), height()));
+
+    const QString parameters = hostExecutableDir() + QStringLiteral("/PARAMETROSQDL.CDS");
+    if (QFileInfo(parameters).isFile()) {
+        cdsParametrosQdl.LoadFromFile(parameters);
+        Incor1 = cdsParametrosQdl.FieldByName(QStringLiteral("INCOR1")).AsInteger();
+        Incor2 = cdsParametrosQdl.FieldByName(QStringLiteral("INCOR2")).AsInteger();
+        Incor3 = cdsParametrosQdl.FieldByName(QStringLiteral("INCOR3")).AsInteger();
+        Incor4 = cdsParametrosQdl.FieldByName(QStringLiteral("INCOR4")).AsInteger();
+        Incor5 = cdsParametrosQdl.FieldByName(QStringLiteral("INCOR5")).AsInteger();
+        Incor6 = cdsParametrosQdl.FieldByName(QStringLiteral("INCOR6")).AsInteger();
+    } else {
+        Incor1 = kDefaultScheme[0];
+        Incor2 = kDefaultScheme[1];
+        Incor3 = kDefaultScheme[2];
+        Incor4 = kDefaultScheme[3];
+        Incor5 = kDefaultScheme[4];
+        Incor6 = kDefaultScheme[5];
+    }
+    ColoreTela(this, Incor1, Incor2, Incor3, Incor4, Incor5, Incor6);
+
+    stCdfilial = QStringLiteral("9999");
+    stNrConf = QStringLiteral("00001");
+    boExcluir = boMudaCor = boMudaFonte = boMudaNome = false;
+    NrPagina = 1;
+    lblPagina->setText(QStringLiteral("1"));
+    stNrFocusAmb = QStringLiteral("01");
+    ControlaFocus();
+    cdsAlteracoes.EmptyDataSet();
+    lblConfig->setText(msgPadrao.Msg(QStringLiteral("Conf_Mesa")));
+
+    const ServiceResult loja = callService(QStringLiteral("getLoja"), {stCdfilial, stNrConf},
+                                           [](ServiceResult& r) { return getLoja(stCdfilial, stNrConf, r); });
+    cdsLoja.setData(loja.toPacket());
+    stCdLojaAber = cdsLoja.FieldByName(QStringLiteral("CDLOJA")).AsString();
+
+    MontaMenuAmbiente();
+    MontaMenuMesa();
+    ControlaHabilitacao(QStringLiteral("H"));
+    tcbAnterior->hide();
+}
+
+void TfrmConfMesa::ControlaFocus()
+{
+    const int selected = stNrFocusAmb.toInt();
+    for (int i = 1; i <= NRBUTTONSAMBI; ++i)
+        if (QWidget* strip = areaStrip(i))
+            strip->setVisible(i == selected);
+}
+
+void TfrmConfMesa::FormActivate(QObject*)
+{
+    update();
+}
+
+void TfrmConfMesa::tcbSairClick(QObject*)
+{
+    close();
+}
+
+void TfrmConfMesa::FormClose(QObject*)
+{
+    boIdCriado = false;
+    // The entry frees the form as soon as the modal loop ends; Qt drops this
+    // deferred release with the object, so the form is destroyed once.
+    deleteLater();
+}
+
+void TfrmConfMesa::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        runGuarded([this] { FormActivate(this); });
+    QDialog::changeEvent(event);
+}
+
+void TfrmConfMesa::closeEvent(QCloseEvent* event)
+{
+    runGuarded([this] { FormClose(this); });
+    QDialog::closeEvent(event);
+}

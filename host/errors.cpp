@@ -1,0 +1,30 @@
+#include "errors.h"
+
+EQdlError::EQdlError(const QString& message)
+    : std::runtime_error(message.toUtf8().toStdString())
+{
+}
+
+EAbort::EAbort() : EQdlError(QStringLiteral("Operation aborted")) {}
+
+static QString describe(const QString& step, const QSqlError& error)
+{
+    QString text = step;
+    const QString db = error.databaseText().trimmed();
+    const QString driver = error.driverText().trimmed();
+    if (!db.isEmpty())
+        text += QStringLiteral(": ") + db;
+    else if (!driver.isEmpty())
+        text += QStringLiteral(": ") + driver;
+    return text;
+}
+
+EDatabaseError::EDatabaseError(const QString& step, const QSqlError& error)
+    : EQdlError(describe(step, error)), m_step(step), m_error(error)
+{
+}
+
+EServiceFailure::EServiceFailure(const QString& service, int code)
+    : EQdlError(QStringLiteral("O serviço %1 falhou (código %2).").arg(service).arg(code)), m_code(code)
+{
+}
