@@ -97,14 +97,18 @@ void drawPencil(QPainter& p, QPointF tip, qreal angle)
 void drawRename(QPainter& p)
 {
     QPainterPath text;
-    text.addText(4, 70, glyphFont(50), QStringLiteral("Aa"));
+    text.addText(2, 64, glyphFont(44), QStringLiteral("Aa"));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 128));
     p.drawPath(text);
-    // The line being written on.
+    // The line being written on, ending at the pencil's point.
     p.setBrush(QColor(90, 90, 110));
-    p.drawRoundedRect(QRectF(4, 82, 92, 6), 3, 3);
-    drawPencil(p, QPointF(64, 78), -58);
+    p.drawRoundedRect(QRectF(2, 80, 64, 6), 3, 3);
+    p.save();
+    p.translate(66, 83);
+    p.scale(0.8, 0.8);
+    drawPencil(p, QPointF(0, 0), -62);
+    p.restore();
 }
 
 void drawBackColor(QPainter& p)
@@ -112,14 +116,13 @@ void drawBackColor(QPainter& p)
     const QColor paint(255, 176, 0);
     const QColor ink(45, 45, 70);
 
+    // A pail tipped to the right, pouring.
     p.save();
-    p.translate(42, 46);
-    p.rotate(-38);
-    // Handle behind the pail.
+    p.translate(40, 44);
+    p.rotate(32);
     p.setPen(outline(ink, 4));
     p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(-20, -44, 40, 40), 0, 180 * 16);
-    // Pail body, open side up.
+    p.drawArc(QRectF(-22, -44, 44, 40), 0, 180 * 16);
     QPainterPath pail;
     pail.moveTo(-22, -24);
     pail.lineTo(22, -24);
@@ -133,18 +136,17 @@ void drawBackColor(QPainter& p)
     metal.setColorAt(1, QColor(120, 128, 150));
     p.setBrush(metal);
     p.drawPath(pail);
-    // The paint surface at the rim.
     p.setBrush(paint);
     p.drawEllipse(QRectF(-22, -30, 44, 12));
     p.restore();
 
-    // Paint pouring from the rim.
+    // The stream from the low lip, ending in a drop.
     QPainterPath pour;
-    pour.moveTo(66, 18);
-    pour.cubicTo(80, 20, 84, 36, 84, 52);
-    pour.cubicTo(90, 58, 91, 68, 84, 71);
-    pour.cubicTo(77, 74, 72, 66, 76, 58);
-    pour.cubicTo(78, 46, 74, 34, 62, 28);
+    pour.moveTo(70, 34);
+    pour.cubicTo(80, 36, 84, 46, 84, 56);
+    pour.cubicTo(90, 61, 90, 71, 83, 72);
+    pour.cubicTo(76, 73, 74, 64, 79, 56);
+    pour.cubicTo(79, 48, 75, 43, 68, 41);
     pour.closeSubpath();
     p.setPen(outline(paint.darker(150), 2.5));
     p.setBrush(paint);

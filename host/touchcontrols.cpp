@@ -279,20 +279,22 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
     const QPixmap pixmap = m_glyph.isNull() || isEnabled() ? m_glyph : dimmed(m_glyph);
 
     if (m_layout == GlyphLayout::Right) {
-        glyphBox = glyphBox.boundedTo(QSizeF(content.width() / 2.0, content.height()));
-        const qreal glyphLeft = width() - qMax(0, m_margin) - glyphBox.width() + (down ? 1 : 0);
+        // The glyph keeps the margin from the right edge; the caption sits
+        // just left of it, the two reading as one group.
         QRect textBox = content;
         if (!glyphBox.isEmpty()) {
-            const QRectF box(glyphLeft, content.top() + (content.height() - glyphBox.height()) / 2,
-                             glyphBox.width(), glyphBox.height());
-            p.drawPixmap(fitCentred(logicalSize(pixmap), box), pixmap, QRectF(pixmap.rect()));
-            textBox.setRight(int(glyphLeft) - m_spacing - 1);
+            glyphBox = glyphBox.boundedTo(QSizeF(content.width() / 2.0, content.height()));
+            const QSizeF drawn = fitCentred(logicalSize(pixmap), QRectF(QPointF(), glyphBox)).size();
+            const QRectF target(width() - qMax(0, m_margin) - drawn.width() + (down ? 1 : 0),
+                                content.top() + (content.height() - drawn.height()) / 2,
+                                drawn.width(), drawn.height());
+            p.drawPixmap(target, pixmap, QRectF(pixmap.rect()));
+            textBox.setRight(int(target.left()) - m_spacing - 1);
             const QStringList lines = wrapCaption(text(), font(), textBox.width(),
                                                   qMax(1, textBox.height() / lineHeight));
             int widest = 0;
             for (const QString& line : lines)
                 widest = qMax(widest, fm.horizontalAdvance(line));
-            // The caption sits against the glyph, as one group.
             textBox.setLeft(qMax(textBox.left(), textBox.right() - widest));
         }
         p.setPen(ink);

@@ -257,7 +257,7 @@ TEST(BlendedBitBtn, LineFeedCarriageReturnIsOneLineBreak)
     TBlendedBitBtn c;
     a.setText(QStringLiteral("Ctrl+Enter\n\rConfirmar"));
     b.setText(QStringLiteral("Ctrl+Enter\nConfirmar"));
-    c.setText(QStringLiteral("Ctrl+Enter Confirmar"));
+    c.setText(QStringLiteral("Ctrl+Enter"));
     for (auto* btn : {&a, &b, &c})
         btn->setGlyph(drawGlyph(Glyph::Confirm, QSize(45, 28)), QSize(45, 28));
     const QImage broken = shot(a);
@@ -481,12 +481,12 @@ TEST(Screenshots, WriteControlsAndGlyphs)
     QDir().mkpath(dir);
 
     QWidget panel;
-    panel.resize(560, 380);
+    panel.resize(580, 380);
     auto* border = new TBlendedShape(&panel, 20);
     border->setGeometry(panel.rect());
     border->setBrushColor(QColor(192, 192, 192));
     auto* back = new TBlendedShape(&panel, 20);
-    back->setGeometry(4, 5, 552, 370);
+    back->setGeometry(4, 5, 572, 370);
     back->setBrushRole(QPalette::Highlight);
 
     command(&panel, QStringLiteral("F3-Mudar Nome"), Glyph::Rename, QSize(33, 33), 13, 12);
@@ -508,8 +508,10 @@ TEST(Screenshots, WriteControlsAndGlyphs)
     }
 
     const QString areas[] = {QStringLiteral("Salão"), QStringLiteral(" "),
-                             QStringLiteral("Varanda coberta do segundo andar com vista")};
-    for (int i = 0; i < 3; ++i) {
+                             QStringLiteral("Varanda coberta do segundo andar com vista"),
+                             QStringLiteral("Bar")};
+    QList<TTouchButton*> areaButtons;
+    for (int i = 0; i < 4; ++i) {
         auto* strip = new TTouchButton(&panel);
         strip->setFont([] { QFont f(QStringLiteral("DejaVu Sans")); f.setPixelSize(13); f.setBold(true); return f; }());
         strip->setGeometry(140 + 107 * i, 12, 100, 12);
@@ -519,7 +521,9 @@ TEST(Screenshots, WriteControlsAndGlyphs)
         area->setText(areas[i]);
         if (i == 1)
             area->SetColor(11571344);
+        areaButtons << area;
     }
+    areaButtons[3]->setDown(true);
     const QString tables[] = {QStringLiteral("Mesa 01"), QStringLiteral(" "), QStringLiteral("Terraço 12"),
                               QStringLiteral("Mesa do canto junto à janela"), QStringLiteral(" ")};
     for (int i = 0; i < 5; ++i) {
@@ -538,6 +542,10 @@ TEST(Screenshots, WriteControlsAndGlyphs)
     auto* sample = new TShape(&panel);
     sample->setGeometry(140, 160, 71, 25);
     sample->setBrushColor(colorFromBgr(787));
+    panel.show();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    areaButtons[0]->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(at2x(panel).save(dir + QStringLiteral("/controls-panel.png")));
 
     QWidget sheet;
