@@ -1,0 +1,326 @@
+#include "dialogs/keyboard.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "dialogs/touchdialog.h"
+#include "touchcontrols.h"
+
+namespace {
+
+QPointer<QWidget>& previewSource()
+{
+    static QPointer<QWidget> source;
+    return source;
+}
+
+// Object names of the keys that are not letters or digits.
+QString keyName(QChar ch)
+{
+    switch (ch.unicode()) {
+    case '-': return QStringLiteral("key_minus");
+    case '/': return QStringLiteral("key_slash");
+    case ',': return QStringLiteral("key_comma");
+    case '.': return QStringLiteral("key_period");
+    case '&': return QStringLiteral("key_amp");
+    case '(': return QStringLiteral("key_lparen");
+    case ')': return QStringLiteral("key_rparen");
+    case '\'': return QStringLiteral("key_apos");
+    case '+': return QStringLiteral("key_plus");
+    case ':': return QStringLiteral("key_colon");
+    default: return QStringLiteral("key_") + ch;
+    }
+}
+
+// A stand-in of the button being renamed, same size, font, colours and
+// glyph, so the operator sees where the caption wraps or gets cut.
+QAbstractButton* makePreview(QWidget* source, QWidget* parent)
+{
+    QAbstractButton* preview = nullptr;
+    if (auto* touch = qobject_cast<TTouchButton*>(source)) {
+        auto* b = new TTouchButton(parent);
+        b->SetColor(touch->Color());
+        b->setFontColor(touch->FontColor());
+        preview = b;
+    } else if (auto* speed = qobject_cast<TSpeedButton*>(source)) {
+        auto* b = new TSpeedButton(parent);
+        b->setColor(speed->Color());
+        b->setFontColor(speed->FontColor());
+        b->setGlyph(speed->glyph());
+        preview = b;
+    } else {
+        // No source, or another kind of control: a table button of the
+        // real size in the free colours.
+        preview = new TSpeedButton(parent);
+        if (source)
+            preview->setPalette(source->palette());
+    }
+    if (source) {
+        preview->setFont(source->font());
+        preview->setFixedSize(source->size());
+    } else {
+        preview->setFixedSize(77, 50);
+    }
+    preview->setObjectName(QStringLiteral("kbdPreview"));
+    preview->setFocusPolicy(Qt::NoFocus);
+    preview->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return preview;
+}
+
+} // namespace
+
+class TKeyboardDialog : public TTouchDialog {
+    Q_OBJECT
+public:
+    TKeyboardDialog(const QString& initial, const QString& title, int maxLength, bool withPreview,
+                    QWidget* source, QWidget* parent = nullptr);
+
+    QString text() const { return m_edit->text(); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    enum class Shift { Off, Once, Locked };
+
+    QPushButton* addCharKey(QGridLayout* grid, QChar ch, int row, int column, int span = 1);
+    QPushButton* addKey(QGridLayout* grid, const QString& label, const QString& name, int row,
+                        int column, int span = 1);
+    void typeChar(QChar ch);
+    void toggleShift();
+    void refreshKeys();
+    void textChanged();
+    void refuse();
+
+    QLineEdit* m_edit;
+    QLabel* m_counter;
+    QAbstractButton* m_preview = nullptr;
+    QPushButton* m_shift = nullptr;
+    QList<QPushButton*> m_charKeys;
+    Shift m_shiftState = Shift::Off;
+    int m_maxLength;
+};
+
+TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, int maxLength,
+                                 bool withPreview, QWidget* source, QWidget* parent)
+    : TTouchDialog(parent), m_maxLength(maxLength)
+{
+    setObjectName(QStringLiteral("keyboardDialog"));
+    setTitle(title);
+
+    auto* top = new QHBoxLayout;
+    top->setSpacing(10);
+    m_edit = new QLineEdit(this);
+    m_edit->setObjectName(QStringLiteral("kbdEdit"));
+    m_edit->setFont(touchui::font(22));
+    m_edit->setMinimumHeight(52);
+    m_edit->setMaxLength(maxLength);
+    m_edit->setText(initial.left(maxLength));
+    m_edit->setCursorPosition(int(m_edit->text().size()));
+    m_edit->setStyleSheet(QStringLiteral(
+        "QLineEdit { background: white; color: #1c1c24; border: 2px solid #1f4e9c;"
+        " border-radius: 8px; padding: 0px 10px; }"));
+    m_counter = new QLabel(this);
+    m_counter->setObjectName(QStringLiteral("kbdCounter"));
+    m_counter->setFont(touchui::font(18, true));
+    m_counter->setMinimumWidth(72);
+    m_counter->setAlignment(Qt::AlignCenter);
+    top->addWidget(m_edit, 1);
+    top->addWidget(m_counter);
+    if (withPreview) {
+        auto* label = new QLabel(tr("Prévia:"), this);
+        label->setObjectName(QStringLiteral("kbdPreviewLabel"));
+        label->setFont(touchui::font(16));
+        m_preview = makePreview(source, this);
+        top->addSpacing(6);
+        top->addWidget(label);
+        top->addWidget(m_preview, 0, Qt::AlignVCenter);
+    }
+    contentLayout()->addLayout(top);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(6);
+    const QString rows[] = {
+        QStringLiteral("1234567890"),
+        QStringLiteral("qwertyuiop-"),
+        QStringLiteral("asdfghjklç/"),
+        QStringLiteral("zxcvbnm,.&"),
+        QStringLiteral("áàâãéêíóôõú"),
+    };
+    for (int c = 0; c < rows[0].size(); ++c)
+        addCharKey(grid, rows[0][c], 0, c);
+    auto* backspace = addKey(grid, QStringLiteral("⌫"), QStringLiteral("key_backspace"), 0, 10);
+    backspace->setAutoRepeat(true);
+    backspace->setToolTip(tr("Apagar o último caractere"));
+    for (int r = 1; r <= 2; ++r) {
+        for (int c = 0; c < rows[r].size(); ++c)
+            addCharKey(grid, rows[r][c], r, c);
+    }
+    m_shift = addKey(grid, QStringLiteral("⇧"), QStringLiteral("key_shift"), 3, 0);
+    m_shift->setCheckable(true);
+    m_shift->setToolTip(tr("Maiúsculas: um toque para a próxima letra, dois para travar"));
+    for (int c = 0; c < rows[3].size(); ++c)
+        addCharKey(grid, rows[3][c], 3, c + 1);
+    for (int c = 0; c < rows[4].size(); ++c)
+        addCharKey(grid, rows[4][c], 4, c);
+    addCharKey(grid, QLatin1Char('('), 5, 0);
+    addCharKey(grid, QLatin1Char(')'), 5, 1);
+    auto* space = addKey(grid, tr("espaço"), QStringLiteral("key_space"), 5, 2, 6);
+    space->setFont(touchui::font(18));
+    m_charKeys << space;
+    addCharKey(grid, QLatin1Char('\''), 5, 8);
+    addCharKey(grid, QLatin1Char('+'), 5, 9);
+    addCharKey(grid, QLatin1Char(':'), 5, 10);
+    for (int c = 0; c < 11; ++c)
+        grid->setColumnStretch(c, 1);
+    contentLayout()->addLayout(grid, 1);
+
+    auto* clear = touchui::makeButton(tr("Limpar"), QStringLiteral("key_clear"),
+                                      touchui::ButtonRole::Normal, this);
+    auto* cancel = touchui::makeButton(tr("Cancelar"), QStringLiteral("key_cancel"),
+                                       touchui::ButtonRole::Normal, this);
+    auto* ok = touchui::makeButton(tr("OK"), QStringLiteral("key_ok"), touchui::ButtonRole::Primary, this);
+    for (QPushButton* b : {clear, cancel, ok})
+        b->setMinimumWidth(150);
+    auto* actions = new QHBoxLayout;
+    actions->setSpacing(12);
+    actions->addWidget(clear);
+    actions->addStretch(1);
+    actions->addWidget(cancel);
+    actions->addWidget(ok);
+    contentLayout()->addLayout(actions);
+
+    connect(backspace, &QPushButton::clicked, m_edit, &QLineEdit::backspace);
+    connect(m_shift, &QPushButton::clicked, this, &TKeyboardDialog::toggleShift);
+    connect(space, &QPushButton::clicked, this, [this] { typeChar(QLatin1Char(' ')); });
+    connect(clear, &QPushButton::clicked, m_edit, &QLineEdit::clear);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_edit, &QLineEdit::textChanged, this, &TKeyboardDialog::textChanged);
+    connect(m_edit, &QLineEdit::selectionChanged, this, &TKeyboardDialog::refreshKeys);
+    connect(m_edit, &QLineEdit::returnPressed, this, &QDialog::accept);
+
+    textChanged();
+    refreshKeys();
+    m_edit->setFocus();
+    resize(788, 564);
+}
+
+QPushButton* TKeyboardDialog::addKey(QGridLayout* grid, const QString& label, const QString& name,
+                                     int row, int column, int span)
+{
+    auto* key = touchui::makeButton(label, name, touchui::ButtonRole::Key, this);
+    key->setMinimumSize(58, 52);
+    key->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    grid->addWidget(key, row, column, 1, span);
+    return key;
+}
+
+QPushButton* TKeyboardDialog::addCharKey(QGridLayout* grid, QChar ch, int row, int column, int span)
+{
+    auto* key = addKey(grid, QString(ch), keyName(ch), row, column, span);
+    key->setProperty("qdlChar", QString(ch));
+    connect(key, &QPushButton::clicked, this, [this, ch] { typeChar(ch); });
+    m_charKeys << key;
+    return key;
+}
+
+void TKeyboardDialog::typeChar(QChar ch)
+{
+    if (m_edit->text().size() >= m_maxLength && !m_edit->hasSelectedText()) {
+        refuse();
+        return;
+    }
+    const QChar typed = m_shiftState == Shift::Off ? ch : ch.toUpper();
+    m_edit->insert(QString(typed));
+    if (m_shiftState == Shift::Once && ch.isLetter()) {
+        m_shiftState = Shift::Off;
+        refreshKeys();
+    }
+}
+
+void TKeyboardDialog::toggleShift()
+{
+    switch (m_shiftState) {
+    case Shift::Off: m_shiftState = Shift::Once; break;
+    case Shift::Once: m_shiftState = Shift::Locked; break;
+    case Shift::Locked: m_shiftState = Shift::Off; break;
+    }
+    refreshKeys();
+}
+
+void TKeyboardDialog::refreshKeys()
+{
+    const bool upper = m_shiftState != Shift::Off;
+    m_shift->setChecked(upper);
+    m_shift->setText(m_shiftState == Shift::Locked ? QStringLiteral("⇪") : QStringLiteral("⇧"));
+    const bool full = m_edit->text().size() >= m_maxLength && !m_edit->hasSelectedText();
+    for (QPushButton* key : std::as_const(m_charKeys)) {
+        const QString ch = key->property("qdlChar").toString();
+        if (!ch.isEmpty())
+            key->setText(upper ? ch.toUpper() : ch);
+        key->setEnabled(!full);
+    }
+}
+
+void TKeyboardDialog::textChanged()
+{
+    const int length = int(m_edit->text().size());
+    m_counter->setText(QStringLiteral("%1/%2").arg(length).arg(m_maxLength));
+    QPalette p = m_counter->palette();
+    p.setColor(QPalette::WindowText, length >= m_maxLength ? QColor(200, 0, 0) : QColor(0, 0, 128));
+    m_counter->setPalette(p);
+    if (m_preview)
+        m_preview->setText(m_edit->text());
+    refreshKeys();
+}
+
+void TKeyboardDialog::refuse()
+{
+    QApplication::beep();
+    m_counter->setStyleSheet(QStringLiteral("background: #ffd0d0; border-radius: 6px;"));
+    QTimer::singleShot(400, m_counter, [counter = m_counter] { counter->setStyleSheet({}); });
+}
+
+void TKeyboardDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    TTouchDialog::keyPressEvent(event);
+}
+
+QString runKeyboard(const QString& initial, int /*a*/, int /*b*/, int /*c*/)
+{
+    QWidget* source = previewSource();
+    previewSource() = nullptr;
+    TKeyboardDialog dialog(initial, TKeyboardDialog::tr("Digite o nome do botão"), kCaptionMaxLength,
+                           true, source);
+    if (dialog.exec() != QDialog::Accepted)
+        return QStringLiteral("@");
+    return dialog.text();
+}
+
+void setKeyboardPreviewSource(QWidget* button)
+{
+    previewSource() = button;
+}
+
+QString runPlainKeyboard(const QString& initial, const QString& title, int maxLength, QWidget* parent)
+{
+    TKeyboardDialog dialog(initial, title, maxLength, false, nullptr, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.text().isNull() ? QStringLiteral("") : dialog.text();
+}
+
+#include "keyboard.moc"

@@ -1,0 +1,200 @@
+#include "dialogs/touchdialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace touchui {
+
+QFont font(int pixelSize, bool bold)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
+static QString styleFor(ButtonRole role)
+{
+    switch (role) {
+    case ButtonRole::Primary:
+        return QStringLiteral(
+            "QPushButton { color: white; border: 1px solid #0d2a5c; border-radius: 10px;"
+            " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3b6fc4, stop:1 #1f4e9c);"
+            " padding: 4px 18px; }"
+            "QPushButton:pressed { background: #163a75; }"
+            "QPushButton:disabled { color: #e4e4e4; background: #9a9ca4; border-color: #8a8c94; }");
+    case ButtonRole::Key:
+        return QStringLiteral(
+            "QPushButton { color: #1c1c24; border: 1px solid #8e909c; border-radius: 8px;"
+            " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e3e4ea);"
+            " padding: 0px; }"
+            "QPushButton:pressed { background: rgb(207,231,231); }"
+            "QPushButton:checked { background: #c9d6f0; border: 2px solid #1f4e9c; }"
+            "QPushButton:disabled { color: #a8a8b0; background: #eeeef1; border-color: #c4c5cc; }");
+    case ButtonRole::Normal:
+        break;
+    }
+    return QStringLiteral(
+        "QPushButton { color: #000080; border: 1px solid #8e909c; border-radius: 10px;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f6f6f8, stop:1 #d2d3da);"
+        " padding: 4px 18px; }"
+        "QPushButton:pressed { background: rgb(207,231,231); }"
+        "QPushButton:disabled { color: #c0c0c0; background: #808080; border-color: #707070; }");
+}
+
+QPushButton* makeButton(const QString& text, const QString& objectName, ButtonRole role,
+                        QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(objectName);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    b->setMinimumHeight(kButtonHeight);
+    b->setFont(font(role == ButtonRole::Key ? 22 : 18, role != ButtonRole::Key));
+    b->setStyleSheet(styleFor(role));
+    if (role != ButtonRole::Key)
+        b->setMinimumWidth(120);
+    return b;
+}
+
+QWidget* defaultParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+QColor contrastingText(const QColor& background)
+{
+    // Perceived brightness (ITU-R BT.601 weights).
+    const int y = (background.red() * 299 + background.green() * 587 + background.blue() * 114) / 1000;
+    return y >= 140 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+} // namespace touchui
+
+TTouchDialog::TTouchDialog(QWidget* parent)
+    : QDialog(parent ? parent : touchui::defaultParent(),
+              Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setModal(true);
+    setFont(touchui::font(18));
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->setSpacing(0);
+
+    m_title = new QLabel(this);
+    m_title->setObjectName(QStringLiteral("dlgTitle"));
+    m_title->setFont(touchui::font(20, true));
+    m_title->setFixedHeight(52);
+    m_title->setContentsMargins(20, 0, 20, 0);
+    m_title->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    outer->addWidget(m_title);
+
+    m_content = new QVBoxLayout;
+    m_content->setContentsMargins(16, 14, 16, 16);
+    m_content->setSpacing(12);
+    outer->addLayout(m_content, 1);
+
+    setFrameColors(m_body, m_band, m_bandText, m_border);
+}
+
+void TTouchDialog::setTitle(const QString& title)
+{
+    m_title->setText(title);
+    setWindowTitle(title);
+}
+
+void TTouchDialog::setTitlePicture(const QPixmap& picture)
+{
+    if (!m_picture) {
+        m_picture = new QLabel(m_title);
+        m_picture->setObjectName(QStringLiteral("dlgPicture"));
+        auto* row = new QHBoxLayout(m_title);
+        row->setContentsMargins(0, 4, 8, 4);
+        row->addStretch(1);
+        row->addWidget(m_picture);
+    }
+    m_picture->setPixmap(picture.scaled(44, 44, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+QString TTouchDialog::title() const
+{
+    return m_title->text();
+}
+
+void TTouchDialog::setFrameColors(const QColor& body, const QColor& band, const QColor& bandText,
+                                  const QColor& border)
+{
+    m_body = body;
+    m_band = band;
+    m_bandText = bandText;
+    m_border = border;
+    QPalette p = m_title->palette();
+    p.setColor(QPalette::WindowText, m_bandText);
+    m_title->setPalette(p);
+    QPalette own = palette();
+    own.setColor(QPalette::Window, m_body);
+    own.setColor(QPalette::WindowText, touchui::contrastingText(m_body) == Qt::black
+                                           ? QColor(0x1c, 0x1c, 0x24) : QColor(Qt::white));
+    setPalette(own);
+    update();
+}
+
+void TTouchDialog::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF outer = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(m_border);
+    p.drawRoundedRect(outer, touchui::kRadius, touchui::kRadius);
+
+    const QRectF inner = QRectF(rect()).adjusted(4, 4, -4, -4);
+    QPainterPath body;
+    body.addRoundedRect(inner, touchui::kRadius - 4, touchui::kRadius - 4);
+    p.setClipPath(body);
+    p.fillRect(inner, m_body);
+    const QRectF band(inner.left(), inner.top(), inner.width(), m_title->height());
+    p.fillRect(band, m_band);
+    p.setPen(QPen(m_band.darker(140), 2));
+    p.drawLine(band.bottomLeft(), band.bottomRight());
+}
+
+void TTouchDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    // The same rounded outline the screen itself has; no frame to drag.
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), touchui::kRadius, touchui::kRadius);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void TTouchDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    QRect area;
+    if (QWidget* p = parentWidget(); p && p->isVisible())
+        area = QRect(p->mapToGlobal(QPoint(0, 0)), p->size());
+    else if (QScreen* s = screen())
+        area = s->availableGeometry();
+    if (area.isValid()) {
+        QRect r = frameGeometry();
+        r.moveCenter(area.center());
+        if (QScreen* s = screen()) {
+            const QRect avail = s->availableGeometry();
+            r.moveLeft(qBound(avail.left(), r.left(), qMax(avail.left(), avail.right() - r.width())));
+            r.moveTop(qBound(avail.top(), r.top(), qMax(avail.top(), avail.bottom() - r.height())));
+        }
+        move(r.topLeft());
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// The common frame of the operator dialogs: a borderless, rounded window with
+// a title band, sized for fingers (every button at least 56 px high, DejaVu
+// Sans in large sizes), so that all of them look like one family.
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+#include <QPushButton>
+
+#include "qdl_host_global.h"
+
+class QLabel;
+class QVBoxLayout;
+
+namespace touchui {
+
+constexpr int kButtonHeight = 56;
+constexpr int kRadius = 14;
+
+// DejaVu Sans at a pixel size; it carries every Portuguese accent.
+QFont font(int pixelSize, bool bold = false);
+
+enum class ButtonRole { Normal, Primary, Key };
+
+// A button for fingers: no focus (the keys act on whatever has focus), no
+// default-button behaviour (Enter is decided by each dialog).
+QPushButton* makeButton(const QString& text, const QString& objectName, ButtonRole role,
+                        QWidget* parent);
+
+// The window the dialogs centre on when the caller gives none.
+QWidget* defaultParent();
+
+// Black or white, whichever reads better on the background.
+QColor contrastingText(const QColor& background);
+
+} // namespace touchui
+
+class TTouchDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TTouchDialog(QWidget* parent = nullptr);
+
+    void setTitle(const QString& title);
+    QString title() const;
+    // A small picture at the right end of the title band.
+    void setTitlePicture(const QPixmap& picture);
+    // Content goes below the title band.
+    QVBoxLayout* contentLayout() const { return m_content; }
+
+    void setFrameColors(const QColor& body, const QColor& band, const QColor& bandText,
+                        const QColor& border);
+    QColor bodyColor() const { return m_body; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLabel* m_title;
+    QLabel* m_picture = nullptr;
+    QVBoxLayout* m_content;
+    QColor m_body{242, 243, 247};
+    QColor m_band{0, 0, 128};
+    QColor m_bandText{Qt::white};
+    QColor m_border{192, 192, 192};
+};
