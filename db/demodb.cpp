@@ -1,0 +1,289 @@
+#include "demodb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <atomic>
+
+#include "connection.h"
+#include "errors.h"
+
+namespace {
+
+const QStringList kTables = {QStringLiteral("ITMENUCONFTE"), QStringLiteral("CONFTELA"), QStringLiteral("MESA"),
+                             QStringLiteral("SALA"), QStringLiteral("LOJA")};
+
+QString readResource(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EQdlError(QStringLiteral("Script SQL embutido não encontrado: %1").arg(path));
+    return QString::fromUtf8(f.readAll());
+}
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+// The words of a statement outside literals and comments, upper-cased; used
+// to tell a trigger body's inner semicolons from the statement's end.
+bool startsTriggerWithBody(const QString& words)
+{
+    const QStringList w = words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (w.size() < 2 || w[0] != QLatin1String("CREATE"))
+        return false;
+    const int trigger = w.indexOf(QStringLiteral("TRIGGER"));
+    return trigger > 0 && trigger <= 3 && w.contains(QStringLiteral("BEGIN"));
+}
+
+void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& step)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql))
+        throw EDatabaseError(step + QStringLiteral(":\n") + sql.left(300), q.lastError());
+    q.finish();
+}
+
+} // namespace
+
+QStringList splitSqlStatements(const QString& script)
+{
+    QStringList statements;
+    QString current;
+    QString words; // unquoted words of the current statement, upper case
+    QString word;
+    const int n = int(script.size());
+
+    auto endWord = [&] {
+        if (!word.isEmpty()) {
+            words += QLatin1Char(' ') + word.toUpper();
+            word.clear();
+        }
+    };
+    auto flush = [&] {
+        endWord();
+        const QString s = current.trimmed();
+        if (!s.isEmpty())
+            statements << s;
+        current.clear();
+        words.clear();
+    };
+
+    for (int i = 0; i < n; ++i) {
+        const QChar c = script[i];
+        const QChar next = i + 1 < n ? script[i + 1] : QChar();
+        if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            endWord();
+            while (i < n && script[i] != QLatin1Char('\n'))
+                ++i;
+            current += QLatin1Char('\n');
+            continue;
+        }
+        if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            endWord();
+            const int close = int(script.indexOf(QLatin1String("*/"), i + 2));
+            i = close < 0 ? n : close + 1;
+            current += QLatin1Char(' ');
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // A doubled quote inside the literal is an escaped quote.
+            endWord();
+            int j = i + 1;
+            while (j < n) {
+                if (script[j] == c) {
+                    if (j + 1 < n && script[j + 1] == c) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            current += script.mid(i, j - i + 1);
+            i = j;
+            continue;
+        }
+        if (c == QLatin1Char('$') && !isWordChar(i > 0 ? script[i - 1] : QChar())) {
+            // PostgreSQL dollar quoting: $$ ... $$ or $tag$ ... $tag$.
+            int j = i + 1;
+            while (j < n && isWordChar(script[j]) && !script[j].isDigit())
+                ++j;
+            if (j < n && script[j] == QLatin1Char('$')) {
+                endWord();
+                const QString tag = script.mid(i, j - i + 1);
+                const int close = int(script.indexOf(tag, j + 1));
+                const int end = close < 0 ? n : close + int(tag.size());
+                current += script.mid(i, end - i);
+                i = end - 1;
+                continue;
+            }
+        }
+        if (c == QLatin1Char(';')) {
+            endWord();
+            // Inside a trigger body the statement ends only after its END.
+            if (startsTriggerWithBody(words) && !words.endsWith(QLatin1String(" END"))) {
+                current += c;
+                continue;
+            }
+            flush();
+            continue;
+        }
+        if (isWordChar(c))
+            word += c;
+        else
+            endWord();
+        current += c;
+    }
+    flush();
+    return statements;
+}
+
+QString qdlSchemaScript(const QString& driverName)
+{
+    if (driverName == QLatin1String("QSQLITE"))
+        return readResource(QStringLiteral(":/db/sql/schema_sqlite.sql"));
+    if (driverName == QLatin1String("QPSQL"))
+        return readResource(QStringLiteral(":/db/sql/schema_postgresql.sql"));
+    throw EQdlError(QStringLiteral("Banco de dados não suportado pelo driver %1.").arg(driverName));
+}
+
+QString qdlDemoScript()
+{
+    return readResource(QStringLiteral(":/db/sql/demo.sql"));
+}
+
+void createQdlDatabase(QSqlDatabase& db, bool withDemo)
+{
+    if (!db.isOpen())
+        throw EQdlError(QStringLiteral("O banco de dados precisa estar aberto para criar as tabelas."));
+
+    QStringList existing;
+    const QStringList tables = db.tables(QSql::Tables);
+    for (const QString& t : kTables)
+        if (tables.contains(t, Qt::CaseInsensitive))
+            existing << t;
+    if (!existing.isEmpty())
+        throw EQdlError(QStringLiteral("O banco de dados já contém as tabelas %1; nada foi criado.")
+                            .arg(existing.join(QStringLiteral(", "))));
+
+    QStringList statements = splitSqlStatements(qdlSchemaScript(db.driverName()));
+    if (withDemo)
+        statements += splitSqlStatements(qdlDemoScript());
+
+    const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
+    if (sqlite)
+        execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("Erro ao iniciar a transação"));
+    else if (!db.transaction())
+        throw EDatabaseError(QStringLiteral("Erro ao iniciar a transação"), db.lastError());
+    try {
+        for (const QString& sql : statements)
+            execOrThrow(db, sql, QStringLiteral("Erro ao criar o banco de dados"));
+        if (sqlite)
+            execOrThrow(db, QStringLiteral("COMMIT"), QStringLiteral("Erro ao confirmar a criação das tabelas"));
+        else if (!db.commit())
+            throw EDatabaseError(QStringLiteral("Erro ao confirmar a criação das tabelas"), db.lastError());
+    } catch (...) {
+        if (sqlite) {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("ROLLBACK"));
+        } else {
+            db.rollback();
+        }
+        throw;
+    }
+}
+
+void createQdlDatabaseAt(const QString& connectionString, bool withDemo)
+{
+    static std::atomic<int> counter{0};
+    const QString name = QStringLiteral("qdl-create-%1").arg(++counter);
+    const QString cs = connectionString.trimmed();
+    QString createdFile;
+    {
+        QSqlDatabase db;
+        if (cs.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
+            const QString path = cs.mid(7);
+            if (path.trimmed().isEmpty())
+                throw EQdlError(QStringLiteral("Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
+            const QFileInfo info(path);
+            if (!info.exists()) {
+                if (!QDir().mkpath(info.absolutePath()))
+                    throw EQdlError(QStringLiteral("Não foi possível criar a pasta %1").arg(info.absolutePath()));
+                createdFile = info.absoluteFilePath();
+            }
+            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(info.absoluteFilePath());
+        } else {
+            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+            applyConnectionString(db, cs);
+        }
+        try {
+            if (!db.open())
+                throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados"), db.lastError());
+            createQdlDatabase(db, withDemo);
+            db.close();
+        } catch (...) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            // A file we created for nothing would later pass for a database.
+            if (!createdFile.isEmpty())
+                QFile::remove(createdFile);
+            throw;
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+QString describeQdlDatabase(QSqlDatabase& db)
+{
+    QStringList lines;
+    auto scalar = [&db](const QString& sql) -> QString {
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            throw EDatabaseError(QStringLiteral("Erro ao descrever o banco de dados"), q.lastError());
+        const QString v = q.next() ? q.value(0).toString() : QString();
+        q.finish();
+        return v;
+    };
+    for (const QString& t : kTables) {
+        QString line = QStringLiteral("%1: %2 linhas").arg(t, scalar(QStringLiteral("SELECT COUNT(*) FROM ") + t));
+        if (t == QLatin1String("ITMENUCONFTE"))
+            line += QStringLiteral(" (%1 botões de ambiente, %2 botões de mesa)")
+                        .arg(scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '4'")),
+                             scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '3'")));
+        lines << line;
+    }
+
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON, I.DSBUTTON, I.CDIDENTBUTON "
+                               "FROM ITMENUCONFTE I WHERE I.IDTPBUTTON = '4' "
+                               "ORDER BY I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON")))
+        throw EDatabaseError(QStringLiteral("Erro ao descrever o banco de dados"), q.lastError());
+    QString currentConf;
+    QStringList areas;
+    auto flushConf = [&] {
+        if (!currentConf.isEmpty())
+            lines << QStringLiteral("Ambientes posicionados em %1: %2").arg(currentConf, areas.join(QStringLiteral(", ")));
+        areas.clear();
+    };
+    while (q.next()) {
+        const QString conf = QStringLiteral("filial %1, configuração %2").arg(q.value(0).toString(), q.value(1).toString());
+        if (conf != currentConf) {
+            flushConf();
+            currentConf = conf;
+        }
+        areas << QStringLiteral("%1 %2 (%3)").arg(q.value(2).toString(), q.value(3).toString(), q.value(4).toString());
+    }
+    q.finish();
+    flushConf();
+    if (currentConf.isEmpty())
+        lines << QStringLiteral("Nenhum ambiente posicionado.");
+    return lines.join(QLatin1Char('\n'));
+}

@@ -1,0 +1,195 @@
+#include "connection.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QUrlQuery>
+#include <atomic>
+
+#include "adoconnection.h"
+#include "errors.h"
+
+namespace {
+
+QString& connectionStringOverride()
+{
+    static QString value;
+    return value;
+}
+
+// The connection string with any password blanked, for error messages.
+QString withoutPassword(const QString& connectionString)
+{
+    QUrl url(connectionString, QUrl::StrictMode);
+    if (url.isValid() && !url.password().isEmpty()) {
+        url.setPassword(QStringLiteral("***"));
+        return url.toString();
+    }
+    return connectionString;
+}
+
+bool isSqliteString(const QString& cs)
+{
+    return cs.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive);
+}
+
+bool isPostgresString(const QString& cs)
+{
+    return cs.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+        || cs.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+// A QSqlDatabase can't change its driver; give the handle a fresh one under
+// the same connection name (or a new name when it had none).
+void ensureDriver(QSqlDatabase& db, const QString& driver)
+{
+    if (db.isValid() && db.driverName() == driver)
+        return;
+    static std::atomic<int> counter{0};
+    QString name = db.connectionName();
+    if (name.isEmpty())
+        name = QStringLiteral("qdl-conn-%1").arg(++counter);
+    db = QSqlDatabase();
+    if (QSqlDatabase::contains(name))
+        QSqlDatabase::removeDatabase(name);
+    db = QSqlDatabase::addDatabase(driver, name);
+    if (!db.isValid())
+        throw EQdlError(QStringLiteral("O driver %1 do Qt SQL não está instalado.").arg(driver));
+}
+
+void applySqlite(QSqlDatabase& db, const QString& cs)
+{
+    const QString path = cs.mid(int(qstrlen("sqlite:")));
+    if (path.trimmed().isEmpty())
+        throw EQdlError(QStringLiteral("Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
+    const QFileInfo info(path);
+    // Opening a missing path would silently create an empty database and
+    // the screen would then fail on missing tables; say what is wrong.
+    if (!info.exists() || !info.isFile())
+        throw EQdlError(QStringLiteral("Banco de dados não encontrado: %1").arg(path));
+    ensureDriver(db, QStringLiteral("QSQLITE"));
+    // mode=rw: even if the file vanishes before the open, SQLite must not
+    // create it.
+    QUrl uri = QUrl::fromLocalFile(info.absoluteFilePath());
+    uri.setQuery(QStringLiteral("mode=rw"));
+    db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=30000"));
+}
+
+void applyPostgres(QSqlDatabase& db, const QString& cs)
+{
+    const QUrl url(cs, QUrl::StrictMode);
+    if (!url.isValid())
+        throw EQdlError(QStringLiteral("Cadeia de conexão PostgreSQL inválida: %1").arg(withoutPassword(cs)));
+    QString dbName = url.path(QUrl::FullyDecoded);
+    if (dbName.startsWith(QLatin1Char('/')))
+        dbName.remove(0, 1);
+    QString host = url.host(QUrl::FullyDecoded);
+    QStringList options;
+    const QUrlQuery query(url);
+    for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
+        // libpq URI conventions: ?host=/socket/dir and ?dbname=... override
+        // the authority and path; anything else is a libpq option.
+        if (key == QLatin1String("host"))
+            host = value;
+        else if (key == QLatin1String("dbname"))
+            dbName = value;
+        else
+            options << key + QLatin1Char('=') + value;
+    }
+    ensureDriver(db, QStringLiteral("QPSQL"));
+    db.setHostName(host);
+    db.setPort(url.port(-1));
+    db.setUserName(url.userName(QUrl::FullyDecoded));
+    db.setPassword(url.password(QUrl::FullyDecoded));
+    db.setDatabaseName(dbName);
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+}
+
+} // namespace
+
+void setConnectionStringOverride(const QString& connectionString)
+{
+    connectionStringOverride() = connectionString;
+}
+
+// The demo database lives in the user's data folder, $XDG_DATA_HOME (normally
+// ~/.local/share) + "/quadrel/qdl-demo.db", the same place whatever the name
+// of the program that asks.
+QString defaultDatabasePath()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/quadrel/qdl-demo.db");
+}
+
+QString _GetStringConexQdl(const QString& /*unused*/)
+{
+    if (!connectionStringOverride().isEmpty())
+        return connectionStringOverride();
+    const QString env = qEnvironmentVariable("QDL_DATABASE");
+    if (!env.isEmpty())
+        return env;
+    return QStringLiteral("sqlite:") + defaultDatabasePath();
+}
+
+void applyConnectionString(QSqlDatabase& db, const QString& connectionString)
+{
+    const QString cs = connectionString.trimmed();
+    if (isSqliteString(cs))
+        applySqlite(db, cs);
+    else if (isPostgresString(cs))
+        applyPostgres(db, cs);
+    else
+        throw EQdlError(QStringLiteral("Cadeia de conexão não reconhecida: \"%1\" (use sqlite:CAMINHO ou "
+                                       "postgresql://usuario@servidor:porta/banco)")
+                            .arg(withoutPassword(cs)));
+}
+
+void SetADODBSession(TADOConnection* connection)
+{
+    if (!connection)
+        return;
+    QSqlDatabase db = connection->database();
+    QStringList statements;
+    if (connection->isSqlite()) {
+        statements = {QStringLiteral("PRAGMA foreign_keys = ON"), QStringLiteral("PRAGMA journal_mode = WAL"),
+                      QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("PRAGMA busy_timeout = 30000")};
+    } else if (connection->isPostgres()) {
+        statements = {QStringLiteral("SET application_name = 'quadrel-qdl00005'")};
+    }
+    for (const QString& sql : statements) {
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            throw EDatabaseError(QStringLiteral("Erro ao preparar a sessão do banco de dados (%1)").arg(sql),
+                                 q.lastError());
+        while (q.next()) {
+        }
+        q.finish();
+    }
+}
+
+QString ADOExceptionMessage(const std::exception& error, TADOConnection* /*connection*/, const QString& /*unused*/)
+{
+    if (const auto* dbError = dynamic_cast<const EDatabaseError*>(&error)) {
+        const QSqlError& e = dbError->sqlError();
+        QString detail = e.databaseText().trimmed();
+        if (detail.isEmpty())
+            detail = e.driverText().trimmed();
+        QString text = dbError->step();
+        if (!detail.isEmpty())
+            text += QStringLiteral("\nMensagem do banco de dados: ") + detail;
+        const QString code = e.nativeErrorCode().trimmed();
+        if (!code.isEmpty() && !detail.contains(code))
+            text += QStringLiteral(" (código %1)").arg(code);
+        return text;
+    }
+    if (const auto* qdlError = dynamic_cast<const EQdlError*>(&error))
+        return qdlError->message();
+    return QStringLiteral("Erro inesperado no acesso ao banco de dados: ") + QString::fromUtf8(error.what());
+}

@@ -1,0 +1,597 @@
+#include "Srv_qdl00005.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <exception>
+#include <map>
+#include <string>
+
+#include "connection.h"
+#include "errors.h"
+#include "schema.h"
+
+TrdmConfMesa* rdmConfMesa = nullptr;
+
+// ---------------------------------------------------------------------------
+// Data module
+
+struct TrdmConfMesa::Statements {
+    std::map<std::string, std::unique_ptr<QSqlQuery>> byComponent;
+};
+
+TrdmConfMesa::TrdmConfMesa(QObject* owner)
+    : QObject(owner), adcConfigMesa(new TADOConnection(this)), m_statements(std::make_unique<Statements>())
+{
+    setObjectName(QStringLiteral("rdmConfMesa"));
+    adcConfigMesa->setObjectName(QStringLiteral("adcConfigMesa"));
+    adcConfigMesa->LoginPrompt = false;
+    adcConfigMesa->CommandTimeout = 0;
+    adcConfigMesa->BeforeConnect = [this](QObject* sender) { adcConfigMesaBeforeConnect(sender); };
+    adcConfigMesa->AfterConnect = [this](QObject* sender) { adcConfigMesaAfterConnect(sender); };
+}
+
+TrdmConfMesa::~TrdmConfMesa()
+{
+    // The statements hold the driver's results: they go before the
+    // connection that owns the driver.
+    m_statements.reset();
+    delete adcConfigMesa;
+    adcConfigMesa = nullptr;
+    if (rdmConfMesa == this)
+        rdmConfMesa = nullptr;
+}
+
+void TrdmConfMesa::adcConfigMesaBeforeConnect(QObject* /*sender*/)
+{
+    // Statements prepared on an earlier connection are no good on the new one.
+    m_statements->byComponent.clear();
+    adcConfigMesa->ConnectionString = _GetStringConexQdl(QString());
+}
+
+void TrdmConfMesa::adcConfigMesaAfterConnect(QObject* /*sender*/)
+{
+    SetADODBSession(adcConfigMesa);
+}
+
+void TrdmConfMesa::StartTrans()
+{
+    if (!adcConfigMesa->InTransaction())
+        adcConfigMesa->BeginTrans();
+}
+
+void TrdmConfMesa::Commit()
+{
+    if (adcConfigMesa->InTransaction())
+        adcConfigMesa->CommitTrans();
+}
+
+void TrdmConfMesa::Rollback()
+{
+    if (adcConfigMesa->InTransaction())
+        adcConfigMesa->RollbackTrans();
+}
+
+QSqlQuery& TrdmConfMesa::statement(const char* component)
+{
+    auto it = m_statements->byComponent.find(component);
+    if (it != m_statements->byComponent.end())
+        return *it->second;
+
+    const char* sql = qdl::statementText(component);
+    if (!sql)
+        throw EQdlError(QStringLiteral("Comando desconhecido no módulo de dados: %1").arg(QLatin1String(component)));
+    if (!adcConfigMesa->Connected())
+        throw EQdlError(QStringLiteral("A conexão com o banco de dados não está aberta."));
+
+    auto q = std::make_unique<QSqlQuery>(adcConfigMesa->database());
+    q->setForwardOnly(true);
+    // Numbers come as doubles; adqSTMesa is only tested for a row and keeps
+    // the driver's default.
+    if (qstrcmp(component, "adqSTMesa") != 0)
+        q->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (!q->prepare(QString::fromUtf8(sql)))
+        throw EDatabaseError(QStringLiteral("Erro ao preparar o comando %1").arg(QLatin1String(component)),
+                             q->lastError());
+    QSqlQuery& ref = *q;
+    m_statements->byComponent.emplace(component, std::move(q));
+    return ref;
+}
+
+// ---------------------------------------------------------------------------
+// Service frame
+
+namespace {
+
+TrdmConfMesa& dataModule()
+{
+    if (!rdmConfMesa)
+        throw EQdlError(QStringLiteral("O módulo de dados da configuração de mesas não foi criado."));
+    return *rdmConfMesa;
+}
+
+TADOConnection* connectionOrNull()
+{
+    return rdmConfMesa ? rdmConfMesa->adcConfigMesa : nullptr;
+}
+
+// The code a service answers when an error escapes its trap: the database's
+// own number when it has one, else 1.
+int escapedErrorCode(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const EDatabaseError& e) {
+        bool ok = false;
+        const int native = e.sqlError().nativeErrorCode().toInt(&ok);
+        return ok && native != 0 ? native : 1;
+    } catch (...) {
+        return 1;
+    }
+}
+
+template <class Body>
+int queryService(ServiceResult& result, Body&& body)
+{
+    result.clear();
+    try {
+        try {
+            body();
+        } catch (const std::exception& e) {
+            result = ServiceResult::error(ADOExceptionMessage(e, connectionOrNull(), QString()));
+        }
+        return 0;
+    } catch (...) {
+        return escapedErrorCode(std::current_exception());
+    }
+}
+
+// Runs an update body; on an error rolls back what it began and answers the
+// error's text. Whatever escapes (Rollback failing, say) is thrown on.
+template <class Body>
+void updateBody(ServiceResult& result, Body&& body)
+{
+    try {
+        body();
+    } catch (const std::exception& e) {
+        if (rdmConfMesa)
+            rdmConfMesa->Rollback();
+        result = ServiceResult::error(ADOExceptionMessage(e, connectionOrNull(), QString()));
+    } catch (...) {
+        if (rdmConfMesa)
+            rdmConfMesa->Rollback();
+        throw;
+    }
+}
+
+template <class Body>
+int updateService(ServiceResult& result, Body&& body)
+{
+    result.clear();
+    try {
+        updateBody(result, std::forward<Body>(body));
+        return 0;
+    } catch (...) {
+        return escapedErrorCode(std::current_exception());
+    }
+}
+
+// Every key travels as text; a null string goes as the empty text so both
+// databases see the same value.
+void bind(QSqlQuery& q, const char* parameter, const QString& value)
+{
+    q.bindValue(QLatin1String(parameter), value.isNull() ? QStringLiteral("") : value);
+}
+
+void execOrThrow(QSqlQuery& q, const char* component)
+{
+    if (!q.exec())
+        throw EDatabaseError(QStringLiteral("Erro ao executar o comando %1").arg(QLatin1String(component)),
+                             q.lastError());
+}
+
+// Runs a command and releases it at once, so no statement stays open.
+void runCommand(QSqlQuery& q, const char* component)
+{
+    execOrThrow(q, component);
+    q.finish();
+}
+
+QVariant packetValue(const QSqlQuery& q, int column)
+{
+    if (q.isNull(column))
+        return {};
+    const QVariant v = q.value(column);
+    switch (v.metaType().id()) {
+    case QMetaType::QString:
+        return v;
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Bool:
+        return v.toDouble();
+    case QMetaType::QDateTime:
+        return v.toDateTime().toString(Qt::ISODate);
+    case QMetaType::QDate:
+        return v.toDate().toString(Qt::ISODate);
+    case QMetaType::QTime:
+        return v.toTime().toString(Qt::ISODate);
+    case QMetaType::QByteArray:
+        return QString::fromUtf8(v.toByteArray());
+    default:
+        return v.toString();
+    }
+}
+
+// All rows of an executed query, read before anything else runs on the
+// connection; the query is finished (SQLite keeps a read transaction while a
+// statement is open).
+DataPacket readPacket(QSqlQuery& q, const char* component)
+{
+    DataPacket packet;
+    const QSqlRecord record = q.record();
+    for (int i = 0; i < record.count(); ++i)
+        packet.columns << record.fieldName(i).toUpper();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i)
+            row << packetValue(q, i);
+        packet.rows << row;
+    }
+    const QSqlError fetchError = q.lastError();
+    q.finish();
+    if (fetchError.isValid())
+        throw EDatabaseError(QStringLiteral("Erro ao ler o resultado de %1").arg(QLatin1String(component)),
+                             fetchError);
+    return packet;
+}
+
+// A query service body: bind, open, hand back every row.
+template <class Binder>
+void runQuery(ServiceResult& result, const char* component, Binder&& binder)
+{
+    QSqlQuery& q = dataModule().statement(component);
+    q.finish();
+    binder(q);
+    execOrThrow(q, component);
+    result = ServiceResult::packet(readPacket(q, component));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Query services
+
+int getPesqAmbientes(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
+{
+    return queryService(result, [&] {
+        runQuery(result, "adqPesqAmbientes", [&](QSqlQuery& q) {
+            bind(q, ":P_CDFILIAL", cdfilial);
+            bind(q, ":P_NRCONFTELA", nrconftela);
+        });
+    });
+}
+
+int getPesqMesas(const QString& cdfilial, const QString& nrconftela, const QString& nrpgconftela,
+                 const QString& nrbuttonaux, ServiceResult& result)
+{
+    return queryService(result, [&] {
+        runQuery(result, "adqPesqMesas", [&](QSqlQuery& q) {
+            bind(q, ":P_CDFILIAL", cdfilial);
+            bind(q, ":P_NRCONFTELA", nrconftela);
+            bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+            bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
+        });
+    });
+}
+
+int getLoja(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
+{
+    return queryService(result, [&] {
+        runQuery(result, "adqLoja", [&](QSqlQuery& q) {
+            bind(q, ":P_CDFILIAL", cdfilial);
+            bind(q, ":P_NRCONFTELA", nrconftela);
+        });
+    });
+}
+
+int getMesas(const QString& cdfilial, const QString& cdloja, const QString& cdsala, const QString& nrconftela,
+             ServiceResult& result)
+{
+    return queryService(result, [&] {
+        runQuery(result, "adqMesas", [&](QSqlQuery& q) {
+            bind(q, ":P_CDFILIAL", cdfilial); // both places
+            bind(q, ":P_CDLOJA", cdloja);
+            bind(q, ":P_CDSALA", cdsala);
+            bind(q, ":P_NRCONFTELA", nrconftela);
+        });
+    });
+}
+
+int getAmbientes(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
+{
+    return queryService(result, [&] {
+        runQuery(result, "adqAmbientes", [&](QSqlQuery& q) {
+            bind(q, ":P_CDFILIAL", cdfilial); // both places
+            bind(q, ":P_NRCONFTELA", nrconftela);
+        });
+    });
+}
+
+int getMesaNrButon(const QString& cdfilial, const QString& cdloja, const QString& idtpbutton, const QString& nrbutton,
+                   const QString& nrpgconftela, const QString& nrbuttonaux, const QString& nrpgconftaux,
+                   const QString& nrconftela, const QString& idtpbutonaux, ServiceResult& result)
+{
+    return queryService(result, [&] {
+        runQuery(result, "adqMesaNrButon", [&](QSqlQuery& q) {
+            bind(q, ":P_CDFILIAL", cdfilial);
+            bind(q, ":P_CDLOJA", cdloja);
+            bind(q, ":P_IDTPBUTTON", idtpbutton);
+            bind(q, ":P_NRBUTTON", nrbutton);
+            bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+            bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
+            bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
+            bind(q, ":P_NRCONFTELA", nrconftela);
+            bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
+        });
+    });
+}
+
+int getAmbNrbuton(const QString& cdfilial, const QString& nrconftela, const QString& idtpbutton,
+                  const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
+                  const QString& nrbutton, const QString& nrpgconftela, ServiceResult& result)
+{
+    return queryService(result, [&] {
+        runQuery(result, "adqAmbNrButon", [&](QSqlQuery& q) {
+            bind(q, ":P_CDFILIAL", cdfilial);
+            bind(q, ":P_NRCONFTELA", nrconftela);
+            bind(q, ":P_IDTPBUTTON", idtpbutton);
+            bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
+            bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
+            bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
+            bind(q, ":P_NRBUTTON", nrbutton);
+            bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+        });
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Update services
+
+int getInsere(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton, const QString& dsbutton,
+              float nrcolortext, float nrcolorback, const QString& dsmessagebut, const QString& nrpgconftela,
+              const QString& cdidentbuton, const QString& idtpbutton, const QString& idtpbutonaux,
+              const QString& nrbuttonaux, const QString& nrpgconftaux, ServiceResult& result)
+{
+    return updateService(result, [&] {
+        TrdmConfMesa& dm = dataModule();
+        dm.StartTrans();
+        QSqlQuery& q = dm.statement("acmInsere");
+        bind(q, ":P_CDFILIAL", cdfilial);
+        bind(q, ":P_NRCONFTELA", nrconftela);
+        bind(q, ":P_NRBUTTON", nrbutton);
+        bind(q, ":P_DSBUTTON", dsbutton);
+        q.bindValue(QStringLiteral(":P_NRCOLORTEXT"), double(nrcolortext));
+        q.bindValue(QStringLiteral(":P_NRCOLORBACK"), double(nrcolorback));
+        bind(q, ":P_DSMESSAGEBUT", dsmessagebut);
+        bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+        bind(q, ":P_CDIDENTBUTON", cdidentbuton);
+        bind(q, ":P_IDTPBUTTON", idtpbutton);
+        bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
+        bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
+        bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
+        // Local wall-clock time as text: PostgreSQL would otherwise shift a
+        // bound date-time by the session's time zone.
+        q.bindValue(QStringLiteral(":P_DTULTATUITCT"),
+                    QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
+        runCommand(q, "acmInsere");
+        dm.Commit();
+        result = ServiceResult::text(QString());
+    });
+}
+
+int getMudaNome(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+                const QString& nrpgconftela, const QString& dsbutton, const QString& idtpbutton,
+                const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
+                ServiceResult& result)
+{
+    return updateService(result, [&] {
+        TrdmConfMesa& dm = dataModule();
+        dm.StartTrans();
+        QSqlQuery& q = dm.statement("acmMudaNome");
+        bind(q, ":P_CDFILIAL", cdfilial);
+        bind(q, ":P_NRCONFTELA", nrconftela);
+        bind(q, ":P_NRBUTTON", nrbutton);
+        bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+        bind(q, ":P_DSBUTTON", dsbutton);
+        bind(q, ":P_IDTPBUTTON", idtpbutton);
+        bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
+        bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
+        bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
+        runCommand(q, "acmMudaNome");
+        dm.Commit();
+        result = ServiceResult::text(QString());
+    });
+}
+
+namespace {
+
+// getMudaCor and getMudaFonte: the colour goes as decimal text and the
+// database reads it into its numeric column.
+void changeColour(const char* component, const char* colourParameter, const QString& cdfilial,
+                  const QString& nrconftela, const QString& nrbutton, const QString& nrpgconftela,
+                  const QString& colour, const QString& idtpbutton, const QString& idtpbutonaux,
+                  const QString& nrbuttonaux, const QString& nrpgconftaux, ServiceResult& result)
+{
+    TrdmConfMesa& dm = dataModule();
+    dm.StartTrans();
+    QSqlQuery& q = dm.statement(component);
+    bind(q, ":P_CDFILIAL", cdfilial);
+    bind(q, ":P_NRCONFTELA", nrconftela);
+    bind(q, ":P_NRBUTTON", nrbutton);
+    bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+    bind(q, colourParameter, colour);
+    bind(q, ":P_IDTPBUTTON", idtpbutton);
+    bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
+    bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
+    bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
+    runCommand(q, component);
+    dm.Commit();
+    result = ServiceResult::text(QString());
+}
+
+void bindButtonKey(QSqlQuery& q, const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+                   const QString& nrpgconftela, const QString& idtpbutton, const QString& idtpbutonaux,
+                   const QString& nrbuttonaux, const QString& nrpgconftaux)
+{
+    bind(q, ":P_CDFILIAL", cdfilial);
+    bind(q, ":P_NRCONFTELA", nrconftela);
+    bind(q, ":P_NRBUTTON", nrbutton);
+    bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+    bind(q, ":P_IDTPBUTTON", idtpbutton);
+    bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
+    bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
+    bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
+}
+
+// True when the query finds at least one row; the query is finished after.
+bool hasRow(QSqlQuery& q, const char* component)
+{
+    execOrThrow(q, component);
+    const bool found = q.next();
+    const QSqlError fetchError = q.lastError();
+    q.finish();
+    if (fetchError.isValid())
+        throw EDatabaseError(QStringLiteral("Erro ao ler o resultado de %1").arg(QLatin1String(component)),
+                             fetchError);
+    return found;
+}
+
+} // namespace
+
+int getMudaCor(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+               const QString& nrpgconftela, const QString& nrcolorback, const QString& idtpbutton,
+               const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
+               ServiceResult& result)
+{
+    return updateService(result, [&] {
+        changeColour("acmMudaCor", ":P_NRCOLORBACK", cdfilial, nrconftela, nrbutton, nrpgconftela, nrcolorback,
+                     idtpbutton, idtpbutonaux, nrbuttonaux, nrpgconftaux, result);
+    });
+}
+
+ServiceResult getMudaFonte(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+                           const QString& nrpgconftela, const QString& nrcolortext, const QString& idtpbutton,
+                           const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux)
+{
+    // No result code: what escapes the trap goes on to the caller.
+    ServiceResult result;
+    updateBody(result, [&] {
+        changeColour("acmMudaFonte", ":P_NRCOLORTEXT", cdfilial, nrconftela, nrbutton, nrpgconftela, nrcolortext,
+                     idtpbutton, idtpbutonaux, nrbuttonaux, nrpgconftaux, result);
+    });
+    return result;
+}
+
+int setDeleta(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+              const QString& nrpgconftela, const QString& idtpbutton, const QString& idtpbutonaux,
+              const QString& nrbuttonaux, const QString& nrpgconftaux, ServiceResult& result)
+{
+    return updateService(result, [&] {
+        TrdmConfMesa& dm = dataModule();
+        QSqlQuery& check = dm.statement("adqSTMesa");
+        check.finish();
+        bindButtonKey(check, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
+                      nrpgconftaux);
+        if (!hasRow(check, "adqSTMesa")) {
+            result = ServiceResult::text(QString::fromLatin1(qdl::kMesaInd));
+            return;
+        }
+        dm.StartTrans();
+        QSqlQuery& del = dm.statement("acmDeleta");
+        bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
+                      nrpgconftaux);
+        runCommand(del, "acmDeleta");
+        dm.Commit();
+        result = ServiceResult::text(QString());
+    });
+}
+
+int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QString& cdsala,
+                   const QString& nrbutton, const QString& idtpbutton, const QString& idtpbutonaux,
+                   const QString& nrbuttonaux, const QString& nrpgconftaux, const QString& nrpgconftela,
+                   ServiceResult& result)
+{
+    return updateService(result, [&] {
+        TrdmConfMesa& dm = dataModule();
+        // The area button's own type and number stand in the parent columns:
+        // the queries find the table buttons under it, on every page.
+        auto bindAreaQuery = [&](QSqlQuery& q) {
+            bind(q, ":P_CDFILIAL", cdfilial);
+            bind(q, ":P_NRCONFTELA", nrconftela);
+            bind(q, ":P_CDSALA", cdsala);
+            bind(q, ":P_IDTPBUTONAUX", idtpbutton);
+            bind(q, ":P_NRBUTTONAUX", nrbutton);
+        };
+
+        QSqlQuery& pending = dm.statement("adqMesasAmb");
+        pending.finish();
+        bindAreaQuery(pending);
+        if (hasRow(pending, "adqMesasAmb")) {
+            // A table of the area is occupied or reserved: nothing is deleted.
+            result = ServiceResult::text(QString::fromLatin1(qdl::kMesaInd));
+            return;
+        }
+
+        // Read every table button first; the deletes must not run while the
+        // query is still open.
+        QSqlQuery& all = dm.statement("adqTodasMesasAmb");
+        all.finish();
+        bindAreaQuery(all);
+        execOrThrow(all, "adqTodasMesasAmb");
+        static const char* const keyColumns[] = {"CDFILIAL",     "NRCONFTELA",   "NRBUTTON",    "NRPGCONFTELA",
+                                                 "IDTPBUTTON",   "IDTPBUTONAUX", "NRBUTTONAUX", "NRPGCONFTAUX"};
+        QList<QStringList> tableButtons;
+        {
+            const QSqlRecord record = all.record();
+            int index[8];
+            for (int i = 0; i < 8; ++i) {
+                index[i] = record.indexOf(QLatin1String(keyColumns[i]));
+                if (index[i] < 0)
+                    throw EQdlError(QStringLiteral("A consulta adqTodasMesasAmb não trouxe a coluna %1.")
+                                        .arg(QLatin1String(keyColumns[i])));
+            }
+            while (all.next()) {
+                QStringList key;
+                for (int i = 0; i < 8; ++i)
+                    key << all.value(index[i]).toString();
+                tableButtons << key;
+            }
+            const QSqlError fetchError = all.lastError();
+            all.finish();
+            if (fetchError.isValid())
+                throw EDatabaseError(QStringLiteral("Erro ao ler o resultado de adqTodasMesasAmb"), fetchError);
+        }
+
+        dm.StartTrans();
+        QSqlQuery& del = dm.statement("acmDelAmbiente");
+        for (const QStringList& key : tableButtons) {
+            bindButtonKey(del, key[0], key[1], key[2], key[3], key[4], key[5], key[6], key[7]);
+            runCommand(del, "acmDelAmbiente");
+        }
+        bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
+                      nrpgconftaux);
+        runCommand(del, "acmDelAmbiente");
+        dm.Commit();
+        result = ServiceResult::text(QString());
+    });
+}
