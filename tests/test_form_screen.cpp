@@ -1,0 +1,275 @@
+// The screen as it opens and pages: layout, menus, command enabling,
+// cursors, and the local parameters file.
+
+#include <QFile>
+
+#include "errors.h"
+#include "formfixture.h"
+#include "testmain.h"
+
+namespace {
+
+class ScreenTest : public FormTest {};
+
+TEST_P(ScreenTest, LayoutPlacesEveryControlWhereTheScreenExpectsIt)
+{
+    openScreen();
+    EXPECT_EQ(form->size(), QSize(800, 600));
+    EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(form->mask().isEmpty());
+    EXPECT_FALSE(form->mask().contains(QPoint(1, 1))); // rounded corner clipped
+    EXPECT_TRUE(form->mask().contains(QPoint(400, 300)));
+
+    EXPECT_EQ(table(1)->geometry(), QRect(143, 202, 77, 50));
+    EXPECT_EQ(table(14)->geometry().top(), 254);
+    EXPECT_EQ(table(15)->geometry().top(), 255);
+    EXPECT_EQ(table(16)->geometry().top(), 255);
+    EXPECT_EQ(table(48)->geometry(), QRect(697, 462, 77, 50));
+    EXPECT_EQ(area(7)->geometry(), QRect(140, 99, 100, 40));
+    EXPECT_EQ(strip(18)->geometry(), QRect(140 + 107 * 5, 142, 100, 12));
+    EXPECT_EQ(form->tcbConfirma->text(), QStringLiteral("Ctrl+Enter\n\rConfirmar"));
+    EXPECT_EQ(form->tcbLimpar->geometry(), QRect(13, 240, 110, 62));
+
+    // Operations find buttons by building their names.
+    EXPECT_EQ(form->FindComponent("tcb49"), nullptr);
+    EXPECT_EQ(form->FindComponent("tcb00"), nullptr);
+    EXPECT_EQ(form->FindComponent("tcbAmb19"), nullptr);
+    EXPECT_EQ(form->FindComponent("tcb7"), nullptr);
+    EXPECT_EQ(form->FindComponent("tcb007"), nullptr);
+    EXPECT_EQ(form->FindComponent("panAmb05")->objectName(), QStringLiteral("panAmb05"));
+}
+
+TEST_P(ScreenTest, StartUpShowsStoredAreasAndTheTablesOfAreaOnePageOne)
+{
+    placeArea("01", "SAL", "Salão", 255, 65280);
+    placeArea("03", "VAR", "Varanda");
+    placeTable("01", "1", "01", "1", "Mesa 1", 16777215, 32768);
+    placeTable("05", "1", "01", "2", "Mesa 2");
+    placeTable("02", "2", "01", "3", "Mesa 3");   // another page
+    placeTable("04", "1", "03", "10", "Varanda 10"); // another area
+    openScreen();
+
+    EXPECT_EQ(stCdfilial, QStringLiteral("9999"));
+    EXPECT_EQ(stNrConf, QStringLiteral("00001"));
+    EXPECT_EQ(form->stCdLojaAber, QStringLiteral("00001"));
+    EXPECT_EQ(form->stNrFocusAmb, QStringLiteral("01"));
+    EXPECT_EQ(form->stCdAmb, QStringLiteral("SAL"));
+    EXPECT_EQ(form->NrPagina, 1);
+    EXPECT_EQ(form->lblPagina->text(), QStringLiteral("1"));
+    EXPECT_EQ(form->lblConfig->text(), QStringLiteral("Configuração de Mesa"));
+    EXPECT_EQ(form->lblMensagem->text(),
+              QStringLiteral("Clique em um dos botões desta tela para associar ambientes e suas mesas."));
+
+    EXPECT_EQ(area(1)->text(), QStringLiteral("Salão"));
+    EXPECT_EQ(area(1)->Color(), 255);
+    EXPECT_EQ(area(1)->FontColor(), 65280);
+    EXPECT_EQ(strip(1)->Color(), 255);
+    EXPECT_EQ(area(3)->text(), QStringLiteral("Varanda"));
+    EXPECT_EQ(area(2)->text(), QStringLiteral(" "));
+    EXPECT_EQ(area(2)->Color(), 11571344);
+    for (int n = 1; n <= 18; ++n)
+        EXPECT_EQ(strip(n)->isHidden(), n != 1) << n;
+
+    EXPECT_EQ(table(1)->text(), QStringLiteral("Mesa 1"));
+    EXPECT_EQ(table(1)->Color(), 32768);
+    EXPECT_EQ(table(1)->FontColor(), 16777215);
+    EXPECT_EQ(table(1)->glyph().cacheKey(), form->imgLivre->pixmap().cacheKey());
+    EXPECT_EQ(table(5)->text(), QStringLiteral("Mesa 2"));
+    for (int n : {2, 3, 4, 6, 48})
+        EXPECT_TRUE(isFreeTable(n)) << n;
+
+    EXPECT_EQ(form->cdsControleAmb.RecordCount(), 2);
+    EXPECT_TRUE(form->cdsAlteracoes.IsEmpty());
+    EXPECT_TRUE(form->tcbAnterior->isHidden());
+    EXPECT_FALSE(form->tcbProximo->isHidden());
+    EXPECT_TRUE(form->tcbNome->isEnabled());
+    EXPECT_FALSE(form->tcbConfirma->isEnabled());
+    EXPECT_FALSE(form->tcbCancela->isEnabled());
+    EXPECT_FALSE(boExcluir || boMudaCor || boMudaFonte || boMudaNome);
+}
+
+TEST_P(ScreenTest, EmptyConfigurationShowsOnlyFreeButtons)
+{
+    openScreen();
+    for (int n = 1; n <= 18; ++n) {
+        EXPECT_EQ(area(n)->text(), QStringLiteral(" "));
+        EXPECT_EQ(area(n)->Color(), 11571344);
+        EXPECT_EQ(area(n)->FontColor(), 0);
+    }
+    for (int n = 1; n <= 48; ++n)
+        EXPECT_TRUE(isFreeTable(n)) << n;
+    EXPECT_TRUE(form->cdsControleAmb.IsEmpty());
+    EXPECT_TRUE(form->stCdAmb.isEmpty());
+}
+
+TEST_P(ScreenTest, PagingRebuildsTheGridAndShowsThePreviousButtonAwayFromPageOne)
+{
+    placeArea("01", "SAL", "Salão");
+    placeTable("03", "2", "01", "3", "Mesa 3");
+    placeTable("07", "10", "01", "4", "Mesa 4");
+    openScreen();
+
+    click(form->tcbProximo);
+    EXPECT_EQ(form->NrPagina, 2);
+    EXPECT_EQ(form->lblPagina->text(), QStringLiteral("2"));
+    EXPECT_FALSE(form->tcbAnterior->isHidden());
+    EXPECT_EQ(table(3)->text(), QStringLiteral("Mesa 3"));
+    EXPECT_TRUE(host->serviceCalls.contains("getPesqMesas:9999-00001-2-01"));
+
+    click(form->tcbAnterior);
+    EXPECT_EQ(form->NrPagina, 1);
+    EXPECT_TRUE(form->tcbAnterior->isHidden());
+    EXPECT_TRUE(isFreeTable(3));
+
+    for (int i = 0; i < 9; ++i)
+        typeChar('b');
+    EXPECT_EQ(form->NrPagina, 10);
+    EXPECT_EQ(form->lblPagina->text(), QStringLiteral("10"));
+    EXPECT_EQ(host->serviceCalls.last(), QStringLiteral("getPesqMesas:9999-00001-10-01"));
+    EXPECT_EQ(table(7)->text(), QStringLiteral("Mesa 4"));
+    typeChar('A');
+    EXPECT_EQ(form->NrPagina, 9);
+    EXPECT_TRUE(isFreeTable(7));
+}
+
+TEST_P(ScreenTest, StoredNumbersThatNameNoButtonAreSkipped)
+{
+    placeArea("19", "SAL", "Fora");
+    placeTable("49", "1", "01", "1", "Fora");
+    placeTable("7", "1", "01", "2", "Um dígito");
+    openScreen();
+    for (int n = 1; n <= 18; ++n)
+        EXPECT_EQ(area(n)->text(), QStringLiteral(" "));
+    for (int n = 1; n <= 48; ++n)
+        EXPECT_TRUE(isFreeTable(n));
+    // The row still counts as a placed area.
+    EXPECT_EQ(form->cdsControleAmb.RecordCount(), 1);
+}
+
+TEST_P(ScreenTest, CommandEnablingFollowsTheStateLetter)
+{
+    openScreen();
+    struct Case {
+        const char* letter;
+        int nome, cor, texto, limpar, confirma, cancela;
+        bool paging;
+    };
+    // 1 on, 0 off, -1 kept (from the all-on start of each case)
+    const Case cases[] = {{"M", -1, 0, 0, 0, 0, 1, false}, {"C", 0, -1, 0, 0, 1, 1, false},
+                          {"F", 0, 0, -1, 0, 1, 1, false}, {"L", 0, 0, 0, -1, 1, 1, false}};
+    for (const Case& c : cases) {
+        for (auto* b : {form->tcbNome, form->tcbCorButton, form->tcbCorTexto, form->tcbLimpar, form->tcbConfirma,
+                        form->tcbCancela})
+            b->setEnabled(true);
+        form->ControlaHabilitacao(QString::fromLatin1(c.letter));
+        const auto check = [&](QWidget* b, int want) {
+            EXPECT_EQ(b->isEnabled(), want != 0) << c.letter << " " << b->objectName().toStdString();
+        };
+        check(form->tcbNome, c.nome);
+        check(form->tcbCorButton, c.cor);
+        check(form->tcbCorTexto, c.texto);
+        check(form->tcbLimpar, c.limpar);
+        check(form->tcbConfirma, c.confirma);
+        check(form->tcbCancela, c.cancela);
+        EXPECT_TRUE(form->tcbProximo->isHidden()) << c.letter;
+        EXPECT_TRUE(form->tcbAnterior->isHidden()) << c.letter;
+    }
+    form->ControlaHabilitacao("H");
+    EXPECT_TRUE(form->tcbNome->isEnabled() && form->tcbLimpar->isEnabled());
+    EXPECT_FALSE(form->tcbConfirma->isEnabled() || form->tcbCancela->isEnabled());
+    EXPECT_FALSE(form->tcbProximo->isHidden());
+    EXPECT_TRUE(form->tcbAnterior->isHidden()); // page 1
+
+    form->NrPagina = 3;
+    form->ControlaHabilitacao("H");
+    EXPECT_FALSE(form->tcbAnterior->isHidden());
+
+    // Unknown letters change nothing.
+    form->tcbConfirma->setEnabled(true);
+    form->ControlaHabilitacao("X");
+    form->ControlaHabilitacao("");
+    form->ControlaHabilitacao("h");
+    EXPECT_TRUE(form->tcbConfirma->isEnabled());
+    EXPECT_TRUE(form->tcbSair->isEnabled());
+}
+
+TEST_P(ScreenTest, MudaCursorSetsTheMenuButtonsOnly)
+{
+    openScreen();
+    form->MudaCursor("1");
+    EXPECT_EQ(table(48)->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(area(18)->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(strip(1)->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(form->tcbNome->cursor().shape(), Qt::ArrowCursor);
+    form->MudaCursor("0");
+    EXPECT_EQ(table(1)->cursor().shape(), Qt::ArrowCursor);
+    form->MudaCursor("");
+    EXPECT_EQ(area(1)->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_P(ScreenTest, WithoutParametersFileTheDefaultSchemeReachesColoreTela)
+{
+    openScreen();
+    const QVariantList scheme = form->property("qdlColorScheme").toList();
+    ASSERT_EQ(scheme.size(), 6);
+    const int expected[] = {12960962, 14737632, 8683643, 8421504, 15658734, 8388608};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(scheme[i].toInt(), expected[i]) << i;
+}
+
+TEST_P(ScreenTest, ParametersFileSuppliesTheScheme)
+{
+    QFile f(exeDir.filePath("PARAMETROSQDL.CDS"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"(<?xml version="1.0" standalone="yes"?>
+<DATAPACKET Version="2.0"><METADATA><FIELDS>
+<FIELD attrname="INCOR1" fieldtype="i4"/><FIELD attrname="INCOR2" fieldtype="i4"/>
+<FIELD attrname="INCOR3" fieldtype="i4"/><FIELD attrname="INCOR4" fieldtype="i4"/>
+<FIELD attrname="INCOR5" fieldtype="i4"/><FIELD attrname="INCOR6" fieldtype="i4"/>
+</FIELDS><PARAMS/></METADATA><ROWDATA>
+<ROW INCOR1="1" INCOR2="2" INCOR3="3" INCOR4="" INCOR5="5" INCOR6="16777215"/>
+<ROW INCOR1="9" INCOR2="9" INCOR3="9" INCOR4="9" INCOR5="9" INCOR6="9"/>
+</ROWDATA></DATAPACKET>)");
+    f.close();
+    openScreen();
+    const QVariantList scheme = form->property("qdlColorScheme").toList();
+    ASSERT_EQ(scheme.size(), 6);
+    const int expected[] = {1, 2, 3, 0, 5, 16777215}; // first record; an empty field reads 0
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(scheme[i].toInt(), expected[i]) << i;
+}
+
+TEST_P(ScreenTest, BrokenParametersFileStopsStartUpWithAClearError)
+{
+    const QByteArray files[] = {
+        // INCOR6 missing
+        R"(<DATAPACKET><METADATA><FIELDS><FIELD attrname="INCOR1" fieldtype="i4"/><FIELD attrname="INCOR2" fieldtype="i4"/><FIELD attrname="INCOR3" fieldtype="i4"/><FIELD attrname="INCOR4" fieldtype="i4"/><FIELD attrname="INCOR5" fieldtype="i4"/></FIELDS></METADATA><ROWDATA><ROW INCOR1="1"/></ROWDATA></DATAPACKET>)",
+        // malformed XML
+        R"(<DATAPACKET><METADATA><FIELDS><FIELD attrname="INCOR1")",
+        // not a data packet
+        "INCOR1=1\n",
+    };
+    for (const QByteArray& content : files) {
+        QFile f(exeDir.filePath("PARAMETROSQDL.CDS"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        f.close();
+        form = new TfrmConfMesa(nullptr);
+        try {
+            form->InicializaForm({}, -1);
+            ADD_FAILURE() << "start-up went on with " << content.toStdString();
+        } catch (const EQdlError& e) {
+            EXPECT_FALSE(e.message().isEmpty());
+        }
+        closeScreen();
+    }
+}
+
+} // namespace
+
+QDL_FORM_SUITE(ScreenTest);
+
+int main(int argc, char** argv)
+{
+    return qdlTestMain(argc, argv);
+}
