@@ -47,13 +47,13 @@ void createDemo(const QString& connectionString)
         QSqlDatabase db = QSqlDatabase::addDatabase(
             connectionString.startsWith(QLatin1String("sqlite:")) ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
             name);
-        applyConnectionString(db, connectionString);
         const QString path = sqlitePath(connectionString);
         if (!path.isEmpty()) {
             // Creating is the point here: open the file without the no-create guard.
             QDir().mkpath(QFileInfo(path).absolutePath());
-            db.setConnectOptions();
             db.setDatabaseName(path);
+        } else {
+            applyConnectionString(db, connectionString);
         }
         if (!db.open())
             throw EQdlError(QStringLiteral("Não foi possível abrir %1: %2").arg(connectionString, db.lastError().text()));

@@ -36,11 +36,12 @@ namespace {
 const QColor kNavy(0, 0, 128);
 constexpr int kAreaColor = 15779782; // RGB 198,199,240
 
-// The layout's fonts, with DejaVu standing in for Tahoma, Verdana and
-// MS Sans Serif.
-QFont layoutFont(int pixelSize, bool bold = false)
+// The layout's fonts: DejaVu Sans stands in for Verdana, the narrower
+// DejaVu Sans Condensed for Tahoma and MS Sans Serif, so captions keep the
+// widths the layout was drawn for.
+QFont layoutFont(int pixelSize, bool bold = false, bool condensed = true)
 {
-    QFont f(QStringLiteral("DejaVu Sans"));
+    QFont f(condensed ? QStringLiteral("DejaVu Sans Condensed") : QStringLiteral("DejaVu Sans"));
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     return f;
@@ -105,7 +106,7 @@ void TfrmConfMesa::buildLayout()
 
     lblConfig = makeLabel(this, "lblConfig", {27, 7, 745, 21}, QStringLiteral("lblconfig"), layoutFont(15, true),
                           Qt::AlignCenter);
-    lblMensagem = makeLabel(this, "lblMensagem", {235, 531, 364, 51}, QString(), layoutFont(19), Qt::AlignCenter);
+    lblMensagem = makeLabel(this, "lblMensagem", {235, 531, 364, 51}, QString(), layoutFont(16), Qt::AlignCenter);
     lblMensagem->setWordWrap(true);
     lblPagina = makeLabel(this, "lblPagina", {660, 554, 15, 29}, QStringLiteral("1"), layoutFont(24, true));
 
@@ -195,7 +196,7 @@ void TfrmConfMesa::buildLayout()
         area->setObjectName(QStringLiteral("tcbAmb") + twoDigits(n));
         area->setGeometry(140 + 107 * column, areaTop[row], 100, 40);
         area->SetColor(kAreaColor);
-        area->setFont(layoutFont(13, true));
+        area->setFont(layoutFont(13, true, false));
         area->setFocusPolicy(Qt::NoFocus);
         m_components.insert(area->objectName(), area);
 
