@@ -102,8 +102,9 @@ QRectF fitCentred(QSizeF src, const QRectF& box)
         return {};
     if (src.width() > box.width() || src.height() > box.height())
         src.scale(box.size(), Qt::KeepAspectRatio);
-    return QRectF(box.center().x() - src.width() / 2, box.center().y() - src.height() / 2,
-                  src.width(), src.height());
+    // Whole pixels keep the picture's edges sharp.
+    return QRectF(QRectF(box.center().x() - src.width() / 2, box.center().y() - src.height() / 2,
+                         src.width(), src.height()).toRect());
 }
 
 QSizeF logicalSize(const QPixmap& pm)
@@ -251,8 +252,7 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
         ink = kSilver;
     } else if (down) {
         face = colorFromBgr(kPressedBgr);
-        // The window colour (white in the default scheme), as the layout
-        // asks for the pressed caption.
+        // The pressed caption takes the window colour (white by default).
         ink = palette().color(QPalette::Base);
     } else if (underMouse()) {
         face = kHoverSilver;
@@ -307,7 +307,7 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
     const bool hasCaption = !text().trimmed().isEmpty();
     const int captionRoom = hasCaption ? lineHeight : 0;
     const int topMargin = m_margin < 0 ? 0 : m_margin;
-    const qreal glyphRoom = content.bottom() + 1 - (rect().top() + topMargin) - captionRoom
+    const qreal glyphRoom = content.bottom() + 1 - topMargin - captionRoom
                             - (hasCaption ? m_spacing : 0);
     glyphBox = glyphBox.boundedTo(QSizeF(content.width(), qMax<qreal>(0, glyphRoom)));
 
@@ -412,7 +412,7 @@ void TSpeedButton::paintEvent(QPaintEvent*)
         const QSizeF side = logicalSize(m_glyph).boundedTo(QSizeF(32, 32));
         const QRectF target = fitCentred(side, QRectF(content.left(), content.top(), content.width(), room));
         const qreal stack = target.height() + gap + textHeight;
-        const qreal y0 = content.top() + (content.height() - stack) / 2;
+        const qreal y0 = qRound(content.top() + (content.height() - stack) / 2);
         p.drawPixmap(target.translated(0, y0 - target.top()), m_glyph, QRectF(m_glyph.rect()));
         top = int(y0 + target.height()) + gap;
     } else {
