@@ -1,0 +1,302 @@
+#include "dbfixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <atomic>
+#include <stdexcept>
+
+#include "Srv_qdl00005.h"
+#include "connection.h"
+#include "demodb.h"
+#include "errors.h"
+
+void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+const char* const kAdminConnection = "qdl-test-pg-admin";
+
+QString pgUrl()
+{
+    return qEnvironmentVariable("QDL_PG_URL");
+}
+
+QString checkConnectionName(const TestDatabase& db)
+{
+    return QStringLiteral("qdl-check-") + db.kind + QLatin1Char('-') + db.name;
+}
+
+[[noreturn]] void fail(const QString& message)
+{
+    throw std::runtime_error(message.toStdString());
+}
+
+// The maintenance connection to the PostgreSQL server (QDL_PG_URL), opened
+// once per process.
+QSqlDatabase pgAdmin()
+{
+    if (QSqlDatabase::contains(QLatin1String(kAdminConnection))) {
+        QSqlDatabase db = QSqlDatabase::database(QLatin1String(kAdminConnection), false);
+        if (db.isOpen())
+            return db;
+        if (!db.open())
+            fail(QStringLiteral("PostgreSQL em %1 não responde: %2").arg(pgUrl(), db.lastError().text()));
+        return db;
+    }
+    if (pgUrl().isEmpty())
+        fail(QStringLiteral("QDL_PG_URL não está definida: sem servidor PostgreSQL para os testes"));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QLatin1String(kAdminConnection));
+    try {
+        applyConnectionString(db, pgUrl());
+    } catch (const EQdlError& e) {
+        fail(QStringLiteral("QDL_PG_URL inválida: %1").arg(e.message()));
+    }
+    const QString options = db.connectOptions();
+    db.setConnectOptions(options.isEmpty() ? QStringLiteral("connect_timeout=5")
+                                           : options + QStringLiteral(";connect_timeout=5"));
+    if (!db.open())
+        fail(QStringLiteral("PostgreSQL em %1 não responde: %2").arg(pgUrl(), db.lastError().text()));
+    return db;
+}
+
+void adminExec(const QString& sql)
+{
+    QSqlDatabase db = pgAdmin();
+    QSqlQuery q(db);
+    if (!q.exec(sql))
+        fail(QStringLiteral("PostgreSQL: %1 falhou: %2").arg(sql, q.lastError().text()));
+    q.finish();
+}
+
+QString uniqueSuffix()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("%1_%2_%3")
+        .arg(QCoreApplication::applicationPid())
+        .arg(++counter)
+        .arg(QRandomGenerator::global()->bounded(1000000));
+}
+
+QString sqlLiteral(const QString& text)
+{
+    QString t = text;
+    t.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + t + QLatin1Char('\'');
+}
+
+} // namespace
+
+QStringList testBackends()
+{
+    QStringList kinds{QStringLiteral("sqlite")};
+    if (!pgUrl().isEmpty() || backendRequired(QStringLiteral("postgresql")))
+        kinds << QStringLiteral("postgresql");
+    return kinds;
+}
+
+std::string backendName(const ::testing::TestParamInfo<QString>& info)
+{
+    return info.param.toStdString();
+}
+
+bool backendRequired(const QString& kind)
+{
+    return kind == QLatin1String("postgresql") && qEnvironmentVariable("QDL_REQUIRE_PG") == QLatin1String("1");
+}
+
+bool backendAvailable(const QString& kind, QString* reason)
+{
+    if (kind == QLatin1String("sqlite"))
+        return true;
+    if (kind != QLatin1String("postgresql")) {
+        if (reason)
+            *reason = QStringLiteral("banco de teste desconhecido: %1").arg(kind);
+        return false;
+    }
+    try {
+        pgAdmin();
+        return true;
+    } catch (const std::exception& e) {
+        if (reason)
+            *reason = QString::fromStdString(e.what());
+        return false;
+    }
+}
+
+TestDatabase TestDatabase::create(const QString& kind, bool withDemo)
+{
+    TestDatabase t;
+    t.kind = kind;
+    if (kind == QLatin1String("sqlite")) {
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qdl-test-XXXXXX"));
+        if (!dir.isValid())
+            fail(QStringLiteral("não foi possível criar a pasta temporária: %1").arg(dir.errorString()));
+        dir.setAutoRemove(false);
+        t.name = dir.path();
+        const QString path = dir.filePath(QStringLiteral("qdl.db"));
+        t.connectionString = QStringLiteral("sqlite:") + path;
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), checkConnectionName(t));
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        if (!db.open())
+            fail(QStringLiteral("SQLite: não foi possível criar %1: %2").arg(path, db.lastError().text()));
+    } else if (kind == QLatin1String("postgresql")) {
+        t.name = QStringLiteral("qdl_t_") + uniqueSuffix();
+        adminExec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(t.name));
+        QUrl url(pgUrl());
+        url.setPath(QLatin1Char('/') + t.name);
+        t.connectionString = url.toString();
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), checkConnectionName(t));
+        applyConnectionString(db, t.connectionString);
+        if (!db.open()) {
+            const QString why = db.lastError().text();
+            t.drop();
+            fail(QStringLiteral("PostgreSQL: não foi possível abrir %1: %2").arg(t.name, why));
+        }
+    } else {
+        fail(QStringLiteral("banco de teste desconhecido: %1").arg(kind));
+    }
+
+    try {
+        QSqlDatabase db = t.openCheckConnection();
+        createQdlDatabase(db, withDemo);
+    } catch (const std::exception& e) {
+        t.drop();
+        fail(QStringLiteral("criação das tabelas falhou: %1").arg(QString::fromUtf8(e.what())));
+    }
+    return t;
+}
+
+void TestDatabase::drop()
+{
+    if (name.isEmpty())
+        return;
+    const QString connection = checkConnectionName(*this);
+    if (QSqlDatabase::contains(connection)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(connection, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(connection);
+    }
+    if (isSqlite()) {
+        QDir(name).removeRecursively();
+    } else if (isPostgres()) {
+        try {
+            adminExec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                     "WHERE datname = %1 AND pid <> pg_backend_pid()")
+                          .arg(sqlLiteral(name)));
+            adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "não foi possível remover o banco de teste: " << e.what();
+        }
+    }
+    name.clear();
+}
+
+QSqlDatabase TestDatabase::openCheckConnection() const
+{
+    const QString connection = checkConnectionName(*this);
+    if (!QSqlDatabase::contains(connection))
+        fail(QStringLiteral("o banco de teste %1 não existe (já removido?)").arg(name));
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (!db.isOpen() && !db.open())
+        fail(QStringLiteral("conexão de verificação não abriu: %1").arg(db.lastError().text()));
+    return db;
+}
+
+bool TestDatabase::exec(const QString& sql) const
+{
+    QSqlDatabase db = openCheckConnection();
+    QSqlQuery q(db);
+    if (!q.exec(sql)) {
+        ADD_FAILURE() << "SQL falhou: " << sql.toStdString() << "\n  " << q.lastError().text().toStdString();
+        return false;
+    }
+    q.finish();
+    return true;
+}
+
+QString TestDatabase::scalar(const QString& sql) const
+{
+    QSqlDatabase db = openCheckConnection();
+    QSqlQuery q(db);
+    if (!q.exec(sql)) {
+        ADD_FAILURE() << "SQL falhou: " << sql.toStdString() << "\n  " << q.lastError().text().toStdString();
+        return {};
+    }
+    const QString v = q.next() ? q.value(0).toString() : QString();
+    q.finish();
+    return v;
+}
+
+int TestDatabase::countRows(const QString& sql) const
+{
+    QSqlDatabase db = openCheckConnection();
+    QSqlQuery q(db);
+    if (!q.exec(sql) || !q.next()) {
+        ADD_FAILURE() << "SQL falhou: " << sql.toStdString() << "\n  " << q.lastError().text().toStdString();
+        return -1;
+    }
+    const int n = q.value(0).toInt();
+    q.finish();
+    return n;
+}
+
+ServiceSession::ServiceSession(const TestDatabase& db)
+{
+    setConnectionStringOverride(db.connectionString);
+    delete rdmConfMesa;
+    rdmConfMesa = new TrdmConfMesa(nullptr);
+    try {
+        rdmConfMesa->adcConfigMesa->setConnected(true);
+    } catch (...) {
+        delete rdmConfMesa;
+        rdmConfMesa = nullptr;
+        setConnectionStringOverride(QString());
+        throw;
+    }
+}
+
+ServiceSession::~ServiceSession()
+{
+    delete rdmConfMesa;
+    rdmConfMesa = nullptr;
+    setConnectionStringOverride(QString());
+}
+
+void installFailingTrigger(const TestDatabase& db, const QString& triggerName, const QString& event,
+                           const QString& table, const QString& condition, const QString& message)
+{
+    if (db.isSqlite()) {
+        db.exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW WHEN (%4) "
+                               "BEGIN SELECT RAISE(ABORT, %5); END")
+                    .arg(triggerName, event, table, condition, sqlLiteral(message)));
+    } else {
+        QString pgMessage = message;
+        pgMessage.replace(QLatin1Char('%'), QLatin1String("%%"));
+        db.exec(QStringLiteral("CREATE FUNCTION %1_fn() RETURNS trigger LANGUAGE plpgsql AS $qdl$ "
+                               "BEGIN RAISE EXCEPTION %2; END $qdl$")
+                    .arg(triggerName, sqlLiteral(pgMessage)));
+        db.exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW WHEN (%4) EXECUTE FUNCTION %1_fn()")
+                    .arg(triggerName, event, table, condition));
+    }
+}
+
+void dropFailingTrigger(const TestDatabase& db, const QString& triggerName, const QString& table)
+{
+    if (db.isSqlite()) {
+        db.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(triggerName));
+    } else {
+        db.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(triggerName, table));
+        db.exec(QStringLiteral("DROP FUNCTION IF EXISTS %1_fn()").arg(triggerName));
+    }
+}
