@@ -6,6 +6,7 @@
 #include "Cli_qdl00005.h"
 #include "Srv_qdl00005.h"
 #include "colors.h"
+#include "dialogs/keyboard.h"
 #include "errors.h"
 #include "servicecall.h"
 #include "siblings.h"
@@ -135,6 +136,7 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
             if (isFree)
                 return;
             requireProc(bool(TecladoAlfaNumerico), "TecladoAlfaNumerico");
+            setKeyboardPreviewSource(button); // the keyboard previews the name on this button
             stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
             if (!EmptyString(stNome) && stNome != u"@") {
                 button->setText(stNome);
@@ -281,6 +283,7 @@ void TfrmConfMesa::tcb01Click(QObject* sender)
         button->setFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
         requireProc(bool(TecladoAlfaNumerico), "TecladoAlfaNumerico");
+        setKeyboardPreviewSource(button);
         stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
         if (!EmptyString(stNome) && stNome != u"@") {
             button->setText(stNome);
