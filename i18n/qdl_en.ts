@@ -392,8 +392,8 @@ Arguments: %4</translation>
         <translation>Filter:</translation>
     </message>
     <message>
-        <source>Digite parte do código ou do nome</source>
-        <translation>Type part of the code or the name</translation>
+        <source>Digite para filtrar</source>
+        <translation>Type to filter</translation>
     </message>
     <message>
         <source>Limpar</source>

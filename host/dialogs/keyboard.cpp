@@ -39,6 +39,12 @@ QString keyName(QChar ch)
     }
 }
 
+// A button would take a lone "&" for a mnemonic marker.
+QString keyLabel(const QString& ch)
+{
+    return ch == QLatin1String("&") ? QStringLiteral("&&") : ch;
+}
+
 // A stand-in of the button being renamed, same size, font, colours and
 // glyph, so the operator sees where the caption wraps or gets cut.
 QAbstractButton* makePreview(QWidget* source, QWidget* parent)
@@ -73,6 +79,22 @@ QAbstractButton* makePreview(QWidget* source, QWidget* parent)
     preview->setAttribute(Qt::WA_TransparentForMouseEvents);
     return preview;
 }
+
+// The dialog hands focus over as if by Tab, which would select the whole
+// caption and make the first key wipe it; the operator edits it instead.
+class CaptionEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        const bool hadSelection = hasSelectedText();
+        QLineEdit::focusInEvent(event);
+        if (!hadSelection)
+            deselect();
+    }
+};
 
 } // namespace
 
@@ -117,7 +139,7 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
 
     auto* top = new QHBoxLayout;
     top->setSpacing(10);
-    m_edit = new QLineEdit(this);
+    m_edit = new CaptionEdit(this);
     m_edit->setObjectName(QStringLiteral("kbdEdit"));
     m_edit->setFont(touchui::font(22));
     m_edit->setMinimumHeight(52);
@@ -226,7 +248,7 @@ QPushButton* TKeyboardDialog::addKey(QGridLayout* grid, const QString& label, co
 
 QPushButton* TKeyboardDialog::addCharKey(QGridLayout* grid, QChar ch, int row, int column, int span)
 {
-    auto* key = addKey(grid, QString(ch), keyName(ch), row, column, span);
+    auto* key = addKey(grid, keyLabel(QString(ch)), keyName(ch), row, column, span);
     key->setProperty("qdlChar", QString(ch));
     connect(key, &QPushButton::clicked, this, [this, ch] { typeChar(ch); });
     m_charKeys << key;
@@ -266,7 +288,7 @@ void TKeyboardDialog::refreshKeys()
     for (QPushButton* key : std::as_const(m_charKeys)) {
         const QString ch = key->property("qdlChar").toString();
         if (!ch.isEmpty())
-            key->setText(upper ? ch.toUpper() : ch);
+            key->setText(keyLabel(upper ? ch.toUpper() : ch));
         key->setEnabled(!full);
     }
 }

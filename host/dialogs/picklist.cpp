@@ -1,6 +1,9 @@
 #include "dialogs/picklist.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -139,6 +142,32 @@ private:
     QStringList m_terms;
 };
 
+// Cells with the same side margin as the column titles.
+class PaddedCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, view);
+        const bool selected = opt.state & QStyle::State_Selected;
+        painter->save();
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const QRect area = opt.rect.adjusted(12, 0, -12, 0);
+        painter->drawText(area, int(opt.displayAlignment),
+                          opt.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
+        painter->restore();
+    }
+};
+
 } // namespace
 
 class TPickListDialog : public TTouchDialog {
@@ -203,7 +232,7 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
     m_filter->setObjectName(QStringLiteral("pickFilter"));
     m_filter->setFont(touchui::font(20));
     m_filter->setMinimumHeight(touchui::kButtonHeight - 4);
-    m_filter->setPlaceholderText(tr("Digite parte do código ou do nome"));
+    m_filter->setPlaceholderText(tr("Digite para filtrar"));
     m_filter->installEventFilter(this);
     auto* clear = touchui::makeButton(tr("Limpar"), QStringLiteral("pickClearFilter"),
                                       touchui::ButtonRole::Normal, this);
@@ -222,6 +251,7 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("pickTable"));
     m_table->setModel(m_proxy);
+    m_table->setItemDelegate(new PaddedCellDelegate(m_table));
     m_table->setFocusPolicy(Qt::NoFocus); // keys stay in the filter line, which forwards moves
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -313,7 +343,10 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
             pick();
         }
     });
+    // A tap moves the current row first and selects it after.
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TPickListDialog::updateState);
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TPickListDialog::updateState);
 
     selectRow(0, QAbstractItemView::PositionAtTop);
