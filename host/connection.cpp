@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QUrl>
+#include <QRegularExpression>
 #include <QUrlQuery>
 #include <atomic>
 
@@ -110,6 +111,33 @@ void applyPostgres(QSqlDatabase& db, const QString& cs)
     db.setConnectOptions(options.join(QLatin1Char(';')));
 }
 
+// PostgreSQL's message carries the statement's position ("LINE 1: EXECUTE
+// qpsqlpstmt_3 ...", a caret line), the PL/pgSQL context and the SQLSTATE on
+// a line of its own; keep what an operator can read, and the code.
+QString readableDatabaseText(const QString& text, QString* sqlState)
+{
+    static const QRegularExpression stateLine(QStringLiteral("^\\(([0-9A-Z]{5})\\)$"));
+    QStringList kept;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1String("LINE ")) || line.startsWith(QLatin1String("CONTEXT:"))
+            || line.startsWith(QLatin1Char('^')))
+            continue;
+        const QRegularExpressionMatch m = stateLine.match(line);
+        if (m.hasMatch()) {
+            if (sqlState)
+                *sqlState = m.captured(1);
+            continue;
+        }
+        for (const char* prefix : {"ERROR:", "FATAL:"}) {
+            if (line.startsWith(QLatin1String(prefix)))
+                line = line.mid(int(qstrlen(prefix))).trimmed();
+        }
+        kept << line;
+    }
+    return kept.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 void setConnectionStringOverride(const QString& connectionString)
@@ -178,14 +206,14 @@ QString ADOExceptionMessage(const std::exception& error, TADOConnection* /*conne
 {
     if (const auto* dbError = dynamic_cast<const EDatabaseError*>(&error)) {
         const QSqlError& e = dbError->sqlError();
-        QString detail = e.databaseText().trimmed();
+        QString code = e.nativeErrorCode().trimmed();
+        QString detail = readableDatabaseText(e.databaseText(), &code);
         if (detail.isEmpty())
             detail = e.driverText().trimmed();
         QString text = dbError->step();
         if (!detail.isEmpty())
             text += QStringLiteral("\nMensagem do banco de dados: ") + detail;
-        const QString code = e.nativeErrorCode().trimmed();
-        if (!code.isEmpty() && !detail.contains(code))
+        if (!code.isEmpty())
             text += QStringLiteral(" (código %1)").arg(code);
         return text;
     }

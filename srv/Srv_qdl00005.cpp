@@ -79,8 +79,8 @@ QSqlQuery& TrdmConfMesa::statement(const char* component)
     if (it != m_statements->byComponent.end())
         return *it->second;
 
-    const char* sql = qdl::statementText(component);
-    if (!sql)
+    const qdl::StatementDef* def = qdl::statementDef(component);
+    if (!def)
         throw EQdlError(QStringLiteral("Comando desconhecido no módulo de dados: %1").arg(QLatin1String(component)));
     if (!adcConfigMesa->Connected())
         throw EQdlError(QStringLiteral("A conexão com o banco de dados não está aberta."));
@@ -91,8 +91,9 @@ QSqlQuery& TrdmConfMesa::statement(const char* component)
     // the driver's default.
     if (qstrcmp(component, "adqSTMesa") != 0)
         q->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    if (!q->prepare(QString::fromUtf8(sql)))
-        throw EDatabaseError(QStringLiteral("Erro ao preparar o comando %1").arg(QLatin1String(component)),
+    if (!q->prepare(QString::fromUtf8(def->sql)))
+        throw EDatabaseError(QStringLiteral("Erro ao preparar o comando para %1 (%2)")
+                                 .arg(QString::fromUtf8(def->purpose), QLatin1String(component)),
                              q->lastError());
     QSqlQuery& ref = *q;
     m_statements->byComponent.emplace(component, std::move(q));
@@ -103,6 +104,15 @@ QSqlQuery& TrdmConfMesa::statement(const char* component)
 // Service frame
 
 namespace {
+
+// "Erro ao gravar o botão (acmInsere)": what the operator was doing, and the
+// component that names the statement.
+QString stepText(const char* component)
+{
+    const qdl::StatementDef* def = qdl::statementDef(component);
+    const QString purpose = def ? QString::fromUtf8(def->purpose) : QStringLiteral("executar o comando");
+    return QStringLiteral("Erro ao %1 (%2)").arg(purpose, QLatin1String(component));
+}
 
 TrdmConfMesa& dataModule()
 {
@@ -187,8 +197,7 @@ void bind(QSqlQuery& q, const char* parameter, const QString& value)
 void execOrThrow(QSqlQuery& q, const char* component)
 {
     if (!q.exec())
-        throw EDatabaseError(QStringLiteral("Erro ao executar o comando %1").arg(QLatin1String(component)),
-                             q.lastError());
+        throw EDatabaseError(stepText(component), q.lastError());
 }
 
 // Runs a command and releases it at once, so no statement stays open.
@@ -250,8 +259,7 @@ DataPacket readPacket(QSqlQuery& q, const char* component)
     const QSqlError fetchError = q.lastError();
     q.finish();
     if (fetchError.isValid())
-        throw EDatabaseError(QStringLiteral("Erro ao ler o resultado de %1").arg(QLatin1String(component)),
-                             fetchError);
+        throw EDatabaseError(stepText(component), fetchError);
     return packet;
 }
 
@@ -471,8 +479,7 @@ bool hasRow(QSqlQuery& q, const char* component)
     const QSqlError fetchError = q.lastError();
     q.finish();
     if (fetchError.isValid())
-        throw EDatabaseError(QStringLiteral("Erro ao ler o resultado de %1").arg(QLatin1String(component)),
-                             fetchError);
+        throw EDatabaseError(stepText(component), fetchError);
     return found;
 }
 
@@ -579,7 +586,7 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
             const QSqlError fetchError = all.lastError();
             all.finish();
             if (fetchError.isValid())
-                throw EDatabaseError(QStringLiteral("Erro ao ler o resultado de adqTodasMesasAmb"), fetchError);
+                throw EDatabaseError(stepText("adqTodasMesasAmb"), fetchError);
         }
 
         dm.StartTrans();
