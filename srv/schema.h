@@ -8,9 +8,6 @@
 
 namespace qdl {
 
-// Button types (IDTPBUTTON, IDTPBUTONAUX).
-inline constexpr const char* kTpButtonMesa = "3";
-inline constexpr const char* kTpButtonAmbiente = "4";
 // Result key of a refused delete.
 inline constexpr const char* kMesaInd = "Mesa_Ind";
 
