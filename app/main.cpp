@@ -39,27 +39,19 @@ QString sqlitePath(const QString& connectionString)
     return connectionString.mid(7);
 }
 
-// Creates the tables and the demo rows in an empty database.
+// Creates the tables and the demo rows in an empty database and says what
+// it holds.
 void createDemo(const QString& connectionString)
 {
-    const QString name = QStringLiteral("qdl-host-create");
+    createQdlDatabaseAt(connectionString, true);
+    const QString name = QStringLiteral("qdl-host-describe");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(
             connectionString.startsWith(QLatin1String("sqlite:")) ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
             name);
-        const QString path = sqlitePath(connectionString);
-        if (!path.isEmpty()) {
-            // Creating is the point here: open the file without the no-create guard.
-            QDir().mkpath(QFileInfo(path).absolutePath());
-            db.setDatabaseName(path);
-        } else {
-            applyConnectionString(db, connectionString);
-        }
-        if (!db.open())
-            throw EQdlError(QStringLiteral("Não foi possível abrir %1: %2").arg(connectionString, db.lastError().text()));
-        createQdlDatabase(db, true);
-        say(describeQdlDatabase(db));
-        db.close();
+        applyConnectionString(db, connectionString);
+        if (db.open())
+            say(describeQdlDatabase(db));
     }
     QSqlDatabase::removeDatabase(name);
 }

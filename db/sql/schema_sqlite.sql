@@ -17,11 +17,12 @@ CREATE TABLE CONFTELA (
     CONSTRAINT PK_CONFTELA PRIMARY KEY (CDFILIAL, NRCONFTELA)
 );
 
--- Area codes pass through five-character client fields; a longer code would
--- come back cut and no longer match its own tables.
+-- Area codes are at most ten characters, the width every client field that
+-- carries one keeps whole (pick list, placed areas, pending changes); a
+-- longer code would come back cut and no longer match its own tables.
 CREATE TABLE SALA (
     CDFILIAL   VARCHAR(4)  NOT NULL,
-    CDSALA     VARCHAR(5)  NOT NULL CONSTRAINT CK_SALA_CDSALA CHECK (length(CDSALA) <= 5),
+    CDSALA     VARCHAR(10) NOT NULL CONSTRAINT CK_SALA_CDSALA CHECK (length(CDSALA) <= 10),
     NMSALA     VARCHAR(30) NOT NULL,
     IDSITSALA  VARCHAR(1)  NOT NULL,
     CONSTRAINT PK_SALA PRIMARY KEY (CDFILIAL, CDSALA)
@@ -31,7 +32,7 @@ CREATE TABLE MESA (
     CDFILIAL      VARCHAR(4)  NOT NULL,
     CDLOJA        VARCHAR(10) NOT NULL,
     NRMESA        VARCHAR(10) NOT NULL,
-    CDSALA        VARCHAR(5)  NOT NULL,
+    CDSALA        VARCHAR(10) NOT NULL,
     NMMESA        VARCHAR(30) NOT NULL,
     IDSTMESA      VARCHAR(1)  NOT NULL,
     IDSTMESAAUX   VARCHAR(1)  NOT NULL,
