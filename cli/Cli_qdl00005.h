@@ -140,6 +140,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // One row of the pending list, every field as text.
+    struct PendingRow {
+        QString nrbutton, type, page, auxType, auxNumber, auxPage, colour, cdsala;
+    };
+    PendingRow currentPending();
+
     void buildLayout();
     void declareDatasets();
     void wireHandlers();

@@ -47,6 +47,13 @@ void requireProc(bool installed, const char* name)
 
 } // namespace
 
+TfrmConfMesa::PendingRow TfrmConfMesa::currentPending()
+{
+    const auto field = [this](const char* name) { return cdsAlteracoes.FieldByName(QLatin1String(name)).AsString(); };
+    return {field("NRBUTTON"),     field("IDTPBUTTON"), field("NRPGCONFTELA"), field("IDTPBUTONAUX"),
+            field("NRBUTONAUX"),   field("NRPGCONFTAUX"), field("NRCOLOR"),    field("CDSALA")};
+}
+
 void TfrmConfMesa::showMessageKey(const QString& key)
 {
     Mensagem(msgPadrao.Msg(key), QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0,
@@ -261,18 +268,14 @@ void TfrmConfMesa::tcb01Click(QObject* sender)
     if (boExcluir) {
         appendPending(stCodigo, three, page, four, stNrFocusAmb, one, QString(), QString());
         // The lookup takes its key from the row just recorded.
-        const QString nrbutton = cdsAlteracoes.FieldByName(QStringLiteral("NRBUTTON")).AsString();
-        const QString idtp = cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTTON")).AsString();
-        const QString pg = cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTELA")).AsString();
-        const QString aux = cdsAlteracoes.FieldByName(QStringLiteral("NRBUTONAUX")).AsString();
-        const QString pgaux = cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTAUX")).AsString();
-        const QString idtpaux = cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTONAUX")).AsString();
+        const PendingRow row = currentPending();
         const ServiceResult r = callService(
             QStringLiteral("getMesaNrButon"),
-            {stCdfilial, stCdLojaAber, idtp, nrbutton, pg, aux, pgaux, stNrConf, idtpaux},
+            {stCdfilial, stCdLojaAber, row.type, row.nrbutton, row.page, row.auxNumber, row.auxPage, stNrConf,
+             row.auxType},
             [&](ServiceResult& out) {
-                return getMesaNrButon(stCdfilial, stCdLojaAber, idtp, nrbutton, pg, aux, pgaux, stNrConf, idtpaux,
-                                      out);
+                return getMesaNrButon(stCdfilial, stCdLojaAber, row.type, row.nrbutton, row.page, row.auxNumber,
+                                      row.auxPage, stNrConf, row.auxType, out);
             });
         cdsMesaNrButon.setData(r.toPacket());
         button->setText(kFree);
@@ -380,20 +383,23 @@ void TfrmConfMesa::tcbCancelaClick(QObject*)
 
 void TfrmConfMesa::tcbConfirmaClick(QObject*)
 {
-    const auto field = [this](const char* name) { return cdsAlteracoes.FieldByName(QLatin1String(name)).AsString(); };
-
     // Walks the pending rows in list order. A row whose write succeeded
     // leaves the list at once, so a confirmation stopped part-way and sent
     // again sends only what is left.
-    const auto walk = [this](const std::function<bool()>& writeRow) {
-        int row = 0;
-        while (row < cdsAlteracoes.RecordCount()) {
-            cdsAlteracoes.setRecNo(row);
-            if (writeRow())
+    const auto walk = [this](const std::function<bool(const PendingRow&)>& writeRow) {
+        int index = 0;
+        while (index < cdsAlteracoes.RecordCount()) {
+            cdsAlteracoes.setRecNo(index);
+            if (writeRow(currentPending()))
                 cdsAlteracoes.Delete();
             else
-                ++row;
+                ++index;
         }
+    };
+    // The colour services take the same nine arguments in the same order.
+    const auto colourArguments = [](const PendingRow& r) {
+        return QStringList{stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType, r.auxNumber,
+                           r.auxPage};
     };
 
     if (boExcluir) {
@@ -401,25 +407,24 @@ void TfrmConfMesa::tcbConfirmaClick(QObject*)
             const bool confirmed = Mensagem(msgPadrao.Msg(QStringLiteral("Deleta")), QString(), QStringLiteral("N"),
                                             QStringLiteral("S"), 1, QString(), QStringLiteral("002"), 0, nullptr);
             if (confirmed) {
-                walk([&] {
-                    const QString type = field("IDTPBUTTON");
-                    const QString nrbutton = field("NRBUTTON"), pg = field("NRPGCONFTELA"),
-                                  idtpaux = field("IDTPBUTONAUX"), aux = field("NRBUTONAUX"),
-                                  pgaux = field("NRPGCONFTAUX"), cdsala = field("CDSALA");
+                walk([this](const PendingRow& r) {
                     ServiceResult status;
-                    if (type == u"4") {
+                    if (r.type == u"4") {
                         status = callService(
                             QStringLiteral("setDelAmbiente"),
-                            {stCdfilial, stNrConf, cdsala, nrbutton, type, idtpaux, aux, pgaux, pg},
+                            {stCdfilial, stNrConf, r.cdsala, r.nrbutton, r.type, r.auxType, r.auxNumber, r.auxPage,
+                             r.page},
                             [&](ServiceResult& out) {
-                                return setDelAmbiente(stCdfilial, stNrConf, cdsala, nrbutton, type, idtpaux, aux,
-                                                      pgaux, pg, out);
+                                return setDelAmbiente(stCdfilial, stNrConf, r.cdsala, r.nrbutton, r.type, r.auxType,
+                                                      r.auxNumber, r.auxPage, r.page, out);
                             });
-                    } else if (type == u"3") {
+                    } else if (r.type == u"3") {
                         status = callService(
-                            QStringLiteral("setDeleta"), {stCdfilial, stNrConf, nrbutton, pg, type, idtpaux, aux, pgaux},
+                            QStringLiteral("setDeleta"),
+                            {stCdfilial, stNrConf, r.nrbutton, r.page, r.type, r.auxType, r.auxNumber, r.auxPage},
                             [&](ServiceResult& out) {
-                                return setDeleta(stCdfilial, stNrConf, nrbutton, pg, type, idtpaux, aux, pgaux, out);
+                                return setDeleta(stCdfilial, stNrConf, r.nrbutton, r.page, r.type, r.auxType,
+                                                 r.auxNumber, r.auxPage, out);
                             });
                     } else {
                         return false;
@@ -444,16 +449,11 @@ void TfrmConfMesa::tcbConfirmaClick(QObject*)
     }
 
     if (boMudaCor) {
-        walk([&] {
-            const QString nrbutton = field("NRBUTTON"), pg = field("NRPGCONFTELA"), colour = field("NRCOLOR"),
-                          type = field("IDTPBUTTON"), idtpaux = field("IDTPBUTONAUX"), aux = field("NRBUTONAUX"),
-                          pgaux = field("NRPGCONFTAUX");
-            callService(QStringLiteral("getMudaCor"),
-                        {stCdfilial, stNrConf, nrbutton, pg, colour, type, idtpaux, aux, pgaux},
-                        [&](ServiceResult& out) {
-                            return getMudaCor(stCdfilial, stNrConf, nrbutton, pg, colour, type, idtpaux, aux, pgaux,
-                                              out);
-                        });
+        walk([&](const PendingRow& r) {
+            callService(QStringLiteral("getMudaCor"), colourArguments(r), [&](ServiceResult& out) {
+                return getMudaCor(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType, r.auxNumber,
+                                  r.auxPage, out);
+            });
             return true;
         });
         boMudaCor = false;
@@ -461,15 +461,11 @@ void TfrmConfMesa::tcbConfirmaClick(QObject*)
     }
 
     if (boMudaFonte) {
-        walk([&] {
-            const QString nrbutton = field("NRBUTTON"), pg = field("NRPGCONFTELA"), colour = field("NRCOLOR"),
-                          type = field("IDTPBUTTON"), idtpaux = field("IDTPBUTONAUX"), aux = field("NRBUTONAUX"),
-                          pgaux = field("NRPGCONFTAUX");
-            callServiceDirect(QStringLiteral("getMudaFonte"),
-                              {stCdfilial, stNrConf, nrbutton, pg, colour, type, idtpaux, aux, pgaux}, [&] {
-                                  return getMudaFonte(stCdfilial, stNrConf, nrbutton, pg, colour, type, idtpaux, aux,
-                                                      pgaux);
-                              });
+        walk([&](const PendingRow& r) {
+            callServiceDirect(QStringLiteral("getMudaFonte"), colourArguments(r), [&] {
+                return getMudaFonte(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType,
+                                    r.auxNumber, r.auxPage);
+            });
             return true;
         });
         boMudaFonte = false;

@@ -15,6 +15,19 @@ QString tr(const char* text)
 
 } // namespace
 
+QString displayText(const QVariant& v)
+{
+    if (v.isNull())
+        return {};
+    if (v.typeId() == QMetaType::Double) {
+        const double d = v.toDouble();
+        if (d == double(qint64(d)))
+            return QString::number(qint64(d));
+        return QString::number(d, 'g', 15);
+    }
+    return v.toString();
+}
+
 // ---- TField ---------------------------------------------------------------
 
 const FieldDef& TField::def() const
@@ -29,16 +42,7 @@ QVariant TField::value() const
 
 QString TField::AsString() const
 {
-    const QVariant v = value();
-    if (v.isNull())
-        return {};
-    if (v.typeId() == QMetaType::Double) {
-        const double d = v.toDouble();
-        if (d == double(qint64(d)))
-            return QString::number(qint64(d));
-        return QString::number(d, 'g', 15);
-    }
-    return v.toString();
+    return displayText(value());
 }
 
 int TField::AsInteger() const

@@ -14,6 +14,10 @@
 
 enum class FieldType { String, Float, Integer };
 
+// A field value as the operator reads it: whole numbers without a decimal
+// point, other numbers with up to 15 digits, null as "".
+QDL_HOST_EXPORT QString displayText(const QVariant& value);
+
 struct FieldDef {
     QString name;
     FieldType type = FieldType::String;

@@ -42,15 +42,7 @@ QString searchable(const QString& text)
 
 QString cellText(const QVariant& v)
 {
-    if (v.isNull())
-        return {};
-    if (v.typeId() == QMetaType::Double) {
-        const double d = v.toDouble();
-        if (d == double(qint64(d)))
-            return QString::number(qint64(d));
-        return QString::number(d, 'g', 15);
-    }
-    return v.toString();
+    return displayText(v);
 }
 
 class PickListModel : public QAbstractTableModel {
