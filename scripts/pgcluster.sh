@@ -1,6 +1,8 @@
 # A throwaway PostgreSQL cluster on loopback for the tests: initdb into a
 # temporary folder, a free port, stopped at the end. initdb refuses to run as
 # root, so as root the cluster runs as the postgres user.
+#   qdl_pg_start                                   the tests' server
+#   qdl_pg_start -c shared_buffers=1GB -c fsync=on extra server options (later ones win)
 qdl_pg_bin() {
   local d
   d="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)"
@@ -20,7 +22,7 @@ qdl_pg_start() {
   "${as[@]}" "$bin/initdb" -D "$QDL_PG_DIR/data" -U qdl --auth=trust -E UTF8 --locale=C.UTF-8 >"$QDL_PG_DIR/initdb.log" 2>&1 \
     || { cat "$QDL_PG_DIR/initdb.log" >&2; echo "PostgreSQL: initdb failed" >&2; return 1; }
   "${as[@]}" "$bin/pg_ctl" -D "$QDL_PG_DIR/data" -l "$QDL_PG_DIR/server.log" -w -t 60 \
-    -o "-p $QDL_PG_PORT -k $QDL_PG_DIR -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200" start >/dev/null \
+    -o "-p $QDL_PG_PORT -k $QDL_PG_DIR -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200 $*" start >/dev/null \
     || { cat "$QDL_PG_DIR/server.log" >&2; echo "PostgreSQL: server did not start" >&2; return 1; }
   export QDL_PG_URL="postgresql://qdl@127.0.0.1:$QDL_PG_PORT/postgres"
   export QDL_PG_BIN="$bin" QDL_PG_DIR QDL_PG_PORT
