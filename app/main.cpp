@@ -11,10 +11,12 @@
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QTimer>
+#include <QTextStream>
 #include <QUrl>
 #include <cstdio>
 
 #include "connection.h"
+#include "consistency.h"
 #include "demodb.h"
 #include "dialogs/install.h"
 #include "errors.h"
@@ -83,6 +85,10 @@ void scheduleScreenshot(const QString& file)
 
 int main(int argc, char** argv)
 {
+    // The layout check opens no window: it must run where there is no display.
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--check") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quadrel"));
     QApplication::setApplicationVersion(QStringLiteral(QDL_VERSION));
@@ -101,13 +107,22 @@ int main(int argc, char** argv)
                                   QStringLiteral("FILE"));
     QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language: pt (default) or en."),
                             QStringLiteral("LANG"));
-    parser.addOptions({database, createDemoOption, screenshot, lang});
+    QCommandLineOption check(QStringLiteral("check"),
+                             QStringLiteral("Check the stored layout and list every broken rule, then exit "
+                                            "(0 consistent, 1 problems found, 2 database not readable)."));
+    parser.addOptions({database, createDemoOption, screenshot, lang, check});
     parser.process(app);
 
     try {
         if (parser.isSet(database))
             setConnectionStringOverride(parser.value(database));
         const QString connection = _GetStringConexQdl(QString());
+
+        if (parser.isSet(check)) {
+            // Before the demo is created: a check never makes the database it reads.
+            QTextStream out(stdout);
+            return runLayoutCheck(connection, out);
+        }
 
         if (parser.isSet(createDemoOption)) {
             createDemo(connection);
