@@ -146,13 +146,19 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
             setKeyboardPreviewSource(button); // the keyboard previews the name on this button
             stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
             if (!EmptyString(stNome) && stNome != u"@") {
+                const QString stored = button->text();
                 button->setText(stNome);
-                callService(QStringLiteral("getMudaNome"),
-                            {stCdfilial, stNrConf, stCodigo, one, stNome, four, zero, zero, zero},
-                            [&](ServiceResult& out) {
-                                return getMudaNome(stCdfilial, stNrConf, stCodigo, one, stNome, four, zero, zero,
-                                                   zero, out);
-                            });
+                try {
+                    callService(QStringLiteral("getMudaNome"),
+                                {stCdfilial, stNrConf, stCodigo, one, stNome, four, zero, zero, zero},
+                                [&](ServiceResult& out) {
+                                    return getMudaNome(stCdfilial, stNrConf, stCodigo, one, stNome, four, zero,
+                                                       zero, zero, out);
+                                });
+                } catch (...) {
+                    button->setText(stored); // a refused name must not look saved
+                    throw;
+                }
                 button->setText(stNome);
             }
             ControlaHabilitacao(QStringLiteral("H"));
@@ -289,13 +295,19 @@ void TfrmConfMesa::tcb01Click(QObject* sender)
         setKeyboardPreviewSource(button);
         stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
         if (!EmptyString(stNome) && stNome != u"@") {
+            const QString stored = button->text();
             button->setText(stNome);
-            callService(QStringLiteral("getMudaNome"),
-                        {stCdfilial, stNrConf, stCodigo, page, stNome, three, four, stNrFocusAmb, one},
-                        [&](ServiceResult& out) {
-                            return getMudaNome(stCdfilial, stNrConf, stCodigo, page, stNome, three, four,
-                                               stNrFocusAmb, one, out);
-                        });
+            try {
+                callService(QStringLiteral("getMudaNome"),
+                            {stCdfilial, stNrConf, stCodigo, page, stNome, three, four, stNrFocusAmb, one},
+                            [&](ServiceResult& out) {
+                                return getMudaNome(stCdfilial, stNrConf, stCodigo, page, stNome, three, four,
+                                                   stNrFocusAmb, one, out);
+                            });
+            } catch (...) {
+                button->setText(stored); // a refused name must not look saved
+                throw;
+            }
             button->setText(stNome);
         }
         ControlaHabilitacao(QStringLiteral("H"));
