@@ -1,9 +1,8 @@
 // The database underneath the services: connection strings and the session,
-// creating the tables and demo rows, and the indexes the statements need.
+// creating the tables and demo rows.
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -240,94 +239,8 @@ TEST_P(SrvDatabase, ColourColumnsRefuseText)
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCOLORTEXT = 42"), 1);
 }
 
-// PostgreSQL (sequential scans switched off): no sequential scan of the two
-// tables, and every index scan on them bounds the index's first column (an
-// index condition on later columns alone still walks the whole index).
-bool pgPlanUsesIndexes(const QStringList& plan, const QHash<QString, QString>& leadingColumn)
-{
-    static const QRegularExpression seqScan(QStringLiteral("Seq Scan on (itmenuconfte|mesa)\\b"));
-    static const QRegularExpression indexScan(
-        QStringLiteral("(?:Index Scan|Index Only Scan) using (\\w+) on|Bitmap Index Scan on (\\w+)"));
-    const QString text = plan.join(QLatin1Char('\n'));
-    if (text.contains(seqScan))
-        return false;
-    for (const QString& node : text.split(QStringLiteral("->"))) {
-        const QRegularExpressionMatch m = indexScan.match(node);
-        if (!m.hasMatch())
-            continue;
-        const QString index = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
-        if (!leadingColumn.contains(index))
-            continue; // an index of another table
-        const int cond = int(node.indexOf(QLatin1String("Index Cond:")));
-        if (cond < 0)
-            return false;
-        const QString condition = node.mid(cond).section(QLatin1Char('\n'), 0, 0);
-        if (!condition.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(leadingColumn[index]))))
-            return false;
-    }
-    return true;
-}
-
-// Every statement reaches ITMENUCONFTE and MESA through an index: none reads
-// a whole table, however many rows it holds.
-TEST_P(SrvDatabase, NoStatementScansButtonsOrTables)
-{
-    QSqlDatabase c = db.openCheckConnection();
-    QSqlQuery q(c);
-    QHash<QString, QString> leadingColumn; // index -> its first column
-    if (db.isPostgres()) {
-        ASSERT_TRUE(q.exec("SET enable_seqscan = off"));
-        ASSERT_TRUE(q.exec("SELECT c.relname, a.attname FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid "
-                           "JOIN pg_class t ON t.oid = i.indrelid JOIN pg_attribute a ON a.attrelid = t.oid "
-                           "AND a.attnum = i.indkey[0] WHERE t.relname IN ('itmenuconfte', 'mesa')"));
-        while (q.next())
-            leadingColumn.insert(q.value(0).toString(), q.value(1).toString());
-        ASSERT_GE(leadingColumn.size(), 6);
-    }
-    static const QRegularExpression parameter(QStringLiteral(":(P_[A-Z]+)"));
-    // SQLite: SCAN is a full pass, over the table or over an index.
-    static const QRegularExpression sqliteScan(QStringLiteral("\\bSCAN (ITMENUCONFTE|MESA|M|I|IT)\\b"));
-    for (const auto& def : qdl::kStatements) {
-        const QString sql = QString::fromUtf8(def.sql);
-        QStringList plan;
-        if (db.isSqlite()) {
-            ASSERT_TRUE(q.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql)) << def.component;
-            for (auto it = parameter.globalMatch(sql); it.hasNext();)
-                q.bindValue(QLatin1Char(':') + it.next().captured(1), QStringLiteral("1"));
-            ASSERT_TRUE(q.exec()) << def.component << " " << q.lastError().text().toStdString();
-            while (q.next())
-                plan << q.value(3).toString();
-            EXPECT_FALSE(plan.join('\n').contains(sqliteScan)) << def.component << "\n" << plan.join('\n').toStdString();
-        } else {
-            QStringList names;
-            QString positional = sql;
-            for (auto it = parameter.globalMatch(sql); it.hasNext();) {
-                const QString name = it.next().captured(1);
-                if (!names.contains(name))
-                    names << name;
-            }
-            for (int i = 0; i < names.size(); ++i)
-                positional.replace(QRegularExpression(QStringLiteral(":%1\\b").arg(names[i])),
-                                   QStringLiteral("$%1").arg(i + 1));
-            QStringList values;
-            for (const QString& n : names)
-                values << (n == QLatin1String("P_DTULTATUITCT") ? QStringLiteral("'2024-01-01 00:00:00'")
-                                                                 : QStringLiteral("'1'"));
-            ASSERT_TRUE(q.exec(QStringLiteral("PREPARE qdl_plano AS ") + positional))
-                << def.component << " " << q.lastError().text().toStdString();
-            ASSERT_TRUE(q.exec(QStringLiteral("EXPLAIN EXECUTE qdl_plano (%1)").arg(values.join(", "))))
-                << def.component << " " << q.lastError().text().toStdString();
-            while (q.next())
-                plan << q.value(0).toString();
-            q.exec(QStringLiteral("DEALLOCATE qdl_plano"));
-            EXPECT_TRUE(pgPlanUsesIndexes(plan, leadingColumn)) << def.component << "\n" << plan.join('\n').toStdString();
-        }
-        if (!sql.startsWith(QLatin1String("INSERT"))) {
-            EXPECT_FALSE(plan.isEmpty()) << def.component;
-        }
-    }
-    q.finish();
-}
+// How every statement reaches its rows is tested on a chain of branches in
+// test_srv_plans.cpp.
 
 INSTANTIATE_TEST_SUITE_P(Db, SrvDatabase, ::testing::ValuesIn(testBackends()), backendName);
 

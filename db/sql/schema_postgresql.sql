@@ -71,6 +71,5 @@ CREATE TABLE ITMENUCONFTE (
 -- The table buttons under one area button (table menu, area removal).
 CREATE INDEX IX_ITMENUCONFTE_PAI ON ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTONAUX, NRBUTTONAUX,
                                                    NRPGCONFTAUX, NRPGCONFTELA);
--- The button lookups of getMesaNrButon and getAmbNrbuton leave the branch out.
-CREATE INDEX IX_ITMENUCONFTE_BOTAO ON ITMENUCONFTE (NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA,
-                                                     IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX);
+-- Every lookup of one button (rename, recolour, delete, getMesaNrButon,
+-- getAmbNrbuton) names the whole key and goes through the primary key.
