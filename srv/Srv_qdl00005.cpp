@@ -7,6 +7,7 @@
 #include <exception>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "connection.h"
 #include "errors.h"
@@ -18,7 +19,8 @@ TrdmConfMesa* rdmConfMesa = nullptr;
 // Data module
 
 struct TrdmConfMesa::Statements {
-    std::map<std::string, std::unique_ptr<QSqlQuery>> byComponent;
+    // std::less<> finds a component by its C string without building a key.
+    std::map<std::string, std::unique_ptr<QSqlQuery>, std::less<>> byComponent;
 };
 
 TrdmConfMesa::TrdmConfMesa(QObject* owner)
@@ -75,7 +77,7 @@ void TrdmConfMesa::Rollback()
 
 QSqlQuery& TrdmConfMesa::statement(const char* component)
 {
-    auto it = m_statements->byComponent.find(component);
+    auto it = m_statements->byComponent.find(std::string_view(component));
     if (it != m_statements->byComponent.end())
         return *it->second;
 
@@ -209,13 +211,13 @@ void runCommand(QSqlQuery& q, const char* component)
 
 QVariant packetValue(const QSqlQuery& q, int column)
 {
-    if (q.isNull(column))
+    QVariant v = q.value(column);
+    if (v.isNull())
         return {};
-    const QVariant v = q.value(column);
     switch (v.metaType().id()) {
     case QMetaType::QString:
+    case QMetaType::Double: // numbers come as doubles already (LowPrecisionDouble)
         return v;
-    case QMetaType::Double:
     case QMetaType::Float:
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -247,14 +249,16 @@ DataPacket readPacket(QSqlQuery& q, const char* component)
 {
     DataPacket packet;
     const QSqlRecord record = q.record();
-    for (int i = 0; i < record.count(); ++i)
+    const int columns = record.count();
+    packet.columns.reserve(columns);
+    for (int i = 0; i < columns; ++i)
         packet.columns << record.fieldName(i).toUpper();
     while (q.next()) {
         QVariantList row;
-        row.reserve(record.count());
-        for (int i = 0; i < record.count(); ++i)
-            row << packetValue(q, i);
-        packet.rows << row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row.emplaceBack(packetValue(q, i));
+        packet.rows.emplaceBack(std::move(row));
     }
     const QSqlError fetchError = q.lastError();
     q.finish();
@@ -383,6 +387,25 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
     return updateService(result, [&] {
         TrdmConfMesa& dm = dataModule();
         dm.StartTrans();
+        if (idtpbutton == u"3") {
+            // Two terminals: the area button this screen shows may have been
+            // cleared or given another area since; the table must not land
+            // under it then (it would be left behind when that area goes).
+            QSqlQuery& parent = dm.statement("acmAmbienteDaMesa");
+            bind(parent, ":P_CDFILIAL", cdfilial);
+            bind(parent, ":P_NRCONFTELA", nrconftela);
+            bind(parent, ":P_IDTPBUTONAUX", idtpbutonaux);
+            bind(parent, ":P_NRBUTTONAUX", nrbuttonaux);
+            bind(parent, ":P_NRPGCONFTAUX", nrpgconftaux);
+            bind(parent, ":P_CDIDENTBUTON", cdidentbuton);
+            execOrThrow(parent, "acmAmbienteDaMesa");
+            const int held = parent.numRowsAffected();
+            parent.finish();
+            if (held != 1)
+                throw EQdlError(QStringLiteral("O botão de ambiente %1 não tem mais o ambiente da mesa %2: "
+                                               "ele foi mudado em outro terminal.")
+                                    .arg(nrbuttonaux, cdidentbuton));
+        }
         QSqlQuery& q = dm.statement("acmInsere");
         bind(q, ":P_CDFILIAL", cdfilial);
         bind(q, ":P_NRCONFTELA", nrconftela);
@@ -559,6 +582,16 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
             return;
         }
 
+        // The area button goes first: its row lock makes a table being placed
+        // under it on another terminal wait, and then find no area there; the
+        // table buttons read after it are all there are.
+        dm.StartTrans();
+        QSqlQuery& del = dm.statement("acmDelAmbiente");
+        bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
+                      nrpgconftaux);
+        bind(del, ":P_CDIDENTBUTON", cdsala);
+        runCommand(del, "acmDelAmbiente");
+
         // Read every table button first; the deletes must not run while the
         // query is still open.
         QSqlQuery& all = dm.statement("adqTodasMesasAmb");
@@ -566,12 +599,13 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
         bindAreaQuery(all);
         execOrThrow(all, "adqTodasMesasAmb");
         static const char* const keyColumns[] = {"CDFILIAL",     "NRCONFTELA",   "NRBUTTON",    "NRPGCONFTELA",
-                                                 "IDTPBUTTON",   "IDTPBUTONAUX", "NRBUTTONAUX", "NRPGCONFTAUX"};
+                                                 "IDTPBUTTON",   "IDTPBUTONAUX", "NRBUTTONAUX", "NRPGCONFTAUX",
+                                                 "CDIDENTBUTON"};
         QList<QStringList> tableButtons;
         {
             const QSqlRecord record = all.record();
-            int index[8];
-            for (int i = 0; i < 8; ++i) {
+            int index[9];
+            for (int i = 0; i < 9; ++i) {
                 index[i] = record.indexOf(QLatin1String(keyColumns[i]));
                 if (index[i] < 0)
                     throw EQdlError(QStringLiteral("A consulta adqTodasMesasAmb não trouxe a coluna %1.")
@@ -579,7 +613,7 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
             }
             while (all.next()) {
                 QStringList key;
-                for (int i = 0; i < 8; ++i)
+                for (int i = 0; i < 9; ++i)
                     key << all.value(index[i]).toString();
                 tableButtons << key;
             }
@@ -589,15 +623,11 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
                 throw EDatabaseError(stepText("adqTodasMesasAmb"), fetchError);
         }
 
-        dm.StartTrans();
-        QSqlQuery& del = dm.statement("acmDelAmbiente");
         for (const QStringList& key : tableButtons) {
             bindButtonKey(del, key[0], key[1], key[2], key[3], key[4], key[5], key[6], key[7]);
+            bind(del, ":P_CDIDENTBUTON", key[8]);
             runCommand(del, "acmDelAmbiente");
         }
-        bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
-                      nrpgconftaux);
-        runCommand(del, "acmDelAmbiente");
         dm.Commit();
         result = ServiceResult::text(QString());
     });

@@ -38,6 +38,14 @@ inline constexpr StatementDef kStatements[] = {
      "(SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA) AND (IDTPBUTTON = '3' ))) AND (NOT EXISTS (SELECT NRMESAPADRAO FROM LOJA L "
      "WHERE L.CDFILIAL = M.CDFILIAL AND L.CDLOJA = M.CDLOJA AND L.NRMESAPADRAO = M.NRMESA))"},
+    // A table goes only under an area button that holds the table's area (in
+    // any store of the branch); the update takes the row's lock, so another
+    // terminal cannot remove or replace that area until the table is written.
+    {"acmAmbienteDaMesa", "conferir o ambiente do botão",
+     "UPDATE ITMENUCONFTE SET CDIDENTBUTON = CDIDENTBUTON WHERE (CDFILIAL = :P_CDFILIAL) AND "
+     "(NRCONFTELA = :P_NRCONFTELA) AND (IDTPBUTTON = :P_IDTPBUTONAUX) AND (NRBUTTON = :P_NRBUTTONAUX) AND "
+     "(NRPGCONFTELA = :P_NRPGCONFTAUX) AND (CDIDENTBUTON IN (SELECT CDSALA FROM MESA WHERE "
+     "(CDFILIAL = :P_CDFILIAL) AND (NRMESA = :P_CDIDENTBUTON)))"},
     {"acmInsere", "gravar o botão",
      "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, "
      "NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX, "
@@ -66,10 +74,13 @@ inline constexpr StatementDef kStatements[] = {
      "(IT.NRPGCONFTAUX = :P_NRPGCONFTAUX) AND (IT.NRCONFTELA = :P_NRCONFTELA) AND (IT.CDIDENTBUTON = S.CDSALA) "
      "AND (IT.CDFILIAL = :P_CDFILIAL)"},
     // DELETE with FROM: neither SQLite nor PostgreSQL takes "DELETE table".
+    // The row must still stand for what the caller read: an area button that
+    // another terminal gave to another area meanwhile is not removed.
     {"acmDelAmbiente", "excluir o botão",
      "DELETE FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) AND (NRCONFTELA = :P_NRCONFTELA ) AND "
      "(IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND "
-     "(IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)"},
+     "(IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) "
+     "AND (CDIDENTBUTON = :P_CDIDENTBUTON)"},
     {"adqMesasAmb", "verificar as mesas pendentes do ambiente",
      "SELECT M.CDLOJA, M.NRMESA, M.NMMESA, M.NRPESSOAMESA, M.IDSTMESA, M.DSPOSICMESA, M.IDSTMESAAUX, M.CDSALA, "
      "I.* FROM MESA M, ITMENUCONFTE I WHERE (M.CDSALA = :P_CDSALA) AND (M.IDSTMESAAUX IN ('O', 'S')) AND "
