@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUrl>
 #include <QRegularExpression>
 #include <QUrlQuery>
@@ -179,6 +180,42 @@ void applyConnectionString(QSqlDatabase& db, const QString& connectionString)
                             .arg(withoutPassword(cs)));
 }
 
+namespace {
+
+QString sqliteJournalMode(const QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    const QString mode = q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() ? q.value(0).toString() : QString();
+    q.finish();
+    return mode.toLower();
+}
+
+// Terminals opening a file still in rollback mode at the same moment all try
+// the switch to WAL; SQLite refuses it at once, without the busy wait, to all
+// but one. The others find it made, or try again while it is busy.
+void switchToWal(const QSqlDatabase& db)
+{
+    for (int attempt = 0;; ++attempt) {
+        QSqlQuery q(db);
+        if (q.exec(QStringLiteral("PRAGMA journal_mode = WAL"))) {
+            while (q.next()) {
+            }
+            return;
+        }
+        const QSqlError error = q.lastError();
+        q.finish();
+        if (sqliteJournalMode(db) == QLatin1String("wal"))
+            return;
+        const bool busy = error.nativeErrorCode() == QLatin1String("5") || error.nativeErrorCode() == QLatin1String("6");
+        if (!busy || attempt >= 200)
+            throw EDatabaseError(QStringLiteral("Erro ao preparar a sessão do banco de dados (PRAGMA journal_mode = WAL)"),
+                                 error);
+        QThread::msleep(50);
+    }
+}
+
+} // namespace
+
 void SetADODBSession(TADOConnection* connection)
 {
     if (!connection)
@@ -186,8 +223,8 @@ void SetADODBSession(TADOConnection* connection)
     QSqlDatabase db = connection->database();
     QStringList statements;
     if (connection->isSqlite()) {
-        statements = {QStringLiteral("PRAGMA foreign_keys = ON"), QStringLiteral("PRAGMA journal_mode = WAL"),
-                      QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("PRAGMA busy_timeout = 30000")};
+        statements = {QStringLiteral("PRAGMA busy_timeout = 30000"), QStringLiteral("PRAGMA foreign_keys = ON"),
+                      QStringLiteral("PRAGMA synchronous = FULL")};
     } else if (connection->isPostgres()) {
         statements = {QStringLiteral("SET application_name = 'quadrel-qdl00005'")};
     }
@@ -200,6 +237,8 @@ void SetADODBSession(TADOConnection* connection)
         }
         q.finish();
     }
+    if (connection->isSqlite())
+        switchToWal(db);
 }
 
 QString ADOExceptionMessage(const std::exception& error, TADOConnection* /*connection*/, const QString& /*unused*/)
