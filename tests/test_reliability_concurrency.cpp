@@ -80,6 +80,25 @@ TEST_P(ConcurrencyTest, TwoTerminalsPlacingAndClearingTheSameButtonsKeepTheLayou
                 qPrintable(GetParam()), done, qPrintable(GetParam()), placements, qPrintable(GetParam()), refused);
 }
 
+// Terminals started together on a file not yet in WAL mode all switch it at
+// once; SQLite turns all but one away without waiting.
+TEST(ConcurrentStart, ScreensOpeningAFreshSqliteFileTogetherAllOpen)
+{
+    for (int round = 0; round < 20; ++round) {
+        TestDatabase db = TestDatabase::create(QStringLiteral("sqlite"), true);
+        QProcess screens[4];
+        for (QProcess& p : screens)
+            p.start(qEnvironmentVariable("QDL_BUILD_DIR") + "/bin/qdl-drill", {"open", "--database", db.connectionString});
+        for (QProcess& p : screens) {
+            ASSERT_TRUE(p.waitForFinished(120000));
+            const QString out = QString::fromUtf8(p.readAllStandardOutput());
+            EXPECT_EQ(p.exitCode(), 0) << "round " << round << ": " << out.toStdString();
+            EXPECT_TRUE(out.contains("OPENED")) << out.toStdString();
+        }
+        db.drop();
+    }
+}
+
 } // namespace
 
 QDL_FORM_SUITE(ConcurrencyTest);

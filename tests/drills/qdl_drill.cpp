@@ -9,6 +9,8 @@
 //       One terminal of several: places and clears areas on area buttons
 //       01-03 and tables on table buttons 01-06, refreshing now and then,
 //       and says RESULT with what happened.
+//   qdl-drill open     --database URL
+//       Opens the screen and says OPENED.
 //   qdl-drill writes   --database URL [--as-nobody]
 //       Tries a placement, a rename, a colour and a clear, and says what the
 //       operator was told (for a database that cannot be written).
@@ -329,6 +331,12 @@ int main(int argc, char** argv)
         return runTerminal(d, parser.value(operations).toInt(), parser.value(seed).toUInt());
     if (drill == QLatin1String("writes"))
         return runWrites(d);
+    if (drill == QLatin1String("open")) {
+        if (!d.open())
+            return 3;
+        say(QStringLiteral("OPENED"));
+        return 0;
+    }
     std::fprintf(stderr, "qdl-drill: unknown drill \"%s\"\n", qPrintable(drill));
     return 2;
 }
