@@ -84,6 +84,7 @@ void TADOConnection::setConnected(bool connected)
         QSqlDatabase db = database();
         db.close();
         m_inTransaction = false;
+        m_opened = false;
         return;
     }
 
@@ -106,6 +107,7 @@ void TADOConnection::setConnected(bool connected)
             throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados"), db.lastError());
     }
     m_inTransaction = false;
+    m_opened = true;
     if (AfterConnect)
         AfterConnect(this);
 }

@@ -30,6 +30,9 @@ public:
     // then AfterConnect. Closing rolls back an open transaction.
     void setConnected(bool connected);
     bool Connected() const;
+    // Opened, and not closed by us, yet no longer open: the server dropped
+    // it (a PostgreSQL restart). Opening it again is safe between calls.
+    bool Lost() const { return m_opened && !Connected(); }
 
     bool InTransaction() const { return m_inTransaction; }
     void BeginTrans();    // throws EDatabaseError
@@ -43,4 +46,5 @@ public:
 private:
     QString m_connectionName;
     bool m_inTransaction = false;
+    bool m_opened = false;
 };

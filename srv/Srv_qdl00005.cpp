@@ -116,10 +116,16 @@ QString stepText(const char* component)
     return QStringLiteral("Erro ao %1 (%2)").arg(purpose, QLatin1String(component));
 }
 
+// Every service body starts here, before it holds any statement: a
+// connection the server dropped since the last call is opened again (a call
+// cut off by the drop has already answered its error).
 TrdmConfMesa& dataModule()
 {
     if (!rdmConfMesa)
         throw EQdlError(QStringLiteral("O módulo de dados da configuração de mesas não foi criado."));
+    TADOConnection* connection = rdmConfMesa->adcConfigMesa;
+    if (connection->Lost() && !connection->InTransaction())
+        connection->setConnected(true);
     return *rdmConfMesa;
 }
 
