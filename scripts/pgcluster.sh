@@ -36,3 +36,20 @@ qdl_pg_stop() {
   "${as[@]}" "$QDL_PG_BIN/pg_ctl" -D "$QDL_PG_DIR/data" -m fast -w stop >/dev/null 2>&1 || true
   rm -rf "$QDL_PG_DIR"
 }
+
+# The outage drills stop the server under a running screen and start it
+# again (QDL_PG_DIR, QDL_PG_PORT and QDL_PG_BIN as qdl_pg_start set them):
+#   qdl_pg_pause    stops it, keeping its data
+#   qdl_pg_resume   starts it again on the same port
+qdl_pg_pause() {
+  local as=()
+  [ "$(id -u)" -eq 0 ] && as=(runuser -u postgres --)
+  "${as[@]}" "$QDL_PG_BIN/pg_ctl" -D "$QDL_PG_DIR/data" -m fast -w stop >/dev/null
+}
+
+qdl_pg_resume() {
+  local as=()
+  [ "$(id -u)" -eq 0 ] && as=(runuser -u postgres --)
+  "${as[@]}" "$QDL_PG_BIN/pg_ctl" -D "$QDL_PG_DIR/data" -l "$QDL_PG_DIR/server.log" -w -t 60 \
+    -o "-p $QDL_PG_PORT -k $QDL_PG_DIR -c listen_addresses=127.0.0.1 -c fsync=off" start >/dev/null
+}

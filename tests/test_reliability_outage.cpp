@@ -1,0 +1,427 @@
+// The database going away or refusing to be written while the screen is
+// open: a PostgreSQL server stopped and started again, a connection cut in
+// the middle of a write, a SQLite file held by another writer, a SQLite file
+// that cannot be written. The operator is told in plain words, nothing is
+// left half-written, nothing hangs, and the screen works again once the
+// database does.
+
+#include <QProcess>
+#include <QSqlError>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <atomic>
+#include <future>
+#include <thread>
+#include <unistd.h>
+
+#include "Cli_qdl00005.h"
+#include "Srv_qdl00005.h"
+#include "connection.h"
+#include "consistency.h"
+#include "dbfixture.h"
+#include "demodb.h"
+#include "layoutdump.h"
+#include "process.h"
+#include "scriptedhost.h"
+#include "testmain.h"
+
+namespace {
+
+const char* const kSeed[] = {
+    "INSERT INTO LOJA (CDFILIAL, CDLOJA, NRMESAPADRAO) VALUES ('9999', '00001', NULL)",
+    "INSERT INTO CONFTELA (CDFILIAL, NRCONFTELA, CDLOJA) VALUES ('9999', '00001', '00001')",
+    "INSERT INTO SALA (CDFILIAL, CDSALA, NMSALA, IDSITSALA) VALUES ('9999', 'SAL', 'Salão', 'A'), "
+    "('9999', 'VAR', 'Varanda', 'A')",
+    "INSERT INTO MESA (CDFILIAL, CDLOJA, NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX) VALUES "
+    "('9999', '00001', '1', 'SAL', 'Mesa 1', 'A', 'D'), ('9999', '00001', '2', 'SAL', 'Mesa 2', 'A', 'D'), "
+    "('9999', '00001', '3', 'SAL', 'Mesa 3', 'A', 'D'), ('9999', '00001', '10', 'VAR', 'Varanda 10', 'A', 'D')",
+    "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
+    "NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX) VALUES "
+    "('9999', '00001', '4', '01', 'SAL', 'Salão', 0, 11571344, '', '0', '0', '1', '0'), "
+    "('9999', '00001', '4', '02', 'VAR', 'Varanda', 0, 11571344, '', '0', '0', '1', '0'), "
+    "('9999', '00001', '3', '01', '1', 'Mesa 1', 0, 11571344, '', '4', '01', '1', '1'), "
+    "('9999', '00001', '3', '01', '10', 'Varanda 10', 0, 11571344, '', '4', '02', '1', '1')",
+};
+
+void seed(QSqlDatabase db)
+{
+    for (const char* sql : kSeed) {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QString::fromUtf8(sql))) << q.lastError().text().toStdString();
+    }
+}
+
+// Opens a connection of its own on a connection string, runs the body and
+// removes the connection: the state after an outage is read afresh.
+template <class Body>
+void withConnection(const QString& connectionString, Body&& body)
+{
+    static int counter = 0;
+    const QString name = QStringLiteral("qdl-outage-%1").arg(++counter);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            connectionString.startsWith("sqlite:") ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+        applyConnectionString(db, connectionString);
+        if (!db.open())
+            ADD_FAILURE() << db.lastError().text().toStdString();
+        else
+            body(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+QStringList dumpOf(const QString& connectionString)
+{
+    QStringList rows;
+    withConnection(connectionString, [&](QSqlDatabase& db) { rows = dumpLayout(db); });
+    return rows;
+}
+
+bool checksClean(const QString& connectionString)
+{
+    bool clean = false;
+    withConnection(connectionString, [&](QSqlDatabase& db) {
+        const LayoutReport r = checkLayout(db);
+        for (const LayoutProblem& p : r.problems)
+            ADD_FAILURE() << p.text.toStdString();
+        clean = r.clean();
+    });
+    return clean;
+}
+
+// The real screen on a connection string, the operator dialogs scripted.
+class Screen {
+public:
+    explicit Screen(const QString& connectionString)
+    {
+        setConnectionStringOverride(connectionString);
+        setHostExecutableDir(m_exeDir.path());
+    }
+    ~Screen()
+    {
+        delete form;
+        frmConfMesa = nullptr;
+        delete rdmConfMesa;
+        rdmConfMesa = nullptr;
+        setHostExecutableDir(QString());
+        setConnectionStringOverride(QString());
+    }
+    void open()
+    {
+        form = new TfrmConfMesa(nullptr);
+        frmConfMesa = form;
+        form->InicializaForm({}, -1);
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+        host.clearRecords();
+    }
+    void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center()); }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(form, k, m); }
+    void confirm() { key(Qt::Key_Return, Qt::ControlModifier); }
+    QString lastMessage() const { return host.messages.isEmpty() ? QString() : host.messages.last().text; }
+
+    ScriptedHost host;
+    TfrmConfMesa* form = nullptr;
+
+private:
+    QTemporaryDir m_exeDir;
+};
+
+// ---- PostgreSQL ---------------------------------------------------------------------------
+
+// A server of the test's own (scripts/pgcluster.sh), which it may stop and
+// start without disturbing the other tests' server.
+class PrivateServer {
+public:
+    PrivateServer()
+    {
+        const QStringList out = bash("qdl_pg_start && printf '%s\\n' \"$QDL_PG_URL\" \"$QDL_PG_DIR\" "
+                                     "\"$QDL_PG_PORT\" \"$QDL_PG_BIN\"")
+                                    .split('\n', Qt::SkipEmptyParts);
+        if (out.size() == 4) {
+            m_url = out[0];
+            m_env.insert("QDL_PG_DIR", out[1]);
+            m_env.insert("QDL_PG_PORT", out[2]);
+            m_env.insert("QDL_PG_BIN", out[3]);
+        }
+    }
+    ~PrivateServer()
+    {
+        if (!m_url.isEmpty())
+            bash("qdl_pg_stop");
+    }
+    bool up() const { return !m_url.isEmpty(); }
+    // A database of its own on the server, with the tables and the seed.
+    QString createDatabase()
+    {
+        QString url;
+        withConnection(m_url, [&](QSqlDatabase& admin) {
+            QSqlQuery q(admin);
+            EXPECT_TRUE(q.exec("CREATE DATABASE qdl_outage")) << q.lastError().text().toStdString();
+        });
+        url = QString(m_url).replace("/postgres", "/qdl_outage");
+        withConnection(url, [&](QSqlDatabase& db) {
+            createQdlDatabase(db, false);
+            seed(db);
+        });
+        return url;
+    }
+    void pause() { bash("qdl_pg_pause"); }
+    void resume() { bash("qdl_pg_resume"); }
+
+private:
+    QString bash(const QString& command)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (auto it = m_env.cbegin(); it != m_env.cend(); ++it)
+            env.insert(it.key(), it.value());
+        p.setProcessEnvironment(env);
+        p.start("bash", {"-c", "source \"$QDL_SOURCE_DIR/scripts/pgcluster.sh\" && " + command});
+        if (!p.waitForFinished(120000))
+            ADD_FAILURE() << command.toStdString() << " did not finish";
+        EXPECT_EQ(p.exitCode(), 0) << command.toStdString() << ": " << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    QString m_url;
+    QHash<QString, QString> m_env;
+};
+
+TEST(PostgresOutage, AServerStoppedUnderTheScreenIsToldAndTheScreenWorksOnceItIsBack)
+{
+    QDL_REQUIRE_BACKEND(QStringLiteral("postgresql"));
+    PrivateServer server;
+    ASSERT_TRUE(server.up());
+    const QString url = server.createDatabase();
+    const QStringList before = dumpOf(url);
+    Screen s(url);
+    s.open();
+
+    // A text-colour batch is waiting when the server goes.
+    s.host.colours.push_back("255");
+    s.key(Qt::Key_F6);
+    s.click(s.form->tableButton(1));
+    s.click(s.form->areaButton(1));
+    s.click(s.form->areaButton(2));
+    server.pause();
+    s.confirm();
+    ASSERT_EQ(s.host.messages.size(), 1);
+    EXPECT_TRUE(s.lastMessage().contains("getMudaFonte")) << s.lastMessage().toStdString();
+    EXPECT_TRUE(s.lastMessage().contains("terminating connection") || s.lastMessage().contains("server closed"))
+        << s.lastMessage().toStdString();
+    EXPECT_TRUE(s.host.errors.isEmpty()) << s.host.errors.join('\n').toStdString();
+    EXPECT_TRUE(boMudaFonte); // the batch waits
+
+    // While it is down, every try says the database cannot be reached.
+    s.host.clearRecords();
+    s.confirm();
+    ASSERT_EQ(s.host.messages.size(), 1);
+    EXPECT_TRUE(s.lastMessage().contains("getMudaFonte"));
+    EXPECT_TRUE(s.lastMessage().contains("Não foi possível abrir o banco de dados")) << s.lastMessage().toStdString();
+    EXPECT_TRUE(s.host.errors.isEmpty());
+
+    server.resume();
+    EXPECT_EQ(dumpOf(url), before); // nothing half-written
+    s.host.clearRecords();
+    s.confirm(); // the same batch, now written whole
+    EXPECT_TRUE(s.host.messages.isEmpty()) << s.lastMessage().toStdString();
+    EXPECT_FALSE(boMudaFonte);
+    withConnection(url, [](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        q.exec("SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCOLORTEXT = 255");
+        q.next();
+        EXPECT_EQ(q.value(0).toInt(), 3);
+    });
+
+    // And the next placement goes through.
+    s.host.picks.push_back({"NRMESA", "2"});
+    s.click(s.form->tableButton(2));
+    EXPECT_TRUE(s.host.messages.isEmpty()) << s.lastMessage().toStdString();
+    EXPECT_EQ(s.form->tableButton(2)->text(), QStringLiteral("Mesa 2"));
+    EXPECT_TRUE(checksClean(url));
+}
+
+TEST(PostgresOutage, AConnectionCutInTheMiddleOfAWriteIsToldLeavesNothingAndTheNextCallReconnects)
+{
+    QDL_REQUIRE_BACKEND(QStringLiteral("postgresql"));
+    TestDatabase db = TestDatabase::create(QStringLiteral("postgresql"), false);
+    seed(db.openCheckConnection());
+    // The server ends this session's connection in the middle of the update.
+    db.exec("CREATE FUNCTION qdl_cut_fn() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+            "PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NEW; END $$");
+    db.exec("CREATE TRIGGER qdl_cut BEFORE UPDATE ON ITMENUCONFTE FOR EACH ROW WHEN (OLD.IDTPBUTTON = '4') "
+            "EXECUTE FUNCTION qdl_cut_fn()");
+    const QStringList before = dumpLayout(db.openCheckConnection());
+    {
+        Screen s(db.connectionString);
+        s.open();
+        s.host.colours.push_back("255");
+        s.key(Qt::Key_F5);
+        s.click(s.form->areaButton(1));
+        s.click(s.form->areaButton(2));
+        s.confirm();
+        // The rollback cannot reach the server either: the failure escapes
+        // the service and reaches the host's error report, naming it.
+        const QString told = (s.host.messageTexts() + s.host.errors).join('\n');
+        EXPECT_TRUE(told.contains("getMudaCor")) << told.toStdString();
+        EXPECT_FALSE(rdmConfMesa->adcConfigMesa->InTransaction());
+        EXPECT_EQ(dumpLayout(db.openCheckConnection()), before);
+
+        db.exec("DROP TRIGGER qdl_cut ON ITMENUCONFTE");
+        s.host.clearRecords();
+        s.confirm();
+        EXPECT_TRUE(s.host.messages.isEmpty()) << s.lastMessage().toStdString();
+        EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCOLORBACK = 255"), 2);
+    }
+    db.drop();
+}
+
+// ---- SQLite ----------------------------------------------------------------------------------
+
+class SqliteTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        db = TestDatabase::create(QStringLiteral("sqlite"), false);
+        seed(db.openCheckConnection());
+    }
+    void TearDown() override { db.drop(); }
+    TestDatabase db;
+};
+
+// Another writer holds the file's write lock for a while, on a thread of its
+// own; released is set just before it lets go.
+class LockHolder {
+public:
+    LockHolder(const QString& path, int holdMs)
+    {
+        std::promise<void> locked;
+        std::future<void> isLocked = locked.get_future();
+        m_thread = std::thread([this, path, holdMs, &locked] {
+            {
+                QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "qdl-lock-holder");
+                c.setDatabaseName(path);
+                c.open();
+                QSqlQuery q(c);
+                q.exec("BEGIN IMMEDIATE");
+                locked.set_value();
+                QThread::msleep(static_cast<unsigned long>(holdMs));
+                released = true;
+                q.exec("COMMIT");
+                q.finish();
+                c.close();
+            }
+            QSqlDatabase::removeDatabase("qdl-lock-holder");
+        });
+        isLocked.wait();
+    }
+    ~LockHolder() { m_thread.join(); }
+    std::atomic<bool> released{false};
+
+private:
+    std::thread m_thread;
+};
+
+TEST_F(SqliteTest, AWriterHoldingTheFileForAFewSecondsIsWaitedForAndThePlacementGoesThrough)
+{
+    Screen s(db.connectionString);
+    s.open();
+    LockHolder holder(db.connectionString.mid(7), 2000);
+    s.host.picks.push_back({"NRMESA", "2"});
+    s.click(s.form->tableButton(2));
+    EXPECT_TRUE(holder.released); // it waited for the other writer
+    EXPECT_TRUE(s.host.messages.isEmpty()) << s.lastMessage().toStdString();
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDIDENTBUTON = '2'"), 1);
+}
+
+TEST_F(SqliteTest, AWriterHoldingTheFileBeyondTheWaitGivesAClearErrorNotAHang)
+{
+    Screen s(db.connectionString);
+    s.open();
+    const QStringList before = dumpLayout(db.openCheckConnection());
+    {
+        LockHolder holder(db.connectionString.mid(7), 33000); // past the session's 30 s busy wait
+        s.host.picks.push_back({"NRMESA", "2"});
+        s.click(s.form->tableButton(2));
+        EXPECT_FALSE(holder.released);
+        ASSERT_EQ(s.host.messages.size(), 1);
+        EXPECT_TRUE(s.lastMessage().contains("getInsere")) << s.lastMessage().toStdString();
+        EXPECT_TRUE(s.lastMessage().contains("database is locked")) << s.lastMessage().toStdString();
+    }
+    EXPECT_EQ(dumpLayout(db.openCheckConnection()), before);
+    s.host.clearRecords();
+    s.host.picks.push_back({"NRMESA", "2"});
+    s.click(s.form->tableButton(2)); // the file is free again
+    EXPECT_TRUE(s.host.messages.isEmpty()) << s.lastMessage().toStdString();
+    EXPECT_EQ(s.form->tableButton(2)->text(), QStringLiteral("Mesa 2"));
+}
+
+// A file the screen cannot write: as root, the drill runs as user nobody.
+struct DrillRun {
+    int status = -1;
+    QString out;
+};
+
+DrillRun runWritesDrill(const QString& connectionString)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("QDL_BUILD_DIR") + "/bin/qdl-drill",
+            {"writes", "--database", connectionString, "--as-nobody"});
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        ADD_FAILURE() << "the drill hung";
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput())};
+}
+
+class ReadOnlyTest : public SqliteTest {
+protected:
+    void makeReadOnly(bool wal)
+    {
+        const QString path = db.connectionString.mid(7);
+        if (wal)
+            db.exec("PRAGMA journal_mode = WAL");
+        db.openCheckConnection().close(); // nothing of the test's own holds the file open
+        before = dumpOf(db.connectionString);
+        // Others may make their -wal and -shm files in the folder; the file
+        // itself stays unwritable.
+        QFile::setPermissions(QFileInfo(path).absolutePath(), QFileDevice::Permissions(0x7777));
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    }
+    QStringList before;
+};
+
+TEST_F(ReadOnlyTest, AFileInWalModeThatCannotBeWrittenRefusesEachWriteInPlainWords)
+{
+    makeReadOnly(true);
+    const DrillRun run = runWritesDrill(db.connectionString);
+    ASSERT_EQ(run.status, 0) << run.out.toStdString();
+    ASSERT_TRUE(run.out.contains("OPENED")) << run.out.toStdString();
+    for (const char* service : {"getInsere", "getMudaNome", "getMudaFonte", "setDeleta"}) {
+        bool told = false;
+        for (const QString& line : run.out.split('\n'))
+            told = told || (line.startsWith("MESSAGE") && line.contains(service) && line.contains("readonly"));
+        EXPECT_TRUE(told) << service << "\n" << run.out.toStdString();
+    }
+    EXPECT_FALSE(run.out.contains("ERROR ")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("PAGE 2")) << run.out.toStdString(); // and the screen still answers
+    EXPECT_EQ(dumpOf(db.connectionString), before);
+}
+
+TEST_F(ReadOnlyTest, AFileThatCannotBeWrittenNorSwitchedToWalIsRefusedAtOpening)
+{
+    makeReadOnly(false);
+    const DrillRun run = runWritesDrill(db.connectionString);
+    EXPECT_EQ(run.status, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("STARTUP-ERROR") && run.out.contains("readonly")) << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains("OPENED"));
+    EXPECT_EQ(dumpOf(db.connectionString), before);
+}
+
+} // namespace
+
+QDL_TEST_MAIN()
