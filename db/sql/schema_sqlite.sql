@@ -53,7 +53,9 @@ CREATE TABLE ITMENUCONFTE (
     IDTPBUTTON    VARCHAR(1)   NOT NULL,
     NRBUTTON      VARCHAR(2)   NOT NULL,
     CDIDENTBUTON  VARCHAR(10)  NOT NULL,
-    DSBUTTON      VARCHAR(40),
+    -- A longer caption is refused as PostgreSQL refuses it: stored whole, it
+    -- would come back cut to the screen's forty characters.
+    DSBUTTON      VARCHAR(40)  CONSTRAINT CK_ITMENUCONFTE_DSBUTTON CHECK (length(DSBUTTON) <= 40),
     NRCOLORTEXT   NUMERIC(10)  CONSTRAINT CK_ITMENUCONFTE_NRCOLORTEXT
                                CHECK (NRCOLORTEXT IS NULL OR typeof(NRCOLORTEXT) IN ('integer', 'real')),
     NRCOLORBACK   NUMERIC(10)  CONSTRAINT CK_ITMENUCONFTE_NRCOLORBACK
