@@ -1,0 +1,1 @@
+﻿<?xml version="1.0" encoding="UTF-16"?><DATAPACKET/>

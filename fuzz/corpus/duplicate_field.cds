@@ -1,0 +1,1 @@
+<DATAPACKET><METADATA><FIELDS><FIELD attrname="A" fieldtype="i4"/><FIELD attrname="a" fieldtype="string"/></FIELDS></METADATA></DATAPACKET>

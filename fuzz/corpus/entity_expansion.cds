@@ -1,0 +1,1 @@
+<!DOCTYPE x [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">]><DATAPACKET><METADATA><FIELDS><FIELD attrname="A" fieldtype="string"/></FIELDS></METADATA><ROWDATA><ROW A="&b;"/></ROWDATA></DATAPACKET>

@@ -1,0 +1,1 @@
+<DATAPACKET><METADATA><FIELDS><FIELD attrname="" fieldtype="i4"/></FIELDS></METADATA></DATAPACKET>

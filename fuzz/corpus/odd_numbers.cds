@@ -1,0 +1,1 @@
+<DATAPACKET><METADATA><FIELDS><FIELD attrname="A" fieldtype="r8"/></FIELDS></METADATA><ROWDATA><ROW A="nan"/><ROW A="inf"/><ROW A="1e99999"/><ROW A="&#0;"/></ROWDATA></DATAPACKET>

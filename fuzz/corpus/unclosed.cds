@@ -1,0 +1,1 @@
+<DATAPACKET><METADATA><FIELDS><FIELD attrname="A" fieldtype="i4"/></FIELDS></METADATA><ROWDATA><ROW A="1"><ROW A="2"/></ROW></ROWDATA>

@@ -1,0 +1,1 @@
+<DATAPACKET><METADATA><FIELDS><FIELD attrname="A" fieldtype="blob" WIDTH="-1"/></FIELDS></METADATA></DATAPACKET>

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target for the parameters-file reader (clang,
+# AddressSanitizer and UndefinedBehaviorSanitizer) and runs it for a bounded
+# time. A crash, leak, timeout or sanitizer report fails the run; the input
+# that caused it is left in $QDL_FUZZ_DIR/artifacts/ to be kept in
+# fuzz/corpus/ once mended.
+#   scripts/fuzz.sh                 60 seconds
+#   QDL_FUZZ_SECONDS=600 scripts/fuzz.sh
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+out="${QDL_FUZZ_DIR:-$root/build-fuzz}"
+seconds="${QDL_FUZZ_SECONDS:-60}"
+mkdir -p "$out/work" "$out/artifacts"
+
+sources=(fuzz/fuzz_saved_table.cpp host/datapacketfile.cpp host/datapacket.cpp host/errors.cpp)
+binary="$out/fuzz_saved_table"
+newer=0
+for s in "${sources[@]}" host/datapacketfile.h host/datapacket.h host/errors.h host/clientdataset.h; do
+  [ "$root/$s" -nt "$binary" ] && newer=1
+done
+if [ ! -x "$binary" ] || [ "$newer" = 1 ]; then
+  echo "Building $binary" >&2
+  (cd "$root" && clang++ -std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer \
+      -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+      -DQDL_HOST_LIBRARY -Ihost $(pkg-config --cflags Qt6Core Qt6Sql) \
+      "${sources[@]}" $(pkg-config --libs Qt6Core Qt6Sql) -o "$binary")
+fi
+
+# New inputs go to the work folder; fuzz/corpus/ holds the seeds and the
+# malformed inputs kept as regression cases.
+echo "Fuzzing parseSavedTable for ${seconds}s" >&2
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -artifact_prefix="$out/artifacts/" -print_final_stats=1 \
+  "$out/work" "$root/fuzz/corpus" 2>"$out/fuzz.log" || {
+    tail -40 "$out/fuzz.log" >&2
+    echo "fuzz: parseSavedTable failed; the input is in $out/artifacts/" >&2
+    exit 1
+  }
+runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$out/fuzz.log" | grep -o '[0-9]*$' || echo 0)"
+echo "QDL-FIGURE fuzz-inputs=$runs fuzz-seconds=$seconds"
