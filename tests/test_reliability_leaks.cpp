@@ -1,0 +1,84 @@
+// The screen opened and closed a hundred times in one process, as the host
+// does through the package entry: no growth of database connections, open
+// files, windows or memory. (Under AddressSanitizer, LeakSanitizer checks the
+// same process at exit: scripts/sanitize.sh.)
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+
+#include "formfixture.h"
+#include "testmain.h"
+
+namespace {
+
+long residentKb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * 4 : -1;
+}
+
+int openFiles()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+
+class LeakTest : public FormTest {
+protected:
+    // One visit: open, look at an area and a page, leave by the leave key;
+    // the entry then frees the form and the data module.
+    void visit()
+    {
+        openScreen();
+        click(area(2));
+        typeChar('b');
+        key(Qt::Key_Escape);
+        closeScreen(); // as the entry does once the modal loop ends
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    int serverSessions()
+    {
+        if (!db->isPostgres())
+            return 0;
+        return count(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = '%1'").arg(db->name));
+    }
+};
+
+TEST_P(LeakTest, AHundredOpeningsLeaveNoConnectionFileWindowOrMemoryBehind)
+{
+    placeArea("01", "SAL", "Salão");
+    placeArea("02", "VAR", "Varanda");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    placeTable("01", "2", "02", "10", "Varanda 10");
+
+    // The first visits fill the caches that are filled once (fonts, glyphs).
+    for (int i = 0; i < 10; ++i)
+        visit();
+    const QStringList connections = QSqlDatabase::connectionNames();
+    const int files = openFiles();
+    const int windows = int(QApplication::topLevelWidgets().size());
+    const int sessions = serverSessions();
+    const long memoryKb = residentKb();
+
+    for (int i = 0; i < 100; ++i)
+        visit();
+
+    EXPECT_EQ(QSqlDatabase::connectionNames(), connections);
+    EXPECT_EQ(openFiles(), files);
+    EXPECT_EQ(int(QApplication::topLevelWidgets().size()), windows);
+    EXPECT_EQ(serverSessions(), sessions);
+    const long growthKb = residentKb() - memoryKb;
+    // A form that stayed behind each time would cost far more than this.
+    EXPECT_LT(growthKb, 6 * 1024) << "resident memory grew by " << growthKb << " kB over 100 openings";
+    std::printf("QDL-FIGURE openings-%s=100 memory-growth-kb-%s=%ld\n", qPrintable(GetParam()),
+                qPrintable(GetParam()), growthKb);
+}
+
+} // namespace
+
+QDL_FORM_SUITE(LeakTest);
+
+QDL_TEST_MAIN()
