@@ -1,0 +1,924 @@
+// The thirteen services at the scale of a chain, on SQLite and PostgreSQL,
+// through our layers (rdmConfMesa on the database) and, beside them, the
+// floor: the same statements run with sqlite3's C API and with libpq,
+// prepared once, without our layers; and in between Qt SQL alone (the same
+// statements prepared once on a QSqlDatabase), which shows what our own
+// code adds.
+//
+// Databases made by qdl-gen (scripts/bench-services.sh makes them):
+//   QDL_BENCH_DIR      folder of the SQLite files chain-<rows>.db (default /var/tmp/qdl-bench)
+//   QDL_BENCH_PG_URL   PostgreSQL server; databases qdl_chain_<rows> (no PostgreSQL without it)
+//   QDL_BENCH_SIZES    rows of ITMENUCONFTE, comma-separated (default 1000,10000,100000,1000000)
+//   QDL_BENCH_REPETITIONS (default 5), QDL_BENCH_MIN_TIME seconds per repetition (default 0.2)
+// Google Benchmark flags pass through (--benchmark_filter, --benchmark_out=FILE, ...).
+// At the end it prints, per service, the median at each size, median at the
+// largest ÷ median at the smallest size and our median ÷ the floor's at the
+// largest size.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <libpq-fe.h>
+#include <map>
+#include <set>
+#include <memory>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+#include "Srv_qdl00005.h"
+#include "benchdata.h"
+#include "connection.h"
+#include "schema.h"
+
+namespace {
+
+using qdlbench::kBranch;
+using qdlbench::kConf;
+
+using Binds = std::vector<std::pair<std::string, std::string>>; // ":P_NAME" -> value
+using Row = std::vector<std::string>;
+
+// ---------------------------------------------------------------------------
+// The floor: one connection, each statement prepared once, values bound as
+// text, every value of every row read.
+
+class Raw {
+public:
+    virtual ~Raw() = default;
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    // After a failure: ends whatever transaction is open, quietly.
+    virtual void rollback() = 0;
+    // Runs the statement: the rows read (kept when rows is given), or for a
+    // command the rows it changed.
+    virtual int run(const char* component, const Binds& binds, std::vector<Row>* rows = nullptr) = 0;
+};
+
+[[noreturn]] void fail(const std::string& what)
+{
+    throw std::runtime_error(what);
+}
+
+class RawSqlite : public Raw {
+public:
+    explicit RawSqlite(const std::string& path)
+    {
+        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            fail("sqlite3_open " + path);
+        // The session our connection gets (SetADODBSession).
+        for (const char* pragma : {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
+                                   "PRAGMA synchronous = FULL", "PRAGMA busy_timeout = 30000"})
+            exec(pragma);
+        m_begin = prepare("BEGIN IMMEDIATE");
+        m_commit = prepare("COMMIT");
+    }
+    ~RawSqlite() override
+    {
+        for (auto& [name, stmt] : m_statements)
+            sqlite3_finalize(stmt);
+        sqlite3_finalize(m_begin);
+        sqlite3_finalize(m_commit);
+        sqlite3_close(m_db);
+    }
+    void begin() override { step(m_begin); }
+    void commit() override { step(m_commit); }
+    void rollback() override
+    {
+        if (!sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    int run(const char* component, const Binds& binds, std::vector<Row>* rows) override
+    {
+        sqlite3_stmt* s = statement(component);
+        for (const auto& [name, value] : binds) {
+            const int at = sqlite3_bind_parameter_index(s, name.c_str());
+            if (at > 0)
+                sqlite3_bind_text(s, at, value.data(), int(value.size()), SQLITE_STATIC);
+        }
+        int count = 0;
+        const int columns = sqlite3_column_count(s);
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            ++count;
+            Row row(static_cast<size_t>(columns));
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(s, c)) {
+                case SQLITE_TEXT:
+                    row[size_t(c)].assign(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
+                                          size_t(sqlite3_column_bytes(s, c)));
+                    break;
+                case SQLITE_INTEGER:
+                case SQLITE_FLOAT:
+                    benchmark::DoNotOptimize(sqlite3_column_double(s, c));
+                    break;
+                default:
+                    break;
+                }
+            }
+            if (rows)
+                rows->push_back(std::move(row));
+        }
+        const std::string error = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(m_db);
+        // A statement left unreset would keep its snapshot (and its lock).
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+        if (!error.empty())
+            fail(std::string(component) + ": " + error);
+        return columns ? count : sqlite3_changes(m_db);
+    }
+
+private:
+    void exec(const char* sql)
+    {
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail(std::string(sql) + ": " + sqlite3_errmsg(m_db));
+    }
+    sqlite3_stmt* prepare(const char* sql)
+    {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr) != SQLITE_OK)
+            fail(std::string(sql) + ": " + sqlite3_errmsg(m_db));
+        return s;
+    }
+    void step(sqlite3_stmt* s)
+    {
+        const bool ok = sqlite3_step(s) == SQLITE_DONE;
+        const std::string error = ok ? std::string() : sqlite3_errmsg(m_db);
+        sqlite3_reset(s);
+        if (!ok)
+            fail(error);
+    }
+    sqlite3_stmt* statement(const char* component)
+    {
+        auto it = m_statements.find(component);
+        if (it != m_statements.end())
+            return it->second;
+        sqlite3_stmt* s = prepare(qdl::statementText(component));
+        m_statements.emplace(component, s);
+        return s;
+    }
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_begin = nullptr;
+    sqlite3_stmt* m_commit = nullptr;
+    std::map<std::string, sqlite3_stmt*> m_statements;
+};
+
+class RawPostgres : public Raw {
+public:
+    explicit RawPostgres(const std::string& url) : m_conn(PQconnectdb(url.c_str()))
+    {
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            fail(std::string("PQconnectdb: ") + PQerrorMessage(m_conn));
+    }
+    ~RawPostgres() override { PQfinish(m_conn); }
+    void begin() override { command("BEGIN"); }
+    void commit() override { command("COMMIT"); }
+    void rollback() override
+    {
+        if (PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+            PQclear(PQexec(m_conn, "ROLLBACK"));
+    }
+    int run(const char* component, const Binds& binds, std::vector<Row>* rows) override
+    {
+        Prepared& p = statement(component);
+        std::vector<const char*> values(p.names.size(), "");
+        for (size_t i = 0; i < p.names.size(); ++i)
+            for (const auto& [name, value] : binds)
+                if (name == p.names[i]) {
+                    values[i] = value.c_str();
+                    break;
+                }
+        PGresult* r = PQexecPrepared(m_conn, p.name.c_str(), int(values.size()), values.data(), nullptr, nullptr, 0);
+        const ExecStatusType st = PQresultStatus(r);
+        if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK) {
+            const std::string e = PQerrorMessage(m_conn);
+            PQclear(r);
+            fail(std::string(component) + ": " + e);
+        }
+        if (st == PGRES_COMMAND_OK) {
+            const int changed = std::atoi(PQcmdTuples(r));
+            PQclear(r);
+            return changed;
+        }
+        const int count = PQntuples(r), columns = PQnfields(r);
+        for (int i = 0; i < count; ++i) {
+            Row row(static_cast<size_t>(columns));
+            for (int c = 0; c < columns; ++c)
+                if (!PQgetisnull(r, i, c))
+                    row[size_t(c)].assign(PQgetvalue(r, i, c), size_t(PQgetlength(r, i, c)));
+            if (rows)
+                rows->push_back(std::move(row));
+        }
+        PQclear(r);
+        return count;
+    }
+
+private:
+    struct Prepared {
+        std::string name;
+        std::vector<std::string> names; // ":P_NAME" in $n order
+    };
+    void command(const char* sql)
+    {
+        PGresult* r = PQexec(m_conn, sql);
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        if (!ok)
+            fail(std::string(sql) + ": " + PQerrorMessage(m_conn));
+    }
+    Prepared& statement(const char* component)
+    {
+        auto it = m_statements.find(component);
+        if (it != m_statements.end())
+            return it->second;
+        QStringList names;
+        const QString sql = qdlbench::positionalSql(QString::fromUtf8(qdl::statementText(component)), &names);
+        Prepared p;
+        p.name = std::string("raw_") + component;
+        for (const QString& n : names)
+            p.names.push_back(":" + n.toStdString());
+        PGresult* r = PQprepare(m_conn, p.name.c_str(), sql.toUtf8().constData(), int(p.names.size()), nullptr);
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        if (!ok)
+            fail(std::string(component) + ": " + PQerrorMessage(m_conn));
+        return m_statements.emplace(component, std::move(p)).first->second;
+    }
+    PGconn* m_conn;
+    std::map<std::string, Prepared> m_statements;
+};
+
+// Qt SQL alone: the statements prepared once on a QSqlDatabase, bound by
+// name, every value read; what our layers add shows against this.
+class RawQt : public Raw {
+public:
+    explicit RawQt(const QString& connection)
+        : m_name(QStringLiteral("bench-qt-%1").arg(quintptr(this)))
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(
+                connection.startsWith(QLatin1String("sqlite:")) ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
+                m_name);
+            applyConnectionString(db, connection);
+            if (!db.open())
+                fail("Qt open: " + db.lastError().text().toStdString());
+            m_sqlite = db.driverName() == QLatin1String("QSQLITE");
+            const QStringList session = m_sqlite ? QStringList{"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
+                                                              "PRAGMA synchronous = FULL", "PRAGMA busy_timeout = 30000"}
+                                                 : QStringList{};
+            for (const QString& sql : session) {
+                QSqlQuery q(db);
+                if (!q.exec(sql))
+                    fail(sql.toStdString());
+            }
+        }
+        // PostgreSQL cannot prepare BEGIN; Qt's own transaction() sends it.
+        if (m_sqlite) {
+            m_begin = query("BEGIN IMMEDIATE");
+            m_commit = query("COMMIT");
+        }
+    }
+    ~RawQt() override
+    {
+        m_statements.clear();
+        m_begin.reset();
+        m_commit.reset();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    void begin() override
+    {
+        if (m_begin)
+            exec(*m_begin, "BEGIN");
+        else if (!QSqlDatabase::database(m_name, false).transaction())
+            fail("BEGIN failed");
+    }
+    void commit() override
+    {
+        if (m_commit)
+            exec(*m_commit, "COMMIT");
+        else if (!QSqlDatabase::database(m_name, false).commit())
+            fail("COMMIT failed");
+    }
+    void rollback() override
+    {
+        for (auto& [name, q] : m_statements)
+            q->finish();
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        q.exec(QStringLiteral("ROLLBACK")); // "no transaction" is fine
+    }
+    int run(const char* component, const Binds& binds, std::vector<Row>* rows) override
+    {
+        auto it = m_statements.find(component);
+        if (it == m_statements.end()) {
+            auto q = query(qdl::statementText(component));
+            q->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+            it = m_statements.emplace(component, std::move(q)).first;
+        }
+        QSqlQuery& q = *it->second;
+        for (const auto& [name, value] : binds)
+            if (std::strstr(qdl::statementText(component), name.c_str()))
+                q.bindValue(QString::fromStdString(name), QString::fromStdString(value));
+        if (!q.exec()) {
+            const std::string error = q.lastError().text().toStdString();
+            q.finish();
+            fail(std::string(component) + ": " + error);
+        }
+        if (!q.isSelect()) {
+            const int changed = q.numRowsAffected();
+            q.finish();
+            return changed;
+        }
+        int count = 0;
+        const int columns = q.record().count();
+        while (q.next()) {
+            ++count;
+            Row row;
+            for (int c = 0; c < columns; ++c) {
+                const QVariant v = q.value(c);
+                if (rows)
+                    row.push_back(v.toString().toStdString());
+            }
+            if (rows)
+                rows->push_back(std::move(row));
+        }
+        q.finish();
+        return count;
+    }
+
+private:
+    std::unique_ptr<QSqlQuery> query(const char* sql)
+    {
+        auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(m_name, false));
+        q->setForwardOnly(true);
+        if (!q->prepare(QString::fromUtf8(sql)))
+            fail(std::string(sql) + ": " + q->lastError().text().toStdString());
+        return q;
+    }
+    static void exec(QSqlQuery& q, const char* what)
+    {
+        if (!q.exec())
+            fail(std::string(what) + ": " + q.lastError().text().toStdString());
+    }
+    QString m_name;
+    bool m_sqlite = false;
+    std::unique_ptr<QSqlQuery> m_begin, m_commit;
+    std::map<std::string, std::unique_ptr<QSqlQuery>, std::less<>> m_statements;
+};
+
+// ---------------------------------------------------------------------------
+// One database of the chain: its connection string for our layers and the
+// floor's connection.
+
+struct ChainDb {
+    std::string backend; // "sqlite" or "postgresql"
+    qint64 rows = 0;
+    QString connection;
+    std::unique_ptr<Raw> raw, qt;
+
+    Raw& floor()
+    {
+        if (!raw) {
+            if (backend == "sqlite")
+                raw = std::make_unique<RawSqlite>(connection.mid(7).toStdString());
+            else
+                raw = std::make_unique<RawPostgres>(connection.toStdString());
+        }
+        return *raw;
+    }
+    Raw& qtAlone()
+    {
+        if (!qt)
+            qt = std::make_unique<RawQt>(connection);
+        return *qt;
+    }
+};
+
+// Our data module on one database at a time, as the screen opens it.
+void useOurs(const ChainDb& db)
+{
+    static QString current;
+    if (rdmConfMesa && current == db.connection)
+        return;
+    delete rdmConfMesa;
+    rdmConfMesa = nullptr;
+    setConnectionStringOverride(db.connection);
+    rdmConfMesa = new TrdmConfMesa(nullptr);
+    rdmConfMesa->adcConfigMesa->setConnected(true);
+    current = db.connection;
+}
+
+// ---------------------------------------------------------------------------
+// The work rows of branch 9999 (see qdlbench::screenBranch).
+
+Binds keyBinds(const qdlbench::ButtonRow& r)
+{
+    return {{":P_CDFILIAL", kBranch.toStdString()}, {":P_NRCONFTELA", r.conf.toStdString()},
+            {":P_IDTPBUTTON", r.type.toStdString()}, {":P_NRBUTTON", r.number.toStdString()},
+            {":P_NRPGCONFTELA", r.page.toStdString()}, {":P_IDTPBUTONAUX", r.auxType.toStdString()},
+            {":P_NRBUTTONAUX", r.auxNumber.toStdString()}, {":P_NRPGCONFTAUX", r.auxPage.toStdString()}};
+}
+
+Binds insertBinds(const qdlbench::ButtonRow& r)
+{
+    Binds b = keyBinds(r);
+    b.insert(b.end(), {{":P_CDIDENTBUTON", r.ident.toStdString()}, {":P_DSBUTTON", r.caption.toStdString()},
+                       {":P_NRCOLORTEXT", std::to_string(r.text)}, {":P_NRCOLORBACK", std::to_string(r.back)},
+                       {":P_DSMESSAGEBUT", ""}, {":P_DTULTATUITCT", "2024-03-01 10:00:00.000"}});
+    return b;
+}
+
+// The button's own delete: its key and what it stands for.
+Binds deleteBinds(const qdlbench::ButtonRow& r)
+{
+    Binds b = keyBinds(r);
+    b.push_back({":P_CDIDENTBUTON", r.ident.toStdString()});
+    return b;
+}
+
+// Puts rows back as generated, whatever state a run left them in.
+void restore(Raw& raw, const QList<qdlbench::ButtonRow>& rows)
+{
+    raw.begin();
+    for (const qdlbench::ButtonRow& r : rows) {
+        raw.run("acmDelAmbiente", deleteBinds(r));
+        raw.run("acmInsere", insertBinds(r));
+    }
+    raw.commit();
+}
+
+qdlbench::ButtonRow tableButton(const QString& areaButton, const QString& page, const QString& number)
+{
+    for (const qdlbench::ButtonRow& r : qdlbench::screenBranch().buttons)
+        if (r.conf == kConf && r.type == u"3" && r.auxNumber == areaButton && r.page == page && r.number == number)
+            return r;
+    fail("no such button in the layout");
+}
+
+// The DECK table that the layout leaves unplaced, on a free slot of page 2.
+qdlbench::ButtonRow newDeckButton()
+{
+    const qdlbench::Branch b = qdlbench::screenBranch();
+    QStringList placed;
+    for (const qdlbench::ButtonRow& r : qdlbench::deckButtons())
+        placed << r.ident;
+    for (const qdlbench::TableRow& t : b.tables) {
+        if (t.store == qdlbench::kStore && t.area == u"DECK" && !placed.contains(t.nrmesa)) {
+            qdlbench::ButtonRow r;
+            r.conf = kConf;
+            r.type = QStringLiteral("3");
+            r.number = QStringLiteral("03");
+            r.page = QStringLiteral("2");
+            r.ident = t.nrmesa;
+            r.caption = t.name;
+            r.auxType = QStringLiteral("4");
+            r.auxNumber = QStringLiteral("06");
+            r.auxPage = QStringLiteral("1");
+            return r;
+        }
+    }
+    fail("no unplaced DECK table in the layout");
+}
+
+// ---------------------------------------------------------------------------
+// The services: what each does through our layers and on the floor.
+
+struct Case {
+    const char* service;
+    // Untimed, before the loop, after it, and before each iteration (paused).
+    std::function<void(Raw&)> setUp, tearDown, beforeEach;
+    std::function<QString(int i)> ours; // what went wrong; empty when all is well
+    std::function<void(Raw&, int i)> floor;
+};
+
+QString packet(int code, const ServiceResult& r, int expectRows = -1)
+{
+    if (code != 0 || !r.isPacket())
+        return QStringLiteral("code %1: %2").arg(code).arg(r.toText());
+    if (expectRows >= 0 && r.toPacket().rows.size() != expectRows)
+        return QStringLiteral("%1 rows instead of %2").arg(r.toPacket().rows.size()).arg(expectRows);
+    return {};
+}
+
+QString done(int code, const ServiceResult& r)
+{
+    if (code == 0 && r.isText() && r.toText().isEmpty())
+        return {};
+    return QStringLiteral("code %1: %2").arg(code).arg(r.toText());
+}
+
+std::vector<Case> cases()
+{
+    const std::string branch = kBranch.toStdString(), conf = kConf.toStdString();
+    std::vector<Case> c;
+
+    // --- Queries -------------------------------------------------------------
+    c.push_back({"getPesqAmbientes", {}, {}, {},
+                 [](int) {
+                     ServiceResult r;
+                     return packet(getPesqAmbientes(kBranch, kConf, r), r, 6);
+                 },
+                 [=](Raw& raw, int) {
+                     raw.run("adqPesqAmbientes", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}});
+                 }});
+    c.push_back({"getPesqMesas", {}, {}, {},
+                 [](int) {
+                     ServiceResult r;
+                     return packet(getPesqMesas(kBranch, kConf, "1", "01", r), r, 48);
+                 },
+                 [=](Raw& raw, int) {
+                     raw.run("adqPesqMesas", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf},
+                                              {":P_NRPGCONFTELA", "1"}, {":P_NRBUTTONAUX", "01"}});
+                 }});
+    c.push_back({"getLoja", {}, {}, {},
+                 [](int) {
+                     ServiceResult r;
+                     return packet(getLoja(kBranch, kConf, r), r, 1);
+                 },
+                 [=](Raw& raw, int) { raw.run("adqLoja", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}}); }});
+    c.push_back({"getMesas", {}, {}, {},
+                 [](int) {
+                     ServiceResult r;
+                     return packet(getMesas(kBranch, qdlbench::kStore, "SAL", kConf, r), r);
+                 },
+                 [=](Raw& raw, int) {
+                     raw.run("adqMesas", {{":P_CDFILIAL", branch}, {":P_CDLOJA", "00001"}, {":P_CDSALA", "SAL"},
+                                          {":P_NRCONFTELA", conf}});
+                 }});
+    c.push_back({"getAmbientes", {}, {}, {},
+                 [](int) {
+                     ServiceResult r;
+                     return packet(getAmbientes(kBranch, kConf, r), r, 1);
+                 },
+                 [=](Raw& raw, int) { raw.run("adqAmbientes", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}}); }});
+    c.push_back({"getMesaNrButon", {}, {}, {},
+                 [](int) {
+                     ServiceResult r;
+                     return packet(getMesaNrButon(kBranch, qdlbench::kStore, "3", "01", "1", "01", "1", kConf, "4", r),
+                                   r, 1);
+                 },
+                 [=](Raw& raw, int) {
+                     raw.run("adqMesaNrButon",
+                             {{":P_CDFILIAL", branch}, {":P_CDLOJA", "00001"}, {":P_IDTPBUTTON", "3"},
+                              {":P_NRBUTTON", "01"}, {":P_NRPGCONFTELA", "1"}, {":P_NRBUTTONAUX", "01"},
+                              {":P_NRPGCONFTAUX", "1"}, {":P_NRCONFTELA", conf}, {":P_IDTPBUTONAUX", "4"}});
+                 }});
+    c.push_back({"getAmbNrbuton", {}, {}, {},
+                 [](int) {
+                     ServiceResult r;
+                     return packet(getAmbNrbuton(kBranch, kConf, "4", "0", "0", "0", "01", "1", r), r, 9);
+                 },
+                 [=](Raw& raw, int) {
+                     raw.run("adqAmbNrButon",
+                             {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}, {":P_IDTPBUTTON", "4"},
+                              {":P_IDTPBUTONAUX", "0"}, {":P_NRBUTTONAUX", "0"}, {":P_NRPGCONFTAUX", "0"},
+                              {":P_NRBUTTON", "01"}, {":P_NRPGCONFTELA", "1"}});
+                 }});
+
+    // --- Updates ---------------------------------------------------------------
+    // getInsere places the unplaced DECK table; the row goes again, paused.
+    const qdlbench::ButtonRow added = newDeckButton();
+    const auto removeAdded = [added](Raw& raw) { raw.run("acmDelAmbiente", deleteBinds(added)); };
+    c.push_back({"getInsere", removeAdded, removeAdded, removeAdded,
+                 [added](int) {
+                     ServiceResult r;
+                     return done(getInsere(kBranch, kConf, added.number, added.caption, 0, float(qdlbench::kFreeBack),
+                                           QString(), added.page, added.ident, added.type, added.auxType,
+                                           added.auxNumber, added.auxPage, r),
+                                 r);
+                 },
+                 [added](Raw& raw, int) {
+                     raw.begin();
+                     // The area button must still hold the table's area (its row is locked).
+                     const Binds parent = {{":P_CDFILIAL", kBranch.toStdString()},
+                                           {":P_NRCONFTELA", added.conf.toStdString()},
+                                           {":P_IDTPBUTONAUX", added.auxType.toStdString()},
+                                           {":P_NRBUTTONAUX", added.auxNumber.toStdString()},
+                                           {":P_NRPGCONFTAUX", added.auxPage.toStdString()},
+                                           {":P_CDIDENTBUTON", added.ident.toStdString()}};
+                     if (raw.run("acmAmbienteDaMesa", parent) != 1)
+                         fail("DECK is not on area button 06");
+                     raw.run("acmInsere", insertBinds(added));
+                     raw.commit();
+                 }});
+
+    // Renames and recolours alternate between two values on a SAL button.
+    const qdlbench::ButtonRow named = tableButton("01", "1", "01");
+    const auto restoreNamed = [named](Raw& raw) { restore(raw, {named}); };
+    c.push_back({"getMudaNome", restoreNamed, restoreNamed, {},
+                 [named](int i) {
+                     ServiceResult r;
+                     const QString caption = i % 2 ? named.caption : named.caption + QStringLiteral(" Janela");
+                     return done(getMudaNome(kBranch, kConf, named.number, named.page, caption, named.type,
+                                             named.auxType, named.auxNumber, named.auxPage, r),
+                                 r);
+                 },
+                 [named](Raw& raw, int i) {
+                     Binds b = keyBinds(named);
+                     b.push_back({":P_DSBUTTON", (i % 2 ? named.caption : named.caption + " Janela").toStdString()});
+                     raw.begin();
+                     raw.run("acmMudaNome", b);
+                     raw.commit();
+                 }});
+
+    // setDelAmbiente removes DECK (area button 06) with its twelve tables on
+    // two pages; they come back, paused.
+    const QList<qdlbench::ButtonRow> deck = qdlbench::deckButtons();
+    const auto restoreDeck = [deck](Raw& raw) { restore(raw, deck); };
+    c.push_back({"setDelAmbiente", restoreDeck, restoreDeck, restoreDeck,
+                 [](int) {
+                     ServiceResult r;
+                     return done(setDelAmbiente(kBranch, kConf, "DECK", "06", "4", "0", "0", "0", "1", r), r);
+                 },
+                 [=](Raw& raw, int) {
+                     const Binds area = {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}, {":P_CDSALA", "DECK"},
+                                         {":P_IDTPBUTONAUX", "4"}, {":P_NRBUTTONAUX", "06"}};
+                     if (raw.run("adqMesasAmb", area) > 0)
+                         fail("DECK has a pending table");
+                     raw.begin();
+                     // The area button first, then the table buttons read after it.
+                     raw.run("acmDelAmbiente", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf},
+                                                {":P_IDTPBUTTON", "4"}, {":P_NRBUTTON", "06"},
+                                                {":P_NRPGCONFTELA", "1"}, {":P_IDTPBUTONAUX", "0"},
+                                                {":P_NRBUTTONAUX", "0"}, {":P_NRPGCONFTAUX", "0"},
+                                                {":P_CDIDENTBUTON", "DECK"}});
+                     std::vector<Row> rows;
+                     raw.run("adqTodasMesasAmb", area, &rows);
+                     // I.* follows the eight MESA columns: CDFILIAL, NRCONFTELA,
+                     // IDTPBUTTON, NRBUTTON, CDIDENTBUTON, ... as the table declares them.
+                     for (const Row& t : rows)
+                         raw.run("acmDelAmbiente", {{":P_CDFILIAL", t[8]}, {":P_NRCONFTELA", t[9]},
+                                                    {":P_IDTPBUTTON", t[10]}, {":P_NRBUTTON", t[11]},
+                                                    {":P_CDIDENTBUTON", t[12]}, {":P_IDTPBUTONAUX", t[17]},
+                                                    {":P_NRBUTTONAUX", t[18]}, {":P_NRPGCONFTELA", t[19]},
+                                                    {":P_NRPGCONFTAUX", t[20]}});
+                     raw.commit();
+                 }});
+
+    // setDeleta removes the first DECK table button; it comes back, paused.
+    const qdlbench::ButtonRow deleted = tableButton("06", "1", "01");
+    const auto restoreDeleted = [deleted](Raw& raw) { restore(raw, {deleted}); };
+    c.push_back({"setDeleta", restoreDeleted, restoreDeleted, restoreDeleted,
+                 [deleted](int) {
+                     ServiceResult r;
+                     return done(setDeleta(kBranch, kConf, deleted.number, deleted.page, deleted.type,
+                                           deleted.auxType, deleted.auxNumber, deleted.auxPage, r),
+                                 r);
+                 },
+                 [deleted](Raw& raw, int) {
+                     const Binds key = keyBinds(deleted);
+                     if (raw.run("adqSTMesa", key) == 0)
+                         fail("the DECK table may not go");
+                     raw.begin();
+                     raw.run("acmDeleta", key);
+                     raw.commit();
+                 }});
+
+    const qdlbench::ButtonRow coloured = tableButton("01", "1", "02");
+    const auto restoreColoured = [coloured](Raw& raw) { restore(raw, {coloured}); };
+    const auto colour = [](int i) { return i % 2 ? QStringLiteral("11571344") : QStringLiteral("8421631"); };
+    c.push_back({"getMudaCor", restoreColoured, restoreColoured, {},
+                 [=](int i) {
+                     ServiceResult r;
+                     return done(getMudaCor(kBranch, kConf, coloured.number, coloured.page, colour(i), coloured.type,
+                                            coloured.auxType, coloured.auxNumber, coloured.auxPage, r),
+                                 r);
+                 },
+                 [=](Raw& raw, int i) {
+                     Binds b = keyBinds(coloured);
+                     b.push_back({":P_NRCOLORBACK", colour(i).toStdString()});
+                     raw.begin();
+                     raw.run("acmMudaCor", b);
+                     raw.commit();
+                 }});
+    const auto text = [](int i) { return i % 2 ? QStringLiteral("0") : QStringLiteral("16777215"); };
+    c.push_back({"getMudaFonte", restoreColoured, restoreColoured, {},
+                 [=](int i) {
+                     const ServiceResult r =
+                         getMudaFonte(kBranch, kConf, coloured.number, coloured.page, text(i), coloured.type,
+                                      coloured.auxType, coloured.auxNumber, coloured.auxPage);
+                     return done(0, r);
+                 },
+                 [=](Raw& raw, int i) {
+                     Binds b = keyBinds(coloured);
+                     b.push_back({":P_NRCOLORTEXT", text(i).toStdString()});
+                     raw.begin();
+                     raw.run("acmMudaFonte", b);
+                     raw.commit();
+                 }});
+    return c;
+}
+
+enum class Layer { Ours, Qt, Floor };
+const char* const kLayerNames[] = {"ours", "qt", "floor"};
+
+void runCase(benchmark::State& state, ChainDb& db, const Case& c, Layer layer)
+{
+    try {
+        // Rows are put back through the floor's connection.
+        Raw& raw = db.floor();
+        Raw& measured = layer == Layer::Qt ? db.qtAlone() : raw;
+        const bool ours = layer == Layer::Ours;
+        if (ours)
+            useOurs(db);
+        if (c.setUp)
+            c.setUp(raw);
+        int i = 0;
+        for (auto _ : state) {
+            if (c.beforeEach) {
+                state.PauseTiming();
+                c.beforeEach(raw);
+                state.ResumeTiming();
+            }
+            if (ours) {
+                const QString error = c.ours(i);
+                if (!error.isEmpty())
+                    fail(error.toStdString());
+            } else {
+                c.floor(measured, i);
+            }
+            ++i;
+        }
+        if (c.tearDown)
+            c.tearDown(raw);
+    } catch (const std::exception& e) {
+        // Leave no transaction open behind: the next benchmark would wait on it.
+        db.floor().rollback();
+        if (db.qt)
+            db.qt->rollback();
+        if (rdmConfMesa)
+            rdmConfMesa->Rollback();
+        state.SkipWithError(e.what());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The summary: medians per service and size, and the two ratios.
+
+struct Medians {
+    // backend -> service -> layer -> rows -> median (µs)
+    std::map<std::string, std::map<std::string, std::map<std::string, std::map<qint64, double>>>> values;
+};
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& reports) override
+    {
+        for (const Run& r : reports) {
+            if (r.run_type != Run::RT_Aggregate || r.aggregate_name != "median" || r.error_occurred)
+                continue;
+            const QStringList parts = QString::fromStdString(r.run_name.function_name).split(QLatin1Char('/'));
+            if (parts.size() != 4)
+                continue;
+            const double us = r.GetAdjustedRealTime() * multiplierToMicros(r.time_unit);
+            m_medians.values[parts[0].toStdString()][parts[1].toStdString()][parts[2].toStdString()]
+                            [parts[3].toLongLong()] = us;
+        }
+        ConsoleReporter::ReportRuns(reports);
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        for (const auto& [backend, services] : m_medians.values) {
+            std::set<qint64> sizes;
+            for (const auto& [service, layers] : services)
+                for (const auto& [layer, bySize] : layers)
+                    for (const auto& [rows, us] : bySize)
+                        sizes.insert(rows);
+            if (sizes.empty())
+                continue;
+            const qint64 small = *sizes.begin(), large = *sizes.rbegin();
+            std::printf("\n%s: median latency (µs) through our layers, by rows of ITMENUCONFTE\n", backend.c_str());
+            std::printf("%-17s", "service");
+            for (qint64 s : sizes)
+                std::printf(" %10lld", s);
+            std::printf(" %9s %9s %9s %9s %9s\n", "large/sm", "qt", "floor", "ours/qt", "ours/flr");
+            for (const auto& [service, layers] : services) {
+                std::printf("%-17s", service.c_str());
+                const auto ours = layers.find("ours");
+                const auto qt = layers.find("qt");
+                const auto floor = layers.find("floor");
+                for (qint64 s : sizes) {
+                    const double v = ours != layers.end() && ours->second.count(s) ? ours->second.at(s) : NAN;
+                    std::printf(" %10.1f", v);
+                }
+                const auto at = [](const auto& it, const auto& end, qint64 s) {
+                    return it != end && it->second.count(s) ? it->second.at(s) : NAN;
+                };
+                const double growth = at(ours, layers.end(), large) / at(ours, layers.end(), small);
+                const double flr = at(floor, layers.end(), large), q = at(qt, layers.end(), large);
+                const double o = at(ours, layers.end(), large);
+                std::printf(" %9.2f %9.1f %9.1f %9.2f %9.2f\n", growth, q, flr, o / q, o / flr);
+            }
+            std::printf("large/sm: median at %lld rows / median at %lld rows (goal <= 2); qt, floor: Qt SQL alone "
+                        "and the C API at %lld rows; ours/flr goal <= 1.5\n",
+                        large, small, large);
+        }
+        std::fflush(stdout);
+    }
+
+private:
+    static double multiplierToMicros(benchmark::TimeUnit unit)
+    {
+        switch (unit) {
+        case benchmark::kNanosecond: return 1e-3;
+        case benchmark::kMicrosecond: return 1;
+        case benchmark::kMillisecond: return 1e3;
+        case benchmark::kSecond: return 1e6;
+        }
+        return 1;
+    }
+    Medians m_medians;
+};
+
+std::vector<qint64> sizesFromEnvironment()
+{
+    const QString text = qEnvironmentVariable("QDL_BENCH_SIZES", QStringLiteral("1000,10000,100000,1000000"));
+    std::vector<qint64> sizes;
+    for (const QString& s : text.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        sizes.push_back(s.trimmed().toLongLong());
+    return sizes;
+}
+
+bool postgresReachable(const QString& url)
+{
+    PGconn* c = PQconnectdb(url.toUtf8().constData());
+    const bool ok = PQstatus(c) == CONNECTION_OK;
+    PQfinish(c);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    QCoreApplication app(argc, argv);
+
+    const QString dir = qEnvironmentVariable("QDL_BENCH_DIR", QStringLiteral("/var/tmp/qdl-bench"));
+    const QString pgServer = qEnvironmentVariable("QDL_BENCH_PG_URL");
+    const int repetitions = qEnvironmentVariableIntValue("QDL_BENCH_REPETITIONS") > 0
+                                ? qEnvironmentVariableIntValue("QDL_BENCH_REPETITIONS")
+                                : 5;
+    bool ok = false;
+    double minTime = qEnvironmentVariable("QDL_BENCH_MIN_TIME").toDouble(&ok);
+    if (!ok || minTime <= 0)
+        minTime = 0.2;
+
+    static std::vector<std::unique_ptr<ChainDb>> databases;
+    for (qint64 rows : sizesFromEnvironment()) {
+        const QString file = QStringLiteral("%1/chain-%2.db").arg(dir).arg(rows);
+        if (QFileInfo::exists(file))
+            databases.push_back(std::make_unique<ChainDb>(ChainDb{"sqlite", rows, "sqlite:" + file, nullptr}));
+        else
+            std::fprintf(stderr, "no %s: make it with qdl-gen (SQLite %lld skipped)\n", qPrintable(file), rows);
+    }
+    for (qint64 rows : sizesFromEnvironment()) {
+        if (pgServer.isEmpty())
+            break;
+        const QString url = qdlbench::withDatabase(pgServer, QStringLiteral("qdl_chain_%1").arg(rows));
+        if (postgresReachable(url))
+            databases.push_back(std::make_unique<ChainDb>(ChainDb{"postgresql", rows, url, nullptr}));
+        else
+            std::fprintf(stderr, "no database %s (PostgreSQL %lld skipped)\n", qPrintable(url), rows);
+    }
+
+    static const std::vector<Case> all = cases();
+    // By database, so each database is opened once.
+    for (auto& db : databases) {
+        for (const Case& c : all) {
+            for (const Layer layer : {Layer::Ours, Layer::Qt, Layer::Floor}) {
+                const std::string name = db->backend + "/" + c.service + "/" + kLayerNames[int(layer)] + "/"
+                                       + std::to_string(db->rows);
+                ChainDb* target = db.get();
+                const Case* which = &c;
+                benchmark::RegisterBenchmark(name.c_str(), [target, which, layer](benchmark::State& s) {
+                    runCase(s, *target, *which, layer);
+                })
+                    ->Unit(benchmark::kMicrosecond)
+                    ->UseRealTime()
+                    ->MinTime(minTime)
+                    ->Repetitions(repetitions)
+                    ->ReportAggregatesOnly(true);
+            }
+        }
+    }
+
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    delete rdmConfMesa;
+    rdmConfMesa = nullptr;
+    databases.clear();
+    return 0;
+}
