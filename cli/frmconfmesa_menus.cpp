@@ -17,6 +17,19 @@ int colourOf(TClientDataSet& ds, const char* field)
     return int(qint64(ds.FieldByName(QLatin1String(field)).AsFloat()));
 }
 
+// Sets only what differs: every setter repaints the button, and a rebuild
+// mostly finds what the screen already shows (paging back, a confirmation).
+void setLook(TSpeedButton* b, const QString& caption, int back, int text, const QPixmap& glyph)
+{
+    if (b->Color() != back)
+        b->setColor(back);
+    if (b->FontColor() != text)
+        b->setFontColor(text);
+    b->setText(caption); // an equal text is ignored
+    if (b->glyph().cacheKey() != glyph.cacheKey())
+        b->setGlyph(glyph);
+}
+
 } // namespace
 
 void TfrmConfMesa::setFreeLook(TTouchButton* button)
@@ -28,10 +41,7 @@ void TfrmConfMesa::setFreeLook(TTouchButton* button)
 
 void TfrmConfMesa::setFreeLook(TSpeedButton* button)
 {
-    button->setText(kFreeCaption);
-    button->setColor(kFreeBack);
-    button->setFontColor(kFreeText);
-    button->setGlyph(imgLivreCinza->pixmap());
+    setLook(button, kFreeCaption, kFreeBack, kFreeText, imgLivreCinza->pixmap());
 }
 
 void TfrmConfMesa::LimpaMenuAmbiente()
@@ -96,19 +106,30 @@ void TfrmConfMesa::MontaMenuMesa()
         QStringLiteral("getPesqMesas"), {stCdfilial, stNrConf, page, stNrFocusAmb},
         [&](ServiceResult& r) { return getPesqMesas(stCdfilial, stNrConf, page, stNrFocusAmb, r); });
     cdsPesqMesas.setData(packet.toPacket());
-    LimpaMenuMesa();
-    if (cdsPesqMesas.IsEmpty())
-        return;
-    const QPixmap assigned = imgLivre->pixmap();
+    // The free look, then the stored rows over it (a later row of the same
+    // number wins), given to each button in one go: a button whose look does
+    // not change is not repainted.
+    struct Look {
+        QString caption;
+        int back, text;
+    };
+    QHash<TSpeedButton*, Look> stored;
     for (cdsPesqMesas.First(); !cdsPesqMesas.Eof(); cdsPesqMesas.Next()) {
         const QString number = cdsPesqMesas.FieldByName(QStringLiteral("NRBUTTON")).AsString();
-        auto* b = qobject_cast<TSpeedButton*>(FindComponent(QStringLiteral("tcb") + number));
+        if (auto* b = qobject_cast<TSpeedButton*>(FindComponent(QStringLiteral("tcb") + number)))
+            stored.insert(b, {cdsPesqMesas.FieldByName(QStringLiteral("DSBUTTON")).AsString(),
+                              colourOf(cdsPesqMesas, "NRCOLORBACK"), colourOf(cdsPesqMesas, "NRCOLORTEXT")});
+    }
+    const QPixmap assigned = imgLivre->pixmap();
+    for (int i = 1; i <= NRBUTTONSMESA; ++i) {
+        TSpeedButton* b = tableButton(i);
         if (!b)
             continue;
-        b->setColor(colourOf(cdsPesqMesas, "NRCOLORBACK"));
-        b->setFontColor(colourOf(cdsPesqMesas, "NRCOLORTEXT"));
-        b->setText(cdsPesqMesas.FieldByName(QStringLiteral("DSBUTTON")).AsString());
-        b->setGlyph(assigned);
+        const auto it = stored.constFind(b);
+        if (it == stored.constEnd())
+            setFreeLook(b);
+        else
+            setLook(b, it->caption, it->back, it->text, assigned);
     }
 }
 
