@@ -1,26 +1,32 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts a throwaway PostgreSQL server on
 # loopback and runs every test against SQLite and PostgreSQL.
-#   ./test.sh             the plain build, every test
-#   ./test.sh --sanitize  the same under AddressSanitizer and UBSan (build-asan/)
+#   ./test.sh             every test on the plain build (build/), the bounded
+#                         fuzzing run and the reliability figures
+#                         (scripts/drills.sh), then every test again under
+#                         AddressSanitizer, UBSan and LeakSanitizer (build-asan/)
+#   ./test.sh --plain     the plain build's part only
+#   ./test.sh --sanitize  the sanitizer part only
+# Further arguments go to ctest (e.g. -R test_reliability).
 source "$(dirname "$0")/scripts/common.sh"
 qdl_install_missing
 
-build_dir="$QDL_ROOT/build"
-cmake_opts=()
-if [ "${1:-}" = "--sanitize" ]; then
-  build_dir="$QDL_ROOT/build-asan"
-  cmake_opts=(-DQDL_SANITIZE=ON -DQDL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
-  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
-  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-  shift
-fi
-qdl_build "$build_dir" "${cmake_opts[@]}"
+part="all"
+case "${1:-}" in
+  --plain) part="plain"; shift ;;
+  --sanitize) part="sanitize"; shift ;;
+esac
 
 source "$QDL_ROOT/scripts/pgcluster.sh"
 qdl_pg_start
 trap qdl_pg_stop EXIT
-
 export QDL_REQUIRE_PG=1
-cd "$build_dir"
-ctest --output-on-failure --timeout 900 -j "$(nproc)" "$@"
+
+if [ "$part" != "sanitize" ]; then
+  qdl_build "$QDL_ROOT/build"
+  (cd "$QDL_ROOT/build" && ctest --output-on-failure --timeout 900 -j "$(nproc)" "$@")
+  "$QDL_ROOT/scripts/drills.sh" "$QDL_ROOT/build"
+fi
+if [ "$part" != "plain" ]; then
+  "$QDL_ROOT/scripts/sanitize.sh" "$QDL_ROOT/build-asan" "$@"
+fi

@@ -11,6 +11,7 @@ QDL_PACKAGES=(
   postgresql postgresql-client libpq-dev sqlite3 libsqlite3-dev
   xvfb xauth fonts-dejavu-core fonts-dejavu-extra
   hyperfine gnuplot-nox
+  clang libclang-rt-14-dev
 )
 
 qdl_install_missing() {

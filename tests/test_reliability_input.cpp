@@ -85,6 +85,7 @@ TEST_P(InputTest, HostileCaptionsAreStoredWholeAndReadBackTheSame)
     EXPECT_EQ(count("SELECT COUNT(*) FROM ITMENUCONFTE"), 2);
     EXPECT_EQ(count("SELECT COUNT(*) FROM SALA"), areasBefore);
     EXPECT_EQ(count("SELECT COUNT(*) FROM MESA"), tablesBefore);
+    std::printf("QDL-FIGURE hostile-captions-%s=%d\n", qPrintable(GetParam()), int(hostileCaptions().size()) * 2);
 }
 
 TEST_P(InputTest, HostileTableAndAreaNamesArePlacedWhole)

@@ -71,8 +71,10 @@ TEST_P(LeakTest, AHundredOpeningsLeaveNoConnectionFileWindowOrMemoryBehind)
     EXPECT_EQ(int(QApplication::topLevelWidgets().size()), windows);
     EXPECT_EQ(serverSessions(), sessions);
     const long growthKb = residentKb() - memoryKb;
+#if !defined(__SANITIZE_ADDRESS__) // AddressSanitizer holds freed memory back; LeakSanitizer checks there
     // A form that stayed behind each time would cost far more than this.
     EXPECT_LT(growthKb, 6 * 1024) << "resident memory grew by " << growthKb << " kB over 100 openings";
+#endif
     std::printf("QDL-FIGURE openings-%s=100 memory-growth-kb-%s=%ld\n", qPrintable(GetParam()),
                 qPrintable(GetParam()), growthKb);
 }
