@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
+#include <QUrl>
 #include <atomic>
 
 #include "connection.h"
@@ -83,6 +84,16 @@ void control(QSqlDatabase& db, const QString& sql)
     if (!q.exec(sql))
         throw EDatabaseError(QStringLiteral("Erro ao ler o leiaute (%1)").arg(sql), q.lastError());
     q.finish();
+}
+
+// A report may be pasted anywhere: it never shows a password.
+QString withoutPassword(const QString& connectionString)
+{
+    QUrl url(connectionString, QUrl::StrictMode);
+    if (!url.isValid() || url.password().isEmpty())
+        return connectionString;
+    url.setPassword(QStringLiteral("***"));
+    return url.toString();
 }
 
 class Checker {
@@ -261,7 +272,7 @@ int runLayoutCheck(const QString& connectionString, QTextStream& out)
                 throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados"), db.lastError());
             const LayoutReport report = checkLayout(db);
             out << QStringLiteral("Leiaute de %1: %2 botões em %3 configurações.")
-                       .arg(connectionString.trimmed())
+                       .arg(withoutPassword(connectionString.trimmed()))
                        .arg(report.buttons)
                        .arg(report.configurations)
                 << Qt::endl;
