@@ -61,21 +61,22 @@ QString keyOf(std::initializer_list<QString> parts)
     return key;
 }
 
-// Runs a read and hands each row to the callback; throws on an error.
+// Runs a read of one table and hands each row to the callback; throws on an
+// error, naming the table.
 template <class OnRow>
-void readAll(QSqlDatabase& db, const QString& sql, OnRow&& onRow)
+void readAll(QSqlDatabase& db, const char* table, const QString& sql, OnRow&& onRow)
 {
+    const QString step = QStringLiteral("Erro ao ler a tabela %1").arg(QLatin1String(table));
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql))
-        throw EDatabaseError(QStringLiteral("Erro ao ler o leiaute (%1)").arg(sql.section(QLatin1Char(' '), 0, 3)),
-                             q.lastError());
+        throw EDatabaseError(step, q.lastError());
     while (q.next())
         onRow(q);
     const QSqlError error = q.lastError();
     q.finish();
     if (error.isValid())
-        throw EDatabaseError(QStringLiteral("Erro ao ler o leiaute"), error);
+        throw EDatabaseError(step, error);
 }
 
 void control(QSqlDatabase& db, const QString& sql)
@@ -102,7 +103,7 @@ public:
 
     void run(QSqlDatabase& db)
     {
-        readAll(db,
+        readAll(db, "ITMENUCONFTE",
                 QStringLiteral("SELECT CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, "
                                "NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON FROM ITMENUCONFTE "
                                "ORDER BY CDFILIAL, NRCONFTELA, IDTPBUTTON DESC, NRBUTTONAUX, NRPGCONFTELA, NRBUTTON"),
@@ -114,10 +115,10 @@ public:
                         *fields[i] = q.value(i).toString();
                     m_buttons << b;
                 });
-        readAll(db, QStringLiteral("SELECT CDFILIAL, CDSALA FROM SALA"), [this](QSqlQuery& q) {
+        readAll(db, "SALA", QStringLiteral("SELECT CDFILIAL, CDSALA FROM SALA"), [this](QSqlQuery& q) {
             m_areas.insert(keyOf({q.value(0).toString(), q.value(1).toString()}));
         });
-        readAll(db, QStringLiteral("SELECT CDFILIAL, NRMESA, CDSALA FROM MESA"), [this](QSqlQuery& q) {
+        readAll(db, "MESA", QStringLiteral("SELECT CDFILIAL, NRMESA, CDSALA FROM MESA"), [this](QSqlQuery& q) {
             // A table number may stand in several stores of the branch.
             m_tableAreas[keyOf({q.value(0).toString(), q.value(1).toString()})].insert(q.value(2).toString());
         });
