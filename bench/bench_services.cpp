@@ -34,6 +34,7 @@
 #include <memory>
 #include <sqlite3.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "Srv_qdl00005.h"
@@ -772,6 +773,10 @@ struct Medians {
 
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    SummaryReporter()
+        : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular)
+    {
+    }
     void ReportRuns(const std::vector<Run>& reports) override
     {
         for (const Run& r : reports) {

@@ -41,21 +41,26 @@ set key top left box opaque
 set xrange [500:2000000]
 '
 
-# Overview: every service through our layers.
+# Overview: every service through our layers; reads above, writes below.
+reads="getPesqAmbientes getPesqMesas getLoja getMesas getAmbientes getMesaNrButon getAmbNrbuton"
 {
-  echo 'set terminal pngcairo size 1600,900 font "DejaVu Sans,11"'
+  echo 'set terminal pngcairo size 1600,1200 font "DejaVu Sans,11"'
   echo "set output '$out/services.png'"
   echo "$common"
   echo 'set key outside right top vertical'
-  echo 'set multiplot layout 1,2 title "The thirteen services through our layers, median of 5 repetitions"'
-  for backend in sqlite postgresql; do
-    echo "set title '$([ $backend = sqlite ] && echo SQLite || echo PostgreSQL)'"
-    plot="plot"
-    for s in $services; do
-      f="$work/$backend-$s-ours.dat"
-      [ -f "$f" ] && plot="$plot '$f' using 1:2 with linespoints lw 2 title '$s',"
+  echo 'set multiplot layout 2,2 title "The thirteen services through our layers: median latency against database size"'
+  for kind in reads writes; do
+    for backend in sqlite postgresql; do
+      name=$([ $backend = sqlite ] && echo SQLite || echo PostgreSQL)
+      echo "set title '$name, $([ $kind = reads ] && echo queries || echo updates)'"
+      plot="plot"
+      for s in $services; do
+        case " $reads " in *" $s "*) [ $kind = reads ] || continue;; *) [ $kind = writes ] || continue;; esac
+        f="$work/$backend-$s-ours.dat"
+        [ -f "$f" ] && plot="$plot '$f' using 1:2 with linespoints lw 2 title '$s',"
+      done
+      if [ "$plot" = "plot" ]; then echo "plot NaN notitle"; else echo "${plot%,}"; fi
     done
-    echo "${plot%,}"
   done
   echo 'unset multiplot'
 } | gnuplot

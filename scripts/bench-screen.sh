@@ -76,6 +76,8 @@ if [ -z "${QDL_BENCH_PG_URL:-}" ]; then
 else
   trap 'rm -rf "$tmp"' EXIT
 fi
+sync
+sleep 10
 export QDL_BENCH_DIR="$dir" QDL_BENCH_SIZES="${sizes// /,}"
 nice "$build/bin/bench_form" --benchmark_out="$out/form.json" --benchmark_out_format=json \
   --benchmark_color=false 2>&1 | grep -E "_median|ERROR" | tee "$out/form.txt"

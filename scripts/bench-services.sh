@@ -41,11 +41,15 @@ for n in $sizes; do
   nice "$build/bin/qdl-gen" --database "$base/qdl_chain_$n" --rows "$n" --replace
 done
 
+# Nothing of the loads left to write while the commits are timed.
+sync
+sleep 10
+
 export QDL_BENCH_DIR="$dir" QDL_BENCH_SIZES="${sizes// /,}"
 out="$QDL_ROOT/docs/bench"
 mkdir -p "$out"
-nice "$build/bin/bench_services" --benchmark_out="$out/services.json" --benchmark_out_format=json \
-  --benchmark_color=false "$@" | tee "$out/services.log"
+nice "$build/bin/bench_services" --benchmark_out="$out/services.json" --benchmark_out_format=json "$@" \
+  | tee "$out/services.log"
 # The summary is what follows the last benchmark line.
 awk '/median latency/ {on = 1} on' "$out/services.log" >"$out/services.txt"
 rm -f "$out/services.log"
