@@ -85,10 +85,15 @@ void scheduleScreenshot(const QString& file)
 
 int main(int argc, char** argv)
 {
-    // The layout check opens no window: it must run where there is no display.
-    for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--check") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Checking the layout, creating the demo database and printing help open
+    // no window: they must run where there is no display.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        const bool windowless = arg == "--check" || arg == "--create-demo" || arg == "--help" || arg == "-h"
+                                || arg == "--version" || arg == "-v";
+        if (windowless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quadrel"));
     QApplication::setApplicationVersion(QStringLiteral(QDL_VERSION));
