@@ -1,8 +1,9 @@
 // How the statements reach their rows, on a chain of restaurants: no
 // statement reads ITMENUCONFTE or MESA whole, and every read of them stays
-// inside one branch (the index is entered with CDFILIAL), so a service costs
-// the same for a chain of four hundred branches as for one. And the button
-// lookups answer with their own branch's rows only.
+// inside one branch (the index is entered with CDFILIAL and more), so a
+// service costs the same for a chain of four hundred branches as for one and
+// for a large branch as for a small one. And the button lookups answer with
+// their own branch's rows only.
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -43,7 +44,8 @@ QStringList parametersOf(const QString& sql)
 
 // SQLite: a SCAN of the button or table rows (under any of the statements'
 // names for them) is a full pass, of the table or of an index; a SEARCH must
-// enter its index with the branch and not through an index built on the fly.
+// enter its index with the branch and something more, and not through an
+// index built on the fly.
 QString sqliteFault(const QStringList& plan)
 {
     static const QRegularExpression watched(QStringLiteral("\\b(SCAN|SEARCH) (ITMENUCONFTE|MESA|M|I|IT)\\b"));
@@ -57,12 +59,14 @@ QString sqliteFault(const QStringList& plan)
             return QStringLiteral("index built on the fly (a full scan): ") + line;
         if (!line.contains(QLatin1String("(CDFILIAL=")))
             return QStringLiteral("not bounded by the branch: ") + line;
+        if (line.contains(QLatin1String("(CDFILIAL=?)")))
+            return QStringLiteral("reads the whole branch: ") + line;
     }
     return {};
 }
 
 // PostgreSQL: no sequential scan of the two tables, and every index scan on
-// them has CDFILIAL in its index condition.
+// them has CDFILIAL and another column in its index condition.
 QString postgresFault(const QStringList& plan, const QSet<QString>& watchedIndexes)
 {
     static const QRegularExpression seqScan(QStringLiteral("Seq Scan on (itmenuconfte|mesa)\\b"));
@@ -81,8 +85,11 @@ QString postgresFault(const QStringList& plan, const QSet<QString>& watchedIndex
         const qsizetype cond = node.indexOf(QLatin1String("Index Cond:"));
         if (cond < 0)
             return QStringLiteral("whole index %1 read").arg(index);
-        if (!node.mid(cond).section(QLatin1Char('\n'), 0, 0).contains(QLatin1String("cdfilial")))
+        const QString condition = node.mid(cond).section(QLatin1Char('\n'), 0, 0);
+        if (!condition.contains(QLatin1String("cdfilial")))
             return QStringLiteral("index %1 not entered with the branch").arg(index);
+        if (!condition.contains(QLatin1String(" AND ")))
+            return QStringLiteral("index %1 entered with the branch alone: it reads the whole branch").arg(index);
     }
     return {};
 }
