@@ -63,14 +63,14 @@ void createDemo(const QString& connectionString)
 void scheduleScreenshot(const QString& file)
 {
     auto* timer = new QTimer(qApp);
-    timer->setInterval(50);
+    timer->setInterval(0); // look on every turn of the event loop: the screen shows within milliseconds
     QObject::connect(timer, &QTimer::timeout, timer, [timer, file] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w->objectName() != QLatin1String("frmConfMesa") || !w->isVisible())
                 continue;
             timer->stop();
             QApplication::processEvents();
-            if (!w->grab().save(file))
+            if (!w->grab().save(file, nullptr, 90)) // light compression: the picture is ready at once
                 say(QStringLiteral("Não foi possível gravar %1").arg(file));
             if (auto* leave = w->findChild<QAbstractButton*>(QStringLiteral("tcbSair")))
                 leave->click();
