@@ -129,16 +129,16 @@ Branch screenBranch()
 {
     Branch b;
     b.code = kBranch;
-    struct Spec {
+    struct AreaPlan {
         const char* code;
         const char* situation;
         int tables, tables2;
     };
-    const Spec specs[] = {{"SAL", "A", 60, 8},  {"VAR", "A", 24, 6},  {"TER", "A", 20, 0},  {"AVIP", "A", 8, 0},
+    const AreaPlan plans[] = {{"SAL", "A", 60, 8},  {"VAR", "A", 24, 6},  {"TER", "A", 20, 0},  {"AVIP", "A", 8, 0},
                           {"BALCA", "A", 12, 4}, {"DECK", "A", 14, 0}, {"JARD", "A", 10, 0}, {"MEZAN", "I", 6, 0}};
     int next = 1, next2 = 501;
     int k = 0;
-    for (const Spec& s : specs) {
+    for (const AreaPlan& s : plans) {
         const AreaKind& kind = kindOf(QLatin1String(s.code));
         b.areas << AreaRow{QLatin1String(s.code), QString::fromUtf8(kind.name), QLatin1String(s.situation)};
         const bool deck = qstrcmp(s.code, "DECK") == 0;
