@@ -145,6 +145,11 @@ private:
         QString nrbutton, type, page, auxType, auxNumber, auxPage, colour, cdsala;
     };
     PendingRow currentPending();
+    // The button key of one button row, beside branch and configuration.
+    struct ButtonKey {
+        QString nrbutton, page, type, auxType, auxNumber, auxPage;
+    };
+    void renameButton(QAbstractButton* button, const ButtonKey& key);
 
     void buildLayout();
     void declareDatasets();

@@ -76,6 +76,37 @@ void TfrmConfMesa::appendPending(const QString& nrbutton, const QString& idtpbut
     cdsAlteracoes.Post();
 }
 
+// Rename mode on an occupied button: the name typed on the keyboard is
+// written at once; a blank name or "@" changes nothing. The mode ends after
+// this one click either way. A name the database refuses does not stay on the
+// button: the handler ends with the button showing its stored name.
+void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
+{
+    requireProc(bool(TecladoAlfaNumerico), "TecladoAlfaNumerico");
+    setKeyboardPreviewSource(button); // the keyboard previews the name on this button
+    stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
+    if (!EmptyString(stNome) && stNome != u"@") {
+        const QString stored = button->text();
+        button->setText(stNome);
+        try {
+            callService(QStringLiteral("getMudaNome"),
+                        {stCdfilial, stNrConf, key.nrbutton, key.page, stNome, key.type, key.auxType,
+                         key.auxNumber, key.auxPage},
+                        [&](ServiceResult& out) {
+                            return getMudaNome(stCdfilial, stNrConf, key.nrbutton, key.page, stNome, key.type,
+                                               key.auxType, key.auxNumber, key.auxPage, out);
+                        });
+        } catch (...) {
+            button->setText(stored);
+            throw;
+        }
+        button->setText(stNome);
+    }
+    ControlaHabilitacao(QStringLiteral("H"));
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+    boMudaNome = false;
+}
+
 // ---- Area buttons and their strips -----------------------------------------
 
 void TfrmConfMesa::tcbAmb01Click(QObject* sender)
@@ -142,28 +173,7 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
             boPode = false;
             if (isFree)
                 return;
-            requireProc(bool(TecladoAlfaNumerico), "TecladoAlfaNumerico");
-            setKeyboardPreviewSource(button); // the keyboard previews the name on this button
-            stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
-            if (!EmptyString(stNome) && stNome != u"@") {
-                const QString stored = button->text();
-                button->setText(stNome);
-                try {
-                    callService(QStringLiteral("getMudaNome"),
-                                {stCdfilial, stNrConf, stCodigo, one, stNome, four, zero, zero, zero},
-                                [&](ServiceResult& out) {
-                                    return getMudaNome(stCdfilial, stNrConf, stCodigo, one, stNome, four, zero,
-                                                       zero, zero, out);
-                                });
-                } catch (...) {
-                    button->setText(stored); // a refused name must not look saved
-                    throw;
-                }
-                button->setText(stNome);
-            }
-            ControlaHabilitacao(QStringLiteral("H"));
-            lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
-            boMudaNome = false;
+            renameButton(button, {stCodigo, one, four, zero, zero, zero});
         }
     } else {
         // Place an area on the free button.
@@ -291,28 +301,7 @@ void TfrmConfMesa::tcb01Click(QObject* sender)
         appendPending(stCodigo, three, page, four, stNrFocusAmb, one, CorFonte, QString());
         button->setFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
-        requireProc(bool(TecladoAlfaNumerico), "TecladoAlfaNumerico");
-        setKeyboardPreviewSource(button);
-        stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
-        if (!EmptyString(stNome) && stNome != u"@") {
-            const QString stored = button->text();
-            button->setText(stNome);
-            try {
-                callService(QStringLiteral("getMudaNome"),
-                            {stCdfilial, stNrConf, stCodigo, page, stNome, three, four, stNrFocusAmb, one},
-                            [&](ServiceResult& out) {
-                                return getMudaNome(stCdfilial, stNrConf, stCodigo, page, stNome, three, four,
-                                                   stNrFocusAmb, one, out);
-                            });
-            } catch (...) {
-                button->setText(stored); // a refused name must not look saved
-                throw;
-            }
-            button->setText(stNome);
-        }
-        ControlaHabilitacao(QStringLiteral("H"));
-        lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
-        boMudaNome = false;
+        renameButton(button, {stCodigo, page, three, four, stNrFocusAmb, one});
     }
 }
 
