@@ -5,23 +5,13 @@
 #include <QSqlQuery>
 #include <atomic>
 
+#include "adoqueryimpl.h"
 #include "connection.h"
 #include "errors.h"
 
 namespace {
 
 std::atomic<int> g_connectionCounter{0};
-
-// Runs one transaction-control statement on SQLite; Qt's own transaction()
-// issues a plain BEGIN, which takes the write lock only at the first write
-// and can then fail at once instead of waiting on a busy database.
-QSqlError execControl(const QSqlDatabase& db, const QString& sql)
-{
-    QSqlQuery q(db);
-    if (q.exec(sql))
-        return {};
-    return q.lastError();
-}
 
 bool isNoTransactionError(const QSqlError& e)
 {
@@ -31,7 +21,9 @@ bool isNoTransactionError(const QSqlError& e)
 } // namespace
 
 TADOConnection::TADOConnection(QObject* owner)
-    : QObject(owner), m_connectionName(QStringLiteral("qdl-ado-%1").arg(++g_connectionCounter))
+    : QObject(owner),
+      m_connectionName(QStringLiteral("qdl-ado-%1").arg(++g_connectionCounter)),
+      m_sqliteStatements(std::make_unique<qdl::detail::SqliteStatements>())
 {
 }
 
@@ -81,6 +73,11 @@ void TADOConnection::setConnected(bool connected)
                 // the close below ends the transaction anyway
             }
         }
+        m_begin.reset();
+        m_commit.reset();
+        m_rollback.reset();
+        m_sqliteStatements->closeAll();
+        m_sqliteHandle = nullptr;
         QSqlDatabase db = database();
         db.close();
         m_inTransaction = false;
@@ -105,6 +102,12 @@ void TADOConnection::setConnected(bool connected)
         }
         if (!db.open())
             throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados"), db.lastError());
+        m_sqliteHandle = nullptr;
+        if (db.driverName() == QLatin1String("QSQLITE")) {
+            const QVariant handle = db.driver()->handle();
+            if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+                m_sqliteHandle = *static_cast<sqlite3* const*>(handle.constData());
+        }
     }
     m_inTransaction = false;
     m_opened = true;
@@ -112,18 +115,46 @@ void TADOConnection::setConnected(bool connected)
         AfterConnect(this);
 }
 
+std::unique_ptr<TADOQuery> TADOConnection::prepare(const QString& sql, QSqlError& error)
+{
+    if (!Connected()) {
+        error = QSqlError(QStringLiteral("A conexão com o banco de dados não está aberta."), QString(),
+                          QSqlError::ConnectionError);
+        return nullptr;
+    }
+    if (m_sqliteHandle)
+        return qdl::detail::prepareSqlite(*m_sqliteStatements, m_sqliteHandle, sql, error);
+    return qdl::detail::prepareQt(database(), sql, error);
+}
+
+// Transaction control on SQLite, prepared once. Qt's own transaction() issues
+// a plain BEGIN, which takes the write lock only at the first write and can
+// then fail at once instead of waiting on a busy database.
+void TADOConnection::runControl(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step,
+                                bool toleratesNoTransaction)
+{
+    QSqlError error;
+    if (!statement)
+        statement = prepare(QString::fromLatin1(sql), error);
+    if (statement) {
+        const bool ok = statement->exec();
+        error = ok ? QSqlError() : statement->lastError();
+        statement->finish();
+    }
+    if (!error.isValid() || (toleratesNoTransaction && isNoTransactionError(error)))
+        return;
+    throw EDatabaseError(step, error);
+}
+
 void TADOConnection::BeginTrans()
 {
     QSqlDatabase db = database();
     if (!db.isOpen())
         throw EQdlError(QStringLiteral("Não há conexão aberta com o banco de dados para iniciar a transação."));
-    if (isSqlite()) {
-        const QSqlError e = execControl(db, QStringLiteral("BEGIN IMMEDIATE"));
-        if (e.isValid())
-            throw EDatabaseError(QStringLiteral("Erro ao iniciar a transação"), e);
-    } else if (!db.transaction()) {
+    if (m_sqliteHandle)
+        runControl(m_begin, "BEGIN IMMEDIATE", QStringLiteral("Erro ao iniciar a transação"));
+    else if (!db.transaction())
         throw EDatabaseError(QStringLiteral("Erro ao iniciar a transação"), db.lastError());
-    }
     m_inTransaction = true;
 }
 
@@ -131,13 +162,18 @@ void TADOConnection::CommitTrans()
 {
     QSqlDatabase db = database();
     m_inTransaction = false;
-    if (isSqlite()) {
-        const QSqlError e = execControl(db, QStringLiteral("COMMIT"));
-        if (e.isValid()) {
+    if (m_sqliteHandle) {
+        try {
+            runControl(m_commit, "COMMIT", QStringLiteral("Erro ao confirmar a transação"));
+        } catch (const EDatabaseError&) {
             // A failed COMMIT leaves SQLite's transaction open; end it so the
             // connection does not go on inside a transaction we no longer track.
-            execControl(db, QStringLiteral("ROLLBACK"));
-            throw EDatabaseError(QStringLiteral("Erro ao confirmar a transação"), e);
+            try {
+                runControl(m_rollback, "ROLLBACK", QString(), true);
+            } catch (const EDatabaseError&) {
+                // the COMMIT's error is the one to report
+            }
+            throw;
         }
     } else if (!db.commit()) {
         const QSqlError e = db.lastError();
@@ -150,11 +186,9 @@ void TADOConnection::RollbackTrans()
 {
     QSqlDatabase db = database();
     m_inTransaction = false;
-    if (isSqlite()) {
-        const QSqlError e = execControl(db, QStringLiteral("ROLLBACK"));
+    if (m_sqliteHandle) {
         // SQLite may already have rolled back on its own after some errors.
-        if (e.isValid() && !isNoTransactionError(e))
-            throw EDatabaseError(QStringLiteral("Erro ao desfazer a transação"), e);
+        runControl(m_rollback, "ROLLBACK", QStringLiteral("Erro ao desfazer a transação"), true);
     } else if (!db.rollback()) {
         throw EDatabaseError(QStringLiteral("Erro ao desfazer a transação"), db.lastError());
     }

@@ -9,8 +9,15 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <memory>
 
+#include "adoquery.h"
 #include "qdl_host_global.h"
+
+struct sqlite3;
+namespace qdl::detail {
+struct SqliteStatements;
+}
 
 class QDL_HOST_EXPORT TADOConnection : public QObject {
     Q_OBJECT
@@ -39,12 +46,24 @@ public:
     void CommitTrans();   // throws EDatabaseError; the transaction ends either way
     void RollbackTrans(); // throws EDatabaseError; the transaction ends either way
 
+    // A statement prepared on the open connection, kept by the caller and
+    // run many times; null with the database's error on a statement it
+    // refuses. Closing the connection ends every statement prepared on it:
+    // run after that, it answers an error.
+    std::unique_ptr<TADOQuery> prepare(const QString& sql, QSqlError& error);
+
     QSqlDatabase database() const;
     bool isSqlite() const;
     bool isPostgres() const;
 
 private:
+    void runControl(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step,
+                    bool toleratesNoTransaction = false);
+
     QString m_connectionName;
+    sqlite3* m_sqliteHandle = nullptr; // while open on SQLite
+    std::unique_ptr<qdl::detail::SqliteStatements> m_sqliteStatements;
+    std::unique_ptr<TADOQuery> m_begin, m_commit, m_rollback; // SQLite's, prepared at first use
     bool m_inTransaction = false;
     bool m_opened = false;
 };

@@ -2,8 +2,6 @@
 
 #include <QDateTime>
 #include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <exception>
 #include <map>
 #include <string>
@@ -20,7 +18,7 @@ TrdmConfMesa* rdmConfMesa = nullptr;
 
 struct TrdmConfMesa::Statements {
     // std::less<> finds a component by its C string without building a key.
-    std::map<std::string, std::unique_ptr<QSqlQuery>, std::less<>> byComponent;
+    std::map<std::string, std::unique_ptr<TADOQuery>, std::less<>> byComponent;
 };
 
 TrdmConfMesa::TrdmConfMesa(QObject* owner)
@@ -75,7 +73,7 @@ void TrdmConfMesa::Rollback()
         adcConfigMesa->RollbackTrans();
 }
 
-QSqlQuery& TrdmConfMesa::statement(const char* component)
+TADOQuery& TrdmConfMesa::statement(const char* component)
 {
     auto it = m_statements->byComponent.find(std::string_view(component));
     if (it != m_statements->byComponent.end())
@@ -87,17 +85,13 @@ QSqlQuery& TrdmConfMesa::statement(const char* component)
     if (!adcConfigMesa->Connected())
         throw EQdlError(QStringLiteral("A conexão com o banco de dados não está aberta."));
 
-    auto q = std::make_unique<QSqlQuery>(adcConfigMesa->database());
-    q->setForwardOnly(true);
-    // Numbers come as doubles; adqSTMesa is only tested for a row and keeps
-    // the driver's default.
-    if (qstrcmp(component, "adqSTMesa") != 0)
-        q->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    if (!q->prepare(QString::fromUtf8(def->sql)))
+    QSqlError error;
+    std::unique_ptr<TADOQuery> q = adcConfigMesa->prepare(QString::fromUtf8(def->sql), error);
+    if (!q)
         throw EDatabaseError(QStringLiteral("Erro ao preparar o comando para %1 (%2)")
                                  .arg(QString::fromUtf8(def->purpose), QLatin1String(component)),
-                             q->lastError());
-    QSqlQuery& ref = *q;
+                             error);
+    TADOQuery& ref = *q;
     m_statements->byComponent.emplace(component, std::move(q));
     return ref;
 }
@@ -197,73 +191,39 @@ int updateService(ServiceResult& result, Body&& body)
 
 // Every key travels as text; a null string goes as the empty text so both
 // databases see the same value.
-void bind(QSqlQuery& q, const char* parameter, const QString& value)
+void bind(TADOQuery& q, const char* parameter, const QString& value)
 {
-    q.bindValue(QLatin1String(parameter), value.isNull() ? QStringLiteral("") : value);
+    q.bindText(parameter, value.isNull() ? QStringLiteral("") : value);
 }
 
-void execOrThrow(QSqlQuery& q, const char* component)
+void execOrThrow(TADOQuery& q, const char* component)
 {
     if (!q.exec())
         throw EDatabaseError(stepText(component), q.lastError());
 }
 
 // Runs a command and releases it at once, so no statement stays open.
-void runCommand(QSqlQuery& q, const char* component)
+void runCommand(TADOQuery& q, const char* component)
 {
     execOrThrow(q, component);
     q.finish();
 }
 
-QVariant packetValue(const QSqlQuery& q, int column)
-{
-    QVariant v = q.value(column);
-    if (v.isNull())
-        return {};
-    switch (v.metaType().id()) {
-    case QMetaType::QString:
-    case QMetaType::Double: // numbers come as doubles already (LowPrecisionDouble)
-        return v;
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Bool:
-        return v.toDouble();
-    case QMetaType::QDateTime:
-        return v.toDateTime().toString(Qt::ISODate);
-    case QMetaType::QDate:
-        return v.toDate().toString(Qt::ISODate);
-    case QMetaType::QTime:
-        return v.toTime().toString(Qt::ISODate);
-    case QMetaType::QByteArray:
-        return QString::fromUtf8(v.toByteArray());
-    default:
-        return v.toString();
-    }
-}
-
 // All rows of an executed query, read before anything else runs on the
 // connection; the query is finished (SQLite keeps a read transaction while a
 // statement is open).
-DataPacket readPacket(QSqlQuery& q, const char* component)
+DataPacket readPacket(TADOQuery& q, const char* component)
 {
     DataPacket packet;
-    const QSqlRecord record = q.record();
-    const int columns = record.count();
+    const int columns = q.columnCount();
     packet.columns.reserve(columns);
     for (int i = 0; i < columns; ++i)
-        packet.columns << record.fieldName(i).toUpper();
+        packet.columns << q.columnName(i).toUpper();
     while (q.next()) {
         QVariantList row;
         row.reserve(columns);
         for (int i = 0; i < columns; ++i)
-            row.emplaceBack(packetValue(q, i));
+            row.emplaceBack(q.value(i));
         packet.rows.emplaceBack(std::move(row));
     }
     const QSqlError fetchError = q.lastError();
@@ -277,7 +237,7 @@ DataPacket readPacket(QSqlQuery& q, const char* component)
 template <class Binder>
 void runQuery(ServiceResult& result, const char* component, Binder&& binder)
 {
-    QSqlQuery& q = dataModule().statement(component);
+    TADOQuery& q = dataModule().statement(component);
     q.finish();
     binder(q);
     execOrThrow(q, component);
@@ -292,7 +252,7 @@ void runQuery(ServiceResult& result, const char* component, Binder&& binder)
 int getPesqAmbientes(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqPesqAmbientes", [&](QSqlQuery& q) {
+        runQuery(result, "adqPesqAmbientes", [&](TADOQuery& q) {
             bind(q, ":P_CDFILIAL", cdfilial);
             bind(q, ":P_NRCONFTELA", nrconftela);
         });
@@ -303,7 +263,7 @@ int getPesqMesas(const QString& cdfilial, const QString& nrconftela, const QStri
                  const QString& nrbuttonaux, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqPesqMesas", [&](QSqlQuery& q) {
+        runQuery(result, "adqPesqMesas", [&](TADOQuery& q) {
             bind(q, ":P_CDFILIAL", cdfilial);
             bind(q, ":P_NRCONFTELA", nrconftela);
             bind(q, ":P_NRPGCONFTELA", nrpgconftela);
@@ -315,7 +275,7 @@ int getPesqMesas(const QString& cdfilial, const QString& nrconftela, const QStri
 int getLoja(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqLoja", [&](QSqlQuery& q) {
+        runQuery(result, "adqLoja", [&](TADOQuery& q) {
             bind(q, ":P_CDFILIAL", cdfilial);
             bind(q, ":P_NRCONFTELA", nrconftela);
         });
@@ -326,7 +286,7 @@ int getMesas(const QString& cdfilial, const QString& cdloja, const QString& cdsa
              ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqMesas", [&](QSqlQuery& q) {
+        runQuery(result, "adqMesas", [&](TADOQuery& q) {
             bind(q, ":P_CDFILIAL", cdfilial); // both places
             bind(q, ":P_CDLOJA", cdloja);
             bind(q, ":P_CDSALA", cdsala);
@@ -338,7 +298,7 @@ int getMesas(const QString& cdfilial, const QString& cdloja, const QString& cdsa
 int getAmbientes(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqAmbientes", [&](QSqlQuery& q) {
+        runQuery(result, "adqAmbientes", [&](TADOQuery& q) {
             bind(q, ":P_CDFILIAL", cdfilial); // both places
             bind(q, ":P_NRCONFTELA", nrconftela);
         });
@@ -350,7 +310,7 @@ int getMesaNrButon(const QString& cdfilial, const QString& cdloja, const QString
                    const QString& nrconftela, const QString& idtpbutonaux, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqMesaNrButon", [&](QSqlQuery& q) {
+        runQuery(result, "adqMesaNrButon", [&](TADOQuery& q) {
             bind(q, ":P_CDFILIAL", cdfilial);
             bind(q, ":P_CDLOJA", cdloja);
             bind(q, ":P_IDTPBUTTON", idtpbutton);
@@ -369,7 +329,7 @@ int getAmbNrbuton(const QString& cdfilial, const QString& nrconftela, const QStr
                   const QString& nrbutton, const QString& nrpgconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqAmbNrButon", [&](QSqlQuery& q) {
+        runQuery(result, "adqAmbNrButon", [&](TADOQuery& q) {
             bind(q, ":P_CDFILIAL", cdfilial);
             bind(q, ":P_NRCONFTELA", nrconftela);
             bind(q, ":P_IDTPBUTTON", idtpbutton);
@@ -397,7 +357,7 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
             // Two terminals: the area button this screen shows may have been
             // cleared or given another area since; the table must not land
             // under it then (it would be left behind when that area goes).
-            QSqlQuery& parent = dm.statement("acmAmbienteDaMesa");
+            TADOQuery& parent = dm.statement("acmAmbienteDaMesa");
             bind(parent, ":P_CDFILIAL", cdfilial);
             bind(parent, ":P_NRCONFTELA", nrconftela);
             bind(parent, ":P_IDTPBUTONAUX", idtpbutonaux);
@@ -412,13 +372,13 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
                                                "ele foi mudado em outro terminal.")
                                     .arg(nrbuttonaux, cdidentbuton));
         }
-        QSqlQuery& q = dm.statement("acmInsere");
+        TADOQuery& q = dm.statement("acmInsere");
         bind(q, ":P_CDFILIAL", cdfilial);
         bind(q, ":P_NRCONFTELA", nrconftela);
         bind(q, ":P_NRBUTTON", nrbutton);
         bind(q, ":P_DSBUTTON", dsbutton);
-        q.bindValue(QStringLiteral(":P_NRCOLORTEXT"), double(nrcolortext));
-        q.bindValue(QStringLiteral(":P_NRCOLORBACK"), double(nrcolorback));
+        q.bindNumber(":P_NRCOLORTEXT", double(nrcolortext));
+        q.bindNumber(":P_NRCOLORBACK", double(nrcolorback));
         bind(q, ":P_DSMESSAGEBUT", dsmessagebut);
         bind(q, ":P_NRPGCONFTELA", nrpgconftela);
         bind(q, ":P_CDIDENTBUTON", cdidentbuton);
@@ -428,8 +388,8 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
         bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
         // Local wall-clock time as text: PostgreSQL would otherwise shift a
         // bound date-time by the session's time zone.
-        q.bindValue(QStringLiteral(":P_DTULTATUITCT"),
-                    QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
+        q.bindText(":P_DTULTATUITCT",
+                   QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
         runCommand(q, "acmInsere");
         dm.Commit();
         result = ServiceResult::text(QString());
@@ -444,7 +404,7 @@ int getMudaNome(const QString& cdfilial, const QString& nrconftela, const QStrin
     return updateService(result, [&] {
         TrdmConfMesa& dm = dataModule();
         dm.StartTrans();
-        QSqlQuery& q = dm.statement("acmMudaNome");
+        TADOQuery& q = dm.statement("acmMudaNome");
         bind(q, ":P_CDFILIAL", cdfilial);
         bind(q, ":P_NRCONFTELA", nrconftela);
         bind(q, ":P_NRBUTTON", nrbutton);
@@ -471,7 +431,7 @@ void changeColour(const char* component, const char* colourParameter, const QStr
 {
     TrdmConfMesa& dm = dataModule();
     dm.StartTrans();
-    QSqlQuery& q = dm.statement(component);
+    TADOQuery& q = dm.statement(component);
     bind(q, ":P_CDFILIAL", cdfilial);
     bind(q, ":P_NRCONFTELA", nrconftela);
     bind(q, ":P_NRBUTTON", nrbutton);
@@ -486,7 +446,7 @@ void changeColour(const char* component, const char* colourParameter, const QStr
     result = ServiceResult::text(QString());
 }
 
-void bindButtonKey(QSqlQuery& q, const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+void bindButtonKey(TADOQuery& q, const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
                    const QString& nrpgconftela, const QString& idtpbutton, const QString& idtpbutonaux,
                    const QString& nrbuttonaux, const QString& nrpgconftaux)
 {
@@ -501,7 +461,7 @@ void bindButtonKey(QSqlQuery& q, const QString& cdfilial, const QString& nrconft
 }
 
 // True when the query finds at least one row; the query is finished after.
-bool hasRow(QSqlQuery& q, const char* component)
+bool hasRow(TADOQuery& q, const char* component)
 {
     execOrThrow(q, component);
     const bool found = q.next();
@@ -544,7 +504,7 @@ int setDeleta(const QString& cdfilial, const QString& nrconftela, const QString&
 {
     return updateService(result, [&] {
         TrdmConfMesa& dm = dataModule();
-        QSqlQuery& check = dm.statement("adqSTMesa");
+        TADOQuery& check = dm.statement("adqSTMesa");
         check.finish();
         bindButtonKey(check, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
@@ -553,7 +513,7 @@ int setDeleta(const QString& cdfilial, const QString& nrconftela, const QString&
             return;
         }
         dm.StartTrans();
-        QSqlQuery& del = dm.statement("acmDeleta");
+        TADOQuery& del = dm.statement("acmDeleta");
         bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
         runCommand(del, "acmDeleta");
@@ -571,7 +531,7 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
         TrdmConfMesa& dm = dataModule();
         // The area button's own type and number stand in the parent columns:
         // the queries find the table buttons under it, on every page.
-        auto bindAreaQuery = [&](QSqlQuery& q) {
+        auto bindAreaQuery = [&](TADOQuery& q) {
             bind(q, ":P_CDFILIAL", cdfilial);
             bind(q, ":P_NRCONFTELA", nrconftela);
             bind(q, ":P_CDSALA", cdsala);
@@ -579,7 +539,7 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
             bind(q, ":P_NRBUTTONAUX", nrbutton);
         };
 
-        QSqlQuery& pending = dm.statement("adqMesasAmb");
+        TADOQuery& pending = dm.statement("adqMesasAmb");
         pending.finish();
         bindAreaQuery(pending);
         if (hasRow(pending, "adqMesasAmb")) {
@@ -592,7 +552,7 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
         // under it on another terminal wait, and then find no area there; the
         // table buttons read after it are all there are.
         dm.StartTrans();
-        QSqlQuery& del = dm.statement("acmDelAmbiente");
+        TADOQuery& del = dm.statement("acmDelAmbiente");
         bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
         bind(del, ":P_CDIDENTBUTON", cdsala);
@@ -600,7 +560,7 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
 
         // Read every table button first; the deletes must not run while the
         // query is still open.
-        QSqlQuery& all = dm.statement("adqTodasMesasAmb");
+        TADOQuery& all = dm.statement("adqTodasMesasAmb");
         all.finish();
         bindAreaQuery(all);
         execOrThrow(all, "adqTodasMesasAmb");
@@ -609,10 +569,9 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
                                                  "CDIDENTBUTON"};
         QList<QStringList> tableButtons;
         {
-            const QSqlRecord record = all.record();
             int index[9];
             for (int i = 0; i < 9; ++i) {
-                index[i] = record.indexOf(QLatin1String(keyColumns[i]));
+                index[i] = all.columnIndex(QLatin1String(keyColumns[i]));
                 if (index[i] < 0)
                     throw EQdlError(QStringLiteral("A consulta adqTodasMesasAmb não trouxe a coluna %1.")
                                         .arg(QLatin1String(keyColumns[i])));

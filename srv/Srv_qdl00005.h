@@ -12,8 +12,6 @@
 #include "adoconnection.h"
 #include "datapacket.h"
 
-class QSqlQuery;
-
 class TrdmConfMesa : public QObject {
     Q_OBJECT
 public:
@@ -31,7 +29,7 @@ public:
 
     // The statement of one component (adqPesqAmbientes, acmInsere, ...),
     // prepared once on the open connection and kept.
-    QSqlQuery& statement(const char* component);
+    TADOQuery& statement(const char* component);
 
 private:
     struct Statements;

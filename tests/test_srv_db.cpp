@@ -7,8 +7,10 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <memory>
+#include <tuple>
 
 #include "Srv_qdl00005.h"
+#include "adoconnection.h"
 #include "connection.h"
 #include "dbfixture.h"
 #include "demodb.h"
@@ -238,6 +240,174 @@ TEST_P(SrvDatabase, ColourColumnsRefuseText)
     q.finish();
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCOLORTEXT = 42"), 1);
 }
+
+// --- Statements of the data layer -------------------------------------------
+
+class AdoStatement : public SrvDatabase {
+protected:
+    void SetUp() override
+    {
+        SrvDatabase::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        db.exec("CREATE TABLE QDL_T (K VARCHAR(10) PRIMARY KEY, N NUMERIC(12, 2), T VARCHAR(40))");
+        connection.ConnectionString = db.connectionString;
+        connection.setConnected(true);
+    }
+
+    std::unique_ptr<TADOQuery> prepare(const char* sql)
+    {
+        QSqlError error;
+        auto q = connection.prepare(QString::fromUtf8(sql), error);
+        EXPECT_TRUE(q) << sql << ": " << error.text().toStdString();
+        return q;
+    }
+
+    TADOConnection connection;
+};
+
+TEST_P(AdoStatement, BindsByNameAndReadsTextNumbersAndNull)
+{
+    auto insert = prepare("INSERT INTO QDL_T (K, N, T) VALUES (:K, :N, :T)");
+    ASSERT_TRUE(insert);
+    const QString accents = QStringLiteral("Área VIP — ação ñ €");
+    for (const auto& [k, n, t] : {std::tuple{"a", 7.0, accents}, std::tuple{"b", 2.5, QString()},
+                                   std::tuple{"c", -1.0, QStringLiteral("")}}) {
+        insert->bindText(":K", QString::fromLatin1(k));
+        insert->bindNumber(":N", n);
+        insert->bindText(":T", t.isNull() ? QStringLiteral("x") : t);
+        ASSERT_TRUE(insert->exec()) << insert->lastError().text().toStdString();
+        EXPECT_EQ(insert->numRowsAffected(), 1);
+        insert->finish();
+    }
+    db.exec("UPDATE QDL_T SET T = NULL WHERE K = 'b'");
+
+    // :K twice is one parameter.
+    auto select = prepare("SELECT K AS Chave, N, T FROM QDL_T WHERE K = :K OR T = :K || 'z' ORDER BY K");
+    ASSERT_TRUE(select);
+    ASSERT_TRUE(select->exec()) << select->lastError().text().toStdString(); // unbound: no row
+    EXPECT_FALSE(select->next());
+    select->finish();
+    EXPECT_EQ(select->columnCount(), 3);
+    EXPECT_EQ(select->columnIndex(QStringLiteral("CHAVE")), 0);
+    EXPECT_EQ(select->columnIndex(QStringLiteral("t")), 2);
+    EXPECT_EQ(select->columnIndex(QStringLiteral("X")), -1);
+
+    const auto row = [&](const char* key) {
+        select->bindText(":K", QString::fromLatin1(key));
+        EXPECT_TRUE(select->exec()) << select->lastError().text().toStdString();
+        QVariantList values;
+        if (select->next()) {
+            for (int i = 0; i < 3; ++i)
+                values << select->value(i);
+            EXPECT_FALSE(select->next());
+        }
+        select->finish();
+        return values;
+    };
+    const QVariantList a = row("a");
+    ASSERT_EQ(a.size(), 3);
+    EXPECT_EQ(a[0].metaType().id(), QMetaType::QString);
+    EXPECT_EQ(a[1].metaType().id(), QMetaType::Double);
+    EXPECT_EQ(a[1].toDouble(), 7.0);
+    EXPECT_EQ(a[2].toString(), accents);
+    const QVariantList b = row("b");
+    ASSERT_EQ(b.size(), 3);
+    EXPECT_EQ(b[1].toDouble(), 2.5);
+    EXPECT_TRUE(b[2].isNull());
+    const QVariantList c = row("c");
+    ASSERT_EQ(c.size(), 3);
+    EXPECT_EQ(c[2].toString(), QString());
+    EXPECT_FALSE(c[2].isNull());
+    EXPECT_TRUE(row("zz").isEmpty());
+
+    auto update = prepare("UPDATE QDL_T SET N = N + 1 WHERE K <> :K");
+    ASSERT_TRUE(update);
+    update->bindText(":K", QStringLiteral("a"));
+    ASSERT_TRUE(update->exec());
+    EXPECT_EQ(update->numRowsAffected(), 2);
+    update->finish();
+}
+
+TEST_P(AdoStatement, RunsAgainAfterTheDatabaseRefusedIt)
+{
+    auto insert = prepare("INSERT INTO QDL_T (K, N, T) VALUES (:K, 1, 'x')");
+    ASSERT_TRUE(insert);
+    insert->bindText(":K", QStringLiteral("a"));
+    ASSERT_TRUE(insert->exec());
+    insert->finish();
+
+    insert->bindText(":K", QStringLiteral("a"));
+    EXPECT_FALSE(insert->exec());
+    const QSqlError refused = insert->lastError();
+    EXPECT_TRUE(refused.isValid());
+    EXPECT_FALSE(refused.databaseText().isEmpty());
+    EXPECT_FALSE(refused.nativeErrorCode().isEmpty());
+    insert->finish();
+    if (connection.isPostgres())
+        connection.database().rollback(); // the failed statement ended PostgreSQL's implicit block
+
+    insert->bindText(":K", QStringLiteral("b"));
+    EXPECT_TRUE(insert->exec()) << insert->lastError().text().toStdString();
+    insert->finish();
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM QDL_T"), 2);
+
+    // A transaction ends cleanly after a refused write inside it.
+    connection.BeginTrans();
+    insert->bindText(":K", QStringLiteral("b"));
+    EXPECT_FALSE(insert->exec());
+    insert->finish();
+    connection.RollbackTrans();
+    EXPECT_FALSE(connection.InTransaction());
+    connection.BeginTrans();
+    insert->bindText(":K", QStringLiteral("c"));
+    EXPECT_TRUE(insert->exec()) << insert->lastError().text().toStdString();
+    insert->finish();
+    connection.CommitTrans();
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM QDL_T"), 3);
+}
+
+TEST_P(AdoStatement, ClosingEndsTheStatements)
+{
+    auto select = prepare("SELECT K FROM QDL_T WHERE K = :K");
+    auto insert = prepare("INSERT INTO QDL_T (K) VALUES (:K)");
+    ASSERT_TRUE(select && insert);
+    insert->bindText(":K", QStringLiteral("a"));
+    ASSERT_TRUE(insert->exec());
+    insert->finish();
+    select->bindText(":K", QStringLiteral("a"));
+    ASSERT_TRUE(select->exec());
+    ASSERT_TRUE(select->next()); // left open on purpose
+
+    connection.BeginTrans();
+    connection.setConnected(false);
+    EXPECT_FALSE(connection.InTransaction());
+    // Run after the close, they answer an error (on SQLite a statement left
+    // unfinalized would still run: the handle could not close).
+    select->bindText(":K", QStringLiteral("a"));
+    EXPECT_FALSE(select->exec());
+    EXPECT_TRUE(select->lastError().isValid());
+    EXPECT_FALSE(select->next());
+    select->finish();
+    insert.reset();
+    select.reset();
+}
+
+TEST_P(AdoStatement, AParameterTheStatementDoesNotHaveIsAnError)
+{
+    if (!db.isSqlite())
+        GTEST_SKIP() << "Qt's PostgreSQL driver ignores it";
+    auto select = prepare("SELECT K FROM QDL_T WHERE K = :K");
+    ASSERT_TRUE(select);
+    select->bindText(":P_K", QStringLiteral("a"));
+    EXPECT_FALSE(select->exec());
+    EXPECT_TRUE(select->lastError().text().contains(QLatin1String(":P_K"))) << select->lastError().text().toStdString();
+    select->finish();
+    select->bindText(":K", QStringLiteral("a"));
+    EXPECT_TRUE(select->exec());
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, AdoStatement, ::testing::ValuesIn(testBackends()), backendName);
 
 // How every statement reaches its rows is tested on a chain of branches in
 // test_srv_plans.cpp.

@@ -1,0 +1,43 @@
+#pragma once
+
+// One statement of the data-access layer, prepared once on an open
+// TADOConnection and run many times. Parameters are bound by name
+// (":P_CDFILIAL"); a name used twice in the statement is one parameter.
+// Values come back as the data packets hold them: null, text, or a number
+// as a double.
+//
+// On SQLite the statement runs on the database handle Qt SQL opened, through
+// SQLite's own interface: Qt's driver converts every text to UTF-16 and back
+// and wraps every value, which doubles the cost of the screen's short
+// statements. On PostgreSQL it is a QSqlQuery.
+
+#include <QSqlError>
+#include <QString>
+#include <QVariant>
+
+#include "qdl_host_global.h"
+
+class QDL_HOST_EXPORT TADOQuery {
+public:
+    virtual ~TADOQuery();
+
+    virtual void bindText(const char* name, const QString& value) = 0;
+    virtual void bindNumber(const char* name, double value) = 0;
+
+    // Runs the statement with the values bound; false on an error
+    // (lastError()). A query is then positioned before its first row.
+    virtual bool exec() = 0;
+    virtual bool next() = 0; // false at the end or on an error (lastError())
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int column) const = 0;
+    virtual QVariant value(int column) const = 0;
+    virtual int numRowsAffected() const = 0;
+    virtual QSqlError lastError() const = 0;
+
+    // Ends a run: releases the result (and on SQLite the read it holds) and
+    // clears the bound values.
+    virtual void finish() = 0;
+
+    // The column of that name, -1 when there is none; case-insensitive.
+    int columnIndex(const QString& name) const;
+};
