@@ -58,8 +58,9 @@ void createDemo(const QString& connectionString)
     QSqlDatabase::removeDatabase(name);
 }
 
-// --screenshot: once the screen is painted, render it to the file and leave
-// through its leave command.
+// --screenshot: once the screen is shown, render it to the file and leave
+// through its leave command. The picture is rendered straight away, before
+// the window's own first paint: the screen is painted once, not twice.
 void scheduleScreenshot(const QString& file)
 {
     auto* timer = new QTimer(qApp);
@@ -69,7 +70,6 @@ void scheduleScreenshot(const QString& file)
             if (w->objectName() != QLatin1String("frmConfMesa") || !w->isVisible())
                 continue;
             timer->stop();
-            QApplication::processEvents();
             if (!w->grab().save(file, nullptr, 90)) // light compression: the picture is ready at once
                 say(QStringLiteral("Não foi possível gravar %1").arg(file));
             if (auto* leave = w->findChild<QAbstractButton*>(QStringLiteral("tcbSair")))

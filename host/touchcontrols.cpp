@@ -38,6 +38,11 @@ QStringList wrapCaption(const QString& text, const QFont& font, int width, int m
     width = qMax(1, width);
     maxLines = qMax(1, maxLines);
 
+    // Most captions ("Mesa 01") are one line that fits: no text layout.
+    const bool oneParagraph = !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
+    if (oneParagraph && fm.horizontalAdvance(text) <= width)
+        return {text.trimmed()};
+
     QStringList lines;
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
