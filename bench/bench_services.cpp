@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "Srv_qdl00005.h"
+#include "adoquery.h"
 #include "benchdata.h"
 #include "connection.h"
 #include "schema.h"
@@ -244,7 +245,7 @@ private:
         if (it != m_statements.end())
             return it->second;
         QStringList names;
-        const QString sql = qdlbench::positionalSql(QString::fromUtf8(qdl::statementText(component)), &names);
+        const QString sql = qdl::positionalSql(QString::fromUtf8(qdl::statementText(component)), &names);
         Prepared p;
         p.name = std::string("raw_") + component;
         for (const QString& n : names)

@@ -607,22 +607,4 @@ void resetDatabase(const QString& connection)
     admin.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(name));
 }
 
-QString positionalSql(const QString& sql, QStringList* names)
-{
-    static const QRegularExpression parameter(QStringLiteral(":(P_[A-Z_]+)"));
-    QString out;
-    qsizetype last = 0;
-    for (auto it = parameter.globalMatch(sql); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        const QString name = m.captured(1);
-        if (!names->contains(name))
-            *names << name;
-        out += sql.mid(last, m.capturedStart() - last);
-        out += QLatin1Char('$') + QString::number(names->indexOf(name) + 1);
-        last = m.capturedEnd();
-    }
-    out += sql.mid(last);
-    return out;
-}
-
 } // namespace qdlbench

@@ -82,7 +82,4 @@ void resetDatabase(const QString& connection);
 // "postgresql://u@h:p/db" with another database name.
 QString withDatabase(const QString& postgresUrl, const QString& dbName);
 
-// ":P_NAME" placeholders to "$n" (PostgreSQL); names in order of first use.
-QString positionalSql(const QString& sql, QStringList* names);
-
 } // namespace qdlbench

@@ -23,7 +23,7 @@ bool isNoTransactionError(const QSqlError& e)
 TADOConnection::TADOConnection(QObject* owner)
     : QObject(owner),
       m_connectionName(QStringLiteral("qdl-ado-%1").arg(++g_connectionCounter)),
-      m_sqliteStatements(std::make_unique<qdl::detail::SqliteStatements>())
+      m_statements(std::make_unique<qdl::detail::LiveStatements>())
 {
 }
 
@@ -76,8 +76,9 @@ void TADOConnection::setConnected(bool connected)
         m_begin.reset();
         m_commit.reset();
         m_rollback.reset();
-        m_sqliteStatements->closeAll();
+        m_statements->closeAll();
         m_sqliteHandle = nullptr;
+        m_postgresHandle = nullptr;
         QSqlDatabase db = database();
         db.close();
         m_inTransaction = false;
@@ -102,12 +103,18 @@ void TADOConnection::setConnected(bool connected)
         }
         if (!db.open())
             throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados"), db.lastError());
+        // Statements of an earlier handle (one the server dropped) let go of it.
+        m_begin.reset();
+        m_commit.reset();
+        m_rollback.reset();
+        m_statements->closeAll();
         m_sqliteHandle = nullptr;
-        if (db.driverName() == QLatin1String("QSQLITE")) {
-            const QVariant handle = db.driver()->handle();
-            if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-                m_sqliteHandle = *static_cast<sqlite3* const*>(handle.constData());
-        }
+        m_postgresHandle = nullptr;
+        const QVariant handle = db.driver()->handle();
+        if (qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            m_sqliteHandle = *static_cast<sqlite3* const*>(handle.constData());
+        else if (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0)
+            m_postgresHandle = *static_cast<pg_conn* const*>(handle.constData());
     }
     m_inTransaction = false;
     m_opened = true;
@@ -123,8 +130,12 @@ std::unique_ptr<TADOQuery> TADOConnection::prepare(const QString& sql, QSqlError
         return nullptr;
     }
     if (m_sqliteHandle)
-        return qdl::detail::prepareSqlite(*m_sqliteStatements, m_sqliteHandle, sql, error);
-    return qdl::detail::prepareQt(database(), sql, error);
+        return qdl::detail::prepareSqlite(*m_statements, m_sqliteHandle, sql, error);
+    if (m_postgresHandle)
+        return qdl::detail::preparePostgres(*m_statements, m_postgresHandle, sql, error);
+    error = QSqlError(QStringLiteral("O driver %1 não é um dos bancos de dados suportados.").arg(database().driverName()),
+                      QString(), QSqlError::ConnectionError);
+    return nullptr;
 }
 
 // Transaction control on SQLite, prepared once. Qt's own transaction() issues

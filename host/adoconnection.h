@@ -15,8 +15,9 @@
 #include "qdl_host_global.h"
 
 struct sqlite3;
+struct pg_conn;
 namespace qdl::detail {
-struct SqliteStatements;
+struct LiveStatements;
 }
 
 class QDL_HOST_EXPORT TADOConnection : public QObject {
@@ -61,8 +62,10 @@ private:
                     bool toleratesNoTransaction = false);
 
     QString m_connectionName;
-    sqlite3* m_sqliteHandle = nullptr; // while open on SQLite
-    std::unique_ptr<qdl::detail::SqliteStatements> m_sqliteStatements;
+    // The driver's own handle while open, one of the two.
+    sqlite3* m_sqliteHandle = nullptr;
+    pg_conn* m_postgresHandle = nullptr;
+    std::unique_ptr<qdl::detail::LiveStatements> m_statements;
     std::unique_ptr<TADOQuery> m_begin, m_commit, m_rollback; // SQLite's, prepared at first use
     bool m_inTransaction = false;
     bool m_opened = false;

@@ -1,12 +1,10 @@
 #include "adoquery.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include <libpq-fe.h>
 #include <sqlite3.h>
+#include <atomic>
 #include <utility>
-#include <vector>
 
 #include "adoqueryimpl.h"
 
@@ -21,265 +19,428 @@ int TADOQuery::columnIndex(const QString& name) const
     return -1;
 }
 
+QString qdl::positionalSql(const QString& sql, QStringList* names)
+{
+    QString out;
+    out.reserve(sql.size());
+    QChar quote; // inside '...' or "..." when set
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            out += c;
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            quote = c;
+            out += c;
+            continue;
+        }
+        if (c == u':' && i + 1 < sql.size() && sql[i + 1] == u':') {
+            out += QLatin1String("::"); // a cast
+            ++i;
+            continue;
+        }
+        const bool starts = c == u':' && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == u'_');
+        if (!starts) {
+            out += c;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == u'_'))
+            ++end;
+        const QString name = sql.mid(i + 1, end - i - 1);
+        qsizetype number = names->indexOf(name);
+        if (number < 0) {
+            number = names->size();
+            *names << name;
+        }
+        out += QLatin1Char('$') + QString::number(number + 1);
+        i = end - 1;
+    }
+    return out;
+}
+
 namespace qdl::detail {
 
 // ---------------------------------------------------------------------------
-// Through Qt SQL (PostgreSQL)
+// What both kinds share
 
-namespace {
-
-// Numbers come as doubles already (LowPrecisionDouble); the rest is brought
-// to text the way the data packets keep it.
-QVariant packetValue(const QVariant& v)
+HandleQuery::HandleQuery(LiveStatements& owner) : m_owner(&owner)
 {
-    if (v.isNull())
-        return {};
-    switch (v.metaType().id()) {
-    case QMetaType::QString:
-    case QMetaType::Double:
-        return v;
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Bool:
-        return v.toDouble();
-    case QMetaType::QDateTime:
-        return v.toDateTime().toString(Qt::ISODate);
-    case QMetaType::QDate:
-        return v.toDate().toString(Qt::ISODate);
-    case QMetaType::QTime:
-        return v.toTime().toString(Qt::ISODate);
-    case QMetaType::QByteArray:
-        return QString::fromUtf8(v.toByteArray());
-    default:
-        return v.toString();
-    }
-}
-
-class QtQuery final : public TADOQuery {
-public:
-    explicit QtQuery(const QSqlDatabase& db) : m_query(db)
-    {
-        m_query.setForwardOnly(true);
-        m_query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    }
-
-    bool prepare(const QString& sql) { return m_query.prepare(sql); }
-
-    void bindText(const char* name, const QString& value) override
-    {
-        m_query.bindValue(QLatin1String(name), value);
-    }
-    void bindNumber(const char* name, double value) override { m_query.bindValue(QLatin1String(name), value); }
-    bool exec() override
-    {
-        if (!m_query.exec())
-            return false;
-        m_record = m_query.record();
-        return true;
-    }
-    bool next() override { return m_query.next(); }
-    int columnCount() const override { return m_record.count(); }
-    QString columnName(int column) const override { return m_record.fieldName(column); }
-    QVariant value(int column) const override { return packetValue(m_query.value(column)); }
-    int numRowsAffected() const override { return m_query.numRowsAffected(); }
-    QSqlError lastError() const override { return m_query.lastError(); }
-    void finish() override { m_query.finish(); }
-
-private:
-    QSqlQuery m_query;
-    QSqlRecord m_record;
-};
-
-} // namespace
-
-std::unique_ptr<TADOQuery> prepareQt(const QSqlDatabase& db, const QString& sql, QSqlError& error)
-{
-    auto q = std::make_unique<QtQuery>(db);
-    if (!q->prepare(sql)) {
-        error = q->lastError();
-        return nullptr;
-    }
-    return q;
-}
-
-// ---------------------------------------------------------------------------
-// On SQLite's handle
-
-SqliteQuery::SqliteQuery(SqliteStatements& owner, sqlite3* db, sqlite3_stmt* stmt)
-    : m_owner(&owner), m_db(db), m_stmt(stmt), m_texts(size_t(sqlite3_bind_parameter_count(stmt)) + 1)
-{
-    const int columns = sqlite3_column_count(stmt);
-    m_columns.reserve(columns);
-    for (int i = 0; i < columns; ++i)
-        m_columns << QString::fromUtf8(sqlite3_column_name(stmt, i));
     m_owner->live.push_back(this);
 }
 
-SqliteQuery::~SqliteQuery()
+HandleQuery::~HandleQuery()
 {
     if (m_owner)
         std::erase(m_owner->live, this);
-    release();
 }
 
-void SqliteQuery::release()
-{
-    sqlite3_finalize(m_stmt); // a no-op on null
-    m_stmt = nullptr;
-    m_db = nullptr;
-    m_hasRow = false;
-}
-
-void SqliteQuery::detach()
+void HandleQuery::detach()
 {
     release();
     m_owner = nullptr;
 }
 
-int SqliteQuery::parameter(const char* name)
+int HandleQuery::checkedParameter(int index, const char* name)
 {
-    const int at = m_stmt ? sqlite3_bind_parameter_index(m_stmt, name) : 0;
-    if (at == 0 && m_bindError.isEmpty())
+    if (index <= 0 && m_bindError.isEmpty())
         m_bindError = QString::fromLatin1(name);
-    return at;
+    return index > 0 ? index : 0;
 }
 
-void SqliteQuery::bindText(const char* name, const QString& value)
+bool HandleQuery::closedError()
 {
-    const int at = parameter(name);
-    if (at == 0)
-        return;
-    // Kept until the next run: SQLite reads it where it stands.
-    QByteArray& text = m_texts[size_t(at)];
-    text = value.toUtf8();
-    sqlite3_bind_text(m_stmt, at, text.constData(), int(text.size()), SQLITE_STATIC);
-}
-
-void SqliteQuery::bindNumber(const char* name, double value)
-{
-    const int at = parameter(name);
-    if (at != 0)
-        sqlite3_bind_double(m_stmt, at, value);
-}
-
-QSqlError SqliteQuery::stepError() const
-{
-    // The words Qt's SQLite driver uses, so an error reads the same on
-    // every path; the code is SQLite's extended one, as Qt gives it.
-    return QSqlError(QCoreApplication::translate("QSQLiteResult", "Unable to fetch row"),
-                     QString::fromUtf8(sqlite3_errmsg(m_db)), QSqlError::StatementError,
-                     QString::number(sqlite3_extended_errcode(m_db)));
-}
-
-bool SqliteQuery::step()
-{
-    const int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW)
-        return true;
-    if (rc == SQLITE_DONE) {
-        m_done = true;
-        return false;
-    }
-    m_error = stepError();
-    sqlite3_reset(m_stmt);
-    m_done = true;
+    m_error = QSqlError(QCoreApplication::translate("QSqlQuery", "Unable to execute statement"),
+                        QStringLiteral("a conexão com o banco de dados foi fechada"), QSqlError::ConnectionError);
     return false;
 }
 
-bool SqliteQuery::exec()
+bool HandleQuery::takeBindError()
 {
-    m_error = QSqlError();
-    m_hasRow = false;
-    m_done = false;
-    m_changes = 0;
-    if (!m_stmt) {
-        m_error = QSqlError(QCoreApplication::translate("QSQLiteResult", "Unable to fetch row"),
-                            QStringLiteral("a conexão com o banco de dados foi fechada"),
-                            QSqlError::ConnectionError);
+    if (m_bindError.isEmpty())
         return false;
-    }
-    if (!m_bindError.isEmpty()) {
-        m_error = QSqlError(QStringLiteral("O comando não tem o parâmetro %1").arg(m_bindError), QString(),
-                            QSqlError::StatementError);
-        m_bindError.clear();
-        return false;
-    }
-    sqlite3_reset(m_stmt);
-    // Step once now, as Qt's driver does: a write is done when exec returns,
-    // and a query's first row waits for next().
-    m_hasRow = step();
-    if (m_error.isValid())
-        return false;
-    if (m_done)
-        m_changes = columnCount() == 0 ? sqlite3_changes(m_db) : 0;
-    m_firstPending = m_hasRow;
+    m_error = QSqlError(QStringLiteral("O comando não tem o parâmetro %1").arg(m_bindError), QString(),
+                        QSqlError::StatementError);
+    m_bindError.clear();
     return true;
 }
 
-bool SqliteQuery::next()
-{
-    if (!m_stmt || m_done)
-        return m_hasRow = false;
-    if (m_firstPending) {
-        m_firstPending = false;
-        return true;
-    }
-    return m_hasRow = step();
-}
-
-QVariant SqliteQuery::value(int column) const
-{
-    if (!m_hasRow || column < 0 || column >= m_columns.size())
-        return {};
-    switch (sqlite3_column_type(m_stmt, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(m_stmt, column);
-    default: {
-        // Text, or a blob read as UTF-8 text; the pointer comes before the size.
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-        return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
-    }
-    }
-}
-
-void SqliteQuery::finish()
-{
-    if (m_stmt) {
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-    }
-    m_hasRow = false;
-    m_firstPending = false;
-    m_done = true;
-}
-
-SqliteStatements::~SqliteStatements()
+LiveStatements::~LiveStatements()
 {
     closeAll();
 }
 
-void SqliteStatements::closeAll()
+void LiveStatements::closeAll()
 {
-    for (SqliteQuery* q : std::exchange(live, {}))
+    for (HandleQuery* q : std::exchange(live, {})) {
         q->detach();
+    }
 }
 
-std::unique_ptr<TADOQuery> prepareSqlite(SqliteStatements& owner, sqlite3* db, const QString& sql, QSqlError& error)
+namespace {
+
+// ---------------------------------------------------------------------------
+// SQLite
+
+class SqliteQuery final : public HandleQuery {
+public:
+    SqliteQuery(LiveStatements& owner, sqlite3* db, sqlite3_stmt* stmt)
+        : HandleQuery(owner), m_db(db), m_stmt(stmt), m_texts(size_t(sqlite3_bind_parameter_count(stmt)) + 1)
+    {
+        const int columns = sqlite3_column_count(stmt);
+        m_columns.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            m_columns << QString::fromUtf8(sqlite3_column_name(stmt, i));
+    }
+    ~SqliteQuery() override { release(); }
+
+    void bindText(const char* name, const QString& value) override
+    {
+        const int at = parameter(name);
+        if (at == 0)
+            return;
+        // Kept until the next run: SQLite reads it where it stands.
+        QByteArray& text = m_texts[size_t(at)];
+        text = value.toUtf8();
+        sqlite3_bind_text(m_stmt, at, text.constData(), int(text.size()), SQLITE_STATIC);
+    }
+
+    void bindNumber(const char* name, double value) override
+    {
+        if (const int at = parameter(name))
+            sqlite3_bind_double(m_stmt, at, value);
+    }
+
+    bool exec() override
+    {
+        m_error = QSqlError();
+        m_hasRow = m_firstPending = false;
+        m_done = false;
+        m_changes = 0;
+        if (!m_stmt)
+            return closedError();
+        if (takeBindError())
+            return false;
+        sqlite3_reset(m_stmt);
+        // Step once now, as Qt's driver does: a write is done when exec
+        // returns, and a query's first row waits for next().
+        m_hasRow = step();
+        if (m_error.isValid())
+            return false;
+        if (m_done && m_columns.isEmpty())
+            m_changes = sqlite3_changes(m_db);
+        m_firstPending = m_hasRow;
+        return true;
+    }
+
+    bool next() override
+    {
+        if (!m_stmt || m_done)
+            return m_hasRow = false;
+        if (m_firstPending) {
+            m_firstPending = false;
+            return true;
+        }
+        return m_hasRow = step();
+    }
+
+    QVariant value(int column) const override
+    {
+        if (!m_hasRow || column < 0 || column >= m_columns.size())
+            return {};
+        switch (sqlite3_column_type(m_stmt, column)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(m_stmt, column);
+        default: {
+            // Text, or a blob read as UTF-8 text; the pointer before the size.
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+            return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+        }
+        }
+    }
+
+    void finish() override
+    {
+        if (m_stmt) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+        m_hasRow = m_firstPending = false;
+        m_done = true;
+    }
+
+private:
+    void release() override
+    {
+        sqlite3_finalize(m_stmt); // a no-op on null
+        m_stmt = nullptr;
+        m_db = nullptr;
+        m_hasRow = m_firstPending = false;
+        m_done = true;
+    }
+
+    int parameter(const char* name)
+    {
+        return checkedParameter(m_stmt ? sqlite3_bind_parameter_index(m_stmt, name) : 0, name);
+    }
+
+    bool step()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE) {
+            // The words of Qt's SQLite driver, so an error reads the same on
+            // every path; the code is SQLite's extended one, as Qt gives it.
+            m_error = QSqlError(QCoreApplication::translate("QSQLiteResult", "Unable to fetch row"),
+                                QString::fromUtf8(sqlite3_errmsg(m_db)), QSqlError::StatementError,
+                                QString::number(sqlite3_extended_errcode(m_db)));
+            sqlite3_reset(m_stmt);
+        }
+        m_done = true;
+        return false;
+    }
+
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt;
+    std::vector<QByteArray> m_texts; // by parameter index
+    bool m_hasRow = false;
+    bool m_firstPending = false;
+    bool m_done = true;
+};
+
+// ---------------------------------------------------------------------------
+// PostgreSQL
+
+// How a column's text is handed on, by its type number of pg_type.
+enum class Kind { Text, Number, Boolean, Time };
+
+Kind columnKind(Oid type)
+{
+    switch (type) {
+    case 16: // bool
+        return Kind::Boolean;
+    case 20:   // int8
+    case 21:   // int2
+    case 23:   // int4
+    case 26:   // oid
+    case 700:  // float4
+    case 701:  // float8
+    case 1700: // numeric
+        return Kind::Number;
+    case 1083: // time
+    case 1114: // timestamp
+    case 1184: // timestamptz
+    case 1266: // timetz
+        return Kind::Time;
+    default:
+        return Kind::Text;
+    }
+}
+
+// An error as Qt's PostgreSQL driver words it: the server's message with
+// its SQLSTATE on a line of its own.
+QSqlError postgresError(PGconn* conn, const PGresult* result, const char* what)
+{
+    QString message = QString::fromUtf8(PQerrorMessage(conn));
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QString code = state ? QString::fromLatin1(state) : QString();
+    if (!code.isEmpty())
+        message += QStringLiteral("(%1)").arg(code);
+    return QSqlError(QStringLiteral("QPSQL: ") + QCoreApplication::translate("QPSQLResult", what), message,
+                     QSqlError::StatementError, code);
+}
+
+std::atomic<int> g_pgStatementCounter{0};
+
+class PostgresQuery final : public HandleQuery {
+public:
+    PostgresQuery(LiveStatements& owner, PGconn* conn, QByteArray name, const QStringList& parameters,
+                  const PGresult* description)
+        : HandleQuery(owner), m_conn(conn), m_name(std::move(name)), m_parameters(parameters),
+          m_values(size_t(parameters.size())), m_pointers(size_t(parameters.size()), nullptr)
+    {
+        const int columns = PQnfields(description);
+        for (int i = 0; i < columns; ++i) {
+            m_columns << QString::fromUtf8(PQfname(description, i));
+            m_kinds.push_back(columnKind(PQftype(description, i)));
+        }
+    }
+    ~PostgresQuery() override { release(); }
+
+    void bindText(const char* name, const QString& value) override
+    {
+        if (const int at = parameter(name))
+            set(at, value.toUtf8());
+    }
+
+    void bindNumber(const char* name, double value) override
+    {
+        if (const int at = parameter(name))
+            set(at, QByteArray::number(value, 'g', 17));
+    }
+
+    bool exec() override
+    {
+        clearResult();
+        m_error = QSqlError();
+        m_changes = 0;
+        if (!m_conn)
+            return closedError();
+        if (takeBindError())
+            return false;
+        m_result = PQexecPrepared(m_conn, m_name.constData(), int(m_pointers.size()), m_pointers.data(), nullptr,
+                                  nullptr, 0);
+        const ExecStatusType status = PQresultStatus(m_result);
+        if (status == PGRES_TUPLES_OK) {
+            m_rows = PQntuples(m_result);
+            return true;
+        }
+        if (status == PGRES_COMMAND_OK) {
+            m_changes = QByteArray(PQcmdTuples(m_result)).toInt();
+            return true;
+        }
+        m_error = postgresError(m_conn, m_result, "Unable to create query");
+        clearResult();
+        return false;
+    }
+
+    bool next() override
+    {
+        if (!m_result || m_row + 1 >= m_rows) {
+            m_row = m_rows;
+            return false;
+        }
+        ++m_row;
+        return true;
+    }
+
+    QVariant value(int column) const override
+    {
+        if (!m_result || m_row < 0 || m_row >= m_rows || column < 0 || column >= m_columns.size()
+            || PQgetisnull(m_result, m_row, column))
+            return {};
+        const QByteArrayView text(PQgetvalue(m_result, m_row, column), PQgetlength(m_result, m_row, column));
+        switch (m_kinds[size_t(column)]) {
+        case Kind::Boolean:
+            return text == "t" ? 1.0 : 0.0;
+        case Kind::Number:
+            return text.toDouble(); // the C locale's point, whatever the terminal's
+        case Kind::Time: {
+            // "2026-12-07 10:31:00.123" as the ISO text the packets keep.
+            QString iso = QString::fromLatin1(text);
+            iso.replace(QLatin1Char(' '), QLatin1Char('T'));
+            const qsizetype fraction = iso.indexOf(QLatin1Char('.'));
+            return fraction < 0 ? iso : iso.left(fraction);
+        }
+        case Kind::Text:
+            break;
+        }
+        return QString::fromUtf8(text);
+    }
+
+    void finish() override
+    {
+        clearResult();
+        for (QByteArray& v : m_values)
+            v.clear();
+        std::fill(m_pointers.begin(), m_pointers.end(), nullptr);
+    }
+
+private:
+    void release() override
+    {
+        // The server forgets the prepared statement with the connection.
+        clearResult();
+        m_conn = nullptr;
+    }
+
+    int parameter(const char* name)
+    {
+        const qsizetype at = m_parameters.indexOf(QLatin1String(name[0] == ':' ? name + 1 : name));
+        return checkedParameter(int(at) + 1, name);
+    }
+
+    void set(int at, QByteArray value)
+    {
+        QByteArray& kept = m_values[size_t(at - 1)];
+        kept = std::move(value);
+        m_pointers[size_t(at - 1)] = kept.constData(); // never null: "" is the empty text
+    }
+
+    void clearResult()
+    {
+        PQclear(m_result); // a no-op on null
+        m_result = nullptr;
+        m_rows = 0;
+        m_row = -1;
+    }
+
+    PGconn* m_conn;
+    QByteArray m_name;
+    QStringList m_parameters;
+    std::vector<QByteArray> m_values;
+    std::vector<const char*> m_pointers; // null: SQL NULL, for a parameter not bound
+    std::vector<Kind> m_kinds; // by column
+    PGresult* m_result = nullptr;
+    int m_rows = 0;
+    int m_row = -1;
+};
+
+} // namespace
+
+std::unique_ptr<TADOQuery> prepareSqlite(LiveStatements& owner, sqlite3* db, const QString& sql, QSqlError& error)
 {
     sqlite3_stmt* stmt = nullptr;
     const QByteArray text = sql.toUtf8();
-    const int rc = sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
-                                      nullptr);
+    const int rc =
+        sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
     if (rc != SQLITE_OK || !stmt) {
         error = QSqlError(QCoreApplication::translate("QSQLiteResult", "Unable to execute statement"),
                           QString::fromUtf8(sqlite3_errmsg(db)), QSqlError::StatementError,
@@ -288,6 +449,32 @@ std::unique_ptr<TADOQuery> prepareSqlite(SqliteStatements& owner, sqlite3* db, c
         return nullptr;
     }
     return std::make_unique<SqliteQuery>(owner, db, stmt);
+}
+
+std::unique_ptr<TADOQuery> preparePostgres(LiveStatements& owner, pg_conn* conn, const QString& sql,
+                                           QSqlError& error)
+{
+    QStringList parameters;
+    const QByteArray text = qdl::positionalSql(sql, &parameters).toUtf8();
+    const QByteArray name = "qdl_stmt_" + QByteArray::number(++g_pgStatementCounter);
+    // The server infers each parameter's type from the statement, as it does
+    // for Qt's PREPARE.
+    PGresult* prepared = PQprepare(conn, name.constData(), text.constData(), int(parameters.size()), nullptr);
+    if (PQresultStatus(prepared) != PGRES_COMMAND_OK) {
+        error = postgresError(conn, prepared, "Unable to prepare statement");
+        PQclear(prepared);
+        return nullptr;
+    }
+    PQclear(prepared);
+    PGresult* description = PQdescribePrepared(conn, name.constData());
+    if (PQresultStatus(description) != PGRES_COMMAND_OK) {
+        error = postgresError(conn, description, "Unable to prepare statement");
+        PQclear(description);
+        return nullptr;
+    }
+    auto q = std::make_unique<PostgresQuery>(owner, conn, name, parameters, description);
+    PQclear(description);
+    return q;
 }
 
 } // namespace qdl::detail

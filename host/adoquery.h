@@ -9,10 +9,13 @@
 // On SQLite the statement runs on the database handle Qt SQL opened, through
 // SQLite's own interface: Qt's driver converts every text to UTF-16 and back
 // and wraps every value, which doubles the cost of the screen's short
-// statements. On PostgreSQL it is a QSqlQuery.
+// statements. On PostgreSQL it runs on the driver's connection through libpq,
+// prepared on the server once (Qt's driver sends every run as an EXECUTE
+// statement with the values written into its text).
 
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include "qdl_host_global.h"
@@ -41,3 +44,12 @@ public:
     // The column of that name, -1 when there is none; case-insensitive.
     int columnIndex(const QString& name) const;
 };
+
+namespace qdl {
+
+// The statement with its ":NAME" placeholders (not "::" casts, not inside
+// quotes) as $1, $2, ... for PostgreSQL; names gets each name (without the
+// colon) once, in the order of its number.
+QDL_HOST_EXPORT QString positionalSql(const QString& sql, QStringList* names);
+
+} // namespace qdl

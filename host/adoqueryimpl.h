@@ -1,6 +1,7 @@
 #pragma once
 
-// The two kinds of TADOQuery, for TADOConnection only.
+// The statements of one connection, on the handle its Qt SQL driver opened:
+// for TADOConnection only.
 
 #include <QByteArray>
 #include <QStringList>
@@ -9,64 +10,53 @@
 
 #include "adoquery.h"
 
-class QSqlDatabase;
 struct sqlite3;
-struct sqlite3_stmt;
+struct pg_conn;
 
 namespace qdl::detail {
 
-class SqliteQuery;
+class HandleQuery;
 
-// The statements prepared on one SQLite handle. They are finalized before
-// the handle closes: SQLite refuses to close a handle with statements left,
-// and the file would stay open.
-struct SqliteStatements {
-    ~SqliteStatements();
+// Every statement prepared on a handle, so that all of them let go of it
+// before it closes: SQLite refuses to close a handle with statements left
+// (the file would stay open), and a PostgreSQL handle is freed by its close.
+struct LiveStatements {
+    ~LiveStatements();
     void closeAll(); // the statements stay, answering an error when run
-    std::vector<SqliteQuery*> live;
+    std::vector<HandleQuery*> live;
 };
 
-class SqliteQuery final : public TADOQuery {
+class HandleQuery : public TADOQuery {
 public:
-    SqliteQuery(SqliteStatements& owner, sqlite3* db, sqlite3_stmt* stmt);
-    ~SqliteQuery() override;
-    SqliteQuery(const SqliteQuery&) = delete;
-    SqliteQuery& operator=(const SqliteQuery&) = delete;
+    explicit HandleQuery(LiveStatements& owner);
+    ~HandleQuery() override;
+    HandleQuery(const HandleQuery&) = delete;
+    HandleQuery& operator=(const HandleQuery&) = delete;
 
-    void bindText(const char* name, const QString& value) override;
-    void bindNumber(const char* name, double value) override;
-    bool exec() override;
-    bool next() override;
     int columnCount() const override { return int(m_columns.size()); }
     QString columnName(int column) const override { return m_columns.value(column); }
-    QVariant value(int column) const override;
     int numRowsAffected() const override { return m_changes; }
     QSqlError lastError() const override { return m_error; }
-    void finish() override;
 
     void detach(); // the handle is closing
 
-private:
-    int parameter(const char* name);
-    bool step();
-    QSqlError stepError() const;
-    void release();
+protected:
+    virtual void release() = 0; // lets go of the handle and everything on it
+    // Takes a parameter by name; 0, and an error at the next run, when the
+    // statement has no such parameter.
+    int checkedParameter(int index, const char* name);
+    bool closedError();      // exec on a closed connection: always false
+    bool takeBindError();    // true when a bind named a missing parameter
 
-    SqliteStatements* m_owner;
-    sqlite3* m_db;
-    sqlite3_stmt* m_stmt;
+    LiveStatements* m_owner;
     QStringList m_columns;
-    std::vector<QByteArray> m_texts; // by parameter index
-    QString m_bindError;             // a parameter name the statement does not have
+    QString m_bindError;
     QSqlError m_error;
     int m_changes = 0;
-    bool m_hasRow = false;
-    bool m_firstPending = false;
-    bool m_done = true;
 };
 
-std::unique_ptr<TADOQuery> prepareSqlite(SqliteStatements& owner, sqlite3* db, const QString& sql,
-                                         QSqlError& error);
-std::unique_ptr<TADOQuery> prepareQt(const QSqlDatabase& db, const QString& sql, QSqlError& error);
+std::unique_ptr<TADOQuery> prepareSqlite(LiveStatements& owner, sqlite3* db, const QString& sql, QSqlError& error);
+std::unique_ptr<TADOQuery> preparePostgres(LiveStatements& owner, pg_conn* conn, const QString& sql,
+                                           QSqlError& error);
 
 } // namespace qdl::detail

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 #include "formfixture.h"
 #include "testmain.h"
@@ -39,11 +40,23 @@ protected:
         closeScreen(); // as the entry does once the modal loop ends
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    // The server's sessions on the test database, once the count holds
+    // still: a closed session's process leaves the list a moment later.
     int serverSessions()
     {
         if (!db->isPostgres())
             return 0;
-        return count(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = '%1'").arg(db->name));
+        const QString sql =
+            QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = '%1'").arg(db->name);
+        int last = count(sql);
+        for (int i = 0; i < 40; ++i) {
+            QThread::msleep(25);
+            const int now = count(sql);
+            if (now == last)
+                return now;
+            last = now;
+        }
+        return last;
     }
 };
 
