@@ -1,6 +1,7 @@
 #include "adoquery.h"
 
 #include <QCoreApplication>
+#include <QLibrary>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 #include <atomic>
@@ -258,6 +259,61 @@ private:
 // ---------------------------------------------------------------------------
 // PostgreSQL
 
+// libpq's functions, taken at the first PostgreSQL statement from the library
+// Qt's PostgreSQL driver has loaded. Linking libpq would load it, and the
+// TLS and Kerberos libraries under it, into every start, SQLite's too.
+struct LibPq {
+    decltype(&PQprepare) prepare = nullptr;
+    decltype(&PQdescribePrepared) describePrepared = nullptr;
+    decltype(&PQexecPrepared) execPrepared = nullptr;
+    decltype(&PQresultStatus) resultStatus = nullptr;
+    decltype(&PQresultErrorField) resultErrorField = nullptr;
+    decltype(&PQerrorMessage) errorMessage = nullptr;
+    decltype(&PQclear) clear = nullptr;
+    decltype(&PQnfields) nfields = nullptr;
+    decltype(&PQfname) fname = nullptr;
+    decltype(&PQftype) ftype = nullptr;
+    decltype(&PQntuples) ntuples = nullptr;
+    decltype(&PQcmdTuples) cmdTuples = nullptr;
+    decltype(&PQgetisnull) getisnull = nullptr;
+    decltype(&PQgetvalue) getvalue = nullptr;
+    decltype(&PQgetlength) getlength = nullptr;
+
+    // Null, with the reason, when the library or one of its functions is missing.
+    static const LibPq* get(QString* why)
+    {
+        static const auto loaded = [] {
+            auto pq = std::make_unique<LibPq>();
+            QLibrary library(QStringLiteral("pq"), 5);
+            bool ok = library.load();
+            const auto take = [&](auto& function, const char* name) {
+                function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+                ok = ok && function;
+            };
+            take(pq->prepare, "PQprepare");
+            take(pq->describePrepared, "PQdescribePrepared");
+            take(pq->execPrepared, "PQexecPrepared");
+            take(pq->resultStatus, "PQresultStatus");
+            take(pq->resultErrorField, "PQresultErrorField");
+            take(pq->errorMessage, "PQerrorMessage");
+            take(pq->clear, "PQclear");
+            take(pq->nfields, "PQnfields");
+            take(pq->fname, "PQfname");
+            take(pq->ftype, "PQftype");
+            take(pq->ntuples, "PQntuples");
+            take(pq->cmdTuples, "PQcmdTuples");
+            take(pq->getisnull, "PQgetisnull");
+            take(pq->getvalue, "PQgetvalue");
+            take(pq->getlength, "PQgetlength");
+            // The library stays loaded: the driver holds it too.
+            return std::pair{ok ? std::move(pq) : nullptr, ok ? QString() : library.errorString()};
+        }();
+        if (why)
+            *why = loaded.second;
+        return loaded.first.get();
+    }
+};
+
 // How a column's text is handed on, by its type number of pg_type.
 enum class Kind { Text, Number, Boolean, Time };
 
@@ -286,10 +342,10 @@ Kind columnKind(Oid type)
 
 // An error as Qt's PostgreSQL driver words it: the server's message with
 // its SQLSTATE on a line of its own.
-QSqlError postgresError(PGconn* conn, const PGresult* result, const char* what)
+QSqlError postgresError(const LibPq& pq, PGconn* conn, const PGresult* result, const char* what)
 {
-    QString message = QString::fromUtf8(PQerrorMessage(conn));
-    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    QString message = QString::fromUtf8(pq.errorMessage(conn));
+    const char* state = result ? pq.resultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const QString code = state ? QString::fromLatin1(state) : QString();
     if (!code.isEmpty())
         message += QStringLiteral("(%1)").arg(code);
@@ -301,15 +357,15 @@ std::atomic<int> g_pgStatementCounter{0};
 
 class PostgresQuery final : public HandleQuery {
 public:
-    PostgresQuery(LiveStatements& owner, PGconn* conn, QByteArray name, const QStringList& parameters,
-                  const PGresult* description)
-        : HandleQuery(owner), m_conn(conn), m_name(std::move(name)), m_parameters(parameters),
+    PostgresQuery(const LibPq& pq, LiveStatements& owner, PGconn* conn, QByteArray name,
+                  const QStringList& parameters, const PGresult* description)
+        : HandleQuery(owner), m_pq(pq), m_conn(conn), m_name(std::move(name)), m_parameters(parameters),
           m_values(size_t(parameters.size())), m_pointers(size_t(parameters.size()), nullptr)
     {
-        const int columns = PQnfields(description);
+        const int columns = m_pq.nfields(description);
         for (int i = 0; i < columns; ++i) {
-            m_columns << QString::fromUtf8(PQfname(description, i));
-            m_kinds.push_back(columnKind(PQftype(description, i)));
+            m_columns << QString::fromUtf8(m_pq.fname(description, i));
+            m_kinds.push_back(columnKind(m_pq.ftype(description, i)));
         }
     }
     ~PostgresQuery() override { release(); }
@@ -335,18 +391,18 @@ public:
             return closedError();
         if (takeBindError())
             return false;
-        m_result = PQexecPrepared(m_conn, m_name.constData(), int(m_pointers.size()), m_pointers.data(), nullptr,
+        m_result = m_pq.execPrepared(m_conn, m_name.constData(), int(m_pointers.size()), m_pointers.data(), nullptr,
                                   nullptr, 0);
-        const ExecStatusType status = PQresultStatus(m_result);
+        const ExecStatusType status = m_pq.resultStatus(m_result);
         if (status == PGRES_TUPLES_OK) {
-            m_rows = PQntuples(m_result);
+            m_rows = m_pq.ntuples(m_result);
             return true;
         }
         if (status == PGRES_COMMAND_OK) {
-            m_changes = QByteArray(PQcmdTuples(m_result)).toInt();
+            m_changes = QByteArray(m_pq.cmdTuples(m_result)).toInt();
             return true;
         }
-        m_error = postgresError(m_conn, m_result, "Unable to create query");
+        m_error = postgresError(m_pq, m_conn, m_result, "Unable to create query");
         clearResult();
         return false;
     }
@@ -364,9 +420,9 @@ public:
     QVariant value(int column) const override
     {
         if (!m_result || m_row < 0 || m_row >= m_rows || column < 0 || column >= m_columns.size()
-            || PQgetisnull(m_result, m_row, column))
+            || m_pq.getisnull(m_result, m_row, column))
             return {};
-        const QByteArrayView text(PQgetvalue(m_result, m_row, column), PQgetlength(m_result, m_row, column));
+        const QByteArrayView text(m_pq.getvalue(m_result, m_row, column), m_pq.getlength(m_result, m_row, column));
         switch (m_kinds[size_t(column)]) {
         case Kind::Boolean:
             return text == "t" ? 1.0 : 0.0;
@@ -416,12 +472,14 @@ private:
 
     void clearResult()
     {
-        PQclear(m_result); // a no-op on null
+        if (m_result)
+            m_pq.clear(m_result);
         m_result = nullptr;
         m_rows = 0;
         m_row = -1;
     }
 
+    const LibPq& m_pq;
     PGconn* m_conn;
     QByteArray m_name;
     QStringList m_parameters;
@@ -454,26 +512,34 @@ std::unique_ptr<TADOQuery> prepareSqlite(LiveStatements& owner, sqlite3* db, con
 std::unique_ptr<TADOQuery> preparePostgres(LiveStatements& owner, pg_conn* conn, const QString& sql,
                                            QSqlError& error)
 {
+    QString why;
+    const LibPq* loaded = LibPq::get(&why);
+    if (!loaded) {
+        error = QSqlError(QStringLiteral("Não foi possível usar a biblioteca do PostgreSQL (libpq)"), why,
+                          QSqlError::ConnectionError);
+        return nullptr;
+    }
+    const LibPq& pq = *loaded;
     QStringList parameters;
     const QByteArray text = qdl::positionalSql(sql, &parameters).toUtf8();
     const QByteArray name = "qdl_stmt_" + QByteArray::number(++g_pgStatementCounter);
     // The server infers each parameter's type from the statement, as it does
     // for Qt's PREPARE.
-    PGresult* prepared = PQprepare(conn, name.constData(), text.constData(), int(parameters.size()), nullptr);
-    if (PQresultStatus(prepared) != PGRES_COMMAND_OK) {
-        error = postgresError(conn, prepared, "Unable to prepare statement");
-        PQclear(prepared);
+    PGresult* prepared = pq.prepare(conn, name.constData(), text.constData(), int(parameters.size()), nullptr);
+    if (pq.resultStatus(prepared) != PGRES_COMMAND_OK) {
+        error = postgresError(pq, conn, prepared, "Unable to prepare statement");
+        pq.clear(prepared);
         return nullptr;
     }
-    PQclear(prepared);
-    PGresult* description = PQdescribePrepared(conn, name.constData());
-    if (PQresultStatus(description) != PGRES_COMMAND_OK) {
-        error = postgresError(conn, description, "Unable to prepare statement");
-        PQclear(description);
+    pq.clear(prepared);
+    PGresult* description = pq.describePrepared(conn, name.constData());
+    if (pq.resultStatus(description) != PGRES_COMMAND_OK) {
+        error = postgresError(pq, conn, description, "Unable to prepare statement");
+        pq.clear(description);
         return nullptr;
     }
-    auto q = std::make_unique<PostgresQuery>(owner, conn, name, parameters, description);
-    PQclear(description);
+    auto q = std::make_unique<PostgresQuery>(pq, owner, conn, name, parameters, description);
+    pq.clear(description);
     return q;
 }
 
