@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QLibrary>
 #include <QPointer>
 #include <QSqlDatabase>
@@ -14,12 +15,14 @@
 #include <QTextStream>
 #include <QUrl>
 #include <cstdio>
+#include <future>
 
 #include "connection.h"
 #include "consistency.h"
 #include "demodb.h"
 #include "dialogs/install.h"
 #include "errors.h"
+#include "pngfile.h"
 #include "theme.h"
 
 namespace {
@@ -58,9 +61,12 @@ void createDemo(const QString& connectionString)
     QSqlDatabase::removeDatabase(name);
 }
 
-// --screenshot: once the screen is shown, render it to the file and leave
-// through its leave command. The picture is rendered straight away, before
-// the window's own first paint: the screen is painted once, not twice.
+// --screenshot: once the screen is shown, render it and leave through its
+// leave command. The picture is rendered straight away, before the window's
+// own first paint: the screen is painted once, not twice. The file is
+// written while the screen closes; main waits for it before it returns.
+std::future<bool> g_screenshotWritten;
+
 void scheduleScreenshot(const QString& file)
 {
     auto* timer = new QTimer(qApp);
@@ -70,8 +76,9 @@ void scheduleScreenshot(const QString& file)
             if (w->objectName() != QLatin1String("frmConfMesa") || !w->isVisible())
                 continue;
             timer->stop();
-            if (!w->grab().save(file, nullptr, 90)) // light compression: the picture is ready at once
-                say(QStringLiteral("Não foi possível gravar %1").arg(file));
+            const QImage picture = w->grab().toImage();
+            g_screenshotWritten =
+                std::async(std::launch::async, [picture, file] { return writeFastPng(picture, file); });
             if (auto* leave = w->findChild<QAbstractButton*>(QStringLiteral("tcbSair")))
                 leave->click();
             timer->deleteLater();
@@ -171,5 +178,9 @@ int main(int argc, char** argv)
     QVariant result;
     entry(nullptr, -1, &result);
     finalize();
+    if (g_screenshotWritten.valid() && !g_screenshotWritten.get()) {
+        say(QStringLiteral("Não foi possível gravar %1").arg(parser.value(screenshot)));
+        return 1;
+    }
     return 0;
 }

@@ -8,7 +8,7 @@ QDL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev qt6-qpa-plugins
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  postgresql postgresql-client libpq-dev sqlite3 libsqlite3-dev
+  postgresql postgresql-client libpq-dev sqlite3 libsqlite3-dev zlib1g-dev
   xvfb xauth fonts-dejavu-core fonts-dejavu-extra
   hyperfine gnuplot-nox
   clang libclang-rt-14-dev

@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "colors.h"
 #include "glyphs.h"
+#include "pngfile.h"
 #include "touchcontrols.h"
 
 namespace {
@@ -371,6 +373,44 @@ TBlendedBitBtn* command(QWidget* parent, const char* caption, Glyph g, QSize gly
     b->setGlyph(drawGlyph(g, glyph, 2.0), glyph);
     b->setGeometry(place);
     return b;
+}
+
+// --- Screenshots as PNG ---------------------------------------------------------
+
+TEST(FastPng, OpaqueAndTranslucentPicturesReadBackPixelForPixel)
+{
+    QTemporaryDir dir;
+    QImage opaque(123, 47, QImage::Format_RGB32); // odd sizes: no row lines up by chance
+    for (int y = 0; y < opaque.height(); ++y)
+        for (int x = 0; x < opaque.width(); ++x)
+            opaque.setPixel(x, y, qRgb(x * 2, y * 5, (x * y) % 256));
+    const QString opaqueFile = dir.filePath(QStringLiteral("opaque.png"));
+    ASSERT_TRUE(writeFastPng(opaque, opaqueFile));
+    const QImage opaqueBack(opaqueFile);
+    ASSERT_FALSE(opaqueBack.isNull()) << "the PNG reader refused the file";
+    EXPECT_FALSE(opaqueBack.hasAlphaChannel());
+    EXPECT_EQ(opaqueBack.convertToFormat(QImage::Format_RGB32), opaque);
+
+    QImage translucent(31, 9, QImage::Format_ARGB32);
+    for (int y = 0; y < translucent.height(); ++y)
+        for (int x = 0; x < translucent.width(); ++x)
+            translucent.setPixel(x, y, qRgba(x * 8, 255 - y * 20, 77, (x * 37 + y) % 256));
+    const QString translucentFile = dir.filePath(QStringLiteral("translucent.png"));
+    ASSERT_TRUE(writeFastPng(translucent, translucentFile));
+    const QImage translucentBack(translucentFile);
+    ASSERT_FALSE(translucentBack.isNull()) << "the PNG reader refused the file";
+    EXPECT_TRUE(translucentBack.hasAlphaChannel());
+    EXPECT_EQ(translucentBack.convertToFormat(QImage::Format_ARGB32), translucent);
+}
+
+TEST(FastPng, NothingToWriteOrNowhereToWriteIsAFailure)
+{
+    QTemporaryDir dir;
+    EXPECT_FALSE(writeFastPng(QImage(), dir.filePath(QStringLiteral("null.png"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("null.png"))));
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    EXPECT_FALSE(writeFastPng(picture, dir.filePath(QStringLiteral("missing/folder/shot.png"))));
 }
 
 } // namespace

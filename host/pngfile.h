@@ -1,0 +1,15 @@
+#pragma once
+
+// Writes a picture as a PNG file quickly: rows unfiltered, deflate blocks
+// stored, so writing costs little more than copying the pixels, where a
+// general encoder spends most of its time choosing a filter for each row.
+// The file is as large as the pixels; any PNG reader opens it.
+
+#include <QImage>
+#include <QString>
+
+#include "qdl_host_global.h"
+
+// RGB when the picture is opaque, RGBA otherwise; false when the file cannot
+// be written (a partial file is removed).
+QDL_HOST_EXPORT bool writeFastPng(const QImage& picture, const QString& file);
