@@ -73,7 +73,15 @@ void scheduleScreenshot(const QString& file)
             if (w->objectName() != QLatin1String("frmConfMesa") || !w->isVisible())
                 continue;
             timer->stop();
-            if (!writeFastPng(w->grab().toImage(), file)) {
+            // Rendered in strips straight into the file: the picture of the
+            // whole screen is never held.
+            const auto strip = [w](int top, int rows) {
+                QImage pixels(w->width(), rows, QImage::Format_RGB32);
+                pixels.fill(w->palette().color(w->backgroundRole()));
+                w->render(&pixels, QPoint(), QRegion(0, top, w->width(), rows));
+                return pixels;
+            };
+            if (!writeFastPng(w->size(), strip, file)) {
                 say(QStringLiteral("Não foi possível gravar %1").arg(file));
                 g_screenshotFailed = true;
             }

@@ -7,7 +7,7 @@
 namespace {
 
 constexpr qsizetype kStoredBlock = 65535; // the most one stored deflate block holds
-constexpr int kStripRows = 32;            // rows converted at a time
+constexpr int kStripRows = 75;           // rows asked for at a time
 
 QByteArray bigEndian(quint32 value)
 {
@@ -90,13 +90,16 @@ private:
 
 } // namespace
 
-bool writeFastPng(const QImage& picture, const QString& file)
+bool writeFastPng(QSize size, const std::function<QImage(int top, int rows)>& strip, const QString& file)
 {
-    if (picture.isNull())
+    const int width = size.width(), height = size.height();
+    if (width <= 0 || height <= 0)
         return false;
-    const bool alpha = picture.hasAlphaChannel();
+    QImage first = strip(0, std::min(kStripRows, height));
+    if (first.isNull())
+        return false;
+    const bool alpha = first.hasAlphaChannel();
     const QImage::Format format = alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888;
-    const int width = picture.width(), height = picture.height();
     const qsizetype rowBytes = qsizetype(width) * (alpha ? 4 : 3);
     const qsizetype rawSize = (rowBytes + 1) * height;
 
@@ -114,12 +117,15 @@ bool writeFastPng(const QImage& picture, const QString& file)
 
     ChunkWriter data(out, "IDAT", quint32(StoredDeflate::size(rawSize)));
     StoredDeflate stream(data, rawSize);
-    // A strip at a time: the picture is never held twice.
     for (int top = 0; top < height; top += kStripRows) {
-        const QImage strip = picture.copy(0, top, width, std::min(kStripRows, height - top)).convertToFormat(format);
-        for (int y = 0; y < strip.height(); ++y) {
+        const int rows = std::min(kStripRows, height - top);
+        QImage pixels = top == 0 ? std::move(first) : strip(top, rows);
+        if (pixels.width() != width || pixels.height() != rows || pixels.hasAlphaChannel() != alpha)
+            return false;
+        pixels.convertTo(format);
+        for (int y = 0; y < rows; ++y) {
             stream.write(QByteArrayView("\0", 1)); // filter type 0: the row as it is
-            stream.write(QByteArrayView(reinterpret_cast<const char*>(strip.constScanLine(y)), rowBytes));
+            stream.write(QByteArrayView(reinterpret_cast<const char*>(pixels.constScanLine(y)), rowBytes));
         }
     }
     stream.end();
@@ -128,4 +134,12 @@ bool writeFastPng(const QImage& picture, const QString& file)
 
     ChunkWriter end(out, "IEND", 0);
     return end.end() && out.commit();
+}
+
+bool writeFastPng(const QImage& picture, const QString& file)
+{
+    if (picture.isNull())
+        return false;
+    return writeFastPng(
+        picture.size(), [&picture](int top, int rows) { return picture.copy(0, top, picture.width(), rows); }, file);
 }
