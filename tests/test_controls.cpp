@@ -380,9 +380,9 @@ TBlendedBitBtn* command(QWidget* parent, const char* caption, Glyph g, QSize gly
 TEST(FastPng, OpaqueAndTranslucentPicturesReadBackPixelForPixel)
 {
     QTemporaryDir dir;
-    // Odd sizes, so no row lines up with a block by chance; 88 kB of rows: two
-    // stored blocks.
-    QImage opaque(301, 97, QImage::Format_RGB32);
+    // Odd sizes, so no row lines up with a block or a strip by chance: three
+    // strips of rows, 210 kB, four stored blocks.
+    QImage opaque(301, 233, QImage::Format_RGB32);
     for (int y = 0; y < opaque.height(); ++y)
         for (int x = 0; x < opaque.width(); ++x)
             opaque.setPixel(x, y, qRgb(x * 2, y * 5, (x * y) % 256));
