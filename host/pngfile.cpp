@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr qsizetype kStoredBlock = 65535; // the most one stored deflate block holds
 constexpr int kStripRows = 100; // rows asked for at a time: a sixth of a screen in memory
 
 QByteArray bigEndian(quint32 value)
@@ -36,56 +35,64 @@ private:
     bool m_ok = true;
 };
 
-// The zlib stream of the rows as stored deflate blocks, written as it comes.
-class StoredDeflate {
+// The rows through zlib at its fastest level, written out as IDAT chunks
+// whenever the output buffer fills (a PNG may split its data over many).
+class IdatWriter {
 public:
-    explicit StoredDeflate(ChunkWriter& chunk, qsizetype total) : m_chunk(chunk), m_left(total)
+    explicit IdatWriter(QIODevice& out) : m_out(out), m_buffer(kChunk, Qt::Uninitialized)
     {
-        m_chunk.write("\x78\x01"); // deflate, 32 KB window, no dictionary
-        m_block.reserve(kStoredBlock);
+        m_ok = deflateInit(&m_z, Z_BEST_SPEED) == Z_OK;
+        resetOutput();
     }
-    // Lengths the stream of total bytes takes.
-    static qsizetype size(qsizetype total)
-    {
-        const qsizetype blocks = std::max<qsizetype>(1, (total + kStoredBlock - 1) / kStoredBlock);
-        return 2 + blocks * 5 + total + 4;
-    }
+    ~IdatWriter() { deflateEnd(&m_z); }
+    IdatWriter(const IdatWriter&) = delete;
+    IdatWriter& operator=(const IdatWriter&) = delete;
+
     void write(QByteArrayView bytes)
     {
-        m_adler = adler32_z(m_adler, reinterpret_cast<const Bytef*>(bytes.data()), size_t(bytes.size()));
-        while (!bytes.isEmpty()) {
-            const qsizetype take = std::min(bytes.size(), kStoredBlock - m_block.size());
-            m_block.append(bytes.first(take));
-            bytes = bytes.sliced(take);
-            m_left -= take;
-            if (m_block.size() == kStoredBlock || m_left == 0)
-                flushBlock();
+        m_z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+        m_z.avail_in = uInt(bytes.size());
+        while (m_ok && m_z.avail_in > 0) {
+            m_ok = deflate(&m_z, Z_NO_FLUSH) == Z_OK;
+            if (m_z.avail_out == 0)
+                flushChunk();
         }
     }
-    void end()
+    bool finish()
     {
-        if (!m_block.isEmpty() || !m_flushedAny)
-            flushBlock();
-        m_chunk.write(bigEndian(quint32(m_adler)));
+        int rc = Z_OK;
+        while (m_ok && rc != Z_STREAM_END) {
+            rc = deflate(&m_z, Z_FINISH);
+            m_ok = rc == Z_OK || rc == Z_STREAM_END || rc == Z_BUF_ERROR;
+            if (m_z.avail_out == 0 || rc == Z_STREAM_END)
+                flushChunk();
+        }
+        return m_ok;
     }
 
 private:
-    void flushBlock()
+    static constexpr qsizetype kChunk = 64 * 1024;
+
+    void resetOutput()
     {
-        const auto length = quint16(m_block.size());
-        const char head[5] = {char(m_left == 0 ? 1 : 0), char(length & 0xFF), char(length >> 8),
-                              char(~length & 0xFF), char((~length >> 8) & 0xFF)};
-        m_chunk.write(QByteArrayView(head, 5));
-        m_chunk.write(m_block);
-        m_block.clear();
-        m_flushedAny = true;
+        m_z.next_out = reinterpret_cast<Bytef*>(m_buffer.data());
+        m_z.avail_out = uInt(m_buffer.size());
+    }
+    void flushChunk()
+    {
+        const qsizetype used = m_buffer.size() - qsizetype(m_z.avail_out);
+        if (used > 0) {
+            ChunkWriter chunk(m_out, "IDAT", quint32(used));
+            chunk.write(QByteArrayView(m_buffer.constData(), used));
+            m_ok = m_ok && chunk.end();
+        }
+        resetOutput();
     }
 
-    ChunkWriter& m_chunk;
-    qsizetype m_left;
-    QByteArray m_block;
-    uLong m_adler = adler32(0, nullptr, 0);
-    bool m_flushedAny = false;
+    QIODevice& m_out;
+    QByteArray m_buffer;
+    z_stream m_z{};
+    bool m_ok = false;
 };
 
 } // namespace
@@ -101,7 +108,6 @@ bool writeFastPng(QSize size, const std::function<QImage(int top, int rows)>& st
     const bool alpha = first.hasAlphaChannel();
     const QImage::Format format = alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888;
     const qsizetype rowBytes = qsizetype(width) * (alpha ? 4 : 3);
-    const qsizetype rawSize = (rowBytes + 1) * height;
 
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write("\x89PNG\r\n\x1a\n", 8) != 8)
@@ -115,8 +121,7 @@ bool writeFastPng(QSize size, const std::function<QImage(int top, int rows)>& st
     if (!header.end())
         return false;
 
-    ChunkWriter data(out, "IDAT", quint32(StoredDeflate::size(rawSize)));
-    StoredDeflate stream(data, rawSize);
+    IdatWriter stream(out);
     for (int top = 0; top < height; top += kStripRows) {
         const int rows = std::min(kStripRows, height - top);
         QImage pixels = top == 0 ? std::move(first) : strip(top, rows);
@@ -128,8 +133,7 @@ bool writeFastPng(QSize size, const std::function<QImage(int top, int rows)>& st
             stream.write(QByteArrayView(reinterpret_cast<const char*>(pixels.constScanLine(y)), rowBytes));
         }
     }
-    stream.end();
-    if (!data.end())
+    if (!stream.finish())
         return false;
 
     ChunkWriter end(out, "IEND", 0);

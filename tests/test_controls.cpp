@@ -380,12 +380,15 @@ TBlendedBitBtn* command(QWidget* parent, const char* caption, Glyph g, QSize gly
 TEST(FastPng, OpaqueAndTranslucentPicturesReadBackPixelForPixel)
 {
     QTemporaryDir dir;
-    // Odd sizes, so no row lines up with a block or a strip by chance: three
-    // strips of rows, 210 kB, four stored blocks.
+    // Odd sizes, so no row lines up with a strip by chance (three strips), and
+    // noise that does not compress: 210 kB of rows in several data chunks.
     QImage opaque(301, 233, QImage::Format_RGB32);
+    quint32 noise = 12345;
     for (int y = 0; y < opaque.height(); ++y)
-        for (int x = 0; x < opaque.width(); ++x)
-            opaque.setPixel(x, y, qRgb(x * 2, y * 5, (x * y) % 256));
+        for (int x = 0; x < opaque.width(); ++x) {
+            noise = noise * 1664525u + 1013904223u;
+            opaque.setPixel(x, y, 0xFF000000u | (noise >> 8));
+        }
     const QString opaqueFile = dir.filePath(QStringLiteral("opaque.png"));
     ASSERT_TRUE(writeFastPng(opaque, opaqueFile));
     const QImage opaqueBack(opaqueFile);
