@@ -73,12 +73,7 @@ void TADOConnection::setConnected(bool connected)
                 // the close below ends the transaction anyway
             }
         }
-        m_begin.reset();
-        m_commit.reset();
-        m_rollback.reset();
-        m_statements->closeAll();
-        m_sqliteHandle = nullptr;
-        m_postgresHandle = nullptr;
+        releaseStatements();
         QSqlDatabase db = database();
         db.close();
         m_inTransaction = false;
@@ -88,6 +83,8 @@ void TADOConnection::setConnected(bool connected)
 
     if (BeforeConnect)
         BeforeConnect(this);
+    // Statements of an earlier handle (one the server dropped) let go of it.
+    releaseStatements();
     {
         QSqlDatabase db = database();
         applyConnectionString(db, ConnectionString);
@@ -103,13 +100,6 @@ void TADOConnection::setConnected(bool connected)
         }
         if (!db.open())
             throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados"), db.lastError());
-        // Statements of an earlier handle (one the server dropped) let go of it.
-        m_begin.reset();
-        m_commit.reset();
-        m_rollback.reset();
-        m_statements->closeAll();
-        m_sqliteHandle = nullptr;
-        m_postgresHandle = nullptr;
         const QVariant handle = db.driver()->handle();
         if (qstrcmp(handle.typeName(), "sqlite3*") == 0)
             m_sqliteHandle = *static_cast<sqlite3* const*>(handle.constData());
@@ -120,6 +110,16 @@ void TADOConnection::setConnected(bool connected)
     m_opened = true;
     if (AfterConnect)
         AfterConnect(this);
+}
+
+void TADOConnection::releaseStatements()
+{
+    m_begin.reset();
+    m_commit.reset();
+    m_rollback.reset();
+    m_statements->closeAll();
+    m_sqliteHandle = nullptr;
+    m_postgresHandle = nullptr;
 }
 
 std::unique_ptr<TADOQuery> TADOConnection::prepare(const QString& sql, QSqlError& error)

@@ -58,6 +58,7 @@ public:
     bool isPostgres() const;
 
 private:
+    void releaseStatements(); // every statement on the handle, before it closes or is replaced
     void runControl(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step,
                     bool toleratesNoTransaction = false);
 
