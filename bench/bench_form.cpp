@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <libpq-fe.h>
 #include <memory>
 
 #include "Cli_qdl00005.h"
@@ -180,14 +179,6 @@ void benchConfirm(benchmark::State& state, QString connection)
     }
 }
 
-bool postgresReachable(const QString& url)
-{
-    PGconn* c = PQconnectdb(url.toUtf8().constData());
-    const bool ok = PQstatus(c) == CONNECTION_OK;
-    PQfinish(c);
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -210,7 +201,7 @@ int main(int argc, char** argv)
             databases.append({QStringLiteral("sqlite/") + rows.trimmed(), QStringLiteral("sqlite:") + file});
         if (!pgServer.isEmpty()) {
             const QString url = qdlbench::withDatabase(pgServer, QStringLiteral("qdl_chain_") + rows.trimmed());
-            if (postgresReachable(url))
+            if (qdlbench::postgresReachable(url))
                 databases.append({QStringLiteral("postgresql/") + rows.trimmed(), url});
         }
     }

@@ -861,14 +861,6 @@ std::vector<qint64> sizesFromEnvironment()
     return sizes;
 }
 
-bool postgresReachable(const QString& url)
-{
-    PGconn* c = PQconnectdb(url.toUtf8().constData());
-    const bool ok = PQstatus(c) == CONNECTION_OK;
-    PQfinish(c);
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -898,7 +890,7 @@ int main(int argc, char** argv)
         if (pgServer.isEmpty())
             break;
         const QString url = qdlbench::withDatabase(pgServer, QStringLiteral("qdl_chain_%1").arg(rows));
-        if (postgresReachable(url))
+        if (qdlbench::postgresReachable(url))
             databases.push_back(std::make_unique<ChainDb>(ChainDb{"postgresql", rows, url, nullptr}));
         else
             std::fprintf(stderr, "no database %s (PostgreSQL %lld skipped)\n", qPrintable(url), rows);

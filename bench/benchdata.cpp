@@ -607,4 +607,12 @@ void resetDatabase(const QString& connection)
     admin.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(name));
 }
 
+bool postgresReachable(const QString& url)
+{
+    PGconn* c = PQconnectdb(url.toUtf8().constData());
+    const bool ok = PQstatus(c) == CONNECTION_OK;
+    PQfinish(c);
+    return ok;
+}
+
 } // namespace qdlbench

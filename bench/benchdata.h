@@ -79,6 +79,9 @@ LoadReport generateChain(const QString& connection, qint64 targetButtons, std::u
 // PostgreSQL database (through the server's "postgres" database).
 void resetDatabase(const QString& connection);
 
+// Whether a PostgreSQL server answers at url.
+bool postgresReachable(const QString& url);
+
 // "postgresql://u@h:p/db" with another database name.
 QString withDatabase(const QString& postgresUrl, const QString& dbName);
 

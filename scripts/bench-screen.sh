@@ -12,6 +12,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 source "$QDL_ROOT/scripts/pgcluster.sh"
+source "$QDL_ROOT/scripts/benchchains.sh"
 
 build="$QDL_ROOT/build-bench"
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$QDL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -56,27 +57,9 @@ PY
 cat "$out/startup.txt"
 
 # The screen's own work on the chain databases.
-# The software's cost by default: SQLite files in memory (tmpfs) and the
-# server without fsync, so a commit does not wait on this machine's disk,
-# whose flushes take 0.15 ms or 4 ms depending on what ran before.
-# QDL_BENCH_DURABLE=1 measures on disk with fsync on.
-if [ "${QDL_BENCH_DURABLE:-0}" = 1 ]; then
-  dir="${QDL_BENCH_DIR:-/var/tmp/qdl-bench}"
-  pgsync=on
-else
-  dir="${QDL_BENCH_DIR:-/dev/shm/qdl-bench}"
-  pgsync=off
-fi
+qdl_bench_place
 sizes="${QDL_BENCH_FORM_SIZES:-1000 1000000}"
-mkdir -p "$dir"
-stamp="$(cat "$QDL_ROOT"/db/sql/schema_*.sql "$QDL_ROOT"/bench/benchdata.cpp | sha1sum | cut -c1-12)"
-for n in $sizes; do
-  db="$dir/chain-$n.db"
-  if [ ! -f "$db" ] || [ "$(cat "$db.stamp" 2>/dev/null)" != "$stamp" ]; then
-    nice "$build/bin/qdl-gen" --database "sqlite:$db" --rows "$n" --replace
-    echo "$stamp" >"$db.stamp"
-  fi
-done
+qdl_bench_sqlite_chains "$build" $sizes
 if [ -z "${QDL_BENCH_PG_URL:-}" ]; then
   qdl_pg_start -c shared_buffers=1GB -c fsync=$pgsync
   trap 'qdl_pg_stop; rm -rf "$tmp"' EXIT
