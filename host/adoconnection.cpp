@@ -2,7 +2,6 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <atomic>
 
 #include "adoqueryimpl.h"
