@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
@@ -62,7 +63,27 @@ void createDemo(const QString& connectionString)
 // --screenshot: once the screen is shown, render it to the file and leave
 // through its leave command. The picture is rendered straight away, before
 // the window's own first paint: the screen is painted once, not twice.
+// When start-up fails instead, the picture shows the message that says why,
+// the message is closed (nobody is there to answer it) and the program ends
+// with status 2.
 bool g_screenshotFailed = false;
+bool g_startupFailed = false;
+
+// Renders a window in strips straight into the file: the picture of the
+// whole window is never held.
+bool saveWindowPicture(QWidget* w, const QString& file)
+{
+    const auto strip = [w](int top, int rows) {
+        QImage pixels(w->width(), rows, QImage::Format_RGB32);
+        pixels.fill(w->palette().color(w->backgroundRole()));
+        w->render(&pixels, QPoint(), QRegion(0, top, w->width(), rows));
+        return pixels;
+    };
+    if (writeFastPng(w->size(), strip, file))
+        return true;
+    say(QStringLiteral("Não foi possível gravar %1").arg(file));
+    return false;
+}
 
 void scheduleScreenshot(const QString& file)
 {
@@ -70,25 +91,25 @@ void scheduleScreenshot(const QString& file)
     timer->setInterval(0); // look on every turn of the event loop: the screen shows within milliseconds
     QObject::connect(timer, &QTimer::timeout, timer, [timer, file] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() != QLatin1String("frmConfMesa") || !w->isVisible())
+            if (!w->isVisible())
                 continue;
-            timer->stop();
-            // Rendered in strips straight into the file: the picture of the
-            // whole screen is never held.
-            const auto strip = [w](int top, int rows) {
-                QImage pixels(w->width(), rows, QImage::Format_RGB32);
-                pixels.fill(w->palette().color(w->backgroundRole()));
-                w->render(&pixels, QPoint(), QRegion(0, top, w->width(), rows));
-                return pixels;
-            };
-            if (!writeFastPng(w->size(), strip, file)) {
-                say(QStringLiteral("Não foi possível gravar %1").arg(file));
-                g_screenshotFailed = true;
+            if (w->objectName() == QLatin1String("frmConfMesa")) {
+                timer->stop();
+                g_screenshotFailed = !saveWindowPicture(w, file);
+                if (auto* leave = w->findChild<QAbstractButton*>(QStringLiteral("tcbSair")))
+                    leave->click();
+                timer->deleteLater();
+                return;
             }
-            if (auto* leave = w->findChild<QAbstractButton*>(QStringLiteral("tcbSair")))
-                leave->click();
-            timer->deleteLater();
-            return;
+            if (w->objectName() == QLatin1String("messageDialog")) {
+                timer->stop();
+                g_startupFailed = true;
+                g_screenshotFailed = !saveWindowPicture(w, file);
+                if (auto* dialog = qobject_cast<QDialog*>(w))
+                    dialog->reject();
+                timer->deleteLater();
+                return;
+            }
         }
     });
     timer->start();
@@ -184,5 +205,7 @@ int main(int argc, char** argv)
     QVariant result;
     entry(nullptr, -1, &result);
     finalize();
+    if (g_startupFailed)
+        return 2;
     return g_screenshotFailed ? 1 : 0;
 }

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 
 #include "clientdataset.h"
 #include "messages.h"
@@ -151,6 +152,9 @@ private:
     };
     void renameButton(QAbstractButton* button, const ButtonKey& key);
 
+    // Runs an operator's click or key handler through the guard, unless
+    // another handler is still running.
+    void runHandler(const std::function<void()>& handler);
     void buildLayout();
     void declareDatasets();
     void wireHandlers();
@@ -164,4 +168,6 @@ private:
     QString pageText() const { return QString::number(NrPagina); }
 
     QHash<QString, QWidget*> m_components;
+    bool m_inHandler = false;
+    bool m_leaving = false; // set by the leave command: the only close the form accepts
 };

@@ -190,7 +190,8 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
             requireProc(bool(Pesquisa), "Pesquisa");
             if (!Pesquisa(cdsAmbientes, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
                 return;
-            QCoreApplication::processEvents();
+            // Paints and system events pass; the operator's next tap waits.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             const QString cdsala = cdsAmbientes.FieldByName(QStringLiteral("CDSALA")).AsString();
             const QString nmsala = cdsAmbientes.FieldByName(QStringLiteral("NMSALA")).AsString();
             callService(QStringLiteral("getInsere"),
@@ -264,7 +265,7 @@ void TfrmConfMesa::tcb01Click(QObject* sender)
         requireProc(bool(Pesquisa), "Pesquisa");
         if (!Pesquisa(cdsMesas, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
             return;
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         const QString nrmesa = cdsMesas.FieldByName(QStringLiteral("NRMESA")).AsString();
         const QString nmmesa = cdsMesas.FieldByName(QStringLiteral("NMMESA")).AsString();
         callService(QStringLiteral("getInsere"),

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QPainterPath>
 
@@ -75,6 +76,7 @@ TfrmConfMesa::TfrmConfMesa(QWidget* owner) : QDialog(owner)
     setWindowTitle(QStringLiteral("Quadrel - Configuração Tela de Mesa"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
+    setWindowIcon(QIcon(drawGlyph(Glyph::ScreenIcon, {32, 32})));
     resize(799, 600);
     setFont(layoutFont(11));
     buildLayout();
@@ -96,7 +98,9 @@ void TfrmConfMesa::buildLayout()
     blsBorda->setBrushRole(QPalette::Window);
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
-    silver.setColor(QPalette::Base, QColor(238, 238, 238));
+    // The background shape takes the system highlight colour until the
+    // colour scheme sets it at start-up.
+    silver.setColor(QPalette::Base, QApplication::palette().color(QPalette::Highlight));
     setPalette(silver);
 
     blsFundo = new TBlendedShape(this, 18);
@@ -106,7 +110,7 @@ void TfrmConfMesa::buildLayout()
 
     lblConfig = makeLabel(this, "lblConfig", {27, 7, 745, 21}, QStringLiteral("lblconfig"), layoutFont(15, true),
                           Qt::AlignCenter);
-    lblMensagem = makeLabel(this, "lblMensagem", {235, 531, 364, 51}, QString(), layoutFont(16), Qt::AlignCenter);
+    lblMensagem = makeLabel(this, "lblMensagem", {235, 531, 364, 51}, QString(), layoutFont(19), Qt::AlignCenter);
     lblMensagem->setWordWrap(true);
     lblPagina = makeLabel(this, "lblPagina", {660, 554, 15, 29}, QStringLiteral("1"), layoutFont(24, true));
 
@@ -169,7 +173,7 @@ void TfrmConfMesa::buildLayout()
         b->setGlyphLayout(c.right ? TBlendedBitBtn::GlyphLayout::Right : TBlendedBitBtn::GlyphLayout::Top);
         b->setMargin(c.margin);
         b->setSpacing(c.spacing);
-        b->setFont(layoutFont(11, true));
+        b->setFont(layoutFont(11, false, false));
         b->setFocusPolicy(Qt::NoFocus);
         *c.member = b;
         m_components.insert(b->objectName(), b);
@@ -257,7 +261,9 @@ void TfrmConfMesa::declareDatasets()
     cdsAlteracoes.addField(text("NRCOLOR", 50));
     cdsAlteracoes.addField(text("CDSALA", 10));
 
-    cdsMesas.addField(text("NRMESA", 4, "Mesa"));
+    // A table number is held as wide as the schema stores it (10): a number
+    // cut to four characters would name another table.
+    cdsMesas.addField(text("NRMESA", 10, "Mesa"));
     cdsMesas.addField(text("NMMESA", 30, "Nome"));
     cdsMesas.addField(text("IDSTMESAAUX", 1, nullptr, false));
     cdsMesas.setIndexFieldName(QStringLiteral("NRMESA"));
@@ -268,7 +274,7 @@ void TfrmConfMesa::declareDatasets()
     for (TClientDataSet* ds : {&cdsMesaNrButon, &cdsAmbNrbuton}) {
         ds->addField(text("CDSALA", 10));
         ds->addField(text("NMSALA", 30));
-        ds->addField(text("NRMESA", 4));
+        ds->addField(text("NRMESA", 10));
     }
 
     cdsLoja.addField(text("CDLOJA", 10, "Loja"));
@@ -291,7 +297,7 @@ void TfrmConfMesa::wireHandlers()
     // Every handler runs through the guard: no error crosses the event loop.
     const auto on = [this](QAbstractButton* button, void (TfrmConfMesa::*handler)(QObject*)) {
         connect(button, &QAbstractButton::clicked, this,
-                [this, button, handler] { runGuarded([&] { (this->*handler)(button); }); });
+                [this, button, handler] { runHandler([&] { (this->*handler)(button); }); });
     };
     on(tcbNome, &TfrmConfMesa::tcbNomeClick);
     on(tcbCorButton, &TfrmConfMesa::tcbCorButtonClick);
@@ -310,6 +316,17 @@ void TfrmConfMesa::wireHandlers()
     }
     // Keys act for the whole screen, whichever control has the focus.
     qApp->installEventFilter(this);
+}
+
+void TfrmConfMesa::runHandler(const std::function<void()>& handler)
+{
+    // A click or key that reaches the form while a handler runs (delivered
+    // by an event loop the handler turns) is dropped: handlers never nest.
+    if (m_inHandler)
+        return;
+    m_inHandler = true;
+    runGuarded(handler);
+    m_inHandler = false;
 }
 
 QWidget* TfrmConfMesa::FindComponent(const QString& name) const
@@ -366,14 +383,14 @@ bool TfrmConfMesa::eventFilter(QObject* watched, QEvent* event)
     if (key != 0) {
         const quint16 before = key;
         const auto modifiers = keyEvent->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        runGuarded([&] { FormKeyDown(this, key, modifiers); });
+        runHandler([&] { FormKeyDown(this, key, modifiers); });
         // A swallowed key, or one that reached a command, ends here.
         consumed = key == 0 || before != vk::Delete;
     }
     const QString text = keyEvent->text();
     if (!consumed && text.size() == 1 && !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         QChar c = text.at(0);
-        runGuarded([&] { FormKeyPress(this, c); });
+        runHandler([&] { FormKeyPress(this, c); });
     }
     return consumed || QDialog::eventFilter(watched, event);
 }

@@ -110,7 +110,9 @@ void TfrmConfMesa::FormActivate(QObject*)
 
 void TfrmConfMesa::tcbSairClick(QObject*)
 {
+    m_leaving = true;
     close();
+    m_leaving = false;
 }
 
 void TfrmConfMesa::FormClose(QObject*)
@@ -130,6 +132,13 @@ void TfrmConfMesa::changeEvent(QEvent* event)
 
 void TfrmConfMesa::closeEvent(QCloseEvent* event)
 {
+    // A window manager's close (its Alt+F4, a taskbar's close) would drop the
+    // pending changes in the middle of the work: the screen leaves only
+    // through its own leave command.
+    if (!m_leaving) {
+        event->ignore();
+        return;
+    }
     runGuarded([this] { FormClose(this); });
     QDialog::closeEvent(event);
 }

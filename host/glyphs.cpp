@@ -313,6 +313,24 @@ void drawTable(QPainter& p, bool assigned)
     }
 }
 
+// The window icon: a screen of table buttons, a row of area buttons above.
+void drawScreenIcon(QPainter& p)
+{
+    p.setPen(outline(QColor(0, 0, 128), 5));
+    p.setBrush(QColor(192, 192, 192));
+    p.drawRoundedRect(QRectF(4, 8, 92, 84), 12, 12);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 128));
+    for (int column = 0; column < 3; ++column)
+        p.drawRoundedRect(QRectF(14 + column * 25, 18, 22, 12), 3, 3);
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            p.setBrush(row == column % 2 ? QColor(160, 100, 45) : QColor(255, 255, 255));
+            p.drawRoundedRect(QRectF(14 + column * 25, 42 + row * 24, 22, 18), 3, 3);
+        }
+    }
+}
+
 void paintGlyph(QPainter& p, Glyph glyph)
 {
     switch (glyph) {
@@ -327,6 +345,7 @@ void paintGlyph(QPainter& p, Glyph glyph)
     case Glyph::Next: drawNext(p, false); break;
     case Glyph::FreeTable: drawTable(p, false); break;
     case Glyph::AssignedTable: drawTable(p, true); break;
+    case Glyph::ScreenIcon: drawScreenIcon(p); break;
     }
 }
 

@@ -11,6 +11,7 @@
 enum class Glyph {
     Rename, BackColor, TextColor, Clear, Confirm, Cancel, Leave, Previous, Next,
     FreeTable, AssignedTable,
+    ScreenIcon, // the window icon
 };
 
 // A picture of size pixels on a transparent background, cached per

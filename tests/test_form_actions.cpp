@@ -1,6 +1,9 @@
 // Every operator action on the real form and a real database, with the
 // operator dialogs scripted; the database is checked afterwards.
 
+#include <QMouseEvent>
+#include <QWindow>
+
 #include "errors.h"
 #include "formfixture.h"
 #include "siblings.h"
@@ -539,6 +542,86 @@ TEST_P(ActionTest, ARefusedPlacementReachesTheOperatorAsAnError)
     ASSERT_FALSE(host->messages.isEmpty());
     EXPECT_TRUE(host->messages.last().text.contains("getInsere"));
     EXPECT_EQ(buttons("CDIDENTBUTON = '1'"), 1);
+}
+
+TEST_P(ActionTest, TableNumbersAsLongAsTheSchemaAllowsArePlacedAndClearedWhole)
+{
+    // Each long number starts with the number of a table already placed.
+    exec("INSERT INTO MESA (CDFILIAL, CDLOJA, NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX) VALUES "
+         "('9999', '00001', '1234', 'SAL', 'Mesa 1234', 'A', 'D'), "
+         "('9999', '00001', '12345', 'SAL', 'Mesa 12345', 'A', 'D'), "
+         "('9999', '00001', '1234567890', 'SAL', 'Mesa 1234567890', 'A', 'D')");
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1234", "Mesa 1234");
+    openScreen();
+
+    host->picks.push_back({"NRMESA", "12345"});
+    click(table(2));
+    EXPECT_TRUE(host->pickCalls.last().rows.contains("1234567890"));
+    host->picks.push_back({"NRMESA", "1234567890"});
+    click(table(3));
+    EXPECT_EQ(buttons("NRBUTTON = '02' AND CDIDENTBUTON = '12345' AND DSBUTTON = 'Mesa 12345'"), 1);
+    EXPECT_EQ(buttons("NRBUTTON = '03' AND CDIDENTBUTON = '1234567890' AND DSBUTTON = 'Mesa 1234567890'"), 1);
+    EXPECT_EQ(buttons("CDIDENTBUTON = '1234'"), 1);
+
+    click(form->tcbLimpar);
+    click(table(2));
+    EXPECT_EQ(form->cdsMesaNrButon.FieldByName("NRMESA").AsString(), QStringLiteral("12345"));
+    click(table(3));
+    EXPECT_EQ(form->cdsMesaNrButon.FieldByName("NRMESA").AsString(), QStringLiteral("1234567890"));
+    click(form->tcbConfirma);
+    EXPECT_EQ(buttons("IDTPBUTTON = '3'"), 1);
+    EXPECT_EQ(buttons("NRBUTTON = '01' AND CDIDENTBUTON = '1234'"), 1);
+}
+
+// A close asked by the window manager (its own Alt+F4, a taskbar's close)
+// would drop the pending changes: only the leave command closes the screen.
+TEST_P(ActionTest, OnlyTheLeaveCommandClosesTheScreen)
+{
+    placeArea("01", "SAL", "Salão");
+    openScreen();
+    click(form->tcbLimpar);
+    click(area(1));
+    ASSERT_EQ(form->cdsAlteracoes.RecordCount(), 1);
+
+    ASSERT_NE(form->windowHandle(), nullptr);
+    form->windowHandle()->close(); // the close event a window manager's request produces
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->cdsAlteracoes.RecordCount(), 1);
+
+    click(form->tcbSair);
+    EXPECT_FALSE(form->isVisible());
+}
+
+// Placing lets paints through after the pick; a tap already queued then must
+// not run another handler in the middle of this one.
+TEST_P(ActionTest, TapsQueuedDuringAPlacementDoNotRunInsideIt)
+{
+    placeArea("01", "SAL", "Salão");
+    openScreen();
+    host->picks.push_back({"NRMESA", "1"});
+    const auto queueTap = [](QWidget* w) {
+        const QPointF at = w->rect().center();
+        const QPointF global = w->mapToGlobal(at);
+        QCoreApplication::postEvent(
+            w, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            w, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    };
+    Pesquisa = [&, inner = Pesquisa](TClientDataSet& ds, const QString& f, const QString& s, int a, int b, int c,
+                                     int d, int e) {
+        queueTap(table(2));
+        queueTap(form->tcbLimpar);
+        return inner(ds, f, s, a, b, c, d, e);
+    };
+    click(table(1));
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(host->pickCalls.size(), 1); // the second table tap opened no pick inside the first
+    EXPECT_FALSE(boExcluir);              // nor did the clear command switch modes under it
+    EXPECT_EQ(buttons("IDTPBUTTON = '3' AND NRBUTTON = '01' AND CDIDENTBUTON = '1'"), 1);
+    EXPECT_EQ(table(1)->text(), QStringLiteral("Mesa 1"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -167,6 +168,27 @@ TEST(HostProgram, LoadsThePackageOpensTheScreenAndLeaves)
     ASSERT_TRUE(missing.waitForFinished(60000));
     EXPECT_NE(missing.exitCode(), 0);
     EXPECT_FALSE(QFile::exists(dir.filePath("nothing.db")));
+}
+
+// Nobody is there to answer a start-up error during --screenshot: the picture
+// shows the message, and the program ends with an error instead of waiting.
+TEST(HostProgram, AScreenshotOfAFailedStartUpShowsTheMessageAndFails)
+{
+    const QString bin = qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-host");
+    QTemporaryDir dir;
+    QFile notADatabase(dir.filePath("text.db"));
+    ASSERT_TRUE(notADatabase.open(QIODevice::WriteOnly));
+    notADatabase.write(QByteArray(4096, 'x'));
+    notADatabase.close();
+    const QString shot = dir.filePath("shot.png");
+
+    QProcess screen;
+    screen.start(bin, {"--database", "sqlite:" + notADatabase.fileName(), "--screenshot", shot});
+    ASSERT_TRUE(screen.waitForFinished(60000)) << "qdl-host waited for an answer";
+    EXPECT_EQ(screen.exitCode(), 2);
+    const QImage picture(shot);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_NE(picture.size(), QSize(800, 600)); // the message, not the screen
 }
 
 } // namespace
