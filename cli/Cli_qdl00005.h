@@ -152,10 +152,33 @@ private:
     };
     void renameButton(QAbstractButton* button, const ButtonKey& key);
 
+    // The area click: a mode's change, or placing an area on a free button
+    // (false when the operator cancelled the pick).
+    void areaClickInMode(TTouchButton* button, const QString& stCodigo);
+    void clearArea(TTouchButton* button, const QString& stCodigo);
+    bool placeArea(TTouchButton* button, const QString& stCodigo);
+    // The table click: placing a table on a free button, or a mode's change.
+    void placeTable(TSpeedButton* button, const QString& stCodigo);
+    void tableClickInMode(TSpeedButton* button, const QString& stCodigo);
+
+    // Confirmation. walkPending runs writeRow on each pending row in list
+    // order; a row it answers true for leaves the list at once, so a
+    // confirmation stopped part-way and sent again sends only what is left.
+    void walkPending(const std::function<bool(const PendingRow&)>& writeRow);
+    void confirmClears();
+    // The delete service's status for one pending area (type 4) or table row.
+    QString deletePendingButton(const PendingRow& r);
+    void confirmColours(bool background);
+
     // Runs an operator's click or key handler through the guard, unless
     // another handler is still running.
     void runHandler(const std::function<void()>& handler);
+    // The layout, one panel at a time.
     void buildLayout();
+    void buildFrameAndLabels();
+    void buildCommands();
+    void buildTableGrid();
+    void buildAreaRow();
     void declareDatasets();
     void wireHandlers();
     void setFreeLook(TSpeedButton* button);

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kFreeBack = 11571344;
 const QString kFree = QStringLiteral(" ");
 // The pick list's four colours.
 constexpr int kPick1 = 11776174, kPick2 = 13684686, kPick3 = 4407615, kPick4 = 8487297;
@@ -114,12 +113,11 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
     auto* button = qobject_cast<TTouchButton*>(sender);
     if (!button)
         return;
-    bool boPode = true;
     const QString stCodigo = lastTwo(sender);
     const bool isFree = button->text() == kFree;
-    const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
 
     if (!isFree) {
+        const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
         const ServiceResult r = callService(
             QStringLiteral("getAmbNrbuton"), {stCdfilial, stNrConf, four, zero, zero, zero, stCodigo, one},
             [&](ServiceResult& out) {
@@ -127,97 +125,99 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
             });
         cdsAmbNrbuton.setData(r.toPacket());
     }
-
-    if (!(isFree && !anyMode())) {
-        if (boExcluir) {
-            boPode = false;
-            if (isFree)
-                return;
-            // The area code comes from the button's own stored row: the
-            // lookup above only sees one store, and a pending clear without
-            // its area code would leave the area's tables behind.
-            QString cdsala;
-            if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
-                cdsala = cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).AsString();
-            else if (cdsPesqAmbientes.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
-                cdsala = cdsPesqAmbientes.FieldByName(QStringLiteral("CDIDENTBUTON")).AsString();
-            else
-                cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-            appendPending(stCodigo, four, one, zero, zero, zero, QString(), cdsala);
-            if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
-                cdsControleAmb.Delete();
-            button->setText(kFree);
-            button->setFontColor(0);
-            button->SetColor(kFreeBack);
-            if (auto* strip = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + stCodigo)))
-                strip->SetColor(kFreeBack);
-            LimpaMenuMesa();
-        } else if (boMudaCor) {
-            boPode = false;
-            if (isFree)
-                return;
-            const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-            appendPending(stCodigo, four, one, zero, zero, zero, CorButton, cdsala);
-            const int colour = colourValue(CorButton);
-            button->SetColor(colour);
-            if (auto* strip = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + stCodigo)))
-                strip->SetColor(colour);
-        } else if (boMudaFonte) {
-            boPode = false;
-            if (isFree)
-                return;
-            const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-            appendPending(stCodigo, four, one, zero, zero, zero, CorFonte, cdsala);
-            button->setFontColor(colourValue(CorFonte));
-        } else if (boMudaNome) {
-            boPode = false;
-            if (isFree)
-                return;
-            renameButton(button, {stCodigo, one, four, zero, zero, zero});
-        }
-    } else {
-        // Place an area on the free button.
-        const float NrColorText = 0;
-        const float NrColorBack = float(kFreeBack);
-        const ServiceResult areas =
-            callService(QStringLiteral("getAmbientes"), {stCdfilial, stNrConf},
-                        [](ServiceResult& out) { return getAmbientes(stCdfilial, stNrConf, out); });
-        cdsAmbientes.setData(areas.toPacket());
-        if (cdsAmbientes.IsEmpty()) {
-            Mensagem(msgPadrao.Msg(QStringLiteral("Amb_NCad")), QString(), QStringLiteral("N"),
-                     QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
-        } else {
-            requireProc(bool(Pesquisa), "Pesquisa");
-            if (!Pesquisa(cdsAmbientes, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
-                return;
-            // Paints and system events pass; the operator's next tap waits.
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            const QString cdsala = cdsAmbientes.FieldByName(QStringLiteral("CDSALA")).AsString();
-            const QString nmsala = cdsAmbientes.FieldByName(QStringLiteral("NMSALA")).AsString();
-            callService(QStringLiteral("getInsere"),
-                        {stCdfilial, stNrConf, stCodigo, nmsala, QStringLiteral("0"), QStringLiteral("11571344"),
-                         one, cdsala, QStringLiteral("40"), zero, zero},
-                        [&](ServiceResult& out) {
-                            return getInsere(stCdfilial, stNrConf, stCodigo, nmsala, NrColorText, NrColorBack,
-                                             QString(), one, cdsala, four, zero, zero, zero, out);
-                        });
-            cdsControleAmb.Append();
-            cdsControleAmb.FieldByName(QStringLiteral("NRBUTTON")).setAsString(stCodigo);
-            cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).setAsString(cdsala);
-            cdsControleAmb.Post();
-            stCdAmb = cdsala;
-            button->setText(nmsala);
-            LimpaMenuMesa();
-        }
+    // In a mode a click changes the button and never selects it.
+    if (anyMode()) {
+        if (!isFree)
+            areaClickInMode(button, stCodigo);
+        return;
     }
+    if (isFree && !placeArea(button, stCodigo))
+        return;
+    stNrFocusAmb = stCodigo;
+    if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
+        stCdAmb = cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).AsString();
+    ControlaFocus();
+    MontaMenuMesa();
+}
 
-    if (boPode) {
-        stNrFocusAmb = stCodigo;
-        if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
-            stCdAmb = cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).AsString();
-        ControlaFocus();
-        MontaMenuMesa();
+void TfrmConfMesa::areaClickInMode(TTouchButton* button, const QString& stCodigo)
+{
+    const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
+    if (boExcluir) {
+        clearArea(button, stCodigo);
+    } else if (boMudaCor) {
+        const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
+        appendPending(stCodigo, four, one, zero, zero, zero, CorButton, cdsala);
+        const int colour = colourValue(CorButton);
+        button->SetColor(colour);
+        if (TTouchButton* strip = areaStrip(stCodigo.toInt()))
+            strip->SetColor(colour);
+    } else if (boMudaFonte) {
+        const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
+        appendPending(stCodigo, four, one, zero, zero, zero, CorFonte, cdsala);
+        button->setFontColor(colourValue(CorFonte));
+    } else if (boMudaNome) {
+        renameButton(button, {stCodigo, one, four, zero, zero, zero});
     }
+}
+
+void TfrmConfMesa::clearArea(TTouchButton* button, const QString& stCodigo)
+{
+    // The area code comes from the button's own stored row: the lookup of
+    // the click only sees one store, and a pending clear without its area
+    // code would leave the area's tables behind.
+    QString cdsala;
+    if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
+        cdsala = cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).AsString();
+    else if (cdsPesqAmbientes.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
+        cdsala = cdsPesqAmbientes.FieldByName(QStringLiteral("CDIDENTBUTON")).AsString();
+    else
+        cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
+    const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
+    appendPending(stCodigo, four, one, zero, zero, zero, QString(), cdsala);
+    if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
+        cdsControleAmb.Delete();
+    setFreeLook(button);
+    if (TTouchButton* strip = areaStrip(stCodigo.toInt()))
+        strip->SetColor(kFreeButtonColor);
+    LimpaMenuMesa();
+}
+
+bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
+{
+    const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
+    const ServiceResult areas =
+        callService(QStringLiteral("getAmbientes"), {stCdfilial, stNrConf},
+                    [](ServiceResult& out) { return getAmbientes(stCdfilial, stNrConf, out); });
+    cdsAmbientes.setData(areas.toPacket());
+    if (cdsAmbientes.IsEmpty()) {
+        showMessageKey(QStringLiteral("Amb_NCad"));
+        return true; // the free button is selected all the same
+    }
+    requireProc(bool(Pesquisa), "Pesquisa");
+    if (!Pesquisa(cdsAmbientes, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
+        return false;
+    // Paints and system events pass; the operator's next tap waits.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const QString cdsala = cdsAmbientes.FieldByName(QStringLiteral("CDSALA")).AsString();
+    const QString nmsala = cdsAmbientes.FieldByName(QStringLiteral("NMSALA")).AsString();
+    const float NrColorText = 0;
+    const float NrColorBack = float(kFreeButtonColor);
+    callService(QStringLiteral("getInsere"),
+                {stCdfilial, stNrConf, stCodigo, nmsala, QStringLiteral("0"), QString::number(kFreeButtonColor),
+                 one, cdsala, QStringLiteral("40"), zero, zero},
+                [&](ServiceResult& out) {
+                    return getInsere(stCdfilial, stNrConf, stCodigo, nmsala, NrColorText, NrColorBack, QString(),
+                                     one, cdsala, four, zero, zero, zero, out);
+                });
+    cdsControleAmb.Append();
+    cdsControleAmb.FieldByName(QStringLiteral("NRBUTTON")).setAsString(stCodigo);
+    cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).setAsString(cdsala);
+    cdsControleAmb.Post();
+    stCdAmb = cdsala;
+    button->setText(nmsala);
+    LimpaMenuMesa();
+    return true;
 }
 
 // ---- Table buttons ------------------------------------------------------------
@@ -233,58 +233,67 @@ void TfrmConfMesa::tcb01Click(QObject* sender)
     }
     const QString stCodigo = lastTwo(sender);
     const bool isFree = button->text() == kFree;
-    const QString page = pageText();
-    const QString one = QStringLiteral("1"), three = QStringLiteral("3"), four = QStringLiteral("4");
+    if (isFree && !anyMode())
+        placeTable(button, stCodigo);
+    else if (!isFree)
+        tableClickInMode(button, stCodigo);
+    // A free button in a mode: nothing, and the mode stays on.
+}
 
-    if (isFree && !anyMode()) {
-        const float NrColorText = 0;
-        const float NrColorBack = float(kFreeBack);
-        QWidget* area = FindComponent(QStringLiteral("tcbAmb") + stNrFocusAmb);
-        auto* areaButton = qobject_cast<TTouchButton*>(area);
-        if (!areaButton || EmptyString(areaButton->text())) {
-            showMessageKey(QStringLiteral("Amb_deve"));
-            return;
-        }
-        const ServiceResult loja =
-            callService(QStringLiteral("getLoja"), {stCdfilial, stNrConf},
-                        [](ServiceResult& out) { return getLoja(stCdfilial, stNrConf, out); });
-        cdsLoja.setData(loja.toPacket());
-        if (cdsLoja.IsEmpty()) {
-            showMessageKey(QStringLiteral("Loja_NCad"));
-            return;
-        }
-        stCdLojaAber = cdsLoja.FieldByName(QStringLiteral("CDLOJA")).AsString();
-        const ServiceResult mesas = callService(
-            QStringLiteral("getMesas"), {stCdfilial, stCdLojaAber, stCdAmb, stNrConf},
-            [&](ServiceResult& out) { return getMesas(stCdfilial, stCdLojaAber, stCdAmb, stNrConf, out); });
-        cdsMesas.setData(mesas.toPacket());
-        if (cdsMesas.IsEmpty()) {
-            showMessageKey(QStringLiteral("Mesa_NCad"));
-            return;
-        }
-        requireProc(bool(Pesquisa), "Pesquisa");
-        if (!Pesquisa(cdsMesas, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
-            return;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        const QString nrmesa = cdsMesas.FieldByName(QStringLiteral("NRMESA")).AsString();
-        const QString nmmesa = cdsMesas.FieldByName(QStringLiteral("NMMESA")).AsString();
-        callService(QStringLiteral("getInsere"),
-                    {stCdfilial, stNrConf, stCodigo, nmmesa, QStringLiteral("0"), QStringLiteral("11571344"),
-                     QString(), page, nrmesa, QStringLiteral("34"), stNrFocusAmb, one},
-                    [&](ServiceResult& out) {
-                        return getInsere(stCdfilial, stNrConf, stCodigo, nmmesa, NrColorText, NrColorBack,
-                                         QString(), page, nrmesa, three, four, stNrFocusAmb, one, out);
-                    });
-        button->setText(nmmesa);
-        button->setGlyph(imgLivre->pixmap());
+void TfrmConfMesa::placeTable(TSpeedButton* button, const QString& stCodigo)
+{
+    auto* area = areaButton(stNrFocusAmb.toInt());
+    if (!area || EmptyString(area->text())) {
+        showMessageKey(QStringLiteral("Amb_deve"));
         return;
     }
-    if (isFree)
-        return; // a free button in a mode: nothing, and the mode stays on
+    const ServiceResult loja = callService(QStringLiteral("getLoja"), {stCdfilial, stNrConf},
+                                           [](ServiceResult& out) { return getLoja(stCdfilial, stNrConf, out); });
+    cdsLoja.setData(loja.toPacket());
+    if (cdsLoja.IsEmpty()) {
+        showMessageKey(QStringLiteral("Loja_NCad"));
+        return;
+    }
+    stCdLojaAber = cdsLoja.FieldByName(QStringLiteral("CDLOJA")).AsString();
+    const ServiceResult mesas = callService(
+        QStringLiteral("getMesas"), {stCdfilial, stCdLojaAber, stCdAmb, stNrConf},
+        [&](ServiceResult& out) { return getMesas(stCdfilial, stCdLojaAber, stCdAmb, stNrConf, out); });
+    cdsMesas.setData(mesas.toPacket());
+    if (cdsMesas.IsEmpty()) {
+        showMessageKey(QStringLiteral("Mesa_NCad"));
+        return;
+    }
+    requireProc(bool(Pesquisa), "Pesquisa");
+    if (!Pesquisa(cdsMesas, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
+        return;
+    // Paints and system events pass; the operator's next tap waits.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const QString nrmesa = cdsMesas.FieldByName(QStringLiteral("NRMESA")).AsString();
+    const QString nmmesa = cdsMesas.FieldByName(QStringLiteral("NMMESA")).AsString();
+    const QString page = pageText();
+    const QString one = QStringLiteral("1"), three = QStringLiteral("3"), four = QStringLiteral("4");
+    const float NrColorText = 0;
+    const float NrColorBack = float(kFreeButtonColor);
+    callService(QStringLiteral("getInsere"),
+                {stCdfilial, stNrConf, stCodigo, nmmesa, QStringLiteral("0"), QString::number(kFreeButtonColor),
+                 QString(), page, nrmesa, QStringLiteral("34"), stNrFocusAmb, one},
+                [&](ServiceResult& out) {
+                    return getInsere(stCdfilial, stNrConf, stCodigo, nmmesa, NrColorText, NrColorBack, QString(),
+                                     page, nrmesa, three, four, stNrFocusAmb, one, out);
+                });
+    button->setText(nmmesa);
+    button->setGlyph(imgLivre->pixmap());
+}
 
+void TfrmConfMesa::tableClickInMode(TSpeedButton* button, const QString& stCodigo)
+{
+    const QString page = pageText();
+    const QString one = QStringLiteral("1"), three = QStringLiteral("3"), four = QStringLiteral("4");
     if (boExcluir) {
         appendPending(stCodigo, three, page, four, stNrFocusAmb, one, QString(), QString());
-        // The lookup takes its key from the row just recorded.
+        // Nothing reads cdsMesaNrButon afterwards; the lookup stays so that a
+        // database that cannot answer ends the click before the button looks
+        // free. It takes its key from the row just recorded.
         const PendingRow row = currentPending();
         const ServiceResult r = callService(
             QStringLiteral("getMesaNrButon"),
@@ -383,103 +392,105 @@ void TfrmConfMesa::tcbCancelaClick(QObject*)
 
 // ---- Confirmation ------------------------------------------------------------------
 
+void TfrmConfMesa::walkPending(const std::function<bool(const PendingRow&)>& writeRow)
+{
+    int index = 0;
+    while (index < cdsAlteracoes.RecordCount()) {
+        cdsAlteracoes.setRecNo(index);
+        if (writeRow(currentPending()))
+            cdsAlteracoes.Delete();
+        else
+            ++index;
+    }
+}
+
 void TfrmConfMesa::tcbConfirmaClick(QObject*)
 {
-    // Walks the pending rows in list order. A row whose write succeeded
-    // leaves the list at once, so a confirmation stopped part-way and sent
-    // again sends only what is left.
-    const auto walk = [this](const std::function<bool(const PendingRow&)>& writeRow) {
-        int index = 0;
-        while (index < cdsAlteracoes.RecordCount()) {
-            cdsAlteracoes.setRecNo(index);
-            if (writeRow(currentPending()))
-                cdsAlteracoes.Delete();
-            else
-                ++index;
-        }
-    };
-    // The colour services take the same nine arguments in the same order.
-    const auto colourArguments = [](const PendingRow& r) {
-        return QStringList{stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType, r.auxNumber,
-                           r.auxPage};
-    };
-
     if (boExcluir) {
-        if (!cdsAlteracoes.IsEmpty()) {
-            const bool confirmed = Mensagem(msgPadrao.Msg(QStringLiteral("Deleta")), QString(), QStringLiteral("N"),
-                                            QStringLiteral("S"), 1, QString(), QStringLiteral("002"), 0, nullptr);
-            if (confirmed) {
-                walk([this](const PendingRow& r) {
-                    ServiceResult status;
-                    if (r.type == u"4") {
-                        status = callService(
-                            QStringLiteral("setDelAmbiente"),
-                            {stCdfilial, stNrConf, r.cdsala, r.nrbutton, r.type, r.auxType, r.auxNumber, r.auxPage,
-                             r.page},
-                            [&](ServiceResult& out) {
-                                return setDelAmbiente(stCdfilial, stNrConf, r.cdsala, r.nrbutton, r.type, r.auxType,
-                                                      r.auxNumber, r.auxPage, r.page, out);
-                            });
-                    } else if (r.type == u"3") {
-                        status = callService(
-                            QStringLiteral("setDeleta"),
-                            {stCdfilial, stNrConf, r.nrbutton, r.page, r.type, r.auxType, r.auxNumber, r.auxPage},
-                            [&](ServiceResult& out) {
-                                return setDeleta(stCdfilial, stNrConf, r.nrbutton, r.page, r.type, r.auxType,
-                                                 r.auxNumber, r.auxPage, out);
-                            });
-                    } else {
-                        return false;
-                    }
-                    const QString text = status.toText();
-                    if (EmptyString(text))
-                        return true;
-                    showMessageKey(text);
-                    if (text == u"Mesa_Ind")
-                        return false; // refused: the button stays, the batch goes on
-                    throw EAbort();
-                });
-                // A refused area is still stored: show it again as stored.
-                MontaMenuAmbiente();
-            } else {
-                MontaMenuAmbiente();
-                MontaMenuMesa();
-            }
-        }
+        confirmClears();
         boExcluir = false;
         cdsAlteracoes.EmptyDataSet();
     }
-
-    if (boMudaCor) {
-        walk([&](const PendingRow& r) {
-            callService(QStringLiteral("getMudaCor"), colourArguments(r), [&](ServiceResult& out) {
-                return getMudaCor(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType, r.auxNumber,
-                                  r.auxPage, out);
-            });
-            return true;
-        });
-        boMudaCor = false;
+    if (boMudaCor || boMudaFonte) {
+        confirmColours(boMudaCor);
+        boMudaCor = boMudaFonte = false;
         cdsAlteracoes.EmptyDataSet();
     }
-
-    if (boMudaFonte) {
-        walk([&](const PendingRow& r) {
-            callServiceDirect(QStringLiteral("getMudaFonte"), colourArguments(r), [&] {
-                return getMudaFonte(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType,
-                                    r.auxNumber, r.auxPage);
-            });
-            return true;
-        });
-        boMudaFonte = false;
-        cdsAlteracoes.EmptyDataSet();
-    }
-
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
     boExcluir = boMudaNome = boMudaCor = boMudaFonte = false;
     ControlaHabilitacao(QStringLiteral("H"));
     MudaCursor(QStringLiteral("0"));
     shpMostraCor->hide();
     MontaMenuMesa();
+}
+
+void TfrmConfMesa::confirmClears()
+{
+    if (cdsAlteracoes.IsEmpty())
+        return;
+    const bool confirmed = Mensagem(msgPadrao.Msg(QStringLiteral("Deleta")), QString(), QStringLiteral("N"),
+                                    QStringLiteral("S"), 1, QString(), QStringLiteral("002"), 0, nullptr);
+    if (!confirmed) {
+        MontaMenuAmbiente();
+        MontaMenuMesa();
+        return;
+    }
+    walkPending([this](const PendingRow& r) {
+        if (r.type != u"3" && r.type != u"4")
+            return false; // not a button this screen clears
+        const QString status = deletePendingButton(r);
+        if (EmptyString(status))
+            return true;
+        showMessageKey(status);
+        if (status == u"Mesa_Ind")
+            return false; // refused: the button stays, the batch goes on
+        throw EAbort();
+    });
+    // A refused area is still stored: show it again as stored.
+    MontaMenuAmbiente();
+}
+
+QString TfrmConfMesa::deletePendingButton(const PendingRow& r)
+{
+    if (r.type == u"4") {
+        return callService(QStringLiteral("setDelAmbiente"),
+                           {stCdfilial, stNrConf, r.cdsala, r.nrbutton, r.type, r.auxType, r.auxNumber, r.auxPage,
+                            r.page},
+                           [&](ServiceResult& out) {
+                               return setDelAmbiente(stCdfilial, stNrConf, r.cdsala, r.nrbutton, r.type, r.auxType,
+                                                     r.auxNumber, r.auxPage, r.page, out);
+                           })
+            .toText();
+    }
+    return callService(
+                   QStringLiteral("setDeleta"),
+                   {stCdfilial, stNrConf, r.nrbutton, r.page, r.type, r.auxType, r.auxNumber, r.auxPage},
+                   [&](ServiceResult& out) {
+                       return setDeleta(stCdfilial, stNrConf, r.nrbutton, r.page, r.type, r.auxType, r.auxNumber,
+                                        r.auxPage, out);
+                   })
+        .toText();
+}
+
+void TfrmConfMesa::confirmColours(bool background)
+{
+    walkPending([background](const PendingRow& r) {
+        // The colour services take the same nine arguments in the same order.
+        const QStringList arguments{stCdfilial, stNrConf, r.nrbutton, r.page, r.colour,
+                                    r.type,     r.auxType, r.auxNumber, r.auxPage};
+        if (background) {
+            callService(QStringLiteral("getMudaCor"), arguments, [&](ServiceResult& out) {
+                return getMudaCor(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType,
+                                  r.auxNumber, r.auxPage, out);
+            });
+        } else {
+            callServiceDirect(QStringLiteral("getMudaFonte"), arguments, [&] {
+                return getMudaFonte(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType,
+                                    r.auxNumber, r.auxPage);
+            });
+        }
+        return true;
+    });
 }
 
 // ---- Keys ------------------------------------------------------------------------------

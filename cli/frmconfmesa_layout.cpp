@@ -92,6 +92,15 @@ TfrmConfMesa::~TfrmConfMesa()
 
 void TfrmConfMesa::buildLayout()
 {
+    buildFrameAndLabels();
+    buildCommands();
+    buildTableGrid();
+    buildAreaRow();
+    msgPadrao.Messages = msgPadraoLines();
+}
+
+void TfrmConfMesa::buildFrameAndLabels()
+{
     blsBorda = new TBlendedShape(this, 20);
     blsBorda->setObjectName(QStringLiteral("blsBorda"));
     blsBorda->setGeometry(0, 0, 800, 600);
@@ -142,7 +151,10 @@ void TfrmConfMesa::buildLayout()
     imgLivre->setGeometry(290, 329, 34, 32);
     imgLivre->setPixmap(drawGlyph(Glyph::AssignedTable, {32, 32}));
     imgLivre->hide();
+}
 
+void TfrmConfMesa::buildCommands()
+{
     struct Command {
         TBlendedBitBtn** member;
         const char* name;
@@ -178,7 +190,10 @@ void TfrmConfMesa::buildLayout()
         *c.member = b;
         m_components.insert(b->objectName(), b);
     }
+}
 
+void TfrmConfMesa::buildTableGrid()
+{
     static const int columnLeft[] = {143, 222, 301, 380, 459, 539, 618, 697};
     static const int rowTop[] = {202, 254, 306, 358, 410, 462};
     for (int n = 1; n <= NRBUTTONSMESA; ++n) {
@@ -191,7 +206,10 @@ void TfrmConfMesa::buildLayout()
         b->setFocusPolicy(Qt::NoFocus);
         m_components.insert(b->objectName(), b);
     }
+}
 
+void TfrmConfMesa::buildAreaRow()
+{
     static const int areaTop[] = {44, 99, 156};
     static const int stripTop[] = {30, 86, 142};
     for (int n = 1; n <= NRBUTTONSAMBI; ++n) {
@@ -213,8 +231,6 @@ void TfrmConfMesa::buildLayout()
         strip->setVisible(n == 1 || n == 9);
         m_components.insert(strip->objectName(), strip);
     }
-
-    msgPadrao.Messages = msgPadraoLines();
 }
 
 void TfrmConfMesa::declareDatasets()

@@ -3,11 +3,11 @@
 
 #include "Cli_qdl00005.h"
 #include "Srv_qdl00005.h"
+#include "colors.h"
 #include "servicecall.h"
 
 namespace {
 
-constexpr int kFreeBack = 11571344; // RGB 144,144,176
 constexpr int kFreeText = 0;
 const QString kFreeCaption = QStringLiteral(" ");
 
@@ -35,13 +35,13 @@ void setLook(TSpeedButton* b, const QString& caption, int back, int text, const 
 void TfrmConfMesa::setFreeLook(TTouchButton* button)
 {
     button->setText(kFreeCaption);
-    button->SetColor(kFreeBack);
+    button->SetColor(kFreeButtonColor);
     button->setFontColor(kFreeText);
 }
 
 void TfrmConfMesa::setFreeLook(TSpeedButton* button)
 {
-    setLook(button, kFreeCaption, kFreeBack, kFreeText, imgLivreCinza->pixmap());
+    setLook(button, kFreeCaption, kFreeButtonColor, kFreeText, imgLivreCinza->pixmap());
 }
 
 void TfrmConfMesa::LimpaMenuAmbiente()

@@ -251,11 +251,6 @@ void TClientDataSet::Post()
     m_cursor = int(at);
 }
 
-void TClientDataSet::Cancel()
-{
-    m_appendBuffer.reset();
-}
-
 void TClientDataSet::Delete()
 {
     if (m_cursor < 0 || m_cursor >= m_rows.size())
@@ -290,14 +285,6 @@ TField TClientDataSet::FieldByName(const QString& name)
     const int f = fieldIndex(name);
     if (f < 0)
         throw EQdlError(tr("Campo '%1' não encontrado em %2.").arg(name, m_name.isEmpty() ? tr("conjunto de dados") : m_name));
-    return TField(this, f);
-}
-
-std::optional<TField> TClientDataSet::FindField(const QString& name)
-{
-    const int f = fieldIndex(name);
-    if (f < 0)
-        return std::nullopt;
     return TField(this, f);
 }
 

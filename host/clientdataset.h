@@ -90,8 +90,6 @@ public:
     // current row.
     void Append();
     void Post();
-    void Cancel();
-    bool inAppend() const { return m_appendBuffer.has_value(); }
     // Delete the current row; the cursor then stands on the next one.
     void Delete();
 
@@ -101,7 +99,6 @@ public:
 
     // Throws EQdlError when the field does not exist or there is no current row.
     TField FieldByName(const QString& name);
-    std::optional<TField> FindField(const QString& name);
 
     // Direct access for viewers (pick list): value at a row and field.
     QVariant valueAt(int row, int field) const;

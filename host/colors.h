@@ -5,6 +5,10 @@
 
 #include <QColor>
 
+// The background of a free button (RGB 144,144,176), as the screen stores it
+// for a button it places.
+constexpr int kFreeButtonColor = 11571344;
+
 inline QColor colorFromBgr(qint64 bgr)
 {
     const auto v = quint32(bgr);

@@ -17,14 +17,6 @@ QString TMessages::Msg(const QString& key) const
     return key;
 }
 
-QStringList TMessages::keys() const
-{
-    QStringList result;
-    for (const QString& line : Messages)
-        result << line.section(QLatin1Char('|'), 0, 0);
-    return result;
-}
-
 static MensagemProc& currentProc()
 {
     static MensagemProc proc;
@@ -34,11 +26,6 @@ static MensagemProc& currentProc()
 void setMensagemProc(MensagemProc proc)
 {
     currentProc() = std::move(proc);
-}
-
-MensagemProc mensagemProc()
-{
-    return currentProc();
 }
 
 bool Mensagem(const QString& text, const QString&, const QString&, const QString& answerFlag, int kind,

@@ -18,7 +18,6 @@ public:
     QStringList Messages;
     // The text stored for the key; the key itself when no line holds it.
     QString Msg(const QString& key) const;
-    QStringList keys() const;
 };
 
 // The arguments of one Mensagem call, as the screen passes them.
@@ -39,7 +38,6 @@ QDL_HOST_EXPORT bool Mensagem(const QString& text, const QString& a2, const QStr
 // tests install a scripted stand-in.
 using MensagemProc = std::function<bool(const MessageRequest&)>;
 QDL_HOST_EXPORT void setMensagemProc(MensagemProc proc);
-QDL_HOST_EXPORT MensagemProc mensagemProc();
 
 // Decides a service call's outcome. A packet or a status comes back to the
 // caller. A database error is shown to the operator with the service's name,

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include "colors.h"
 #include "qdl_host_global.h"
 
 // Area buttons and indicator strips: a coloured rounded face with a
@@ -71,7 +72,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    int m_color = 11571344;
+    int m_color = kFreeButtonColor;
     int m_fontColor = 0;
     QPixmap m_glyph;
 };

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int kColumns = 6;
-constexpr int kFreeBack = 11571344; // a free button's background (0xB09090)
 
 struct Swatch {
     QColor color;
@@ -133,7 +132,7 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        const QColor face = m_mode == Mode::Background ? m_color : colorFromBgr(kFreeBack);
+        const QColor face = m_mode == Mode::Background ? m_color : colorFromBgr(kFreeButtonColor);
         const QColor text = m_mode == Mode::Background ? touchui::contrastingText(m_color) : m_color;
         p.setPen(QPen(QColor(110, 110, 120), 1));
         p.setBrush(face);
