@@ -9,7 +9,7 @@
 #   ./test.sh --sanitize  the sanitizer part only
 # Further arguments go to ctest (e.g. -R test_reliability).
 source "$(dirname "$0")/scripts/common.sh"
-qdl_install_missing
+qdl_install_missing "${QDL_PACKAGES[@]}" "${QDL_TEST_PACKAGES[@]}"
 
 part="all"
 case "${1:-}" in
@@ -23,7 +23,7 @@ trap qdl_pg_stop EXIT
 export QDL_REQUIRE_PG=1
 
 if [ "$part" != "sanitize" ]; then
-  qdl_build "$QDL_ROOT/build"
+  qdl_build "$QDL_ROOT/build" -DBUILD_TESTING=ON -DQDL_WERROR=ON
   (cd "$QDL_ROOT/build" && ctest --output-on-failure --timeout 900 -j "$(nproc)" "$@")
   "$QDL_ROOT/scripts/drills.sh" "$QDL_ROOT/build"
 fi

@@ -3,20 +3,29 @@ set -euo pipefail
 
 QDL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
+# What building and running the screen needs (./run.sh).
 QDL_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev qt6-qpa-plugins
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
-  postgresql postgresql-client libpq-dev sqlite3 libsqlite3-dev zlib1g-dev
+  libpq-dev sqlite3 libsqlite3-dev zlib1g-dev
   xvfb xauth fonts-dejavu-core fonts-dejavu-extra
+)
+# What testing adds (./test.sh): Google Test, Google Benchmark, the
+# PostgreSQL server the tests start, clang for the fuzzer, the benchmark tools.
+QDL_TEST_PACKAGES=(
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  postgresql postgresql-client
   hyperfine gnuplot-nox
   clang libclang-rt-14-dev
 )
 
+# qdl_install_missing [PACKAGE...]   (default: what running needs)
 qdl_install_missing() {
+  local wanted=("$@")
+  ((${#wanted[@]})) || wanted=("${QDL_PACKAGES[@]}")
   local missing=()
-  for p in "${QDL_PACKAGES[@]}"; do
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then
@@ -29,10 +38,10 @@ qdl_install_missing() {
 }
 
 # qdl_build DIR [cmake options...]
+# Configures every time (cheap when nothing changed), so options given now
+# take effect on a build folder configured before with others.
 qdl_build() {
   local dir="$1"; shift
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$QDL_ROOT" -B "$dir" -G Ninja "$@"
-  fi
+  cmake -S "$QDL_ROOT" -B "$dir" -G Ninja "$@"
   cmake --build "$dir" --parallel "$(nproc)"
 }

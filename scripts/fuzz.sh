@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target for the parameters-file reader (clang,
-# AddressSanitizer and UndefinedBehaviorSanitizer) and runs it for a bounded
+# Builds the libFuzzer target for the parameters-file reader (the CMake
+# target fuzz_saved_table of fuzz/CMakeLists.txt: clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer, in $QDL_FUZZ_DIR/build) and runs it for a bounded
 # time. A crash, leak, timeout or sanitizer report fails the run; the input
 # that caused it is left in $QDL_FUZZ_DIR/artifacts/ to be kept in
 # fuzz/corpus/ once mended.
@@ -12,19 +13,13 @@ out="${QDL_FUZZ_DIR:-$root/build-fuzz}"
 seconds="${QDL_FUZZ_SECONDS:-60}"
 mkdir -p "$out/work" "$out/artifacts"
 
-sources=(fuzz/fuzz_saved_table.cpp host/datapacketfile.cpp host/datapacket.cpp host/errors.cpp)
-binary="$out/fuzz_saved_table"
-newer=0
-for s in "${sources[@]}" host/datapacketfile.h host/datapacket.h host/errors.h host/clientdataset.h; do
-  [ "$root/$s" -nt "$binary" ] && newer=1
-done
-if [ ! -x "$binary" ] || [ "$newer" = 1 ]; then
-  echo "Building $binary" >&2
-  (cd "$root" && clang++ -std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer \
-      -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-      -DQDL_HOST_LIBRARY -Ihost $(pkg-config --cflags Qt6Core Qt6Sql) \
-      "${sources[@]}" $(pkg-config --libs Qt6Core Qt6Sql) -o "$binary")
-fi
+# Configured every time (cheap), built only when a source changed; the rest
+# of the project is configured but not built.
+cmake -S "$root" -B "$out/build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQDL_FUZZ=ON -DBUILD_TESTING=OFF >"$out/configure.log" 2>&1 \
+  || { cat "$out/configure.log" >&2; echo "fuzz: configuring the fuzz target failed" >&2; exit 1; }
+cmake --build "$out/build" --target fuzz_saved_table >&2
+binary="$out/build/bin/fuzz_saved_table"
 
 # New inputs go to the work folder; fuzz/corpus/ holds the seeds and the
 # malformed inputs kept as regression cases.
