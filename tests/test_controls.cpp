@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +11,7 @@
 #include "colors.h"
 #include "glyphs.h"
 #include "pngfile.h"
+#include "testmain.h"
 #include "touchcontrols.h"
 
 namespace {
@@ -353,27 +352,7 @@ TEST(Glyphs, CachedPerGlyphSizeAndDensity)
     EXPECT_TRUE(drawGlyph(Glyph::Next, QSize()).isNull());
 }
 
-// --- Screenshots -----------------------------------------------------------
-
 namespace {
-
-QPixmap at2x(QWidget& w)
-{
-    QPixmap pm(w.size() * 2);
-    pm.setDevicePixelRatio(2);
-    pm.fill(Qt::transparent);
-    w.render(&pm, QPoint(), QRegion(), QWidget::DrawChildren);
-    return pm;
-}
-
-TBlendedBitBtn* command(QWidget* parent, const char* caption, Glyph g, QSize glyph, QRect place)
-{
-    auto* b = new TBlendedBitBtn(parent);
-    b->setText(QString::fromUtf8(caption));
-    b->setGlyph(drawGlyph(g, glyph, 2.0), glyph);
-    b->setGeometry(place);
-    return b;
-}
 
 // --- Screenshots as PNG ---------------------------------------------------------
 
@@ -420,98 +399,4 @@ TEST(FastPng, NothingToWriteOrNowhereToWriteIsAFailure)
 
 } // namespace
 
-// With QDL_WRITE_SCREENSHOTS=dir, renders every control and glyph at double
-// size for review.
-TEST(Screenshots, WriteControlsAndGlyphs)
-{
-    const QString dir = qEnvironmentVariable("QDL_WRITE_SCREENSHOTS");
-    if (dir.isEmpty())
-        GTEST_SKIP() << "QDL_WRITE_SCREENSHOTS not set";
-    QDir().mkpath(dir);
-
-    QWidget panel;
-    panel.resize(580, 380);
-    auto* border = new TBlendedShape(&panel, 20);
-    border->setGeometry(panel.rect());
-    border->setBrushColor(QColor(192, 192, 192));
-    auto* back = new TBlendedShape(&panel, 20);
-    back->setGeometry(4, 5, 572, 370);
-    back->setBrushRole(QPalette::Highlight);
-
-    command(&panel, "F3-Mudar Nome", Glyph::Rename, {33, 33}, {13, 12, 109, 65});
-    command(&panel, "F5-Cor Botão", Glyph::BackColor, {33, 34}, {13, 81, 109, 65});
-    command(&panel, "F6-Cor Fonte", Glyph::TextColor, {35, 36}, {13, 151, 109, 65});
-    command(&panel, "F7-Limpar Botão", Glyph::Clear, {31, 36}, {13, 220, 110, 62})->setSpacing(0);
-    command(&panel, "Ctrl+Enter\n\rConfirmar", Glyph::Confirm, {45, 28}, {13, 290, 109, 65})->setMargin(3);
-    command(&panel, "F2-Cancelar", Glyph::Cancel, {29, 29}, {135, 290, 109, 65})->setEnabled(false);
-    command(&panel, "Esc-Sair", Glyph::Leave, {36, 35}, {255, 290, 109, 65})->setDown(true);
-    for (int i = 0; i < 2; ++i) {
-        auto* page = command(&panel, i ? "B-" : "A-", i ? Glyph::Next : Glyph::Previous, {33, 40},
-                             {375 + i * 92, 304, 89, 37});
-        page->setGlyphLayout(TBlendedBitBtn::GlyphLayout::Right);
-        page->setMargin(20);
-    }
-
-    const char* areas[] = {"Salão", " ", "Varanda coberta do segundo andar com vista", "Bar"};
-    QList<TTouchButton*> areaButtons;
-    for (int i = 0; i < 4; ++i) {
-        auto* strip = new TTouchButton(&panel);
-        strip->setGeometry(140 + 107 * i, 12, 100, 12);
-        strip->setVisible(i == 0);
-        auto* area = new TTouchButton(&panel);
-        area->setGeometry(140 + 107 * i, 26, 100, 40);
-        area->setText(QString::fromUtf8(areas[i]));
-        if (i == 1)
-            area->SetColor(11571344);
-        areaButtons << area;
-    }
-    areaButtons[3]->setDown(true);
-
-    const char* tables[] = {"Mesa 01", " ", "Terraço 12", "Mesa do canto junto à janela", " "};
-    for (int i = 0; i < 5; ++i) {
-        auto* t = new TSpeedButton(&panel);
-        t->move(140 + 79 * i, 90);
-        t->setText(QString::fromUtf8(tables[i]));
-        t->setGlyph(drawGlyph(t->text() == QStringLiteral(" ") ? Glyph::FreeTable : Glyph::AssignedTable,
-                              QSize(32, 32), 2.0));
-        if (i == 2) {
-            t->setColor(0x60C0F0);
-            t->setFontColor(0x800000);
-        }
-        t->setDown(i == 4);
-    }
-    auto* sample = new TShape(&panel);
-    sample->setGeometry(140, 160, 71, 25);
-    sample->setBrushColor(colorFromBgr(787));
-
-    panel.show();
-    panel.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
-    areaButtons[0]->setFocus(Qt::TabFocusReason);
-    ASSERT_TRUE(at2x(panel).save(dir + QStringLiteral("/controls-panel.png")));
-
-    // Glyph sheet: 64 x 64 pictures at double density, named underneath.
-    const char* names[] = {"Rename", "BackColor", "TextColor", "Clear", "Confirm", "Cancel",
-                           "Leave", "Previous", "Next", "FreeTable", "AssignedTable"};
-    QPixmap sheet(QSize(6 * 110, 2 * 100) * 2);
-    sheet.setDevicePixelRatio(2);
-    sheet.fill(QColor(240, 240, 240));
-    QPainter p(&sheet);
-    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    for (int i = 0; i < 11; ++i) {
-        const QRect cell((i % 6) * 110, (i / 6) * 100, 110, 100);
-        p.drawPixmap(cell.left() + 23, cell.top() + 8, drawGlyph(kAllGlyphs[i], QSize(64, 64), 2.0));
-        p.drawText(cell.adjusted(0, 76, 0, 0), Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(names[i]));
-    }
-    p.end();
-    ASSERT_TRUE(sheet.save(dir + QStringLiteral("/controls-glyphs.png")));
-}
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+QDL_TEST_MAIN()

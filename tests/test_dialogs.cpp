@@ -1,12 +1,10 @@
 // The operator dialogs, opened through their real entry points and worked
 // with real taps and key presses under the offscreen platform.
-// With QDL_SCREENSHOTS=<dir>, Screenshots saves each dialog there as a PNG.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +16,7 @@
 
 #include "clientdataset.h"
 #include "colors.h"
+#include "dbfixture.h"
 #include "dialogs/colorchoice.h"
 #include "dialogs/install.h"
 #include "dialogs/keyboard.h"
@@ -26,12 +25,8 @@
 #include "glyphs.h"
 #include "guard.h"
 #include "siblings.h"
+#include "testmain.h"
 #include "touchcontrols.h"
-
-void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
@@ -606,54 +601,6 @@ TEST(Install, ProcedureVariablesOpenTheRealDialogs)
     reportGeneralError(QStringLiteral("Falha ao gravar."));
 }
 
-TEST(Screenshots, SavesEachDialog)
-{
-    const QString dir = qEnvironmentVariable("QDL_SCREENSHOTS");
-    if (dir.isEmpty())
-        GTEST_SKIP() << "set QDL_SCREENSHOTS to a folder to save the dialogs as PNG";
-    QDir().mkpath(dir);
-    auto save = [dir](const char* name) {
-        return [dir, name](QWidget* d) {
-            EXPECT_TRUE(d->grab().save(dir + "/dialog-" + name + ".png"));
-            press(d, Qt::Key_Escape);
-        };
-    };
-    TClientDataSet ds = tables({{"0001", "Varanda 1"}, {"0002", "Salão Principal"}, {"0003", "Terraço"},
-                                {"0004", "Mesa VIP"}, {"0005", "Janela"}, {"0006", "Balcão"},
-                                {"0007", "Jardim de Inverno"}, {"0008", "Mezanino"}});
-    whenModal([save](QWidget* d) {
-        press(d, Qt::Key_Down);
-        press(d, Qt::Key_Down);
-        save("picklist")(d);
-    });
-    runPickList(ds, {}, "S", 11776174, 13684686, 4407615, 8487297, 0);
-
-    TSpeedButton tableButton;
-    tableButton.resize(77, 50);
-    tableButton.setGlyph(drawGlyph(Glyph::AssignedTable, QSize(32, 32)));
-    setKeyboardPreviewSource(&tableButton);
-    whenModal([save](QWidget* k) {
-        tapText(k, " VIP");
-        save("keyboard")(k);
-    });
-    runKeyboard(QStringLiteral("Mesa"), 0, 0, 0);
-
-    QVariant result = QVariantList(10);
-    whenModal([save](QWidget* c) {
-        QTest::mouseClick(swatchShowing(c, QColor(0, 128, 128)), Qt::LeftButton);
-        save("color")(c);
-    });
-    runColorChoice({QString()}, result);
-
-    whenModal(save("message"));
-    showMessageDialog(kDelete);
-}
-
 } // namespace
 
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
+QDL_TEST_MAIN()

@@ -289,16 +289,13 @@ class FigureReporter : public ::testing::EmptyTestEventListener {
     }
 };
 
+void addFigureReporter()
+{
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FigureReporter);
+}
+
 } // namespace
 
 QDL_FORM_SUITE(FaultTest);
 
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::UnitTest::GetInstance()->listeners().Append(new FigureReporter);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
+QDL_TEST_MAIN_WITH(addFigureReporter)

@@ -5,16 +5,23 @@
 //
 //   #include "testmain.h"
 //   QDL_TEST_MAIN()
+//
+// A program that must prepare something once gtest knows its flags (an event
+// listener, say) names a function to run before the tests:
+//
+//   QDL_TEST_MAIN_WITH(addFigureReporter)
 
 #include <QApplication>
 #include <gtest/gtest.h>
 
-inline int qdlTestMain(int argc, char** argv)
+inline int qdlTestMain(int argc, char** argv, void (*beforeTests)() = nullptr)
 {
     ::testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (beforeTests)
+        beforeTests();
     return RUN_ALL_TESTS();
 }
 
@@ -22,4 +29,10 @@ inline int qdlTestMain(int argc, char** argv)
     int main(int argc, char** argv)                                                                 \
     {                                                                                               \
         return qdlTestMain(argc, argv);                                                             \
+    }
+
+#define QDL_TEST_MAIN_WITH(beforeTests)                                                             \
+    int main(int argc, char** argv)                                                                 \
+    {                                                                                               \
+        return qdlTestMain(argc, argv, beforeTests);                                                \
     }
