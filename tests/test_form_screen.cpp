@@ -146,43 +146,81 @@ TEST_P(ScreenTest, StoredNumbersThatNameNoButtonAreSkipped)
     EXPECT_EQ(form->cdsControleAmb.RecordCount(), 1);
 }
 
-TEST_P(ScreenTest, CommandEnablingFollowsTheStateLetter)
+// What the operator can reach in each editing mode, entered through the
+// commands themselves: a mode leaves on only its own command (to go on with
+// it), Cancel, and Confirm where changes wait for it (colours and clears;
+// renames are written at once); paging waits until the mode ends.
+TEST_P(ScreenTest, EditingModesLeaveOnlyTheirOwnCommandConfirmAndCancel)
 {
     openScreen();
-    struct Case {
-        const char* letter;
-        int nome, cor, texto, limpar, confirma, cancela;
-        bool paging;
+    const QList<TBlendedBitBtn*> modes = {form->tcbNome, form->tcbCorButton, form->tcbCorTexto, form->tcbLimpar};
+    const auto expectIdle = [&](const char* when) {
+        for (TBlendedBitBtn* b : modes)
+            EXPECT_TRUE(b->isEnabled()) << when << " " << b->objectName().toStdString();
+        EXPECT_FALSE(form->tcbConfirma->isEnabled()) << when;
+        EXPECT_FALSE(form->tcbCancela->isEnabled()) << when;
+        EXPECT_FALSE(form->tcbProximo->isHidden()) << when;
+        EXPECT_EQ(form->tcbAnterior->isHidden(), form->NrPagina == 1) << when;
+        EXPECT_TRUE(form->tcbSair->isEnabled()) << when;
     };
-    // 1 on, 0 off, -1 kept (from the all-on start of each case)
-    const Case cases[] = {{"M", -1, 0, 0, 0, 0, 1, false}, {"C", 0, -1, 0, 0, 1, 1, false},
-                          {"F", 0, 0, -1, 0, 1, 1, false}, {"L", 0, 0, 0, -1, 1, 1, false}};
-    for (const Case& c : cases) {
-        for (auto* b : {form->tcbNome, form->tcbCorButton, form->tcbCorTexto, form->tcbLimpar, form->tcbConfirma,
-                        form->tcbCancela})
-            b->setEnabled(true);
-        form->ControlaHabilitacao(QString::fromLatin1(c.letter));
-        const auto check = [&](QWidget* b, int want) {
-            EXPECT_EQ(b->isEnabled(), want != 0) << c.letter << " " << b->objectName().toStdString();
-        };
-        check(form->tcbNome, c.nome);
-        check(form->tcbCorButton, c.cor);
-        check(form->tcbCorTexto, c.texto);
-        check(form->tcbLimpar, c.limpar);
-        check(form->tcbConfirma, c.confirma);
-        check(form->tcbCancela, c.cancela);
-        EXPECT_TRUE(form->tcbProximo->isHidden()) << c.letter;
-        EXPECT_TRUE(form->tcbAnterior->isHidden()) << c.letter;
-    }
-    form->ControlaHabilitacao("H");
-    EXPECT_TRUE(form->tcbNome->isEnabled() && form->tcbLimpar->isEnabled());
-    EXPECT_FALSE(form->tcbConfirma->isEnabled() || form->tcbCancela->isEnabled());
-    EXPECT_FALSE(form->tcbProximo->isHidden());
-    EXPECT_TRUE(form->tcbAnterior->isHidden()); // page 1
+    const auto expectMode = [&](TBlendedBitBtn* own, bool confirmable) {
+        const std::string name = own->objectName().toStdString();
+        for (TBlendedBitBtn* b : modes)
+            EXPECT_EQ(b->isEnabled(), b == own) << name << " mode, " << b->objectName().toStdString();
+        EXPECT_EQ(form->tcbConfirma->isEnabled(), confirmable) << name << " mode";
+        EXPECT_TRUE(form->tcbCancela->isEnabled()) << name << " mode";
+        EXPECT_TRUE(form->tcbProximo->isHidden()) << name << " mode";
+        EXPECT_TRUE(form->tcbAnterior->isHidden()) << name << " mode";
+        EXPECT_TRUE(form->tcbSair->isEnabled()) << name << " mode";
+    };
+    expectIdle("opened");
 
-    form->NrPagina = 3;
-    form->ControlaHabilitacao("H");
-    EXPECT_FALSE(form->tcbAnterior->isHidden());
+    click(form->tcbNome);
+    ASSERT_TRUE(boMudaNome);
+    expectMode(form->tcbNome, false);
+    click(form->tcbLimpar); // off: the tap changes nothing
+    EXPECT_TRUE(boMudaNome);
+    EXPECT_FALSE(boExcluir);
+    click(form->tcbCancela);
+    expectIdle("rename cancelled");
+
+    click(form->tcbLimpar);
+    ASSERT_TRUE(boExcluir);
+    expectMode(form->tcbLimpar, true);
+    click(form->tcbCancela);
+    expectIdle("clear cancelled");
+
+    host->colours.push_back(QStringLiteral("255"));
+    click(form->tcbCorButton);
+    ASSERT_TRUE(boMudaCor);
+    expectMode(form->tcbCorButton, true);
+    host->colours.push_back(QStringLiteral("65280"));
+    click(form->tcbCorButton); // another colour, same mode
+    expectMode(form->tcbCorButton, true);
+    click(form->tcbCancela);
+    expectIdle("colour cancelled");
+
+    host->colours.push_back(QStringLiteral("0"));
+    click(form->tcbCorTexto);
+    ASSERT_TRUE(boMudaFonte);
+    expectMode(form->tcbCorTexto, true);
+    click(form->tcbCancela);
+
+    // A colour choice abandoned from the idle screen starts no mode.
+    host->colours.push_back(QStringLiteral("X"));
+    click(form->tcbCorTexto);
+    EXPECT_FALSE(boMudaFonte);
+    expectIdle("text colour abandoned");
+
+    // Away from page one the previous-page command shows as well.
+    typeChar('b');
+    typeChar('b');
+    ASSERT_EQ(form->NrPagina, 3);
+    expectIdle("page 3");
+    click(form->tcbLimpar);
+    expectMode(form->tcbLimpar, true);
+    click(form->tcbCancela);
+    expectIdle("page 3, clear cancelled");
 
     // Unknown letters change nothing.
     form->tcbConfirma->setEnabled(true);
@@ -241,15 +279,16 @@ TEST_P(ScreenTest, ParametersFileSuppliesTheScheme)
 
 TEST_P(ScreenTest, BrokenParametersFileStopsStartUpWithAClearError)
 {
-    const QByteArray files[] = {
-        // INCOR6 missing
-        R"(<DATAPACKET><METADATA><FIELDS><FIELD attrname="INCOR1" fieldtype="i4"/><FIELD attrname="INCOR2" fieldtype="i4"/><FIELD attrname="INCOR3" fieldtype="i4"/><FIELD attrname="INCOR4" fieldtype="i4"/><FIELD attrname="INCOR5" fieldtype="i4"/></FIELDS></METADATA><ROWDATA><ROW INCOR1="1"/></ROWDATA></DATAPACKET>)",
-        // malformed XML
-        R"(<DATAPACKET><METADATA><FIELDS><FIELD attrname="INCOR1")",
-        // not a data packet
-        "INCOR1=1\n",
+    // Each file and what its message must name so the operator can mend it:
+    // the missing field, or the file that cannot be read as a data packet.
+    const std::pair<QByteArray, QString> files[] = {
+        {R"(<DATAPACKET><METADATA><FIELDS><FIELD attrname="INCOR1" fieldtype="i4"/><FIELD attrname="INCOR2" fieldtype="i4"/><FIELD attrname="INCOR3" fieldtype="i4"/><FIELD attrname="INCOR4" fieldtype="i4"/><FIELD attrname="INCOR5" fieldtype="i4"/></FIELDS></METADATA><ROWDATA><ROW INCOR1="1"/></ROWDATA></DATAPACKET>)",
+         QStringLiteral("INCOR6")},
+        {R"(<DATAPACKET><METADATA><FIELDS><FIELD attrname="INCOR1")", // malformed XML
+         exeDir.filePath("PARAMETROSQDL.CDS")},
+        {"INCOR1=1\n", exeDir.filePath("PARAMETROSQDL.CDS")}, // not a data packet
     };
-    for (const QByteArray& content : files) {
+    for (const auto& [content, cause] : files) {
         QFile f(exeDir.filePath("PARAMETROSQDL.CDS"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(content);
@@ -259,7 +298,7 @@ TEST_P(ScreenTest, BrokenParametersFileStopsStartUpWithAClearError)
             form->InicializaForm({}, -1);
             ADD_FAILURE() << "start-up went on with " << content.toStdString();
         } catch (const EQdlError& e) {
-            EXPECT_FALSE(e.message().isEmpty());
+            EXPECT_TRUE(e.message().contains(cause)) << e.message().toStdString();
         }
         closeScreen();
     }
@@ -269,7 +308,4 @@ TEST_P(ScreenTest, BrokenParametersFileStopsStartUpWithAClearError)
 
 QDL_FORM_SUITE(ScreenTest);
 
-int main(int argc, char** argv)
-{
-    return qdlTestMain(argc, argv);
-}
+QDL_TEST_MAIN()

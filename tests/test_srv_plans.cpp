@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 
 #include "Srv_qdl00005.h"
+#include "adoquery.h"
 #include "dbfixture.h"
 #include "schema.h"
 #include "testmain.h"
@@ -30,15 +31,11 @@ QString valueOf(const QString& parameter)
     return values.value(parameter, QStringLiteral("1"));
 }
 
+// The statement's placeholder names, each once, as the data layer finds them.
 QStringList parametersOf(const QString& sql)
 {
-    static const QRegularExpression parameter(QStringLiteral(":(P_[A-Z]+)"));
     QStringList names;
-    for (auto it = parameter.globalMatch(sql); it.hasNext();) {
-        const QString name = it.next().captured(1);
-        if (!names.contains(name))
-            names << name;
-    }
+    qdl::positionalSql(sql, &names);
     return names;
 }
 
@@ -151,17 +148,14 @@ protected:
         return plan;
     }
 
-    // The plan of the statement prepared as the driver prepares it, run with
-    // the screen's values; settings are SET for the session first.
+    // The plan of the statement prepared as the data layer prepares it (its
+    // own placeholder numbering), run with the screen's values; settings are
+    // SET for the session first.
     QStringList postgresPlan(const qdl::StatementDef& def, const QStringList& settings)
     {
         QSqlQuery q(db.openCheckConnection());
-        const QString sql = QString::fromUtf8(def.sql);
-        const QStringList names = parametersOf(sql);
-        QString positional = sql;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            positional.replace(QRegularExpression(QStringLiteral(":%1\\b").arg(names[i])),
-                               QStringLiteral("$%1").arg(i + 1));
+        QStringList names;
+        const QString positional = qdl::positionalSql(QString::fromUtf8(def.sql), &names);
         QStringList values;
         for (const QString& n : names)
             values << QLatin1Char('\'') + valueOf(n) + QLatin1Char('\'');
