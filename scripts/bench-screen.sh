@@ -15,7 +15,7 @@ source "$QDL_ROOT/scripts/pgcluster.sh"
 source "$QDL_ROOT/scripts/benchchains.sh"
 
 build="$QDL_ROOT/build-bench"
-[ -f "$build/CMakeCache.txt" ] || cmake -S "$QDL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake -S "$QDL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DQDL_BENCH=ON
 nice cmake --build "$build" --target qdl-host Pkg_qdl00005 qdl-empty-window qdl-gen bench_form
 
 out="$QDL_ROOT/docs/bench"
