@@ -120,9 +120,15 @@ void scheduleScreenshot(const QString& file)
 int main(int argc, char** argv)
 {
     // Checking the layout, creating the demo database and printing help open
-    // no window: they must run where there is no display.
+    // no window: they must run where there is no display. The language is
+    // read here too: help and command-line errors are printed in it.
+    QString language;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
+        if (arg == "--lang" && i + 1 < argc)
+            language = QString::fromLocal8Bit(argv[i + 1]);
+        else if (arg.startsWith("--lang="))
+            language = QString::fromLocal8Bit(arg.mid(7));
         const bool windowless = arg == "--check" || arg == "--create-demo" || arg == "--help" || arg == "-h"
                                 || arg == "--version" || arg == "-v";
         if (windowless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -131,24 +137,26 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quadrel"));
     QApplication::setApplicationVersion(QStringLiteral(QDL_VERSION));
+    installLanguage(language);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quadrel - table-screen configuration (Qdl00005)"));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("qdl-host", "Quadrel - configuração da tela de mesas (Qdl00005)"));
     parser.addHelpOption();
     parser.addVersionOption();
     QCommandLineOption database(QStringLiteral("database"),
-                                QStringLiteral("Database: sqlite:PATH or postgresql://user@host:port/dbname."),
+                                QCoreApplication::translate("qdl-host", "Banco de dados: sqlite:CAMINHO ou postgresql://usuario@servidor:porta/banco."),
                                 QStringLiteral("URL"));
     QCommandLineOption createDemoOption(QStringLiteral("create-demo"),
-                                        QStringLiteral("Create the tables and demo data in an empty database, then exit."));
+                                        QCoreApplication::translate("qdl-host", "Cria as tabelas e os dados de demonstração em um banco vazio e sai."));
     QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                  QStringLiteral("Open the screen, save it as a PNG once painted, and leave."),
-                                  QStringLiteral("FILE"));
-    QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language: pt (default) or en."),
-                            QStringLiteral("LANG"));
+                                  QCoreApplication::translate("qdl-host", "Abre a tela, grava-a em PNG assim que pintada e sai."),
+                                  QCoreApplication::translate("qdl-host", "ARQUIVO"));
+    QCommandLineOption lang(QStringLiteral("lang"), QCoreApplication::translate("qdl-host", "Idioma: pt (padrão) ou en."),
+                            QCoreApplication::translate("qdl-host", "IDIOMA"));
     QCommandLineOption check(QStringLiteral("check"),
-                             QStringLiteral("Check the stored layout and list every broken rule, then exit "
-                                            "(0 consistent, 1 problems found, 2 database not readable)."));
+                             QCoreApplication::translate("qdl-host", "Confere o leiaute gravado, lista cada regra violada e sai "
+                                "(0 consistente, 1 problemas encontrados, 2 banco de dados ilegível)."));
     parser.addOptions({database, createDemoOption, screenshot, lang, check});
     parser.process(app);
 
@@ -171,10 +179,10 @@ int main(int argc, char** argv)
         const QString path = sqlitePath(connection);
         if (!path.isEmpty() && !QFileInfo::exists(path)) {
             if (parser.isSet(database) || qEnvironmentVariableIsSet("QDL_DATABASE")) {
-                say(QStringLiteral("Banco de dados não encontrado: %1").arg(path));
+                say(QCoreApplication::translate("qdl-host", "Banco de dados não encontrado: %1").arg(path));
                 return 2;
             }
-            say(QStringLiteral("Criando o banco de dados de demonstração em %1").arg(path));
+            say(QCoreApplication::translate("qdl-host", "Criando o banco de dados de demonstração em %1").arg(path));
             createDemo(connection);
         }
     } catch (const std::exception& e) {
@@ -182,19 +190,18 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    installLanguage(parser.value(lang));
     installHostDialogs();
 
     QLibrary package(QApplication::applicationDirPath() + QStringLiteral("/Pkg_qdl00005"));
     if (!package.load()) {
-        say(QStringLiteral("Não foi possível carregar o pacote: %1").arg(package.errorString()));
+        say(QCoreApplication::translate("qdl-host", "Não foi possível carregar o pacote: %1").arg(package.errorString()));
         return 3;
     }
     const auto initialize = reinterpret_cast<VoidFn>(package.resolve("Initialize"));
     const auto finalize = reinterpret_cast<VoidFn>(package.resolve("Finalize"));
     const auto entry = reinterpret_cast<EntryFn>(package.resolve("CriaTelaQdl00005"));
     if (!initialize || !finalize || !entry) {
-        say(QStringLiteral("O pacote não exporta CriaTelaQdl00005/Initialize/Finalize."));
+        say(QCoreApplication::translate("qdl-host", "O pacote não exporta CriaTelaQdl00005/Initialize/Finalize."));
         return 3;
     }
 

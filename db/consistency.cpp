@@ -1,5 +1,6 @@
 #include "consistency.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QMap>
 #include <QRegularExpression>
@@ -44,11 +45,11 @@ QString quoted(const QString& text)
 QString describe(const Button& b)
 {
     if (b.type == u"4")
-        return QStringLiteral("botão de ambiente %1 (ambiente %2)").arg(quoted(b.number), quoted(b.code));
+        return QCoreApplication::translate("LayoutCheck", "botão de ambiente %1 (ambiente %2)").arg(quoted(b.number), quoted(b.code));
     if (b.type == u"3")
-        return QStringLiteral("botão de mesa %1, página %2, sob o botão de ambiente %3 (mesa %4)")
+        return QCoreApplication::translate("LayoutCheck", "botão de mesa %1, página %2, sob o botão de ambiente %3 (mesa %4)")
             .arg(quoted(b.number), quoted(b.page), quoted(b.parentNumber), quoted(b.code));
-    return QStringLiteral("botão %1 de tipo %2 (código %3)").arg(quoted(b.number), quoted(b.type), quoted(b.code));
+    return QCoreApplication::translate("LayoutCheck", "botão %1 de tipo %2 (código %3)").arg(quoted(b.number), quoted(b.type), quoted(b.code));
 }
 
 QString keyOf(std::initializer_list<QString> parts)
@@ -66,7 +67,7 @@ QString keyOf(std::initializer_list<QString> parts)
 template <class OnRow>
 void readAll(QSqlDatabase& db, const char* table, const QString& sql, OnRow&& onRow)
 {
-    const QString step = QStringLiteral("Erro ao ler a tabela %1").arg(QLatin1String(table));
+    const QString step = QCoreApplication::translate("LayoutCheck", "Erro ao ler a tabela %1").arg(QLatin1String(table));
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql))
@@ -83,7 +84,7 @@ void control(QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery q(db);
     if (!q.exec(sql))
-        throw EDatabaseError(QStringLiteral("Erro ao ler o leiaute (%1)").arg(sql), q.lastError());
+        throw EDatabaseError(QCoreApplication::translate("LayoutCheck", "Erro ao ler o leiaute (%1)").arg(sql), q.lastError());
     q.finish();
 }
 
@@ -138,7 +139,7 @@ public:
             else if (b.type == u"3")
                 checkTable(b);
             else
-                add(LayoutFault::CutKey, b, QStringLiteral("tipo de botão desconhecido %1").arg(quoted(b.type)));
+                add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "tipo de botão desconhecido %1").arg(quoted(b.type)));
         }
         checkPlacedOnce();
     }
@@ -148,51 +149,51 @@ private:
     {
         report.problems << LayoutProblem{
             fault, b.branch, b.configuration,
-            QStringLiteral("filial %1, configuração %2: %3: %4.").arg(b.branch, b.configuration, describe(b), what)};
+            QCoreApplication::translate("LayoutCheck", "filial %1, configuração %2: %3: %4.").arg(b.branch, b.configuration, describe(b), what)};
     }
 
     void checkArea(const Button& b)
     {
         if (!isButtonNumber(b.number, 18))
-            add(LayoutFault::CutKey, b, QStringLiteral("o número do botão não é um dos botões de ambiente 01 a 18"));
+            add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "o número do botão não é um dos botões de ambiente 01 a 18"));
         if (b.page != u"1")
-            add(LayoutFault::CutKey, b, QStringLiteral("página %1 em vez de \"1\"").arg(quoted(b.page)));
+            add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "página %1 em vez de \"1\"").arg(quoted(b.page)));
         if (b.parentType != u"0" || b.parentNumber != u"0" || b.parentPage != u"0")
             add(LayoutFault::CutKey, b,
-                QStringLiteral("colunas do botão pai %1/%2/%3 em vez de \"0\"")
+                QCoreApplication::translate("LayoutCheck", "colunas do botão pai %1/%2/%3 em vez de \"0\"")
                     .arg(quoted(b.parentType), quoted(b.parentNumber), quoted(b.parentPage)));
         if (!m_areas.contains(keyOf({b.branch, b.code})))
-            add(LayoutFault::UnknownCode, b, QStringLiteral("o ambiente %1 não existe na filial").arg(quoted(b.code)));
+            add(LayoutFault::UnknownCode, b, QCoreApplication::translate("LayoutCheck", "o ambiente %1 não existe na filial").arg(quoted(b.code)));
     }
 
     void checkTable(const Button& b)
     {
         if (!isButtonNumber(b.number, 48))
-            add(LayoutFault::CutKey, b, QStringLiteral("o número do botão não é um dos botões de mesa 01 a 48"));
+            add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "o número do botão não é um dos botões de mesa 01 a 48"));
         if (!isPage(b.page))
             add(LayoutFault::CutKey, b,
-                QStringLiteral("a página %1 não é um número decimal positivo sem zeros à esquerda").arg(quoted(b.page)));
+                QCoreApplication::translate("LayoutCheck", "a página %1 não é um número decimal positivo sem zeros à esquerda").arg(quoted(b.page)));
         const bool parentWellFormed = b.parentType == u"4" && isButtonNumber(b.parentNumber, 18) && b.parentPage == u"1";
         if (!parentWellFormed)
             add(LayoutFault::CutKey, b,
-                QStringLiteral("colunas do botão pai %1/%2/%3 não nomeiam um botão de ambiente")
+                QCoreApplication::translate("LayoutCheck", "colunas do botão pai %1/%2/%3 não nomeiam um botão de ambiente")
                     .arg(quoted(b.parentType), quoted(b.parentNumber), quoted(b.parentPage)));
 
         const auto areas = m_tableAreas.constFind(keyOf({b.branch, b.code}));
         if (areas == m_tableAreas.constEnd())
-            add(LayoutFault::UnknownCode, b, QStringLiteral("a mesa %1 não existe na filial").arg(quoted(b.code)));
+            add(LayoutFault::UnknownCode, b, QCoreApplication::translate("LayoutCheck", "a mesa %1 não existe na filial").arg(quoted(b.code)));
         if (!parentWellFormed)
             return;
 
         const Button* parent = m_areaButtons.value(keyOf({b.branch, b.configuration, b.parentNumber, QStringLiteral("1")}));
         if (!parent) {
             add(LayoutFault::MissingParent, b,
-                QStringLiteral("o botão de ambiente %1 não existe").arg(quoted(b.parentNumber)));
+                QCoreApplication::translate("LayoutCheck", "o botão de ambiente %1 não existe").arg(quoted(b.parentNumber)));
             return;
         }
         if (areas != m_tableAreas.constEnd() && !areas->contains(parent->code))
             add(LayoutFault::WrongArea, b,
-                QStringLiteral("a mesa é do ambiente %1, e o botão %2 é do ambiente %3")
+                QCoreApplication::translate("LayoutCheck", "a mesa é do ambiente %1, e o botão %2 é do ambiente %3")
                     .arg(quoted(QStringList(areas->values()).join(QStringLiteral("\", \""))), quoted(parent->number),
                          quoted(parent->code)));
     }
@@ -212,9 +213,9 @@ private:
             const Button& first = *same.first();
             report.problems << LayoutProblem{
                 LayoutFault::PlacedTwice, first.branch, first.configuration,
-                QStringLiteral("filial %1, configuração %2: %3 %4 está em %5 botões: %6.")
+                QCoreApplication::translate("LayoutCheck", "filial %1, configuração %2: %3 %4 está em %5 botões: %6.")
                     .arg(first.branch, first.configuration,
-                         first.type == u"4" ? QStringLiteral("o ambiente") : QStringLiteral("a mesa"),
+                         first.type == u"4" ? QCoreApplication::translate("LayoutCheck", "o ambiente") : QCoreApplication::translate("LayoutCheck", "a mesa"),
                          quoted(first.code))
                     .arg(same.size())
                     .arg(where.join(QStringLiteral("; ")))};
@@ -270,9 +271,9 @@ int runLayoutCheck(const QString& connectionString, QTextStream& out)
                                            name);
             applyConnectionString(db, connectionString);
             if (!db.open())
-                throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados"), db.lastError());
+                throw EDatabaseError(QCoreApplication::translate("LayoutCheck", "Não foi possível abrir o banco de dados"), db.lastError());
             const LayoutReport report = checkLayout(db);
-            out << QStringLiteral("Leiaute de %1: %2 botões em %3 configurações.")
+            out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1: %2 botões em %3 configurações.")
                        .arg(withoutPassword(connectionString.trimmed()))
                        .arg(report.buttons)
                        .arg(report.configurations)
@@ -280,14 +281,15 @@ int runLayoutCheck(const QString& connectionString, QTextStream& out)
             for (const LayoutProblem& p : report.problems)
                 out << p.text << Qt::endl;
             if (report.clean()) {
-                out << QStringLiteral("Nenhum problema encontrado.") << Qt::endl;
+                out << QCoreApplication::translate("LayoutCheck", "Nenhum problema encontrado.") << Qt::endl;
                 status = 0;
             } else {
-                out << QStringLiteral("%1 problema(s) encontrado(s).").arg(report.problems.size()) << Qt::endl;
+                out << QCoreApplication::translate("LayoutCheck", "%n problema(s) encontrado(s).", nullptr,
+                                                 int(report.problems.size())) << Qt::endl;
                 status = 1;
             }
         } catch (const std::exception& e) {
-            out << QStringLiteral("Não foi possível verificar o leiaute: %1")
+            out << QCoreApplication::translate("LayoutCheck", "Não foi possível verificar o leiaute: %1")
                        .arg(ADOExceptionMessage(e, nullptr, QString()))
                 << Qt::endl;
             status = 2;

@@ -1,5 +1,6 @@
 #include "demodb.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +22,7 @@ QString readResource(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw EQdlError(QStringLiteral("Script SQL embutido não encontrado: %1").arg(path));
+        throw EQdlError(QCoreApplication::translate("DemoDatabase", "Script SQL embutido não encontrado: %1").arg(path));
     return QString::fromUtf8(f.readAll());
 }
 
@@ -150,7 +151,7 @@ QString qdlSchemaScript(const QString& driverName)
         return readResource(QStringLiteral(":/db/sql/schema_sqlite.sql"));
     if (driverName == QLatin1String("QPSQL"))
         return readResource(QStringLiteral(":/db/sql/schema_postgresql.sql"));
-    throw EQdlError(QStringLiteral("Banco de dados não suportado pelo driver %1.").arg(driverName));
+    throw EQdlError(QCoreApplication::translate("DemoDatabase", "Banco de dados não suportado pelo driver %1.").arg(driverName));
 }
 
 QString qdlDemoScript()
@@ -161,7 +162,7 @@ QString qdlDemoScript()
 void createQdlDatabase(QSqlDatabase& db, bool withDemo)
 {
     if (!db.isOpen())
-        throw EQdlError(QStringLiteral("O banco de dados precisa estar aberto para criar as tabelas."));
+        throw EQdlError(QCoreApplication::translate("DemoDatabase", "O banco de dados precisa estar aberto para criar as tabelas."));
 
     QStringList existing;
     const QStringList tables = db.tables(QSql::Tables);
@@ -169,7 +170,7 @@ void createQdlDatabase(QSqlDatabase& db, bool withDemo)
         if (tables.contains(t, Qt::CaseInsensitive))
             existing << t;
     if (!existing.isEmpty())
-        throw EQdlError(QStringLiteral("O banco de dados já contém as tabelas %1; nada foi criado.")
+        throw EQdlError(QCoreApplication::translate("DemoDatabase", "O banco de dados já contém as tabelas %1; nada foi criado.")
                             .arg(existing.join(QStringLiteral(", "))));
 
     QStringList statements = splitSqlStatements(qdlSchemaScript(db.driverName()));
@@ -178,16 +179,16 @@ void createQdlDatabase(QSqlDatabase& db, bool withDemo)
 
     const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
     if (sqlite)
-        execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("Erro ao iniciar a transação"));
+        execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"), QCoreApplication::translate("DemoDatabase", "Erro ao iniciar a transação"));
     else if (!db.transaction())
-        throw EDatabaseError(QStringLiteral("Erro ao iniciar a transação"), db.lastError());
+        throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Erro ao iniciar a transação"), db.lastError());
     try {
         for (const QString& sql : statements)
-            execOrThrow(db, sql, QStringLiteral("Erro ao criar o banco de dados"));
+            execOrThrow(db, sql, QCoreApplication::translate("DemoDatabase", "Erro ao criar o banco de dados"));
         if (sqlite)
-            execOrThrow(db, QStringLiteral("COMMIT"), QStringLiteral("Erro ao confirmar a criação das tabelas"));
+            execOrThrow(db, QStringLiteral("COMMIT"), QCoreApplication::translate("DemoDatabase", "Erro ao confirmar a criação das tabelas"));
         else if (!db.commit())
-            throw EDatabaseError(QStringLiteral("Erro ao confirmar a criação das tabelas"), db.lastError());
+            throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Erro ao confirmar a criação das tabelas"), db.lastError());
     } catch (...) {
         if (sqlite) {
             QSqlQuery q(db);
@@ -210,11 +211,11 @@ void createQdlDatabaseAt(const QString& connectionString, bool withDemo)
         if (cs.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
             const QString path = cs.mid(7);
             if (path.trimmed().isEmpty())
-                throw EQdlError(QStringLiteral("Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
+                throw EQdlError(QCoreApplication::translate("DemoDatabase", "Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
             const QFileInfo info(path);
             if (!info.exists()) {
                 if (!QDir().mkpath(info.absolutePath()))
-                    throw EQdlError(QStringLiteral("Não foi possível criar a pasta %1").arg(info.absolutePath()));
+                    throw EQdlError(QCoreApplication::translate("DemoDatabase", "Não foi possível criar a pasta %1").arg(info.absolutePath()));
                 createdFile = info.absoluteFilePath();
             }
             db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -225,7 +226,7 @@ void createQdlDatabaseAt(const QString& connectionString, bool withDemo)
         }
         try {
             if (!db.open())
-                throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados"), db.lastError());
+                throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Não foi possível abrir o banco de dados"), db.lastError());
             createQdlDatabase(db, withDemo);
             db.close();
         } catch (...) {
@@ -247,15 +248,15 @@ QString describeQdlDatabase(QSqlDatabase& db)
     auto scalar = [&db](const QString& sql) -> QString {
         QSqlQuery q(db);
         if (!q.exec(sql))
-            throw EDatabaseError(QStringLiteral("Erro ao descrever o banco de dados"), q.lastError());
+            throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Erro ao descrever o banco de dados"), q.lastError());
         const QString v = q.next() ? q.value(0).toString() : QString();
         q.finish();
         return v;
     };
     for (const QString& t : kTables) {
-        QString line = QStringLiteral("%1: %2 linhas").arg(t, scalar(QStringLiteral("SELECT COUNT(*) FROM ") + t));
+        QString line = QCoreApplication::translate("DemoDatabase", "%1: %2 linhas").arg(t, scalar(QStringLiteral("SELECT COUNT(*) FROM ") + t));
         if (t == QLatin1String("ITMENUCONFTE"))
-            line += QStringLiteral(" (%1 botões de ambiente, %2 botões de mesa)")
+            line += QCoreApplication::translate("DemoDatabase", " (%1 botões de ambiente, %2 botões de mesa)")
                         .arg(scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '4'")),
                              scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '3'")));
         lines << line;
@@ -265,16 +266,16 @@ QString describeQdlDatabase(QSqlDatabase& db)
     if (!q.exec(QStringLiteral("SELECT I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON, I.DSBUTTON, I.CDIDENTBUTON "
                                "FROM ITMENUCONFTE I WHERE I.IDTPBUTTON = '4' "
                                "ORDER BY I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON")))
-        throw EDatabaseError(QStringLiteral("Erro ao descrever o banco de dados"), q.lastError());
+        throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Erro ao descrever o banco de dados"), q.lastError());
     QString currentConf;
     QStringList areas;
     auto flushConf = [&] {
         if (!currentConf.isEmpty())
-            lines << QStringLiteral("Ambientes posicionados em %1: %2").arg(currentConf, areas.join(QStringLiteral(", ")));
+            lines << QCoreApplication::translate("DemoDatabase", "Ambientes posicionados em %1: %2").arg(currentConf, areas.join(QStringLiteral(", ")));
         areas.clear();
     };
     while (q.next()) {
-        const QString conf = QStringLiteral("filial %1, configuração %2").arg(q.value(0).toString(), q.value(1).toString());
+        const QString conf = QCoreApplication::translate("DemoDatabase", "filial %1, configuração %2").arg(q.value(0).toString(), q.value(1).toString());
         if (conf != currentConf) {
             flushConf();
             currentConf = conf;
@@ -284,6 +285,6 @@ QString describeQdlDatabase(QSqlDatabase& db)
     q.finish();
     flushConf();
     if (currentConf.isEmpty())
-        lines << QStringLiteral("Nenhum ambiente posicionado.");
+        lines << QCoreApplication::translate("DemoDatabase", "Nenhum ambiente posicionado.");
     return lines.join(QLatin1Char('\n'));
 }

@@ -1,5 +1,6 @@
 #include "adoconnection.h"
 
+#include <QCoreApplication>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <atomic>
@@ -98,7 +99,7 @@ void TADOConnection::setConnected(bool connected)
             applyConnectionString(db, ConnectionString);
         }
         if (!db.open())
-            throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados"), db.lastError());
+            throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Não foi possível abrir o banco de dados"), db.lastError());
         const QVariant handle = db.driver()->handle();
         if (qstrcmp(handle.typeName(), "sqlite3*") == 0)
             m_sqliteHandle = *static_cast<sqlite3* const*>(handle.constData());
@@ -124,7 +125,7 @@ void TADOConnection::releaseStatements()
 std::unique_ptr<TADOQuery> TADOConnection::prepare(const QString& sql, QSqlError& error)
 {
     if (!Connected()) {
-        error = QSqlError(QStringLiteral("A conexão com o banco de dados não está aberta."), QString(),
+        error = QSqlError(QCoreApplication::translate("TADOConnection", "A conexão com o banco de dados não está aberta."), QString(),
                           QSqlError::ConnectionError);
         return nullptr;
     }
@@ -132,7 +133,7 @@ std::unique_ptr<TADOQuery> TADOConnection::prepare(const QString& sql, QSqlError
         return qdl::detail::prepareSqlite(*m_statements, m_sqliteHandle, sql, error);
     if (m_postgresHandle)
         return qdl::detail::preparePostgres(*m_statements, m_postgresHandle, sql, error);
-    error = QSqlError(QStringLiteral("O driver %1 não é um dos bancos de dados suportados.").arg(database().driverName()),
+    error = QSqlError(QCoreApplication::translate("TADOConnection", "O driver %1 não é um dos bancos de dados suportados.").arg(database().driverName()),
                       QString(), QSqlError::ConnectionError);
     return nullptr;
 }
@@ -160,11 +161,11 @@ void TADOConnection::BeginTrans()
 {
     QSqlDatabase db = database();
     if (!db.isOpen())
-        throw EQdlError(QStringLiteral("Não há conexão aberta com o banco de dados para iniciar a transação."));
+        throw EQdlError(QCoreApplication::translate("TADOConnection", "Não há conexão aberta com o banco de dados para iniciar a transação."));
     if (m_sqliteHandle)
-        runControl(m_begin, "BEGIN IMMEDIATE", QStringLiteral("Erro ao iniciar a transação"));
+        runControl(m_begin, "BEGIN IMMEDIATE", QCoreApplication::translate("TADOConnection", "Erro ao iniciar a transação"));
     else if (!db.transaction())
-        throw EDatabaseError(QStringLiteral("Erro ao iniciar a transação"), db.lastError());
+        throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao iniciar a transação"), db.lastError());
     m_inTransaction = true;
 }
 
@@ -174,7 +175,7 @@ void TADOConnection::CommitTrans()
     m_inTransaction = false;
     if (m_sqliteHandle) {
         try {
-            runControl(m_commit, "COMMIT", QStringLiteral("Erro ao confirmar a transação"));
+            runControl(m_commit, "COMMIT", QCoreApplication::translate("TADOConnection", "Erro ao confirmar a transação"));
         } catch (const EDatabaseError&) {
             // A failed COMMIT leaves SQLite's transaction open; end it so the
             // connection does not go on inside a transaction we no longer track.
@@ -188,7 +189,7 @@ void TADOConnection::CommitTrans()
     } else if (!db.commit()) {
         const QSqlError e = db.lastError();
         db.rollback();
-        throw EDatabaseError(QStringLiteral("Erro ao confirmar a transação"), e);
+        throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao confirmar a transação"), e);
     }
 }
 
@@ -198,8 +199,8 @@ void TADOConnection::RollbackTrans()
     m_inTransaction = false;
     if (m_sqliteHandle) {
         // SQLite may already have rolled back on its own after some errors.
-        runControl(m_rollback, "ROLLBACK", QStringLiteral("Erro ao desfazer a transação"), true);
+        runControl(m_rollback, "ROLLBACK", QCoreApplication::translate("TADOConnection", "Erro ao desfazer a transação"), true);
     } else if (!db.rollback()) {
-        throw EDatabaseError(QStringLiteral("Erro ao desfazer a transação"), db.lastError());
+        throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao desfazer a transação"), db.lastError());
     }
 }

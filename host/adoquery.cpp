@@ -95,7 +95,7 @@ int HandleQuery::checkedParameter(int index, const char* name)
 bool HandleQuery::closedError()
 {
     m_error = QSqlError(QCoreApplication::translate("QSqlQuery", "Unable to execute statement"),
-                        QStringLiteral("a conexão com o banco de dados foi fechada"), QSqlError::ConnectionError);
+                        QCoreApplication::translate("TADOQuery", "a conexão com o banco de dados foi fechada"), QSqlError::ConnectionError);
     return false;
 }
 
@@ -103,7 +103,7 @@ bool HandleQuery::takeBindError()
 {
     if (m_bindError.isEmpty())
         return false;
-    m_error = QSqlError(QStringLiteral("O comando não tem o parâmetro %1").arg(m_bindError), QString(),
+    m_error = QSqlError(QCoreApplication::translate("TADOQuery", "O comando não tem o parâmetro %1").arg(m_bindError), QString(),
                         QSqlError::StatementError);
     m_bindError.clear();
     return true;
@@ -515,7 +515,7 @@ std::unique_ptr<TADOQuery> preparePostgres(LiveStatements& owner, pg_conn* conn,
     QString why;
     const LibPq* loaded = LibPq::get(&why);
     if (!loaded) {
-        error = QSqlError(QStringLiteral("Não foi possível usar a biblioteca do PostgreSQL (libpq)"), why,
+        error = QSqlError(QCoreApplication::translate("TADOQuery", "Não foi possível usar a biblioteca do PostgreSQL (libpq)"), why,
                           QSqlError::ConnectionError);
         return nullptr;
     }

@@ -1,5 +1,6 @@
 #include "connection.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -60,19 +61,19 @@ void ensureDriver(QSqlDatabase& db, const QString& driver)
         QSqlDatabase::removeDatabase(name);
     db = QSqlDatabase::addDatabase(driver, name);
     if (!db.isValid())
-        throw EQdlError(QStringLiteral("O driver %1 do Qt SQL não está instalado.").arg(driver));
+        throw EQdlError(QCoreApplication::translate("Connection", "O driver %1 do Qt SQL não está instalado.").arg(driver));
 }
 
 void applySqlite(QSqlDatabase& db, const QString& cs)
 {
     const QString path = cs.mid(int(qstrlen("sqlite:")));
     if (path.trimmed().isEmpty())
-        throw EQdlError(QStringLiteral("Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
+        throw EQdlError(QCoreApplication::translate("Connection", "Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
     const QFileInfo info(path);
     // Opening a missing path would silently create an empty database and
     // the screen would then fail on missing tables; say what is wrong.
     if (!info.exists() || !info.isFile())
-        throw EQdlError(QStringLiteral("Banco de dados não encontrado: %1").arg(path));
+        throw EQdlError(QCoreApplication::translate("Connection", "Banco de dados não encontrado: %1").arg(path));
     ensureDriver(db, QStringLiteral("QSQLITE"));
     // mode=rw: even if the file vanishes before the open, SQLite must not
     // create it.
@@ -86,7 +87,7 @@ void applyPostgres(QSqlDatabase& db, const QString& cs)
 {
     const QUrl url(cs, QUrl::StrictMode);
     if (!url.isValid())
-        throw EQdlError(QStringLiteral("Cadeia de conexão PostgreSQL inválida: %1").arg(withoutPassword(cs)));
+        throw EQdlError(QCoreApplication::translate("Connection", "Cadeia de conexão PostgreSQL inválida: %1").arg(withoutPassword(cs)));
     QString dbName = url.path(QUrl::FullyDecoded);
     if (dbName.startsWith(QLatin1Char('/')))
         dbName.remove(0, 1);
@@ -175,7 +176,7 @@ void applyConnectionString(QSqlDatabase& db, const QString& connectionString)
     else if (isPostgresString(cs))
         applyPostgres(db, cs);
     else
-        throw EQdlError(QStringLiteral("Cadeia de conexão não reconhecida: \"%1\" (use sqlite:CAMINHO ou "
+        throw EQdlError(QCoreApplication::translate("Connection", "Cadeia de conexão não reconhecida: \"%1\" (use sqlite:CAMINHO ou "
                                        "postgresql://usuario@servidor:porta/banco)")
                             .arg(withoutPassword(cs)));
 }
@@ -208,7 +209,7 @@ void switchToWal(const QSqlDatabase& db)
             return;
         const bool busy = error.nativeErrorCode() == QLatin1String("5") || error.nativeErrorCode() == QLatin1String("6");
         if (!busy || attempt >= 200)
-            throw EDatabaseError(QStringLiteral("Erro ao preparar a sessão do banco de dados (PRAGMA journal_mode = WAL)"),
+            throw EDatabaseError(QCoreApplication::translate("Connection", "Erro ao preparar a sessão do banco de dados (PRAGMA journal_mode = WAL)"),
                                  error);
         QThread::msleep(50);
     }
@@ -231,7 +232,7 @@ void SetADODBSession(TADOConnection* connection)
     for (const QString& sql : statements) {
         QSqlQuery q(db);
         if (!q.exec(sql))
-            throw EDatabaseError(QStringLiteral("Erro ao preparar a sessão do banco de dados (%1)").arg(sql),
+            throw EDatabaseError(QCoreApplication::translate("Connection", "Erro ao preparar a sessão do banco de dados (%1)").arg(sql),
                                  q.lastError());
         while (q.next()) {
         }
@@ -251,12 +252,12 @@ QString ADOExceptionMessage(const std::exception& error, TADOConnection* /*conne
             detail = e.driverText().trimmed();
         QString text = dbError->step();
         if (!detail.isEmpty())
-            text += QStringLiteral("\nMensagem do banco de dados: ") + detail;
+            text += QCoreApplication::translate("Connection", "\nMensagem do banco de dados: ") + detail;
         if (!code.isEmpty())
-            text += QStringLiteral(" (código %1)").arg(code);
+            text += QCoreApplication::translate("Connection", " (código %1)").arg(code);
         return text;
     }
     if (const auto* qdlError = dynamic_cast<const EQdlError*>(&error))
         return qdlError->message();
-    return QStringLiteral("Erro inesperado no acesso ao banco de dados: ") + QString::fromUtf8(error.what());
+    return QCoreApplication::translate("Connection", "Erro inesperado no acesso ao banco de dados: ") + QString::fromUtf8(error.what());
 }

@@ -34,7 +34,7 @@ bool kindOf(const QString& type, Kind& kind)
 [[noreturn]] void fail(const QString& source, const QXmlStreamReader& xml, const QString& what)
 {
     throw EQdlError(QCoreApplication::translate("SavedTable", "Arquivo %1 inválido (linha %2): %3")
-                        .arg(source.isEmpty() ? QStringLiteral("de dados") : source)
+                        .arg(source.isEmpty() ? QCoreApplication::translate("SavedTable", "de dados") : source)
                         .arg(xml.lineNumber())
                         .arg(what));
 }
@@ -52,7 +52,7 @@ SavedTable parseSavedTable(const QByteArray& data, const QString& source)
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::DTD)
-            fail(source, xml, QStringLiteral("declarações DTD não são aceitas"));
+            fail(source, xml, QCoreApplication::translate("SavedTable", "declarações DTD não são aceitas"));
         if (token == QXmlStreamReader::EndElement) {
             if (xml.name() == u"ROWDATA")
                 inRowData = false;
@@ -66,7 +66,7 @@ SavedTable parseSavedTable(const QByteArray& data, const QString& source)
         path << name;
         if (path.size() == 1) {
             if (name != u"DATAPACKET")
-                fail(source, xml, QStringLiteral("o elemento raiz deve ser DATAPACKET"));
+                fail(source, xml, QCoreApplication::translate("SavedTable", "o elemento raiz deve ser DATAPACKET"));
             sawRoot = true;
         } else if (name == u"FIELDS" && parent == u"METADATA") {
             sawFields = true;
@@ -75,13 +75,13 @@ SavedTable parseSavedTable(const QByteArray& data, const QString& source)
             FieldDef def;
             def.name = a.value(QLatin1String("attrname")).toString();
             if (def.name.isEmpty())
-                fail(source, xml, QStringLiteral("campo sem nome"));
+                fail(source, xml, QCoreApplication::translate("SavedTable", "campo sem nome"));
             for (const FieldDef& f : table.fields)
                 if (f.name.compare(def.name, Qt::CaseInsensitive) == 0)
                     fail(source, xml, QStringLiteral("campo %1 repetido").arg(def.name));
             Kind kind;
             if (!kindOf(a.value(QLatin1String("fieldtype")).toString(), kind))
-                fail(source, xml, QStringLiteral("tipo de campo desconhecido: %1").arg(a.value(QLatin1String("fieldtype"))));
+                fail(source, xml, QCoreApplication::translate("SavedTable", "tipo de campo desconhecido: %1").arg(a.value(QLatin1String("fieldtype"))));
             def.type = kind == Kind::Integer ? FieldType::Integer
                        : kind == Kind::Number ? FieldType::Float
                                               : FieldType::String;
@@ -89,14 +89,14 @@ SavedTable parseSavedTable(const QByteArray& data, const QString& source)
                 bool ok = false;
                 def.size = a.value(QLatin1String("WIDTH")).toInt(&ok);
                 if (!ok || def.size < 0 || def.size > 100000)
-                    fail(source, xml, QStringLiteral("largura inválida no campo %1").arg(def.name));
+                    fail(source, xml, QCoreApplication::translate("SavedTable", "largura inválida no campo %1").arg(def.name));
             }
             table.fields << def;
             table.packet.columns << def.name.toUpper();
             kinds << kind;
         } else if (name == u"ROWDATA" && parent == u"DATAPACKET") {
             if (!sawFields)
-                fail(source, xml, QStringLiteral("ROWDATA antes de METADATA/FIELDS"));
+                fail(source, xml, QCoreApplication::translate("SavedTable", "ROWDATA antes de METADATA/FIELDS"));
             inRowData = true;
         } else if (name == u"ROW" && inRowData && parent == u"ROWDATA") {
             QVariantList row(table.fields.size());
@@ -113,7 +113,7 @@ SavedTable parseSavedTable(const QByteArray& data, const QString& source)
                 case Kind::Boolean: row[i] = QVariant(text.compare(u"TRUE", Qt::CaseInsensitive) == 0 ? 1.0 : 0.0); break;
                 }
                 if (!ok)
-                    fail(source, xml, QStringLiteral("valor inválido \"%1\" no campo %2").arg(text.left(40), table.fields[i].name));
+                    fail(source, xml, QCoreApplication::translate("SavedTable", "valor inválido \"%1\" no campo %2").arg(text.left(40), table.fields[i].name));
             }
             table.packet.rows << row;
         }

@@ -1,5 +1,7 @@
 #include "errors.h"
 
+#include <QCoreApplication>
+
 EQdlError::EQdlError(const QString& message)
     : std::runtime_error(message.toUtf8().toStdString())
 {
@@ -25,6 +27,6 @@ EDatabaseError::EDatabaseError(const QString& step, const QSqlError& error)
 }
 
 EServiceFailure::EServiceFailure(const QString& service, int code)
-    : EQdlError(QStringLiteral("O serviço %1 falhou (código %2).").arg(service).arg(code)), m_code(code)
+    : EQdlError(QCoreApplication::translate("EQdlError", "O serviço %1 falhou (código %2).").arg(service).arg(code)), m_code(code)
 {
 }

@@ -1,5 +1,6 @@
 #include "guard.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 #include "errors.h"
@@ -38,7 +39,7 @@ bool runGuarded(const std::function<void()>& body) noexcept
         }
     } catch (...) {
         try {
-            reportGeneralError(QStringLiteral("Erro inesperado."));
+            reportGeneralError(QCoreApplication::translate("EQdlError", "Erro inesperado."));
         } catch (...) {
         }
     }

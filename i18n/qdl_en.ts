@@ -57,6 +57,10 @@
         <source>B-</source>
         <translation>B-</translation>
     </message>
+    <message>
+        <source>&apos;%1&apos; não é uma cor válida.</source>
+        <translation>&apos;%1&apos; is not a valid colour.</translation>
+    </message>
 </context>
 <context>
     <name>TMessages</name>
@@ -446,6 +450,537 @@ Arguments: %4</translation>
     <message>
         <source>Nenhum item corresponde ao filtro.</source>
         <translation>No item matches the filter.</translation>
+    </message>
+    <message>
+        <source>Mesa</source>
+        <translation>Table</translation>
+    </message>
+    <message>
+        <source>Nome</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Código</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>Loja</source>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>Configuração</source>
+        <translation>Configuration</translation>
+    </message>
+    <message>
+        <source>Filial</source>
+        <translation>Branch</translation>
+    </message>
+</context>
+<context>
+    <name>Connection</name>
+    <message>
+        <source>O driver %1 do Qt SQL não está instalado.</source>
+        <translation>The Qt SQL driver %1 is not installed.</translation>
+    </message>
+    <message>
+        <source>Cadeia de conexão sem o caminho do banco SQLite: &quot;%1&quot;</source>
+        <translation>Connection string without the SQLite database path: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Banco de dados não encontrado: %1</source>
+        <translation>Database not found: %1</translation>
+    </message>
+    <message>
+        <source>Cadeia de conexão PostgreSQL inválida: %1</source>
+        <translation>Invalid PostgreSQL connection string: %1</translation>
+    </message>
+    <message>
+        <source>Cadeia de conexão não reconhecida: &quot;%1&quot; (use sqlite:CAMINHO ou postgresql://usuario@servidor:porta/banco)</source>
+        <translation>Unrecognised connection string: &quot;%1&quot; (use sqlite:PATH or postgresql://user@host:port/dbname)</translation>
+    </message>
+    <message>
+        <source>Erro ao preparar a sessão do banco de dados (PRAGMA journal_mode = WAL)</source>
+        <translation>Could not prepare the database session (PRAGMA journal_mode = WAL)</translation>
+    </message>
+    <message>
+        <source>Erro ao preparar a sessão do banco de dados (%1)</source>
+        <translation>Could not prepare the database session (%1)</translation>
+    </message>
+    <message>
+        <source>
+Mensagem do banco de dados: </source>
+        <translation>
+Database message: </translation>
+    </message>
+    <message>
+        <source> (código %1)</source>
+        <translation> (code %1)</translation>
+    </message>
+    <message>
+        <source>Erro inesperado no acesso ao banco de dados: </source>
+        <translation>Unexpected error accessing the database: </translation>
+    </message>
+</context>
+<context>
+    <name>DemoDatabase</name>
+    <message>
+        <source>Script SQL embutido não encontrado: %1</source>
+        <translation>Embedded SQL script not found: %1</translation>
+    </message>
+    <message>
+        <source>Banco de dados não suportado pelo driver %1.</source>
+        <translation>Database not supported by driver %1.</translation>
+    </message>
+    <message>
+        <source>O banco de dados precisa estar aberto para criar as tabelas.</source>
+        <translation>The database must be open to create the tables.</translation>
+    </message>
+    <message>
+        <source>O banco de dados já contém as tabelas %1; nada foi criado.</source>
+        <translation>The database already holds the tables %1; nothing was created.</translation>
+    </message>
+    <message>
+        <source>Erro ao iniciar a transação</source>
+        <translation>Could not start the transaction</translation>
+    </message>
+    <message>
+        <source>Erro ao criar o banco de dados</source>
+        <translation>Could not create the database</translation>
+    </message>
+    <message>
+        <source>Erro ao confirmar a criação das tabelas</source>
+        <translation>Could not commit the creation of the tables</translation>
+    </message>
+    <message>
+        <source>Cadeia de conexão sem o caminho do banco SQLite: &quot;%1&quot;</source>
+        <translation>Connection string without the SQLite database path: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Não foi possível criar a pasta %1</source>
+        <translation>Could not create the folder %1</translation>
+    </message>
+    <message>
+        <source>Não foi possível abrir o banco de dados</source>
+        <translation>Could not open the database</translation>
+    </message>
+    <message>
+        <source>Erro ao descrever o banco de dados</source>
+        <translation>Could not describe the database</translation>
+    </message>
+    <message>
+        <source>%1: %2 linhas</source>
+        <translation>%1: %2 rows</translation>
+    </message>
+    <message>
+        <source> (%1 botões de ambiente, %2 botões de mesa)</source>
+        <translation> (%1 area buttons, %2 table buttons)</translation>
+    </message>
+    <message>
+        <source>Ambientes posicionados em %1: %2</source>
+        <translation>Areas placed in %1: %2</translation>
+    </message>
+    <message>
+        <source>filial %1, configuração %2</source>
+        <translation>branch %1, configuration %2</translation>
+    </message>
+    <message>
+        <source>Nenhum ambiente posicionado.</source>
+        <translation>No area placed.</translation>
+    </message>
+</context>
+<context>
+    <name>EQdlError</name>
+    <message>
+        <source>O serviço %1 falhou (código %2).</source>
+        <translation>The service %1 failed (code %2).</translation>
+    </message>
+    <message>
+        <source>Erro inesperado.</source>
+        <translation>Unexpected error.</translation>
+    </message>
+</context>
+<context>
+    <name>LayoutCheck</name>
+    <message>
+        <source>botão de ambiente %1 (ambiente %2)</source>
+        <translation>area button %1 (area %2)</translation>
+    </message>
+    <message>
+        <source>botão de mesa %1, página %2, sob o botão de ambiente %3 (mesa %4)</source>
+        <translation>table button %1, page %2, under area button %3 (table %4)</translation>
+    </message>
+    <message>
+        <source>botão %1 de tipo %2 (código %3)</source>
+        <translation>button %1 of type %2 (code %3)</translation>
+    </message>
+    <message>
+        <source>Erro ao ler a tabela %1</source>
+        <translation>Could not read the table %1</translation>
+    </message>
+    <message>
+        <source>Erro ao ler o leiaute (%1)</source>
+        <translation>Could not read the layout (%1)</translation>
+    </message>
+    <message>
+        <source>tipo de botão desconhecido %1</source>
+        <translation>unknown button type %1</translation>
+    </message>
+    <message>
+        <source>filial %1, configuração %2: %3: %4.</source>
+        <translation>branch %1, configuration %2: %3: %4.</translation>
+    </message>
+    <message>
+        <source>o número do botão não é um dos botões de ambiente 01 a 18</source>
+        <translation>the button number is not one of the area buttons 01 to 18</translation>
+    </message>
+    <message>
+        <source>página %1 em vez de &quot;1&quot;</source>
+        <translation>page %1 instead of &quot;1&quot;</translation>
+    </message>
+    <message>
+        <source>colunas do botão pai %1/%2/%3 em vez de &quot;0&quot;</source>
+        <translation>parent button columns %1/%2/%3 instead of &quot;0&quot;</translation>
+    </message>
+    <message>
+        <source>o ambiente %1 não existe na filial</source>
+        <translation>the area %1 does not exist in the branch</translation>
+    </message>
+    <message>
+        <source>o número do botão não é um dos botões de mesa 01 a 48</source>
+        <translation>the button number is not one of the table buttons 01 to 48</translation>
+    </message>
+    <message>
+        <source>a página %1 não é um número decimal positivo sem zeros à esquerda</source>
+        <translation>the page %1 is not a positive decimal number without leading zeros</translation>
+    </message>
+    <message>
+        <source>colunas do botão pai %1/%2/%3 não nomeiam um botão de ambiente</source>
+        <translation>parent button columns %1/%2/%3 do not name an area button</translation>
+    </message>
+    <message>
+        <source>a mesa %1 não existe na filial</source>
+        <translation>the table %1 does not exist in the branch</translation>
+    </message>
+    <message>
+        <source>o botão de ambiente %1 não existe</source>
+        <translation>the area button %1 does not exist</translation>
+    </message>
+    <message>
+        <source>a mesa é do ambiente %1, e o botão %2 é do ambiente %3</source>
+        <translation>the table belongs to area %1, and button %2 belongs to area %3</translation>
+    </message>
+    <message>
+        <source>filial %1, configuração %2: %3 %4 está em %5 botões: %6.</source>
+        <translation>branch %1, configuration %2: %3 %4 is on %5 buttons: %6.</translation>
+    </message>
+    <message>
+        <source>o ambiente</source>
+        <translation>the area</translation>
+    </message>
+    <message>
+        <source>a mesa</source>
+        <translation>the table</translation>
+    </message>
+    <message>
+        <source>Não foi possível abrir o banco de dados</source>
+        <translation>Could not open the database</translation>
+    </message>
+    <message>
+        <source>Leiaute de %1: %2 botões em %3 configurações.</source>
+        <translation>Layout of %1: %2 buttons in %3 configurations.</translation>
+    </message>
+    <message>
+        <source>Nenhum problema encontrado.</source>
+        <translation>No problems found.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n problema(s) encontrado(s).</source>
+        <translation>
+            <numerusform>%n problem found.</numerusform>
+            <numerusform>%n problems found.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Não foi possível verificar o leiaute: %1</source>
+        <translation>Could not check the layout: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SavedTable</name>
+    <message>
+        <source>Arquivo %1 inválido (linha %2): %3</source>
+        <translation>Invalid file %1 (line %2): %3</translation>
+    </message>
+    <message>
+        <source>de dados</source>
+        <translation>of data</translation>
+    </message>
+    <message>
+        <source>declarações DTD não são aceitas</source>
+        <translation>DTD declarations are not accepted</translation>
+    </message>
+    <message>
+        <source>o elemento raiz deve ser DATAPACKET</source>
+        <translation>the root element must be DATAPACKET</translation>
+    </message>
+    <message>
+        <source>campo sem nome</source>
+        <translation>field without a name</translation>
+    </message>
+    <message>
+        <source>tipo de campo desconhecido: %1</source>
+        <translation>unknown field type: %1</translation>
+    </message>
+    <message>
+        <source>largura inválida no campo %1</source>
+        <translation>invalid width in field %1</translation>
+    </message>
+    <message>
+        <source>ROWDATA antes de METADATA/FIELDS</source>
+        <translation>ROWDATA before METADATA/FIELDS</translation>
+    </message>
+    <message>
+        <source>valor inválido &quot;%1&quot; no campo %2</source>
+        <translation>invalid value &quot;%1&quot; in field %2</translation>
+    </message>
+    <message>
+        <source>Não foi possível ler o arquivo %1: %2</source>
+        <translation>Could not read the file %1: %2</translation>
+    </message>
+    <message>
+        <source>Arquivo %1 grande demais.</source>
+        <translation>File %1 is too large.</translation>
+    </message>
+</context>
+<context>
+    <name>TADOConnection</name>
+    <message>
+        <source>Não foi possível abrir o banco de dados</source>
+        <translation>Could not open the database</translation>
+    </message>
+    <message>
+        <source>A conexão com o banco de dados não está aberta.</source>
+        <translation>The database connection is not open.</translation>
+    </message>
+    <message>
+        <source>O driver %1 não é um dos bancos de dados suportados.</source>
+        <translation>The driver %1 is not one of the supported databases.</translation>
+    </message>
+    <message>
+        <source>Não há conexão aberta com o banco de dados para iniciar a transação.</source>
+        <translation>There is no open database connection to start the transaction.</translation>
+    </message>
+    <message>
+        <source>Erro ao iniciar a transação</source>
+        <translation>Could not start the transaction</translation>
+    </message>
+    <message>
+        <source>Erro ao confirmar a transação</source>
+        <translation>Could not commit the transaction</translation>
+    </message>
+    <message>
+        <source>Erro ao desfazer a transação</source>
+        <translation>Could not roll back the transaction</translation>
+    </message>
+</context>
+<context>
+    <name>TADOQuery</name>
+    <message>
+        <source>a conexão com o banco de dados foi fechada</source>
+        <translation>the database connection was closed</translation>
+    </message>
+    <message>
+        <source>O comando não tem o parâmetro %1</source>
+        <translation>The statement has no parameter %1</translation>
+    </message>
+    <message>
+        <source>Não foi possível usar a biblioteca do PostgreSQL (libpq)</source>
+        <translation>Could not use the PostgreSQL library (libpq)</translation>
+    </message>
+</context>
+<context>
+    <name>TClientDataSet</name>
+    <message>
+        <source>&apos;%1&apos; não é um valor inteiro válido para o campo %2.</source>
+        <translation>&apos;%1&apos; is not a valid integer for the field %2.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; não é um número válido para o campo %2.</source>
+        <translation>&apos;%1&apos; is not a valid number for the field %2.</translation>
+    </message>
+    <message>
+        <source>Conjunto de dados %1 fechado.</source>
+        <translation>Dataset %1 is closed.</translation>
+    </message>
+    <message>
+        <source>Conjunto de dados %1 sem registro corrente.</source>
+        <translation>Dataset %1 has no current record.</translation>
+    </message>
+    <message>
+        <source>Campo %1 não encontrado em %2.</source>
+        <translation>Field %1 not found in %2.</translation>
+    </message>
+    <message>
+        <source>Campo &apos;%1&apos; não encontrado em %2.</source>
+        <translation>Field &apos;%1&apos; not found in %2.</translation>
+    </message>
+    <message>
+        <source>conjunto de dados</source>
+        <translation>dataset</translation>
+    </message>
+</context>
+<context>
+    <name>TrdmConfMesa</name>
+    <message>
+        <source>ler os botões de ambiente</source>
+        <translation>read the area buttons</translation>
+    </message>
+    <message>
+        <source>mudar o nome do botão</source>
+        <translation>rename the button</translation>
+    </message>
+    <message>
+        <source>ler os botões de mesa</source>
+        <translation>read the table buttons</translation>
+    </message>
+    <message>
+        <source>ler a loja da configuração</source>
+        <translation>read the configuration&apos;s store</translation>
+    </message>
+    <message>
+        <source>ler as mesas disponíveis</source>
+        <translation>read the available tables</translation>
+    </message>
+    <message>
+        <source>conferir o ambiente do botão</source>
+        <translation>check the button&apos;s area</translation>
+    </message>
+    <message>
+        <source>gravar o botão</source>
+        <translation>save the button</translation>
+    </message>
+    <message>
+        <source>ler os ambientes disponíveis</source>
+        <translation>read the available areas</translation>
+    </message>
+    <message>
+        <source>ler a mesa do botão</source>
+        <translation>read the button&apos;s table</translation>
+    </message>
+    <message>
+        <source>ler o ambiente do botão</source>
+        <translation>read the button&apos;s area</translation>
+    </message>
+    <message>
+        <source>excluir o botão</source>
+        <translation>delete the button</translation>
+    </message>
+    <message>
+        <source>verificar as mesas pendentes do ambiente</source>
+        <translation>check the area&apos;s open tables</translation>
+    </message>
+    <message>
+        <source>ler as mesas do ambiente</source>
+        <translation>read the area&apos;s tables</translation>
+    </message>
+    <message>
+        <source>verificar a situação da mesa</source>
+        <translation>check the table&apos;s status</translation>
+    </message>
+    <message>
+        <source>excluir o botão de mesa</source>
+        <translation>delete the table button</translation>
+    </message>
+    <message>
+        <source>mudar a cor do botão</source>
+        <translation>change the button colour</translation>
+    </message>
+    <message>
+        <source>mudar a cor do texto do botão</source>
+        <translation>change the button&apos;s text colour</translation>
+    </message>
+    <message>
+        <source>Comando desconhecido no módulo de dados: %1</source>
+        <translation>Unknown statement in the data module: %1</translation>
+    </message>
+    <message>
+        <source>A conexão com o banco de dados não está aberta.</source>
+        <translation>The database connection is not open.</translation>
+    </message>
+    <message>
+        <source>Erro ao preparar o comando para %1 (%2)</source>
+        <translation>Could not prepare the statement to %1 (%2)</translation>
+    </message>
+    <message>
+        <source>executar o comando</source>
+        <translation>run the statement</translation>
+    </message>
+    <message>
+        <source>Erro ao %1 (%2)</source>
+        <translation>Could not %1 (%2)</translation>
+    </message>
+    <message>
+        <source>O módulo de dados da configuração de mesas não foi criado.</source>
+        <translation>The table setup data module was not created.</translation>
+    </message>
+    <message>
+        <source>O botão de ambiente %1 não tem mais o ambiente da mesa %2: ele foi mudado em outro terminal.</source>
+        <translation>The area button %1 no longer holds the area of table %2: it was changed on another terminal.</translation>
+    </message>
+    <message>
+        <source>A consulta adqTodasMesasAmb não trouxe a coluna %1.</source>
+        <translation>The query adqTodasMesasAmb did not return the column %1.</translation>
+    </message>
+</context>
+<context>
+    <name>qdl-host</name>
+    <message>
+        <source>Quadrel - configuração da tela de mesas (Qdl00005)</source>
+        <translation>Quadrel - table-screen configuration (Qdl00005)</translation>
+    </message>
+    <message>
+        <source>Banco de dados: sqlite:CAMINHO ou postgresql://usuario@servidor:porta/banco.</source>
+        <translation>Database: sqlite:PATH or postgresql://user@host:port/dbname.</translation>
+    </message>
+    <message>
+        <source>Cria as tabelas e os dados de demonstração em um banco vazio e sai.</source>
+        <translation>Create the tables and demo data in an empty database, then exit.</translation>
+    </message>
+    <message>
+        <source>Abre a tela, grava-a em PNG assim que pintada e sai.</source>
+        <translation>Open the screen, save it as a PNG once painted, and leave.</translation>
+    </message>
+    <message>
+        <source>ARQUIVO</source>
+        <translation>FILE</translation>
+    </message>
+    <message>
+        <source>Idioma: pt (padrão) ou en.</source>
+        <translation>Language: pt (default) or en.</translation>
+    </message>
+    <message>
+        <source>IDIOMA</source>
+        <translation>LANG</translation>
+    </message>
+    <message>
+        <source>Confere o leiaute gravado, lista cada regra violada e sai (0 consistente, 1 problemas encontrados, 2 banco de dados ilegível).</source>
+        <translation>Check the stored layout and list every broken rule, then exit (0 consistent, 1 problems found, 2 database not readable).</translation>
+    </message>
+    <message>
+        <source>Banco de dados não encontrado: %1</source>
+        <translation>Database not found: %1</translation>
+    </message>
+    <message>
+        <source>Criando o banco de dados de demonstração em %1</source>
+        <translation>Creating the demo database in %1</translation>
+    </message>
+    <message>
+        <source>Não foi possível carregar o pacote: %1</source>
+        <translation>Could not load the package: %1</translation>
+    </message>
+    <message>
+        <source>O pacote não exporta CriaTelaQdl00005/Initialize/Finalize.</source>
+        <translation>The package does not export CriaTelaQdl00005/Initialize/Finalize.</translation>
     </message>
 </context>
 </TS>

@@ -1,5 +1,6 @@
 #include "Srv_qdl00005.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QSqlError>
 #include <exception>
@@ -12,6 +13,16 @@
 #include "schema.h"
 
 TrdmConfMesa* rdmConfMesa = nullptr;
+
+namespace {
+
+// What a statement is for ("gravar o botão"), in the operator's language.
+QString purposeText(const qdl::StatementDef& def)
+{
+    return QCoreApplication::translate("TrdmConfMesa", def.purpose);
+}
+
+} // namespace
 
 // ---------------------------------------------------------------------------
 // Data module
@@ -81,15 +92,15 @@ TADOQuery& TrdmConfMesa::statement(const char* component)
 
     const qdl::StatementDef* def = qdl::statementDef(component);
     if (!def)
-        throw EQdlError(QStringLiteral("Comando desconhecido no módulo de dados: %1").arg(QLatin1String(component)));
+        throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "Comando desconhecido no módulo de dados: %1").arg(QLatin1String(component)));
     if (!adcConfigMesa->Connected())
-        throw EQdlError(QStringLiteral("A conexão com o banco de dados não está aberta."));
+        throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "A conexão com o banco de dados não está aberta."));
 
     QSqlError error;
     std::unique_ptr<TADOQuery> q = adcConfigMesa->prepare(QString::fromUtf8(def->sql), error);
     if (!q)
-        throw EDatabaseError(QStringLiteral("Erro ao preparar o comando para %1 (%2)")
-                                 .arg(QString::fromUtf8(def->purpose), QLatin1String(component)),
+        throw EDatabaseError(QCoreApplication::translate("TrdmConfMesa", "Erro ao preparar o comando para %1 (%2)")
+                                 .arg(purposeText(*def), QLatin1String(component)),
                              error);
     TADOQuery& ref = *q;
     m_statements->byComponent.emplace(component, std::move(q));
@@ -106,8 +117,8 @@ namespace {
 QString stepText(const char* component)
 {
     const qdl::StatementDef* def = qdl::statementDef(component);
-    const QString purpose = def ? QString::fromUtf8(def->purpose) : QStringLiteral("executar o comando");
-    return QStringLiteral("Erro ao %1 (%2)").arg(purpose, QLatin1String(component));
+    const QString purpose = def ? purposeText(*def) : QCoreApplication::translate("TrdmConfMesa", "executar o comando");
+    return QCoreApplication::translate("TrdmConfMesa", "Erro ao %1 (%2)").arg(purpose, QLatin1String(component));
 }
 
 // Every service body starts here, before it holds any statement: a
@@ -116,7 +127,7 @@ QString stepText(const char* component)
 TrdmConfMesa& dataModule()
 {
     if (!rdmConfMesa)
-        throw EQdlError(QStringLiteral("O módulo de dados da configuração de mesas não foi criado."));
+        throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "O módulo de dados da configuração de mesas não foi criado."));
     TADOConnection* connection = rdmConfMesa->adcConfigMesa;
     if (connection->Lost() && !connection->InTransaction())
         connection->setConnected(true);
@@ -368,7 +379,7 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
             const int held = parent.numRowsAffected();
             parent.finish();
             if (held != 1)
-                throw EQdlError(QStringLiteral("O botão de ambiente %1 não tem mais o ambiente da mesa %2: "
+                throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "O botão de ambiente %1 não tem mais o ambiente da mesa %2: "
                                                "ele foi mudado em outro terminal.")
                                     .arg(nrbuttonaux, cdidentbuton));
         }
@@ -573,7 +584,7 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
             for (int i = 0; i < 9; ++i) {
                 index[i] = all.columnIndex(QLatin1String(keyColumns[i]));
                 if (index[i] < 0)
-                    throw EQdlError(QStringLiteral("A consulta adqTodasMesasAmb não trouxe a coluna %1.")
+                    throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "A consulta adqTodasMesasAmb não trouxe a coluna %1.")
                                         .arg(QLatin1String(keyColumns[i])));
             }
             while (all.next()) {

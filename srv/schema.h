@@ -4,6 +4,7 @@
 // is one text for SQLite and PostgreSQL; the data module prepares them by
 // component name (see TrdmConfMesa::statement).
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace qdl {
@@ -13,26 +14,26 @@ inline constexpr const char* kMesaInd = "Mesa_Ind";
 
 struct StatementDef {
     const char* component;
-    const char* purpose; // for error messages: "Erro ao <purpose>"
+    const char* purpose; // for error messages: "Erro ao <purpose>", translated where shown
     const char* sql;
 };
 
 inline constexpr StatementDef kStatements[] = {
-    {"adqPesqAmbientes", "ler os botões de ambiente",
+    {"adqPesqAmbientes", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler os botões de ambiente"),
      "SELECT NRBUTTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK, CDIDENTBUTON FROM ITMENUCONFTE "
      "WHERE (CDFILIAL = :P_CDFILIAL ) AND (NRCONFTELA = :P_NRCONFTELA) AND (IDTPBUTTON = '4' )"},
-    {"acmMudaNome", "mudar o nome do botão",
+    {"acmMudaNome", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar o nome do botão"),
      "UPDATE ITMENUCONFTE SET DSBUTTON = :P_DSBUTTON WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
      "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "
      "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)"},
-    {"adqPesqMesas", "ler os botões de mesa",
+    {"adqPesqMesas", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler os botões de mesa"),
      "SELECT NRBUTTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) "
      "AND (NRCONFTELA = :P_NRCONFTELA ) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTTON = '3' ) AND "
      "(IDTPBUTONAUX = '4' ) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = '1' )"},
-    {"adqLoja", "ler a loja da configuração",
+    {"adqLoja", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler a loja da configuração"),
      "SELECT CDLOJA FROM CONFTELA WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA"},
-    {"adqMesas", "ler as mesas disponíveis",
+    {"adqMesas", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler as mesas disponíveis"),
      "SELECT M.NRMESA, M.NMMESA, IDSTMESAAUX FROM MESA M WHERE (CDFILIAL = :P_CDFILIAL) AND "
      "(CDLOJA = :P_CDLOJA ) AND (CDSALA = :P_CDSALA ) AND (IDSTMESA = 'A' ) AND (M.NRMESA NOT IN "
      "(SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) AND "
@@ -41,32 +42,32 @@ inline constexpr StatementDef kStatements[] = {
     // A table goes only under an area button that holds the table's area (in
     // any store of the branch); the update takes the row's lock, so another
     // terminal cannot remove or replace that area until the table is written.
-    {"acmAmbienteDaMesa", "conferir o ambiente do botão",
+    {"acmAmbienteDaMesa", QT_TRANSLATE_NOOP("TrdmConfMesa", "conferir o ambiente do botão"),
      "UPDATE ITMENUCONFTE SET CDIDENTBUTON = CDIDENTBUTON WHERE (CDFILIAL = :P_CDFILIAL) AND "
      "(NRCONFTELA = :P_NRCONFTELA) AND (IDTPBUTTON = :P_IDTPBUTONAUX) AND (NRBUTTON = :P_NRBUTTONAUX) AND "
      "(NRPGCONFTELA = :P_NRPGCONFTAUX) AND (CDIDENTBUTON IN (SELECT CDSALA FROM MESA WHERE "
      "(CDFILIAL = :P_CDFILIAL) AND (NRMESA = :P_CDIDENTBUTON)))"},
-    {"acmInsere", "gravar o botão",
+    {"acmInsere", QT_TRANSLATE_NOOP("TrdmConfMesa", "gravar o botão"),
      "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, "
      "NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX, "
      "DTULTATUITCT) VALUES (:P_CDFILIAL, :P_NRCONFTELA, :P_IDTPBUTTON, :P_NRBUTTON, :P_CDIDENTBUTON, "
      ":P_DSBUTTON, :P_NRCOLORTEXT, :P_NRCOLORBACK, :P_DSMESSAGEBUT, :P_IDTPBUTONAUX, :P_NRBUTTONAUX, "
      ":P_NRPGCONFTELA, :P_NRPGCONFTAUX, :P_DTULTATUITCT)"},
-    {"adqAmbientes", "ler os ambientes disponíveis",
+    {"adqAmbientes", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler os ambientes disponíveis"),
      "SELECT S.CDSALA, S.NMSALA FROM SALA S WHERE (CDFILIAL = :P_CDFILIAL) AND (IDSITSALA = 'A') AND "
      "(S.CDSALA NOT IN (SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL) AND "
      "(NRCONFTELA = :P_NRCONFTELA) AND (IDTPBUTTON = '4')))"},
     // The button row is matched in the caller's branch too: every branch
     // numbers its configurations and buttons alike, so without it the other
     // branches' buttons answer as well (and the lookup grows with the chain).
-    {"adqMesaNrButon", "ler a mesa do botão",
+    {"adqMesaNrButon", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler a mesa do botão"),
      "SELECT S.CDSALA, S.NMSALA, M.NRMESA FROM SALA S, MESA M, ITMENUCONFTE IT WHERE (S.CDSALA = M.CDSALA) "
      "AND (M.CDFILIAL = :P_CDFILIAL) AND (M.CDFILIAL = S.CDFILIAL) AND (M.CDLOJA = :P_CDLOJA) AND "
      "(IT.IDTPBUTTON = :P_IDTPBUTTON) AND (IT.NRBUTTON = :P_NRBUTTON) AND (IT.NRPGCONFTELA = :P_NRPGCONFTELA) "
      "AND (IT.IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (IT.NRBUTTONAUX = :P_NRBUTTONAUX) AND "
      "(IT.NRPGCONFTAUX = :P_NRPGCONFTAUX) AND (IT.NRCONFTELA = :P_NRCONFTELA) AND (IT.CDIDENTBUTON = NRMESA) "
      "AND (IT.CDFILIAL = :P_CDFILIAL)"},
-    {"adqAmbNrButon", "ler o ambiente do botão",
+    {"adqAmbNrButon", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler o ambiente do botão"),
      "SELECT S.CDSALA, S.NMSALA, M.NRMESA FROM SALA S, MESA M, ITMENUCONFTE IT WHERE (S.CDSALA = M.CDSALA) "
      "AND (M.CDFILIAL = :P_CDFILIAL) AND (M.CDFILIAL = S.CDFILIAL) AND (M.CDLOJA = '01') AND "
      "(IT.IDTPBUTTON = :P_IDTPBUTTON) AND (IT.NRBUTTON = :P_NRBUTTON) AND (IT.NRPGCONFTELA = :P_NRPGCONFTELA) "
@@ -76,17 +77,17 @@ inline constexpr StatementDef kStatements[] = {
     // DELETE with FROM: neither SQLite nor PostgreSQL takes "DELETE table".
     // The row must still stand for what the caller read: an area button that
     // another terminal gave to another area meanwhile is not removed.
-    {"acmDelAmbiente", "excluir o botão",
+    {"acmDelAmbiente", QT_TRANSLATE_NOOP("TrdmConfMesa", "excluir o botão"),
      "DELETE FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) AND (NRCONFTELA = :P_NRCONFTELA ) AND "
      "(IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND "
      "(IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) "
      "AND (CDIDENTBUTON = :P_CDIDENTBUTON)"},
-    {"adqMesasAmb", "verificar as mesas pendentes do ambiente",
+    {"adqMesasAmb", QT_TRANSLATE_NOOP("TrdmConfMesa", "verificar as mesas pendentes do ambiente"),
      "SELECT M.CDLOJA, M.NRMESA, M.NMMESA, M.NRPESSOAMESA, M.IDSTMESA, M.DSPOSICMESA, M.IDSTMESAAUX, M.CDSALA, "
      "I.* FROM MESA M, ITMENUCONFTE I WHERE (M.CDSALA = :P_CDSALA) AND (M.IDSTMESAAUX IN ('O', 'S')) AND "
      "(I.CDIDENTBUTON = M.NRMESA) AND (I.CDFILIAL = M.CDFILIAL) AND (I.NRCONFTELA = :P_NRCONFTELA) AND "
      "(I.CDFILIAL = :P_CDFILIAL) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX )"},
-    {"adqTodasMesasAmb", "ler as mesas do ambiente",
+    {"adqTodasMesasAmb", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler as mesas do ambiente"),
      "SELECT M.CDLOJA, M.NRMESA, M.NMMESA, M.NRPESSOAMESA, M.IDSTMESA, M.DSPOSICMESA, M.IDSTMESAAUX, M.CDSALA, "
      "I.* FROM MESA M, ITMENUCONFTE I WHERE (M.CDSALA = :P_CDSALA) AND (I.CDIDENTBUTON = M.NRMESA) AND "
      "(I.CDFILIAL = M.CDFILIAL) AND (I.NRCONFTELA = :P_NRCONFTELA) AND (I.CDFILIAL = :P_CDFILIAL) AND "
@@ -94,25 +95,25 @@ inline constexpr StatementDef kStatements[] = {
     // The table-state checks of the delete name the button's own table in
     // their subquery: SQLite would otherwise list every deletable table of
     // the branch on each call (100 µs on a branch of 300 tables, 9 µs now).
-    {"adqSTMesa", "verificar a situação da mesa",
+    {"adqSTMesa", QT_TRANSLATE_NOOP("TrdmConfMesa", "verificar a situação da mesa"),
      "SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) AND (NRCONFTELA = :P_NRCONFTELA ) "
      "AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND "
      "(IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) "
      "AND (CDIDENTBUTON IN (SELECT NRMESA AS CDIDENTBUTON FROM MESA M, SALA S WHERE (M.CDFILIAL = :P_CDFILIAL) "
      "AND (M.IDSTMESA = 'A' ) AND (S.CDSALA = M.CDSALA ) AND (M.CDFILIAL = S.CDFILIAL ) AND "
      "(IDSTMESAAUX IN ('D') ) AND (M.NRMESA = ITMENUCONFTE.CDIDENTBUTON) ))"},
-    {"acmDeleta", "excluir o botão de mesa",
+    {"acmDeleta", QT_TRANSLATE_NOOP("TrdmConfMesa", "excluir o botão de mesa"),
      "DELETE FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) AND (NRCONFTELA = :P_NRCONFTELA ) AND "
      "(IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND "
      "(IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) "
      "AND CDIDENTBUTON IN (SELECT NRMESA FROM MESA WHERE (CDFILIAL = :P_CDFILIAL ) AND (IDSTMESA = 'A' ) AND "
      "(IDSTMESAAUX IN ('D')) AND (NRMESA = ITMENUCONFTE.CDIDENTBUTON))"},
-    {"acmMudaCor", "mudar a cor do botão",
+    {"acmMudaCor", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar a cor do botão"),
      "UPDATE ITMENUCONFTE SET NRCOLORBACK = :P_NRCOLORBACK WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
      "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "
      "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)"},
-    {"acmMudaFonte", "mudar a cor do texto do botão",
+    {"acmMudaFonte", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar a cor do texto do botão"),
      "UPDATE ITMENUCONFTE SET NRCOLORTEXT = :P_NRCOLORTEXT WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
      "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "

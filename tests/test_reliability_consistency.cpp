@@ -50,7 +50,8 @@ protected:
     {
         QProcess p;
         p.start(qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-host"),
-                {QStringLiteral("--database"), connectionString, QStringLiteral("--check")});
+                {QStringLiteral("--lang"), QStringLiteral("pt"), QStringLiteral("--database"), connectionString,
+                 QStringLiteral("--check")});
         if (!p.waitForFinished(60000)) {
             p.kill();
             p.waitForFinished();

@@ -1,5 +1,6 @@
 #include "dialogs/picklist.h"
 
+#include <QCoreApplication>
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QPainter>
@@ -92,8 +93,11 @@ public:
         if (orientation != Qt::Horizontal || section < 0 || section >= m_fields.size())
             return {};
         const FieldDef& def = m_ds.fieldDefs()[m_fields[section]];
+        // The screen's column titles are Portuguese; the column name is not a text.
         if (role == Qt::DisplayRole)
-            return def.displayLabel.isEmpty() ? def.name : def.displayLabel;
+            return def.displayLabel.isEmpty()
+                ? def.name
+                : QCoreApplication::translate("TPickListDialog", def.displayLabel.toUtf8().constData());
         if (role == Qt::TextAlignmentRole)
             return int((def.type != FieldType::String ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         return {};
