@@ -28,7 +28,6 @@ namespace {
 
 using EntryFn = void (*)(const QVariant*, int, QVariant*);
 using VoidFn = void (*)();
-using VersionFn = const char* (*)();
 
 void say(const QString& text)
 {

@@ -27,8 +27,6 @@ public:
     ~TADOConnection() override; // closes the connection and removes it
 
     QString ConnectionString;  // replaced whole before each open
-    bool LoginPrompt = false;
-    int CommandTimeout = 0;    // 0: a command waits without limit
 
     std::function<void(QObject* sender)> BeforeConnect;
     std::function<void(QObject* sender)> AfterConnect;

@@ -37,8 +37,8 @@ TrdmConfMesa::TrdmConfMesa(QObject* owner)
 {
     setObjectName(QStringLiteral("rdmConfMesa"));
     adcConfigMesa->setObjectName(QStringLiteral("adcConfigMesa"));
-    adcConfigMesa->LoginPrompt = false;
-    adcConfigMesa->CommandTimeout = 0;
+    // The connection never prompts for a login: the connection string
+    // carries everything it needs.
     adcConfigMesa->BeforeConnect = [this](QObject* sender) { adcConfigMesaBeforeConnect(sender); };
     adcConfigMesa->AfterConnect = [this](QObject* sender) { adcConfigMesaAfterConnect(sender); };
 }
