@@ -1,60 +1,169 @@
-// The English translation: complete for the screen's captions and messages
-// and for the dialogs, and switched in and out at run time.
+// One language everywhere: with English installed, the real screen, the
+// dialogs, the error paths and qdl-host's command line show no Portuguese,
+// and with Portuguese (or a C locale) they show the original texts.
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 #include <QTimer>
-#include <QTranslator>
 #include <QXmlStreamReader>
 
+#include "Srv_qdl00005.h"
+#include "connection.h"
+#include "consistency.h"
+#include "dialogs/colorchoice.h"
+#include "dialogs/keyboard.h"
 #include "dialogs/messagedialog.h"
+#include "dialogs/picklist.h"
+#include "errors.h"
+#include "formfixture.h"
 #include "messages.h"
-#include "msgpadrao.h"
+#include "testmain.h"
 #include "theme.h"
-#include "touchcontrols.h"
-
-void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
-TEST(English, CoversEveryCaptionAndMessageOfTheScreen)
+struct Entry {
+    QString context, source, translation;
+};
+
+// The English catalogue as written: the Portuguese sources and their English.
+QList<Entry> catalogue()
 {
-    QTranslator en;
-    ASSERT_TRUE(en.load(QStringLiteral(":/i18n/qdl_en.qm")));
-    for (const QString& caption : formCaptions()) {
-        const QString text = en.translate("TfrmConfMesa", caption.toUtf8().constData());
-        EXPECT_FALSE(text.isEmpty()) << caption.toStdString();
-        // Shortcut letters stay: the keys are the same in both languages.
-        const QString key = caption.section(QLatin1Char('-'), 0, 0);
-        if (caption.contains(QLatin1Char('-')) && key.size() <= 3) {
-            EXPECT_TRUE(text.startsWith(key + '-')) << caption.toStdString();
+    static const QList<Entry> entries = [] {
+        QList<Entry> list;
+        QFile ts(qEnvironmentVariable("QDL_SOURCE_DIR", QStringLiteral(".")) + "/i18n/qdl_en.ts");
+        if (!ts.open(QIODevice::ReadOnly))
+            return list;
+        QXmlStreamReader xml(&ts);
+        QString context, source;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("name"))
+                context = xml.readElementText();
+            else if (xml.name() == QLatin1String("source"))
+                source = xml.readElementText();
+            else if (xml.name() == QLatin1String("translation"))
+                list << Entry{context, source, xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed()};
         }
-    }
-    for (const QString& line : msgPadraoLines()) {
-        const QString pt = line.section(QLatin1Char('|'), 1);
-        const QString text = en.translate("TMessages", pt.toUtf8().constData());
-        EXPECT_FALSE(text.isEmpty()) << line.toStdString();
-        // Texts the screen joins with values keep their trailing blank.
-        EXPECT_EQ(text.endsWith(QLatin1Char(' ')), pt.endsWith(QLatin1Char(' '))) << line.toStdString();
-    }
+        return list;
+    }();
+    return entries;
 }
 
-// A dialog text added without its English fails here.
-TEST(English, SourceHasNoUnfinishedEntries)
+// A text the catalogue keeps the same in both languages ("Qdl00005", "OK").
+bool sameInBothLanguages(const QString& text)
+{
+    for (const Entry& e : catalogue())
+        if (e.source == text && e.translation == text)
+            return true;
+    return false;
+}
+
+// The first sign of Portuguese in the text, or "" when there is none: a
+// Portuguese letter, or a piece of a Portuguese source of the catalogue
+// standing as words of their own.
+QString portugueseIn(const QString& text)
+{
+    static const QRegularExpression letters(QStringLiteral("[ãõçáéíóúâêôàÃÕÇÁÉÍÓÚÂÊÔÀ]"));
+    if (const auto m = letters.match(text); m.hasMatch())
+        return m.captured();
+    static const QList<QRegularExpression> pieces = [] {
+        QList<QRegularExpression> list;
+        static const QRegularExpression placeholders(QStringLiteral("%\\d|%n|[\\n\\r]"));
+        static const QRegularExpression word(QStringLiteral("\\p{L}\\p{L}"));
+        for (const Entry& e : catalogue()) {
+            if (e.source == e.translation)
+                continue;
+            for (QString piece : e.source.split(placeholders)) {
+                piece = piece.trimmed();
+                if (piece.size() >= 4 && word.match(piece).hasMatch() && !e.translation.contains(piece))
+                    list << QRegularExpression(QStringLiteral("(?<!\\p{L})%1(?!\\p{L})")
+                                                   .arg(QRegularExpression::escape(piece)));
+            }
+        }
+        return list;
+    }();
+    for (const QRegularExpression& piece : pieces)
+        if (const auto m = piece.match(text); m.hasMatch())
+            return m.captured();
+    return {};
+}
+
+// Every text a window shows, by the widget's name and place: the title, the
+// labels, the buttons, their tooltips, input hints and list column titles.
+QMap<QString, QString> shownTexts(QWidget* window)
+{
+    QMap<QString, QString> texts;
+    texts.insert(QStringLiteral("windowTitle"), window->windowTitle());
+    const auto widgets = window->findChildren<QWidget*>();
+    for (int i = 0; i < widgets.size(); ++i) {
+        QWidget* w = widgets[i];
+        const QString key = QStringLiteral("%1#%2").arg(w->objectName()).arg(i);
+        if (auto* label = qobject_cast<QLabel*>(w))
+            texts.insert(key, label->text());
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            texts.insert(key, button->text());
+        else if (auto* edit = qobject_cast<QLineEdit*>(w))
+            texts.insert(key + QStringLiteral(".placeholder"), edit->placeholderText());
+        else if (auto* view = qobject_cast<QAbstractItemView*>(w); view && view->model())
+            for (int c = 0; c < view->model()->columnCount(); ++c)
+                texts.insert(key + QStringLiteral(".column%1").arg(c),
+                             view->model()->headerData(c, Qt::Horizontal).toString());
+        texts.insert(key + QStringLiteral(".tip"), w->toolTip());
+    }
+    texts.removeIf([](const auto& it) { return it.value().trimmed().isEmpty(); });
+    return texts;
+}
+
+// The same window shown in Portuguese and then in English: every English
+// text is English. A text left as in Portuguese must be one without words
+// (digits, single-letter keys, symbols, capitals such as "RGB" or a code),
+// one the catalogue keeps in both languages, or data from the database.
+void expectEnglish(const QMap<QString, QString>& pt, const QMap<QString, QString>& en,
+                   const QStringList& data = {})
+{
+    EXPECT_EQ(pt.keys(), en.keys());
+    static const QRegularExpression word(QStringLiteral("\\p{L}\\p{Ll}"));
+    QString portuguese;
+    for (auto it = en.cbegin(); it != en.cend(); ++it) {
+        const QString& text = it.value();
+        portuguese += pt.value(it.key()) + QLatin1Char('\n');
+        if (data.contains(text) || !word.match(text).hasMatch())
+            continue;
+        const bool unchanged = text == pt.value(it.key());
+        EXPECT_FALSE(unchanged && !sameInBothLanguages(text))
+            << it.key().toStdString() << " still shows the Portuguese \"" << text.toStdString() << '"';
+        EXPECT_EQ(portugueseIn(text), QString()) << it.key().toStdString() << ": " << text.toStdString();
+        // Shortcut keys stay: they are the same in both languages.
+        static const QRegularExpression shortcut(QStringLiteral("^(F\\d+|Esc|Ctrl\\+Enter\\n\\r|[A-Z])-"));
+        if (const auto m = shortcut.match(pt.value(it.key())); m.hasMatch()) {
+            EXPECT_TRUE(text.startsWith(m.captured())) << it.key().toStdString() << ": " << text.toStdString();
+        }
+    }
+    // The detector sees the Portuguese: it is no blind test.
+    EXPECT_NE(portugueseIn(portuguese), QString());
+}
+
+// A translation entry left unfinished ships the Portuguese: refused here.
+TEST(Catalogue, HasNoUnfinishedEntries)
 {
     QFile ts(qEnvironmentVariable("QDL_SOURCE_DIR", QStringLiteral(".")) + "/i18n/qdl_en.ts");
     ASSERT_TRUE(ts.open(QIODevice::ReadOnly)) << ts.fileName().toStdString();
     QXmlStreamReader xml(&ts);
     QString context, source;
-    int translations = 0;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
@@ -65,91 +174,292 @@ TEST(English, SourceHasNoUnfinishedEntries)
         } else if (xml.name() == QLatin1String("translation")) {
             const bool unfinished = xml.attributes().value(QLatin1String("type")) == QLatin1String("unfinished");
             // A plural entry holds its forms as child elements.
-            EXPECT_FALSE(unfinished || xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().isEmpty())
+            EXPECT_FALSE(unfinished
+                         || xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().isEmpty())
                 << context.toStdString() << ": " << source.toStdString();
-            ++translations;
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_GT(translations, formCaptions().size() + msgPadraoLines().size());
 }
 
-class Switching : public ::testing::Test {
+// ---- The real screen ----------------------------------------------------------
+
+class Screen : public FormTest {
 protected:
-    void TearDown() override { installLanguage(QStringLiteral("pt")); }
+    void TearDown() override
+    {
+        FormTest::TearDown();
+        installLanguage(QStringLiteral("pt"));
+    }
+
+    // The screen opened in the language: what it shows, and its message table.
+    std::pair<QMap<QString, QString>, QMap<QString, QString>> open(const QString& language)
+    {
+        installLanguage(language);
+        openScreen();
+        QMap<QString, QString> messages;
+        if (form) {
+            for (const QString& line : form->msgPadrao.Messages) {
+                const QString key = line.section(QLatin1Char('|'), 0, 0);
+                messages.insert(key, form->msgPadrao.Msg(key));
+            }
+        }
+        auto texts = form ? shownTexts(form) : QMap<QString, QString>();
+        closeScreen();
+        return {texts, messages};
+    }
+
+    // The names the database gives areas and tables: shown as they are.
+    QStringList names()
+    {
+        QStringList list;
+        for (const char* sql : {"SELECT DSBUTTON FROM ITMENUCONFTE", "SELECT NMSALA FROM SALA",
+                                "SELECT NMMESA FROM MESA"}) {
+            QSqlQuery q(db->openCheckConnection());
+            EXPECT_TRUE(q.exec(QString::fromLatin1(sql)));
+            while (q.next())
+                list << q.value(0).toString();
+        }
+        return list;
+    }
 };
 
-TEST_F(Switching, TradTurnsAFormToEnglishAndBack)
+TEST_P(Screen, ShowsEveryCaptionAndMessageInEnglish)
 {
-    QWidget form;
-    form.setWindowTitle(QStringLiteral("Quadrel - Configuração Tela de Mesa"));
-    auto* page = new QLabel(QStringLiteral("pág."), &form);
-    auto* number = new QLabel(QStringLiteral("1"), &form);
-    auto* rename = new TBlendedBitBtn(&form);
-    rename->setText(QStringLiteral("F3-Mudar Nome"));
-    auto* confirm = new TBlendedBitBtn(&form);
-    confirm->setText(QStringLiteral("Ctrl+Enter\n\rConfirmar"));
-    auto* area = new TTouchButton(&form);
-    area->setText(QStringLiteral("Salão")); // a name from the database, not a caption
-
-    ASSERT_TRUE(installLanguage(QStringLiteral("en")));
-    Trad(&form);
-    Trad(&form); // twice changes nothing
-    EXPECT_EQ(form.windowTitle(), "Quadrel - Table Screen Setup");
-    EXPECT_EQ(page->text(), "pg.");
-    EXPECT_EQ(rename->text(), "F3-Rename");
-    EXPECT_EQ(confirm->text(), "Ctrl+Enter\n\rConfirm");
-    EXPECT_EQ(area->text(), "Salão");
-
-    // What the program writes after start-up is the new source.
-    number->setText(QStringLiteral("2"));
-    rename->setText(QStringLiteral("F5-Cor Botão"));
-    EXPECT_FALSE(installLanguage(QStringLiteral("pt")));
-    Trad(&form);
-    EXPECT_EQ(form.windowTitle(), "Quadrel - Configuração Tela de Mesa");
-    EXPECT_EQ(page->text(), "pág.");
-    EXPECT_EQ(number->text(), "2");
-    EXPECT_EQ(rename->text(), "F5-Cor Botão");
-    EXPECT_EQ(confirm->text(), "Ctrl+Enter\n\rConfirmar");
-    installLanguage(QStringLiteral("en"));
-    Trad(&form);
-    EXPECT_EQ(rename->text(), "F5-Button Colour");
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    const auto [ptTexts, ptMessages] = open(QStringLiteral("pt"));
+    const auto [enTexts, enMessages] = open(QStringLiteral("en"));
+    ASSERT_FALSE(enTexts.isEmpty());
+    expectEnglish(ptTexts, enTexts, names());
+    ASSERT_FALSE(enMessages.isEmpty());
+    expectEnglish(ptMessages, enMessages);
+    for (auto it = enMessages.cbegin(); it != enMessages.cend(); ++it) {
+        // Texts the screen joins with values keep their trailing blank.
+        EXPECT_EQ(it.value().endsWith(QLatin1Char(' ')), ptMessages.value(it.key()).endsWith(QLatin1Char(' ')))
+            << it.key().toStdString();
+    }
 }
 
-TEST_F(Switching, MessagesAndDialogsFollowTheLanguage)
+// The dialogs the screen opens, on the screen's own data sets.
+TEST_P(Screen, DialogsShowEnglish)
 {
-    TMessages msg;
-    msg.Messages = msgPadraoLines();
-    auto question = [] {
-        QStringList seen;
-        QTimer::singleShot(0, [&seen] {
-            QWidget* box = QApplication::activeModalWidget();
-            ASSERT_NE(box, nullptr);
-            for (const char* name : {"dlgTitle", "msgCode"})
-                seen << box->findChild<QLabel*>(name)->text();
-            for (const char* name : {"msgYes", "msgNo"})
-                seen << box->findChild<QPushButton*>(name)->text();
-            QTest::mouseClick(box->findChild<QPushButton*>("msgNo"), Qt::LeftButton);
+    // What the next modal dialog shows; then it is closed.
+    const auto grab = [](QMap<QString, QString>* texts) {
+        QTimer::singleShot(0, [texts] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            *texts = shownTexts(dialog);
+            if (auto* d = qobject_cast<QDialog*>(dialog))
+                d->reject();
         });
-        showMessageDialog({QStringLiteral("?"), QStringLiteral("S"), 1, QStringLiteral("002")});
-        return seen;
     };
+    const auto dialogs = [&](const QString& language) {
+        installLanguage(language);
+        QList<QMap<QString, QString>> all(5);
+        grab(&all[0]);
+        showMessageDialog({QStringLiteral("?"), QStringLiteral("S"), 1, QStringLiteral("002")});
+        grab(&all[1]);
+        showMessageDialog({QStringLiteral("!"), QStringLiteral("N"), 3, QString()});
+        grab(&all[2]);
+        runKeyboard(QStringLiteral("x"), 0, 0, 0);
+        grab(&all[3]);
+        QVariant colours(QVariantList(10));
+        runColorChoice(QVariantList{QString()}, colours);
+        // The pick list of areas, on the screen's data set.
+        openScreen();
+        form->cdsAmbientes.Append();
+        form->cdsAmbientes.FieldByName(QStringLiteral("CDSALA")).setAsString(QStringLiteral("SAL"));
+        form->cdsAmbientes.FieldByName(QStringLiteral("NMSALA")).setAsString(QStringLiteral("Salão"));
+        form->cdsAmbientes.Post();
+        grab(&all[4]);
+        runPickList(form->cdsAmbientes, QString(), QStringLiteral("S"), 11776174, 13684686, 4407615, 8487297, 0);
+        closeScreen();
+        return all;
+    };
+    const auto pt = dialogs(QStringLiteral("pt"));
+    const auto en = dialogs(QStringLiteral("en"));
+    for (int i = 0; i < en.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_FALSE(en[i].isEmpty());
+        expectEnglish(pt[i], en[i], {QStringLiteral("Salão")});
+    }
+}
 
-    installLanguage(QStringLiteral("en"));
-    EXPECT_EQ(msg.Msg("Loja"), "Store:");
-    EXPECT_EQ(msg.Msg("Mesa_Cor"), "The button colour cannot be changed.");
-    EXPECT_EQ(question(), QStringList({"Confirmation", "Code 002", "Yes", "No"}));
+QDL_FORM_SUITE(Screen);
 
-    installLanguage(QStringLiteral("pt"));
-    EXPECT_EQ(msg.Msg("Mesa_Cor"), "Cor do botão não pode ser alterada.");
-    EXPECT_EQ(question(), QStringList({"Confirmação", "Código 002", "Sim", "Não"}));
+// ---- Error paths ---------------------------------------------------------------
+
+class ErrorPaths : public ::testing::TestWithParam<QString> {
+protected:
+    void SetUp() override
+    {
+        QDL_REQUIRE_BACKEND(GetParam());
+        db = TestDatabase::create(GetParam());
+    }
+    void TearDown() override
+    {
+        installLanguage(QStringLiteral("pt"));
+        setMensagemProc({});
+        db.drop();
+    }
+
+    // A button that the database refuses to save: the service's error text,
+    // and what the operator is told of it.
+    std::pair<QString, QString> refusedInsert(const QString& language)
+    {
+        installLanguage(language);
+        ServiceSession session(db);
+        ServiceResult r;
+        EXPECT_EQ(getInsere("9999", "00001", "05", "X", 0.0f, 11571344.0f, "", "1", "TER", "4", "0", "0", "0", r),
+                  0);
+        EXPECT_TRUE(r.isError());
+        QString told;
+        setMensagemProc([&told](const MessageRequest& m) {
+            told = m.text;
+            return false;
+        });
+        EXPECT_THROW(MensagemMetodo(r, false, 0, "getInsere", "Srv_qdl00005", "9999, 00001", {}), EAbort);
+        return {r.toText(), told};
+    }
+
+    // The layout check's report on a layout with a broken row.
+    QString layoutReport(const QString& language)
+    {
+        installLanguage(language);
+        QString out;
+        QTextStream stream(&out);
+        EXPECT_EQ(runLayoutCheck(db.connectionString, stream), 1);
+        return out;
+    }
+
+    TestDatabase db;
+};
+
+INSTANTIATE_TEST_SUITE_P(Backends, ErrorPaths, ::testing::ValuesIn(testBackends()), backendName);
+
+TEST_P(ErrorPaths, FailingServiceIsReportedInTheLanguage)
+{
+    installFailingTrigger(db, "qdl_refuse", "INSERT", "ITMENUCONFTE", "NEW.NRBUTTON = '05'", "refused by the test");
+    const auto [enError, enTold] = refusedInsert(QStringLiteral("en"));
+    EXPECT_TRUE(enError.startsWith("Could not save the button (acmInsere)")) << enError.toStdString();
+    EXPECT_EQ(portugueseIn(enError), QString()) << enError.toStdString();
+    EXPECT_TRUE(enTold.startsWith("The service getInsere (Srv_qdl00005) failed.")) << enTold.toStdString();
+    EXPECT_EQ(portugueseIn(enTold), QString()) << enTold.toStdString();
+
+    const auto [ptError, ptTold] = refusedInsert(QStringLiteral("pt"));
+    EXPECT_TRUE(ptError.startsWith("Erro ao gravar o botão (acmInsere)")) << ptError.toStdString();
+    EXPECT_TRUE(ptTold.startsWith("O serviço getInsere (Srv_qdl00005) falhou.")) << ptTold.toStdString();
+}
+
+TEST_P(ErrorPaths, LayoutCheckReportsInTheLanguage)
+{
+    db.exec(QStringLiteral("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, "
+                           "IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
+                           "NRCOLORBACK) VALUES ('9999', '00001', '4', '77', '2', '0', '0', '0', 'NADA', 'X', 0, 0)"));
+    const QString en = layoutReport(QStringLiteral("en"));
+    EXPECT_EQ(portugueseIn(en), QString()) << en.toStdString();
+    EXPECT_TRUE(en.contains(QStringLiteral("problems found."))) << en.toStdString();
+    const QString pt = layoutReport(QStringLiteral("pt"));
+    EXPECT_NE(portugueseIn(pt), QString()) << pt.toStdString();
+}
+
+TEST(MissingDatabase, IsReportedInTheLanguage)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("missing.db"));
+    const auto openMissing = [&path](const QString& language) {
+        installLanguage(language);
+        setConnectionStringOverride(QStringLiteral("sqlite:") + path);
+        TrdmConfMesa module;
+        QString message;
+        try {
+            module.adcConfigMesa->setConnected(true);
+        } catch (const EQdlError& e) {
+            message = e.message();
+        }
+        setConnectionStringOverride(QString());
+        return message;
+    };
+    EXPECT_EQ(openMissing(QStringLiteral("en")), QStringLiteral("Database not found: ") + path);
+    EXPECT_EQ(openMissing(QStringLiteral("pt")), QStringLiteral("Banco de dados não encontrado: ") + path);
+}
+
+// ---- qdl-host's command line ----------------------------------------------------
+
+struct HostRun {
+    int status = -1;
+    QString out, err;
+};
+
+// qdl-host with the arguments, under the system language given by LANG.
+HostRun runHost(const QStringList& arguments, const QString& lang = QStringLiteral("C.UTF-8"))
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LANGUAGE", "QDL_DATABASE"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("LANG"), lang);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-host"), arguments);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        ADD_FAILURE() << "qdl-host " << arguments.join(' ').toStdString() << " did not finish";
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+class Host : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString missing = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("missing.db"));
+};
+
+TEST_F(Host, EnglishWhenAskedOrWhenTheSystemIsEnglish)
+{
+    const QList<std::pair<QStringList, QString>> english = {
+        {{"--lang", "en", "--database", missing, "--check"}, "C.UTF-8"},
+        {{"--database", missing, "--check"}, "en_US.UTF-8"},
+        {{"--lang=en", "--database", missing}, "pt_BR.UTF-8"},
+        {{"--lang", "en", "--help"}, "C.UTF-8"},
+        {{"--help"}, "en_GB.UTF-8"},
+        {{"--lang", "en", "--no-such-option"}, "C.UTF-8"},
+    };
+    for (const auto& [arguments, lang] : english) {
+        const HostRun run = runHost(arguments, lang);
+        const QString shown = run.out + run.err;
+        SCOPED_TRACE((arguments.join(' ') + " LANG=" + lang + "\n" + shown).toStdString());
+        EXPECT_NE(run.status, -1);
+        EXPECT_EQ(portugueseIn(shown), QString());
+        EXPECT_TRUE(shown.contains(QRegularExpression(QStringLiteral("Database not found|Usage:|Unknown option"))));
+    }
+}
+
+TEST_F(Host, PortugueseWhenAskedOrWhenTheSystemIsNotEnglish)
+{
+    const QList<std::pair<QStringList, QString>> portuguese = {
+        {{"--lang", "pt", "--database", missing, "--check"}, "en_US.UTF-8"},
+        {{"--database", missing, "--check"}, "C"},
+        {{"--database", missing}, "C.UTF-8"},
+        {{"--help"}, "C"},
+        {{"--lang", "pt", "--help"}, "en_US.UTF-8"},
+        {{"--no-such-option"}, "pt_BR.UTF-8"},
+    };
+    for (const auto& [arguments, lang] : portuguese) {
+        const HostRun run = runHost(arguments, lang);
+        const QString shown = run.out + run.err;
+        SCOPED_TRACE((arguments.join(' ') + " LANG=" + lang + "\n" + shown).toStdString());
+        EXPECT_NE(run.status, -1);
+        // Qt's own texts too ("Uso:", "Opção desconhecida"), from Qt's translations.
+        EXPECT_TRUE(shown.contains(
+            QRegularExpression(QStringLiteral("Banco de dados não encontrado|Uso:|Opção desconhecida"))));
+        EXPECT_NE(portugueseIn(shown), QString());
+    }
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
+QDL_TEST_MAIN()
