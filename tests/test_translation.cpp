@@ -29,8 +29,10 @@
 #include "errors.h"
 #include "formfixture.h"
 #include "messages.h"
+#include "msgpadrao.h"
 #include "testmain.h"
 #include "theme.h"
+#include "touchcontrols.h"
 
 namespace {
 
@@ -180,6 +182,79 @@ TEST(Catalogue, HasNoUnfinishedEntries)
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+}
+
+// ---- Switching at run time ----------------------------------------------------
+
+class Switching : public ::testing::Test {
+protected:
+    void TearDown() override { installLanguage(QStringLiteral("pt")); }
+};
+
+TEST_F(Switching, TradTurnsAFormToEnglishAndBack)
+{
+    QWidget form;
+    form.setWindowTitle(QStringLiteral("Quadrel - Configuração Tela de Mesa"));
+    auto* page = new QLabel(QStringLiteral("pág."), &form);
+    auto* number = new QLabel(QStringLiteral("1"), &form);
+    auto* rename = new TBlendedBitBtn(&form);
+    rename->setText(QStringLiteral("F3-Mudar Nome"));
+    auto* confirm = new TBlendedBitBtn(&form);
+    confirm->setText(QStringLiteral("Ctrl+Enter\n\rConfirmar"));
+    auto* area = new TTouchButton(&form);
+    area->setText(QStringLiteral("Salão")); // a name from the database, not a caption
+
+    ASSERT_TRUE(installLanguage(QStringLiteral("en")));
+    Trad(&form);
+    Trad(&form); // twice changes nothing
+    EXPECT_EQ(form.windowTitle(), "Quadrel - Table Screen Setup");
+    EXPECT_EQ(page->text(), "pg.");
+    EXPECT_EQ(rename->text(), "F3-Rename");
+    EXPECT_EQ(confirm->text(), "Ctrl+Enter\n\rConfirm");
+    EXPECT_EQ(area->text(), "Salão");
+
+    // What the program writes after start-up is the new source.
+    number->setText(QStringLiteral("2"));
+    rename->setText(QStringLiteral("F5-Cor Botão"));
+    EXPECT_FALSE(installLanguage(QStringLiteral("pt")));
+    Trad(&form);
+    EXPECT_EQ(form.windowTitle(), "Quadrel - Configuração Tela de Mesa");
+    EXPECT_EQ(page->text(), "pág.");
+    EXPECT_EQ(number->text(), "2");
+    EXPECT_EQ(rename->text(), "F5-Cor Botão");
+    EXPECT_EQ(confirm->text(), "Ctrl+Enter\n\rConfirmar");
+    installLanguage(QStringLiteral("en"));
+    Trad(&form);
+    EXPECT_EQ(rename->text(), "F5-Button Colour");
+}
+
+TEST_F(Switching, MessagesAndDialogsFollowTheLanguage)
+{
+    TMessages msg;
+    msg.Messages = msgPadraoLines();
+    auto question = [] {
+        QStringList seen;
+        QTimer::singleShot(0, [&seen] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            for (const char* name : {"dlgTitle", "msgCode"})
+                seen << box->findChild<QLabel*>(name)->text();
+            for (const char* name : {"msgYes", "msgNo"})
+                seen << box->findChild<QPushButton*>(name)->text();
+            QTest::mouseClick(box->findChild<QPushButton*>("msgNo"), Qt::LeftButton);
+        });
+        showMessageDialog({QStringLiteral("?"), QStringLiteral("S"), 1, QStringLiteral("002")});
+        return seen;
+    };
+
+    installLanguage(QStringLiteral("en"));
+    EXPECT_EQ(msg.Msg("Loja"), "Store:");
+    EXPECT_EQ(msg.Msg("Mesa_Cor"), "The button colour cannot be changed.");
+    EXPECT_EQ(question(), QStringList({"Confirmation", "Code 002", "Yes", "No"}));
+
+    installLanguage(QStringLiteral("pt"));
+    EXPECT_EQ(msg.Msg("Mesa_Cor"), "Cor do botão não pode ser alterada.");
+    EXPECT_EQ(question(), QStringList({"Confirmação", "Código 002", "Sim", "Não"}));
 }
 
 // ---- The real screen ----------------------------------------------------------
