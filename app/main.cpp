@@ -80,7 +80,7 @@ bool saveWindowPicture(QWidget* w, const QString& file)
     };
     if (writeFastPng(w->size(), strip, file))
         return true;
-    say(QStringLiteral("Não foi possível gravar %1").arg(file));
+    say(QCoreApplication::translate("qdl-host", "Não foi possível gravar %1").arg(file));
     return false;
 }
 

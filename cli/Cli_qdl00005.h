@@ -135,6 +135,14 @@ public:
     void FormKeyDown(QObject* sender, quint16& key, Qt::KeyboardModifiers shift);
     void FormKeyPress(QObject* sender, QChar& key);
 
+    // ---- Live refresh ----
+    // No editing mode, no pending row, no handler running, no dialog open.
+    bool isIdle() const;
+    // Another terminal committed a change to this configuration: the menus
+    // are rebuilt as stored now when idle, else when the screen next is.
+    void layoutChangedElsewhere();
+    void refreshIfIdle();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -191,6 +199,11 @@ private:
     QString pageText() const { return QString::number(NrPagina); }
 
     QHash<QString, QWidget*> m_components;
+    // Asks the data module to report other terminals' changes to this
+    // screen's configuration.
+    void watchLayout();
+
     bool m_inHandler = false;
+    bool m_refreshPending = false;
     bool m_leaving = false; // set by the leave command: the only close the form accepts
 };

@@ -41,7 +41,8 @@ int colourValue(const QString& text)
 void requireProc(bool installed, const char* name)
 {
     if (!installed)
-        throw EQdlError(QStringLiteral("%1 não está disponível neste host.").arg(QLatin1String(name)));
+        throw EQdlError(
+            QCoreApplication::translate("TfrmConfMesa", "%1 não está disponível neste host.").arg(QLatin1String(name)));
 }
 
 } // namespace

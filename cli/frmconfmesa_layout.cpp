@@ -279,13 +279,13 @@ void TfrmConfMesa::declareDatasets()
 
     // A table number is held as wide as the schema stores it (10): a number
     // cut to four characters would name another table.
-    cdsMesas.addField(text("NRMESA", 10, "Mesa"));
-    cdsMesas.addField(text("NMMESA", 30, "Nome"));
+    cdsMesas.addField(text("NRMESA", 10, QT_TRANSLATE_NOOP("TPickListDialog", "Mesa")));
+    cdsMesas.addField(text("NMMESA", 30, QT_TRANSLATE_NOOP("TPickListDialog", "Nome")));
     cdsMesas.addField(text("IDSTMESAAUX", 1, nullptr, false));
     cdsMesas.setIndexFieldName(QStringLiteral("NRMESA"));
 
-    cdsAmbientes.addField(text("CDSALA", 10, "Código"));
-    cdsAmbientes.addField(text("NMSALA", 30, "Nome"));
+    cdsAmbientes.addField(text("CDSALA", 10, QT_TRANSLATE_NOOP("TPickListDialog", "Código")));
+    cdsAmbientes.addField(text("NMSALA", 30, QT_TRANSLATE_NOOP("TPickListDialog", "Nome")));
 
     for (TClientDataSet* ds : {&cdsMesaNrButon, &cdsAmbNrbuton}) {
         ds->addField(text("CDSALA", 10));
@@ -293,14 +293,14 @@ void TfrmConfMesa::declareDatasets()
         ds->addField(text("NRMESA", 10));
     }
 
-    cdsLoja.addField(text("CDLOJA", 10, "Loja"));
+    cdsLoja.addField(text("CDLOJA", 10, QT_TRANSLATE_NOOP("TPickListDialog", "Loja")));
 
-    cdsFiliConf.addField(text("NRCONFTELA", 5, "Código"));
-    cdsFiliConf.addField(text("NMCONFTELA", 50, "Configuração", true, 30));
-    cdsFiliConf.addField(text("CDFILIAL", 4, "Filial"));
-    cdsFiliConf.addField(text("NMFILIAL", 30, "Nome", true, 20));
-    cdsFiliConf.addField(text("CDLOJA", 10, "Código", false));
-    cdsFiliConf.addField(text("NMLOJA", 50, "Nome", false));
+    cdsFiliConf.addField(text("NRCONFTELA", 5, QT_TRANSLATE_NOOP("TPickListDialog", "Código")));
+    cdsFiliConf.addField(text("NMCONFTELA", 50, QT_TRANSLATE_NOOP("TPickListDialog", "Configuração"), true, 30));
+    cdsFiliConf.addField(text("CDFILIAL", 4, QT_TRANSLATE_NOOP("TPickListDialog", "Filial")));
+    cdsFiliConf.addField(text("NMFILIAL", 30, QT_TRANSLATE_NOOP("TPickListDialog", "Nome"), true, 20));
+    cdsFiliConf.addField(text("CDLOJA", 10, QT_TRANSLATE_NOOP("TPickListDialog", "Código"), false));
+    cdsFiliConf.addField(text("NMLOJA", 50, QT_TRANSLATE_NOOP("TPickListDialog", "Nome"), false));
     cdsFiliConf.addField(text("DSFUNDOTELA", 200, nullptr, false));
 
     for (TClientDataSet* ds : {&cdsPesqAmbientes, &cdsPesqMesas, &cdsControleAmb, &cdsAlteracoes, &cdsMesas,
@@ -343,6 +343,8 @@ void TfrmConfMesa::runHandler(const std::function<void()>& handler)
     m_inHandler = true;
     runGuarded(handler);
     m_inHandler = false;
+    // A change seen while the operator worked shows once the screen is idle.
+    runGuarded([this] { refreshIfIdle(); });
 }
 
 QWidget* TfrmConfMesa::FindComponent(const QString& name) const

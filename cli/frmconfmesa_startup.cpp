@@ -93,6 +93,7 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
     MontaMenuMesa();
     ControlaHabilitacao(QStringLiteral("H"));
     tcbAnterior->hide();
+    watchLayout();
 }
 
 void TfrmConfMesa::ControlaFocus()

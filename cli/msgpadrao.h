@@ -32,23 +32,3 @@ inline QStringList msgPadraoLines()
         QStringLiteral("Conf_Mesa|Configuração de Mesa"),
     };
 }
-
-// Captions of the layout (window title, labels, command buttons).
-inline QStringList formCaptions()
-{
-    return {
-        QStringLiteral("Quadrel - Configuração Tela de Mesa"),
-        QStringLiteral("lblconfig"),
-        QStringLiteral("pág."),
-        QStringLiteral("Qdl00005"),
-        QStringLiteral("F3-Mudar Nome"),
-        QStringLiteral("F5-Cor Botão"),
-        QStringLiteral("F6-Cor Fonte"),
-        QStringLiteral("F7-Limpar Botão"),
-        QStringLiteral("Ctrl+Enter\n\rConfirmar"),
-        QStringLiteral("F2-Cancelar"),
-        QStringLiteral("Esc-Sair"),
-        QStringLiteral("A-"),
-        QStringLiteral("B-"),
-    };
-}

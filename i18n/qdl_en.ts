@@ -61,6 +61,10 @@
         <source>&apos;%1&apos; não é uma cor válida.</source>
         <translation>&apos;%1&apos; is not a valid colour.</translation>
     </message>
+    <message>
+        <source>%1 não está disponível neste host.</source>
+        <translation>%1 is not available on this host.</translation>
+    </message>
 </context>
 <context>
     <name>TMessages</name>
@@ -981,6 +985,10 @@ Database message: </translation>
     <message>
         <source>O pacote não exporta CriaTelaQdl00005/Initialize/Finalize.</source>
         <translation>The package does not export CriaTelaQdl00005/Initialize/Finalize.</translation>
+    </message>
+    <message>
+        <source>Não foi possível gravar %1</source>
+        <translation>Could not write %1</translation>
     </message>
 </context>
 </TS>

@@ -107,6 +107,10 @@ TADOQuery& TrdmConfMesa::statement(const char* component)
     return ref;
 }
 
+void TrdmConfMesa::watchLayout(const QString&, const QString&, std::function<void()>)
+{
+}
+
 // ---------------------------------------------------------------------------
 // Service frame
 

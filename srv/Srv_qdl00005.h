@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "adoconnection.h"
@@ -30,6 +31,11 @@ public:
     // The statement of one component (adqPesqAmbientes, acmInsere, ...),
     // prepared once on the open connection and kept.
     TADOQuery& statement(const char* component);
+
+    // Calls changed after another connection commits a change to the
+    // buttons of this branch and configuration (not for this connection's
+    // own changes). One watch at a time; a new call replaces it.
+    void watchLayout(const QString& cdfilial, const QString& nrconftela, std::function<void()> changed);
 
 private:
     struct Statements;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -129,7 +130,7 @@ TEST_F(PackageTest, UnitsStartOnceAndStopOnTheLastFinalize)
         names << QString::fromLatin1(table->units[i].name);
     EXPECT_LT(names.indexOf("Srv_qdl00005"), names.indexOf("Cli_qdl00005"));
     EXPECT_LT(names.indexOf("_dll"), names.indexOf("Srv_qdl00005"));
-    EXPECT_EQ(QString::fromLatin1(PackageVersion()), QStringLiteral("5.80.12"));
+    EXPECT_EQ(QString::fromLatin1(PackageVersion()), QStringLiteral(QDL_PROJECT_VERSION));
 
     stNrConf = QStringLiteral("00001");
     Initialize(); // a second run of the table starts nothing again
@@ -168,6 +169,51 @@ TEST(HostProgram, LoadsThePackageOpensTheScreenAndLeaves)
     ASSERT_TRUE(missing.waitForFinished(60000));
     EXPECT_NE(missing.exitCode(), 0);
     EXPECT_FALSE(QFile::exists(dir.filePath("nothing.db")));
+}
+
+// The symbols a library defines for others (nm -D) or needs from them (nm -u
+// on an archive), demangled.
+QStringList symbols(const QStringList& nmArguments)
+{
+    QProcess nm;
+    nm.start(QStringLiteral("nm"), QStringList{QStringLiteral("-C")} + nmArguments);
+    if (!nm.waitForFinished(60000) || nm.exitCode() != 0) {
+        ADD_FAILURE() << "nm " << nmArguments.join(' ').toStdString() << ": "
+                      << nm.readAllStandardError().toStdString();
+        return {};
+    }
+    // "address type name" for a defined symbol, "type name" for a needed one;
+    // a demangled name may hold blanks.
+    static const QRegularExpression line(QStringLiteral("^\\s*(?:[0-9a-f]+\\s+)?[A-Za-z]\\s+(.+)$"));
+    QStringList names;
+    for (const QString& text : QString::fromUtf8(nm.readAllStandardOutput()).split(u'\n')) {
+        const QRegularExpressionMatch m = line.match(text);
+        if (m.hasMatch())
+            names << m.captured(1);
+    }
+    return names;
+}
+
+TEST(PackageLibrary, ExportsItsEntryPointsAndNothingElse)
+{
+    const QString build = qEnvironmentVariable("QDL_BUILD_DIR");
+    QStringList exported = symbols({QStringLiteral("-D"), QStringLiteral("--defined-only"),
+                                    build + QStringLiteral("/bin/libPkg_qdl00005.so")});
+    exported.removeIf([](const QString& name) { return name.startsWith(u'_'); }); // _init, _fini, __bss_start...
+    exported.sort();
+    EXPECT_EQ(exported, (QStringList{"Cli_qdl00005_CriaTelaQdl00005", "CriaTelaQdl00005", "Finalize",
+                                     "GetPackageInfoTable", "Initialize", "PackageVersion"}));
+}
+
+TEST(PackageLibrary, TheServicesNeedNoWidgets)
+{
+    const QStringList needed = symbols({QStringLiteral("-u"), qEnvironmentVariable("QDL_BUILD_DIR")
+                                                                  + QStringLiteral("/srv/libqdl_srv.a")});
+    ASSERT_FALSE(needed.isEmpty());
+    for (const QString& name : needed) {
+        for (const char* widget : {"QWidget", "QApplication", "QDialog", "QAbstractButton", "QLabel", "QPixmap"})
+            EXPECT_FALSE(name.contains(QLatin1String(widget))) << name.toStdString();
+    }
 }
 
 // Nobody is there to answer a start-up error during --screenshot: the picture

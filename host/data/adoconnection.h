@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "adoquery.h"
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
 struct sqlite3;
 struct pg_conn;
@@ -20,7 +20,7 @@ namespace qdl::detail {
 struct LiveStatements;
 }
 
-class QDL_HOST_EXPORT TADOConnection : public QObject {
+class QDL_DATA_EXPORT TADOConnection : public QObject {
     Q_OBJECT
 public:
     explicit TADOConnection(QObject* owner = nullptr);

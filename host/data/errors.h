@@ -8,23 +8,23 @@
 #include <QSqlError>
 #include <stdexcept>
 
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
 // An error with an operator-readable message (UTF-8 in what()).
-class QDL_HOST_EXPORT EQdlError : public std::runtime_error {
+class QDL_DATA_EXPORT EQdlError : public std::runtime_error {
 public:
     explicit EQdlError(const QString& message);
     QString message() const { return QString::fromUtf8(what()); }
 };
 
 // The silent abort: ends the running handler without a further message.
-class QDL_HOST_EXPORT EAbort : public EQdlError {
+class QDL_DATA_EXPORT EAbort : public EQdlError {
 public:
     EAbort();
 };
 
 // A failed database step: what we tried, and the database's own error.
-class QDL_HOST_EXPORT EDatabaseError : public EQdlError {
+class QDL_DATA_EXPORT EDatabaseError : public EQdlError {
 public:
     EDatabaseError(const QString& step, const QSqlError& error);
     const QString& step() const { return m_step; }
@@ -36,7 +36,7 @@ private:
 };
 
 // A service answered with a non-zero result code (an error escaped its trap).
-class QDL_HOST_EXPORT EServiceFailure : public EQdlError {
+class QDL_DATA_EXPORT EServiceFailure : public EQdlError {
 public:
     EServiceFailure(const QString& service, int code);
     int code() const { return m_code; }

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "qdl_host_global.h"
+#include "qdl_ui_global.h"
 
 class TClientDataSet;
 
@@ -15,6 +15,6 @@ class TClientDataSet;
 // Returns true with the dataset standing on the picked row; false when
 // cancelled, the cursor then left where it was. figura names an optional
 // picture shown in the title band; flag and last are accepted and not read.
-QDL_HOST_EXPORT bool runPickList(TClientDataSet& dataset, const QString& figura,
+QDL_UI_EXPORT bool runPickList(TClientDataSet& dataset, const QString& figura,
                                  const QString& flag, int color1, int color2, int color3,
                                  int color4, int last);

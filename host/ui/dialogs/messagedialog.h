@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "messages.h"
-#include "qdl_host_global.h"
+#include "qdl_ui_global.h"
 
 class QWidget;
 
@@ -13,7 +13,7 @@ class QWidget;
 // says, with its code ("002") shown when given. For a question, true when the
 // operator answers Sim; Enter answers Sim, Esc Não. An information returns
 // true once acknowledged.
-QDL_HOST_EXPORT bool showMessageDialog(const MessageRequest& request, QWidget* parent = nullptr);
+QDL_UI_EXPORT bool showMessageDialog(const MessageRequest& request, QWidget* parent = nullptr);
 
 // The same box announcing an error that ended an operation.
-QDL_HOST_EXPORT void showErrorDialog(const QString& text, QWidget* parent = nullptr);
+QDL_UI_EXPORT void showErrorDialog(const QString& text, QWidget* parent = nullptr);

@@ -8,11 +8,11 @@
 #include <QWidget>
 
 #include "colors.h"
-#include "qdl_host_global.h"
+#include "qdl_ui_global.h"
 
 // Area buttons and indicator strips: a coloured rounded face with a
 // word-wrapped, centred caption.
-class QDL_HOST_EXPORT TTouchButton : public QAbstractButton {
+class QDL_UI_EXPORT TTouchButton : public QAbstractButton {
     Q_OBJECT
 public:
     explicit TTouchButton(QWidget* parent = nullptr);
@@ -32,7 +32,7 @@ private:
 
 // Command buttons: rounded silver face, glyph above the caption (or right of
 // it), pressed and disabled looks.
-class QDL_HOST_EXPORT TBlendedBitBtn : public QAbstractButton {
+class QDL_UI_EXPORT TBlendedBitBtn : public QAbstractButton {
     Q_OBJECT
 public:
     enum class GlyphLayout { Top, Right };
@@ -56,7 +56,7 @@ private:
 };
 
 // Table buttons: flat face in its background colour, glyph above caption.
-class QDL_HOST_EXPORT TSpeedButton : public QAbstractButton {
+class QDL_UI_EXPORT TSpeedButton : public QAbstractButton {
     Q_OBJECT
 public:
     explicit TSpeedButton(QWidget* parent = nullptr);
@@ -79,7 +79,7 @@ private:
 
 // A filled shape with a brush colour and no pen. With no brush colour set it
 // paints with a palette role, so the colour scheme reaches it.
-class QDL_HOST_EXPORT TBlendedShape : public QWidget {
+class QDL_UI_EXPORT TBlendedShape : public QWidget {
     Q_OBJECT
 public:
     explicit TBlendedShape(QWidget* parent = nullptr, int cornerRadius = 20);
@@ -97,7 +97,7 @@ private:
 };
 
 // The plain rectangle shape (colour sample of the colour modes).
-class QDL_HOST_EXPORT TShape : public TBlendedShape {
+class QDL_UI_EXPORT TShape : public TBlendedShape {
     Q_OBJECT
 public:
     explicit TShape(QWidget* parent = nullptr) : TBlendedShape(parent, 0) {}

@@ -7,11 +7,11 @@
 #include <QString>
 #include <functional>
 
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
 using ErrorReportProc = std::function<void(const QString& message)>;
-QDL_HOST_EXPORT void setGeneralErrorReport(ErrorReportProc proc);
-QDL_HOST_EXPORT void reportGeneralError(const QString& message);
+QDL_DATA_EXPORT void setGeneralErrorReport(ErrorReportProc proc);
+QDL_DATA_EXPORT void reportGeneralError(const QString& message);
 
 // Runs the body; returns false when it ended with an error (abort included).
-QDL_HOST_EXPORT bool runGuarded(const std::function<void()>& body) noexcept;
+QDL_DATA_EXPORT bool runGuarded(const std::function<void()>& body) noexcept;

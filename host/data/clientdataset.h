@@ -10,13 +10,13 @@
 #include <optional>
 
 #include "datapacket.h"
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
 enum class FieldType { String, Float, Integer };
 
 // A field value as the operator reads it: whole numbers without a decimal
 // point, other numbers with up to 15 digits, null as "".
-QDL_HOST_EXPORT QString displayText(const QVariant& value);
+QDL_DATA_EXPORT QString displayText(const QVariant& value);
 
 struct FieldDef {
     QString name;
@@ -30,7 +30,7 @@ struct FieldDef {
 class TClientDataSet;
 
 // One field of the current row (or of the row being appended).
-class QDL_HOST_EXPORT TField {
+class QDL_DATA_EXPORT TField {
 public:
     TField(TClientDataSet* ds, int index) : m_ds(ds), m_index(index) {}
     const FieldDef& def() const;
@@ -48,7 +48,7 @@ private:
     int m_index;
 };
 
-class QDL_HOST_EXPORT TClientDataSet {
+class QDL_DATA_EXPORT TClientDataSet {
 public:
     explicit TClientDataSet(QString name = {});
 

@@ -2,17 +2,17 @@
 
 #include <QString>
 
-#include "qdl_host_global.h"
+#include "qdl_ui_global.h"
 
 class QWidget;
 
 // Applies the host's six-colour scheme (0x00BBGGRR values) to the form as a
 // palette: window, base, dark, mid, light, text in this order.
-QDL_HOST_EXPORT void ColoreTela(QWidget* form, int c1, int c2, int c3, int c4, int c5, int c6);
+QDL_UI_EXPORT void ColoreTela(QWidget* form, int c1, int c2, int c3, int c4, int c5, int c6);
 // Translates the form's captions in place (labels, buttons, window title)
 // with the installed translators; Portuguese stays as written otherwise.
-QDL_HOST_EXPORT void Trad(QWidget* form);
+QDL_UI_EXPORT void Trad(QWidget* form);
 // Installs the translation for a language ("pt" keeps the original texts,
 // "en" English); an empty language follows the system locale. Returns true
 // when a translation was installed.
-QDL_HOST_EXPORT bool installLanguage(const QString& language);
+QDL_UI_EXPORT bool installLanguage(const QString& language);

@@ -19,7 +19,7 @@
 
 #include "clientdataset.h"
 #include "datapacket.h"
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
 struct SavedTable {
     QList<FieldDef> fields;
@@ -27,6 +27,6 @@ struct SavedTable {
 };
 
 // Throws EQdlError naming the line and what is wrong on malformed input.
-QDL_HOST_EXPORT SavedTable parseSavedTable(const QByteArray& xml, const QString& sourceName = {});
+QDL_DATA_EXPORT SavedTable parseSavedTable(const QByteArray& xml, const QString& sourceName = {});
 // Throws EQdlError when the file cannot be read or is malformed.
-QDL_HOST_EXPORT SavedTable readSavedTable(const QString& path);
+QDL_DATA_EXPORT SavedTable readSavedTable(const QString& path);

@@ -6,27 +6,27 @@
 #include <QString>
 #include <exception>
 
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
 class TADOConnection;
 class QSqlDatabase;
 
 // The connection string the host was started with (--database, else the
 // QDL_DATABASE environment variable, else the default SQLite file).
-QDL_HOST_EXPORT QString _GetStringConexQdl(const QString& unused);
-QDL_HOST_EXPORT void setConnectionStringOverride(const QString& connectionString);
-QDL_HOST_EXPORT QString defaultDatabasePath();
+QDL_DATA_EXPORT QString _GetStringConexQdl(const QString& unused);
+QDL_DATA_EXPORT void setConnectionStringOverride(const QString& connectionString);
+QDL_DATA_EXPORT QString defaultDatabasePath();
 
 // Prepares the session right after the connection opens: on SQLite foreign
 // keys on, a crash-safe journal and a long busy wait; on PostgreSQL the
 // application name.
-QDL_HOST_EXPORT void SetADODBSession(TADOConnection* connection);
+QDL_DATA_EXPORT void SetADODBSession(TADOConnection* connection);
 
 // Operator-readable text of an error: what failed and the database's own
 // message.
-QDL_HOST_EXPORT QString ADOExceptionMessage(const std::exception& error, TADOConnection* connection,
+QDL_DATA_EXPORT QString ADOExceptionMessage(const std::exception& error, TADOConnection* connection,
                                             const QString& unused);
 
 // Points a QSqlDatabase at a connection string; throws EQdlError on a string
 // it cannot read.
-QDL_HOST_EXPORT void applyConnectionString(QSqlDatabase& db, const QString& connectionString);
+QDL_DATA_EXPORT void applyConnectionString(QSqlDatabase& db, const QString& connectionString);

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
 // True when the text is empty or holds only blanks (the free caption " ").
-QDL_HOST_EXPORT bool EmptyString(const QString& text);
+QDL_DATA_EXPORT bool EmptyString(const QString& text);

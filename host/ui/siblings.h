@@ -9,7 +9,7 @@
 #include <QVariantList>
 #include <functional>
 
-#include "qdl_host_global.h"
+#include "qdl_ui_global.h"
 
 class TClientDataSet;
 
@@ -24,6 +24,6 @@ using TecladoAlfaNumericoProc = std::function<QString(const QString& initial, in
 // element 0 is the chosen 0x00BBGGRR colour as decimal text, or "X".
 using CriaTelaQdl00006Proc = std::function<void(const QVariantList& params, QVariant& result)>;
 
-QDL_HOST_EXPORT extern PesquisaProc Pesquisa;
-QDL_HOST_EXPORT extern TecladoAlfaNumericoProc TecladoAlfaNumerico;
-QDL_HOST_EXPORT extern CriaTelaQdl00006Proc CriaTelaQdl00006;
+QDL_UI_EXPORT extern PesquisaProc Pesquisa;
+QDL_UI_EXPORT extern TecladoAlfaNumericoProc TecladoAlfaNumerico;
+QDL_UI_EXPORT extern CriaTelaQdl00006Proc CriaTelaQdl00006;

@@ -18,9 +18,9 @@
 #include <QStringList>
 #include <QVariant>
 
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
-class QDL_HOST_EXPORT TADOQuery {
+class QDL_DATA_EXPORT TADOQuery {
 public:
     virtual ~TADOQuery();
 
@@ -50,6 +50,6 @@ namespace qdl {
 // The statement with its ":NAME" placeholders (not "::" casts, not inside
 // quotes) as $1, $2, ... for PostgreSQL; names gets each name (without the
 // colon) once, in the order of its number.
-QDL_HOST_EXPORT QString positionalSql(const QString& sql, QStringList* names);
+QDL_DATA_EXPORT QString positionalSql(const QString& sql, QStringList* names);
 
 } // namespace qdl

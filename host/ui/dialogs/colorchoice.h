@@ -7,10 +7,10 @@
 #include <QVariant>
 #include <QVariantList>
 
-#include "qdl_host_global.h"
+#include "qdl_ui_global.h"
 
 // Modal choice of a colour. params[0], when it holds decimal text, names the
 // colour to start on. On return result is a ten-element list (made so when it
 // was not one) whose element 0 is the chosen 0x00BBGGRR value as decimal
 // text, or "X" when the operator cancelled.
-QDL_HOST_EXPORT void runColorChoice(const QVariantList& params, QVariant& result);
+QDL_UI_EXPORT void runColorChoice(const QVariantList& params, QVariant& result);

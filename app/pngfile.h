@@ -9,14 +9,11 @@
 #include <QString>
 #include <functional>
 
-#include "qdl_host_global.h"
-
 // RGB when the picture is opaque, RGBA otherwise; false when the file cannot
 // be written (a partial file is removed).
-QDL_HOST_EXPORT bool writeFastPng(const QImage& picture, const QString& file);
+bool writeFastPng(const QImage& picture, const QString& file);
 
 // The same for a picture of size made a strip at a time: strip(top, rows)
 // answers those rows, all of one format, so the whole picture is never held
 // in memory.
-QDL_HOST_EXPORT bool writeFastPng(QSize size, const std::function<QImage(int top, int rows)>& strip,
-                                  const QString& file);
+bool writeFastPng(QSize size, const std::function<QImage(int top, int rows)>& strip, const QString& file);

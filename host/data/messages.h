@@ -8,12 +8,12 @@
 #include <functional>
 
 #include "datapacket.h"
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
 class TClientDataSet;
 
 // A message table: lines "key|text"; Msg(key) gives the text.
-class QDL_HOST_EXPORT TMessages {
+class QDL_DATA_EXPORT TMessages {
 public:
     QStringList Messages;
     // The text stored for the key; the key itself when no line holds it.
@@ -30,19 +30,19 @@ struct MessageRequest {
 };
 
 // Shows a modal message. For a question, true when the operator answers Sim.
-QDL_HOST_EXPORT bool Mensagem(const QString& text, const QString& a2, const QString& a3,
+QDL_DATA_EXPORT bool Mensagem(const QString& text, const QString& a2, const QString& a3,
                               const QString& answerFlag, int kind, const QString& a6,
                               const QString& code, int a8, TClientDataSet* dataset);
 
 // The implementation behind Mensagem; the host installs the real message box,
 // tests install a scripted stand-in.
 using MensagemProc = std::function<bool(const MessageRequest&)>;
-QDL_HOST_EXPORT void setMensagemProc(MensagemProc proc);
+QDL_DATA_EXPORT void setMensagemProc(MensagemProc proc);
 
 // Decides a service call's outcome. A packet or a status comes back to the
 // caller. A database error is shown to the operator with the service's name,
 // the unit and the argument text, and then the caller's handler ends with the
 // silent abort (EAbort), so no handler loads an error as data.
-QDL_HOST_EXPORT ServiceResult MensagemMetodo(const ServiceResult& value, bool a2, int a3,
+QDL_DATA_EXPORT ServiceResult MensagemMetodo(const ServiceResult& value, bool a2, int a3,
                                              const QString& service, const QString& unit,
                                              const QString& arguments, const QString& a7);

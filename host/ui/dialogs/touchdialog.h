@@ -9,7 +9,7 @@
 #include <QFont>
 #include <QPushButton>
 
-#include "qdl_host_global.h"
+#include "qdl_ui_global.h"
 
 class QLabel;
 class QVBoxLayout;

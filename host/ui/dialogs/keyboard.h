@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "qdl_host_global.h"
+#include "qdl_ui_global.h"
 
 class QWidget;
 
@@ -13,11 +13,11 @@ constexpr int kCaptionMaxLength = 40;
 
 // Modal keyboard over the initial text. Returns the typed text on OK or
 // Enter, "@" on Cancel or Esc. a, b and c are accepted and not read.
-QDL_HOST_EXPORT QString runKeyboard(const QString& initial, int a, int b, int c);
+QDL_UI_EXPORT QString runKeyboard(const QString& initial, int a, int b, int c);
 
 // The button whose caption is about to be typed: the next runKeyboard shows
 // a live preview with that button's size, font and colours. Used once.
-QDL_HOST_EXPORT void setKeyboardPreviewSource(QWidget* button);
+QDL_UI_EXPORT void setKeyboardPreviewSource(QWidget* button);
 
 // The same keyboard for any short text (the pick list's filter): no preview.
 // Returns the text, or a null QString when cancelled.

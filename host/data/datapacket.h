@@ -8,12 +8,12 @@
 #include <QVariant>
 #include <variant>
 
-#include "qdl_host_global.h"
+#include "qdl_data_global.h"
 
 // All rows of one statement, with the statement's columns in order. Column
 // names are upper case whatever the database folds them to; a value is a
 // QString for a text column, a double for a numeric one, or a null QVariant.
-struct QDL_HOST_EXPORT DataPacket {
+struct QDL_DATA_EXPORT DataPacket {
     QStringList columns;
     QList<QVariantList> rows;
 
@@ -29,7 +29,7 @@ struct DatabaseErrorText {
 // What a service hands back. Unassigned before the service ran; a text for a
 // write (empty: done; a status key such as "Mesa_Ind"); a data packet for a
 // read; a database error, which still reads as its text.
-class QDL_HOST_EXPORT ServiceResult {
+class QDL_DATA_EXPORT ServiceResult {
 public:
     ServiceResult() = default;
     static ServiceResult text(const QString& t) { ServiceResult r; r.m_value = t; return r; }

@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <QSize>
 
-#include "qdl_host_global.h"
+#include "qdl_ui_global.h"
 
 enum class Glyph {
     Rename, BackColor, TextColor, Clear, Confirm, Cancel, Leave, Previous, Next,
@@ -16,7 +16,7 @@ enum class Glyph {
 
 // A picture of size pixels on a transparent background, cached per
 // (glyph, size): the same pixmap comes back for the same arguments.
-QDL_HOST_EXPORT QPixmap drawGlyph(Glyph glyph, QSize size);
+QDL_UI_EXPORT QPixmap drawGlyph(Glyph glyph, QSize size);
 // The same picture for a high-density screen: size is in device-independent
 // pixels, the pixmap holds size * devicePixelRatio pixels.
-QDL_HOST_EXPORT QPixmap drawGlyph(Glyph glyph, QSize size, qreal devicePixelRatio);
+QDL_UI_EXPORT QPixmap drawGlyph(Glyph glyph, QSize size, qreal devicePixelRatio);
