@@ -34,14 +34,6 @@ void say(const QString& text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-// The SQLite file a connection string names; empty for another database.
-QString sqlitePath(const QString& connectionString)
-{
-    if (!connectionString.startsWith(QLatin1String("sqlite:")))
-        return {};
-    return connectionString.mid(7);
-}
-
 // Creates the tables and the demo rows in an empty database and says what
 // it holds.
 void createDemo(const QString& connectionString)
@@ -49,9 +41,7 @@ void createDemo(const QString& connectionString)
     createQdlDatabaseAt(connectionString, true);
     const QString name = QStringLiteral("qdl-host-describe");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(
-            connectionString.startsWith(QLatin1String("sqlite:")) ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
-            name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connectionString), name);
         applyConnectionString(db, connectionString);
         if (db.open())
             say(describeQdlDatabase(db));
@@ -175,7 +165,7 @@ int main(int argc, char** argv)
             return 0;
         }
 
-        const QString path = sqlitePath(connection);
+        const QString path = sqlitePathOf(connection);
         if (!path.isEmpty() && !QFileInfo::exists(path)) {
             if (parser.isSet(database) || qEnvironmentVariableIsSet("QDL_DATABASE")) {
                 say(QCoreApplication::translate("qdl-host", "Banco de dados não encontrado: %1").arg(path));

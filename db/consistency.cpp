@@ -88,16 +88,6 @@ void control(QSqlDatabase& db, const QString& sql)
     q.finish();
 }
 
-// A report may be pasted anywhere: it never shows a password.
-QString withoutPassword(const QString& connectionString)
-{
-    QUrl url(connectionString, QUrl::StrictMode);
-    if (!url.isValid() || url.password().isEmpty())
-        return connectionString;
-    url.setPassword(QStringLiteral("***"));
-    return url.toString();
-}
-
 class Checker {
 public:
     LayoutReport report;
@@ -264,17 +254,13 @@ int runLayoutCheck(const QString& connectionString, QTextStream& out)
     {
         QSqlDatabase db;
         try {
-            db = QSqlDatabase::addDatabase(connectionString.trimmed().startsWith(QLatin1String("sqlite:"),
-                                                                                 Qt::CaseInsensitive)
-                                               ? QStringLiteral("QSQLITE")
-                                               : QStringLiteral("QPSQL"),
-                                           name);
+            db = QSqlDatabase::addDatabase(driverOf(connectionString), name);
             applyConnectionString(db, connectionString);
             if (!db.open())
                 throw EDatabaseError(QCoreApplication::translate("LayoutCheck", "Não foi possível abrir o banco de dados"), db.lastError());
             const LayoutReport report = checkLayout(db);
             out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1: %2 botões em %3 configurações.")
-                       .arg(withoutPassword(connectionString.trimmed()))
+                       .arg(withoutPassword(connectionString.trimmed())) // a report may be pasted anywhere
                        .arg(report.buttons)
                        .arg(report.configurations)
                 << Qt::endl;

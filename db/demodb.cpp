@@ -208,8 +208,8 @@ void createQdlDatabaseAt(const QString& connectionString, bool withDemo)
     QString createdFile;
     {
         QSqlDatabase db;
-        if (cs.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
-            const QString path = cs.mid(7);
+        if (isSqliteConnectionString(cs)) {
+            const QString path = sqlitePathOf(cs);
             if (path.trimmed().isEmpty())
                 throw EQdlError(QCoreApplication::translate("DemoDatabase", "Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
             const QFileInfo info(path);

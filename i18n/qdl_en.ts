@@ -755,6 +755,10 @@ Database message: </translation>
         <source>Arquivo %1 grande demais.</source>
         <translation>File %1 is too large.</translation>
     </message>
+    <message>
+        <source>campo %1 repetido</source>
+        <translation>field %1 repeated</translation>
+    </message>
 </context>
 <context>
     <name>TADOConnection</name>

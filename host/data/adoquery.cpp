@@ -8,16 +8,13 @@
 #include <utility>
 
 #include "adoqueryimpl.h"
+#include "textutil.h"
 
 TADOQuery::~TADOQuery() = default;
 
 int TADOQuery::columnIndex(const QString& name) const
 {
-    for (int i = 0, n = columnCount(); i < n; ++i) {
-        if (columnName(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
+    return indexOfName(columnCount(), [this](int i) { return columnName(i); }, name);
 }
 
 QString qdl::positionalSql(const QString& sql, QStringList* names)

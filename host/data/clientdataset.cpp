@@ -5,6 +5,7 @@
 
 #include "datapacketfile.h"
 #include "errors.h"
+#include "textutil.h"
 
 namespace {
 
@@ -91,10 +92,7 @@ void TClientDataSet::addField(FieldDef def)
 
 int TClientDataSet::fieldIndex(const QString& name) const
 {
-    for (int i = 0; i < m_defs.size(); ++i)
-        if (m_defs[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    return indexOfName(m_defs.size(), [this](int i) -> const QString& { return m_defs[i].name; }, name);
 }
 
 void TClientDataSet::CreateDataSet()

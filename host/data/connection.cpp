@@ -24,22 +24,6 @@ QString& connectionStringOverride()
     return value;
 }
 
-// The connection string with any password blanked, for error messages.
-QString withoutPassword(const QString& connectionString)
-{
-    QUrl url(connectionString, QUrl::StrictMode);
-    if (url.isValid() && !url.password().isEmpty()) {
-        url.setPassword(QStringLiteral("***"));
-        return url.toString();
-    }
-    return connectionString;
-}
-
-bool isSqliteString(const QString& cs)
-{
-    return cs.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive);
-}
-
 bool isPostgresString(const QString& cs)
 {
     return cs.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
@@ -66,7 +50,7 @@ void ensureDriver(QSqlDatabase& db, const QString& driver)
 
 void applySqlite(QSqlDatabase& db, const QString& cs)
 {
-    const QString path = cs.mid(int(qstrlen("sqlite:")));
+    const QString path = sqlitePathOf(cs);
     if (path.trimmed().isEmpty())
         throw EQdlError(QCoreApplication::translate("Connection", "Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
     const QFileInfo info(path);
@@ -158,6 +142,36 @@ QString defaultDatabasePath()
     return base + QStringLiteral("/quadrel/qdl-demo.db");
 }
 
+namespace {
+const QLatin1String kSqlitePrefix("sqlite:");
+}
+
+bool isSqliteConnectionString(const QString& connectionString)
+{
+    return connectionString.trimmed().startsWith(kSqlitePrefix, Qt::CaseInsensitive);
+}
+
+QString sqlitePathOf(const QString& connectionString)
+{
+    if (!isSqliteConnectionString(connectionString))
+        return {};
+    return connectionString.trimmed().mid(kSqlitePrefix.size());
+}
+
+QString driverOf(const QString& connectionString)
+{
+    return isSqliteConnectionString(connectionString) ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+}
+
+QString withoutPassword(const QString& connectionString)
+{
+    QUrl url(connectionString, QUrl::StrictMode);
+    if (!url.isValid() || url.password().isEmpty())
+        return connectionString;
+    url.setPassword(QStringLiteral("***"));
+    return url.toString();
+}
+
 QString _GetStringConexQdl(const QString& /*unused*/)
 {
     if (!connectionStringOverride().isEmpty())
@@ -165,13 +179,13 @@ QString _GetStringConexQdl(const QString& /*unused*/)
     const QString env = qEnvironmentVariable("QDL_DATABASE");
     if (!env.isEmpty())
         return env;
-    return QStringLiteral("sqlite:") + defaultDatabasePath();
+    return kSqlitePrefix + defaultDatabasePath();
 }
 
 void applyConnectionString(QSqlDatabase& db, const QString& connectionString)
 {
     const QString cs = connectionString.trimmed();
-    if (isSqliteString(cs))
+    if (isSqliteConnectionString(cs))
         applySqlite(db, cs);
     else if (isPostgresString(cs))
         applyPostgres(db, cs);

@@ -27,6 +27,16 @@ QDL_DATA_EXPORT void SetADODBSession(TADOConnection* connection);
 QDL_DATA_EXPORT QString ADOExceptionMessage(const std::exception& error, TADOConnection* connection,
                                             const QString& unused);
 
+// The SQLite file a connection string names ("sqlite:PATH", the prefix in
+// any case, blanks around it ignored); empty for any other database.
+QDL_DATA_EXPORT QString sqlitePathOf(const QString& connectionString);
+QDL_DATA_EXPORT bool isSqliteConnectionString(const QString& connectionString);
+// The Qt SQL driver a connection string needs: QSQLITE or QPSQL.
+QDL_DATA_EXPORT QString driverOf(const QString& connectionString);
+// The connection string with any password blanked, for whatever is shown or
+// printed.
+QDL_DATA_EXPORT QString withoutPassword(const QString& connectionString);
+
 // Points a QSqlDatabase at a connection string; throws EQdlError on a string
 // it cannot read.
 QDL_DATA_EXPORT void applyConnectionString(QSqlDatabase& db, const QString& connectionString);

@@ -1,11 +1,10 @@
 #include "datapacket.h"
 
+#include "textutil.h"
+
 int DataPacket::columnIndex(const QString& name) const
 {
-    for (int i = 0; i < columns.size(); ++i)
-        if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    return indexOfName(columns.size(), [this](int i) -> const QString& { return columns[i]; }, name);
 }
 
 QString ServiceResult::toText() const

@@ -5,6 +5,7 @@
 #include <QXmlStreamReader>
 
 #include "errors.h"
+#include "textutil.h"
 
 namespace {
 
@@ -76,9 +77,9 @@ SavedTable parseSavedTable(const QByteArray& data, const QString& source)
             def.name = a.value(QLatin1String("attrname")).toString();
             if (def.name.isEmpty())
                 fail(source, xml, QCoreApplication::translate("SavedTable", "campo sem nome"));
-            for (const FieldDef& f : table.fields)
-                if (f.name.compare(def.name, Qt::CaseInsensitive) == 0)
-                    fail(source, xml, QStringLiteral("campo %1 repetido").arg(def.name));
+            if (indexOfName(table.fields.size(), [&](int i) -> const QString& { return table.fields[i].name; },
+                            def.name) >= 0)
+                fail(source, xml, QCoreApplication::translate("SavedTable", "campo %1 repetido").arg(def.name));
             Kind kind;
             if (!kindOf(a.value(QLatin1String("fieldtype")).toString(), kind))
                 fail(source, xml, QCoreApplication::translate("SavedTable", "tipo de campo desconhecido: %1").arg(a.value(QLatin1String("fieldtype"))));
