@@ -11,6 +11,7 @@
 #include <random>
 #include <sqlite3.h>
 
+#include "connection.h"
 #include "demodb.h"
 #include "errors.h"
 
@@ -441,23 +442,19 @@ private:
 
 bool isSqlite(const QString& connection)
 {
-    return connection.startsWith(QLatin1String("sqlite:"));
+    return isSqliteConnectionString(connection);
 }
 
 // The schema's CREATE INDEX statements, by index name.
 QList<std::pair<QString, QString>> secondaryIndexes(const QString& driver)
 {
-    static const QRegularExpression create(QStringLiteral("^CREATE\\s+INDEX\\s+(\\w+)"),
-                                           QRegularExpression::CaseInsensitiveOption);
+    // An index statement holds no semicolon of its own.
+    static const QRegularExpression create(QStringLiteral("^CREATE\\s+INDEX\\s+(\\w+)[^;]*"),
+                                           QRegularExpression::CaseInsensitiveOption
+                                               | QRegularExpression::MultilineOption);
     QList<std::pair<QString, QString>> out;
-    for (QString s : splitSqlStatements(qdlSchemaScript(driver))) {
-        // Leading comment lines stay with the statement.
-        while (s.startsWith(QLatin1String("--")) || s.startsWith(QLatin1Char('\n')))
-            s = s.section(QLatin1Char('\n'), 1).trimmed();
-        const QRegularExpressionMatch m = create.match(s);
-        if (m.hasMatch())
-            out.append({m.captured(1), s});
-    }
+    for (const QRegularExpressionMatch& m : create.globalMatch(qdlSchemaScript(driver)))
+        out.append({m.captured(1), m.captured(0).trimmed()});
     return out;
 }
 

@@ -26,22 +26,6 @@ QString readResource(const QString& path)
     return QString::fromUtf8(f.readAll());
 }
 
-bool isWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == QLatin1Char('_');
-}
-
-// The words of a statement outside literals and comments, upper-cased; used
-// to tell a trigger body's inner semicolons from the statement's end.
-bool startsTriggerWithBody(const QString& words)
-{
-    const QStringList w = words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (w.size() < 2 || w[0] != QLatin1String("CREATE"))
-        return false;
-    const int trigger = w.indexOf(QStringLiteral("TRIGGER"));
-    return trigger > 0 && trigger <= 3 && w.contains(QStringLiteral("BEGIN"));
-}
-
 void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& step)
 {
     QSqlQuery q(db);
@@ -51,99 +35,6 @@ void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& step)
 }
 
 } // namespace
-
-QStringList splitSqlStatements(const QString& script)
-{
-    QStringList statements;
-    QString current;
-    QString words; // unquoted words of the current statement, upper case
-    QString word;
-    const int n = int(script.size());
-
-    auto endWord = [&] {
-        if (!word.isEmpty()) {
-            words += QLatin1Char(' ') + word.toUpper();
-            word.clear();
-        }
-    };
-    auto flush = [&] {
-        endWord();
-        const QString s = current.trimmed();
-        if (!s.isEmpty())
-            statements << s;
-        current.clear();
-        words.clear();
-    };
-
-    for (int i = 0; i < n; ++i) {
-        const QChar c = script[i];
-        const QChar next = i + 1 < n ? script[i + 1] : QChar();
-        if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
-            endWord();
-            while (i < n && script[i] != QLatin1Char('\n'))
-                ++i;
-            current += QLatin1Char('\n');
-            continue;
-        }
-        if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            endWord();
-            const int close = int(script.indexOf(QLatin1String("*/"), i + 2));
-            i = close < 0 ? n : close + 1;
-            current += QLatin1Char(' ');
-            continue;
-        }
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // A doubled quote inside the literal is an escaped quote.
-            endWord();
-            int j = i + 1;
-            while (j < n) {
-                if (script[j] == c) {
-                    if (j + 1 < n && script[j + 1] == c) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            current += script.mid(i, j - i + 1);
-            i = j;
-            continue;
-        }
-        if (c == QLatin1Char('$') && !isWordChar(i > 0 ? script[i - 1] : QChar())) {
-            // PostgreSQL dollar quoting: $$ ... $$ or $tag$ ... $tag$.
-            int j = i + 1;
-            while (j < n && isWordChar(script[j]) && !script[j].isDigit())
-                ++j;
-            if (j < n && script[j] == QLatin1Char('$')) {
-                endWord();
-                const QString tag = script.mid(i, j - i + 1);
-                const int close = int(script.indexOf(tag, j + 1));
-                const int end = close < 0 ? n : close + int(tag.size());
-                current += script.mid(i, end - i);
-                i = end - 1;
-                continue;
-            }
-        }
-        if (c == QLatin1Char(';')) {
-            endWord();
-            // Inside a trigger body the statement ends only after its END.
-            if (startsTriggerWithBody(words) && !words.endsWith(QLatin1String(" END"))) {
-                current += c;
-                continue;
-            }
-            flush();
-            continue;
-        }
-        if (isWordChar(c))
-            word += c;
-        else
-            endWord();
-        current += c;
-    }
-    flush();
-    return statements;
-}
 
 QString qdlSchemaScript(const QString& driverName)
 {
@@ -173,9 +64,9 @@ void createQdlDatabase(QSqlDatabase& db, bool withDemo)
         throw EQdlError(QCoreApplication::translate("DemoDatabase", "O banco de dados já contém as tabelas %1; nada foi criado.")
                             .arg(existing.join(QStringLiteral(", "))));
 
-    QStringList statements = splitSqlStatements(qdlSchemaScript(db.driverName()));
+    QString script = qdlSchemaScript(db.driverName());
     if (withDemo)
-        statements += splitSqlStatements(qdlDemoScript());
+        script += QLatin1Char('\n') + qdlDemoScript();
 
     const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
     if (sqlite)
@@ -183,8 +74,7 @@ void createQdlDatabase(QSqlDatabase& db, bool withDemo)
     else if (!db.transaction())
         throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Erro ao iniciar a transação"), db.lastError());
     try {
-        for (const QString& sql : statements)
-            execOrThrow(db, sql, QCoreApplication::translate("DemoDatabase", "Erro ao criar o banco de dados"));
+        runSqlScript(db, script, QCoreApplication::translate("DemoDatabase", "Erro ao criar o banco de dados"));
         if (sqlite)
             execOrThrow(db, QStringLiteral("COMMIT"), QCoreApplication::translate("DemoDatabase", "Erro ao confirmar a criação das tabelas"));
         else if (!db.commit())

@@ -20,10 +20,6 @@ void createQdlDatabaseAt(const QString& connectionString, bool withDemo);
 // A few lines for printing: rows per table and the areas placed on buttons.
 QString describeQdlDatabase(QSqlDatabase& db);
 
-// The SQL script's statements, split on semicolons outside string literals,
-// quoted names and comments; trigger bodies (BEGIN ... END) stay whole.
-QStringList splitSqlStatements(const QString& script);
-
 // The embedded scripts (":/db/sql/..."): the schema for the database's
 // driver (QSQLITE or QPSQL) and the demo rows.
 QString qdlSchemaScript(const QString& driverName);

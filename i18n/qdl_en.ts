@@ -524,6 +524,10 @@ Database message: </translation>
         <source>Erro inesperado no acesso ao banco de dados: </source>
         <translation>Unexpected error accessing the database: </translation>
     </message>
+    <message>
+        <source>O banco de dados precisa estar aberto para rodar o script.</source>
+        <translation>The database must be open to run the script.</translation>
+    </message>
 </context>
 <context>
     <name>DemoDatabase</name>
@@ -789,6 +793,14 @@ Database message: </translation>
     <message>
         <source>Erro ao desfazer a transação</source>
         <translation>Could not roll back the transaction</translation>
+    </message>
+    <message>
+        <source>Erro ao ler a versão do banco de dados</source>
+        <translation>Could not read the database version</translation>
+    </message>
+    <message>
+        <source>Erro ao assinar os avisos do banco de dados</source>
+        <translation>Could not subscribe to the database notifications</translation>
     </message>
 </context>
 <context>

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "connection.h"
+#include "layoutwatch.h"
 #include "errors.h"
 #include "schema.h"
 
@@ -47,6 +48,7 @@ TrdmConfMesa::~TrdmConfMesa()
 {
     // The statements hold the driver's results: they go before the
     // connection that owns the driver.
+    m_watch.reset();
     m_statements.reset();
     delete adcConfigMesa;
     adcConfigMesa = nullptr;
@@ -107,8 +109,10 @@ TADOQuery& TrdmConfMesa::statement(const char* component)
     return ref;
 }
 
-void TrdmConfMesa::watchLayout(const QString&, const QString&, std::function<void()>)
+void TrdmConfMesa::watchLayout(const QString& cdfilial, const QString& nrconftela, std::function<void()> changed)
 {
+    m_watch.reset(); // statements of the old watch go before a new one prepares its own
+    m_watch = std::make_unique<LayoutWatch>(adcConfigMesa, cdfilial, nrconftela, std::move(changed));
 }
 
 // ---------------------------------------------------------------------------

@@ -13,6 +13,8 @@
 #include "adoconnection.h"
 #include "datapacket.h"
 
+class LayoutWatch;
+
 class TrdmConfMesa : public QObject {
     Q_OBJECT
 public:
@@ -40,6 +42,7 @@ public:
 private:
     struct Statements;
     std::unique_ptr<Statements> m_statements;
+    std::unique_ptr<LayoutWatch> m_watch;
 };
 
 extern TrdmConfMesa* rdmConfMesa;

@@ -122,26 +122,6 @@ TEST(ConnectionString, SqlitePathWithSpacesAndSigns)
     EXPECT_EQ(QDir(dir.filePath("pasta com espaço")).entryList({"*.db"}, QDir::Files).size(), 1);
 }
 
-// --- Script splitting ----------------------------------------------------------
-
-TEST(SqlScript, SplitsOnlyOnStatementSemicolons)
-{
-    const QStringList s = splitSqlStatements(
-        "-- a comment; with a semicolon\n"
-        "INSERT INTO T VALUES ('a;b', 'it''s; fine');\n"
-        "/* block; comment */ UPDATE T SET \"odd;name\" = 1;\n"
-        "CREATE TRIGGER X BEFORE DELETE ON T BEGIN SELECT RAISE(ABORT, 'no; way'); SELECT 1; END;\n"
-        "CREATE FUNCTION f() RETURNS trigger AS $body$ BEGIN RETURN NEW; END $body$ LANGUAGE plpgsql;\n"
-        "SELECT 2\n");
-    ASSERT_EQ(s.size(), 5) << s.join("\n|\n").toStdString();
-    EXPECT_EQ(s[0], QStringLiteral("INSERT INTO T VALUES ('a;b', 'it''s; fine')"));
-    EXPECT_TRUE(s[1].endsWith(QLatin1String("UPDATE T SET \"odd;name\" = 1")));
-    EXPECT_TRUE(s[2].startsWith(QLatin1String("CREATE TRIGGER")));
-    EXPECT_TRUE(s[2].endsWith(QLatin1String("SELECT 1; END")));
-    EXPECT_TRUE(s[3].contains(QLatin1String("RETURN NEW; END $body$")));
-    EXPECT_EQ(s[4], QStringLiteral("SELECT 2"));
-}
-
 TEST(PositionalSql, NumbersEachNameOnceAndLeavesCastsAndQuotesAlone)
 {
     QStringList names;
@@ -419,8 +399,70 @@ TEST_P(AdoStatement, AParameterTheStatementDoesNotHaveIsAnError)
 
 INSTANTIATE_TEST_SUITE_P(Db, AdoStatement, ::testing::ValuesIn(testBackends()), backendName);
 
+TEST_P(AdoStatement, TheHandleSaysWhetherATransactionIsOpen)
+{
+    // A transaction begun behind the connection's back is seen all the same.
+    auto begin = prepare(connection.isSqlite() ? "BEGIN IMMEDIATE" : "BEGIN");
+    ASSERT_TRUE(begin);
+    ASSERT_TRUE(begin->exec()) << begin->lastError().text().toStdString();
+    begin->finish();
+    EXPECT_TRUE(connection.InTransaction());
+    connection.RollbackTrans();
+    EXPECT_FALSE(connection.InTransaction());
+    // Nothing open: a rollback is no error.
+    EXPECT_NO_THROW(connection.RollbackTrans());
+
+    connection.BeginTrans();
+    auto insert = prepare("INSERT INTO QDL_T (K) VALUES (:K)");
+    insert->bindText(":K", QStringLiteral("x"));
+    ASSERT_TRUE(insert->exec());
+    insert->finish();
+    EXPECT_TRUE(connection.InTransaction());
+    connection.CommitTrans();
+    EXPECT_FALSE(connection.InTransaction());
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM QDL_T"), 1);
+}
+
 // How every statement reaches its rows is tested on a chain of branches in
 // test_srv_plans.cpp.
+
+// Scripts run through the database's own script execution: semicolons in
+// literals, quoted names, comments and trigger or function bodies are its
+// business; the first statement it refuses stops the script.
+TEST_P(SrvDatabase, AScriptRunsWholeAndStopsAtTheFirstRefusal)
+{
+    QSqlDatabase c = db.openCheckConnection();
+    const QString trigger = db.isSqlite()
+        ? QStringLiteral("CREATE TRIGGER QDL_S_T AFTER INSERT ON QDL_S BEGIN "
+                         "INSERT INTO QDL_S_LOG VALUES ('seen; ' || NEW.A); END;\n")
+        : QStringLiteral("CREATE FUNCTION QDL_S_F() RETURNS trigger AS $body$ BEGIN "
+                         "INSERT INTO QDL_S_LOG VALUES ('seen; ' || NEW.A); RETURN NEW; END $body$ LANGUAGE plpgsql;\n"
+                         "CREATE TRIGGER QDL_S_T AFTER INSERT ON QDL_S FOR EACH ROW EXECUTE FUNCTION QDL_S_F();\n");
+    runSqlScript(c,
+                 QStringLiteral("-- a comment; with a semicolon\n"
+                                "CREATE TABLE QDL_S (A VARCHAR(20), \"odd;name\" INTEGER);\n"
+                                "CREATE TABLE QDL_S_LOG (T VARCHAR(40));\n")
+                     + trigger
+                     + QStringLiteral("/* block; comment */ INSERT INTO QDL_S VALUES ('a;b', 1);\n"
+                                      "INSERT INTO QDL_S VALUES ('it''s; fine', 2)"),
+                 QStringLiteral("test script"));
+    EXPECT_EQ(db.scalar("SELECT A FROM QDL_S WHERE \"odd;name\" = 1"), QStringLiteral("a;b"));
+    EXPECT_EQ(db.scalar("SELECT A FROM QDL_S WHERE \"odd;name\" = 2"), QStringLiteral("it's; fine"));
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM QDL_S_LOG WHERE T LIKE 'seen; %'"), 2);
+
+    try {
+        runSqlScript(c,
+                     QStringLiteral("INSERT INTO QDL_S VALUES ('before', 3); INSERT INTO NO_SUCH_TABLE VALUES (1); "
+                                    "INSERT INTO QDL_S VALUES ('after', 4);"),
+                     QStringLiteral("second script"));
+        FAIL() << "a refused statement passed";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QLatin1String("second script"))) << e.what();
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QLatin1String("no_such_table"), Qt::CaseInsensitive))
+            << e.what();
+    }
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM QDL_S WHERE A = 'after'"), 0);
+}
 
 INSTANTIATE_TEST_SUITE_P(Db, SrvDatabase, ::testing::ValuesIn(testBackends()), backendName);
 

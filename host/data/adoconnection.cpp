@@ -4,19 +4,16 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <atomic>
+#include <sqlite3.h>
 
 #include "adoqueryimpl.h"
 #include "connection.h"
 #include "errors.h"
+#include "libpq.h"
 
 namespace {
 
 std::atomic<int> g_connectionCounter{0};
-
-bool isNoTransactionError(const QSqlError& e)
-{
-    return e.databaseText().contains(QLatin1String("no transaction is active"), Qt::CaseInsensitive);
-}
 
 } // namespace
 
@@ -66,7 +63,7 @@ void TADOConnection::setConnected(bool connected)
     if (connected == Connected())
         return;
     if (!connected) {
-        if (m_inTransaction) {
+        if (InTransaction()) {
             try {
                 RollbackTrans();
             } catch (...) {
@@ -76,7 +73,6 @@ void TADOConnection::setConnected(bool connected)
         releaseStatements();
         QSqlDatabase db = database();
         db.close();
-        m_inTransaction = false;
         m_opened = false;
         return;
     }
@@ -106,17 +102,19 @@ void TADOConnection::setConnected(bool connected)
         else if (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0)
             m_postgresHandle = *static_cast<pg_conn* const*>(handle.constData());
     }
-    m_inTransaction = false;
     m_opened = true;
+    subscribe();
     if (AfterConnect)
         AfterConnect(this);
 }
 
 void TADOConnection::releaseStatements()
 {
+    m_notifier.reset();
     m_begin.reset();
     m_commit.reset();
     m_rollback.reset();
+    m_dataVersion.reset();
     m_statements->closeAll();
     m_sqliteHandle = nullptr;
     m_postgresHandle = nullptr;
@@ -141,8 +139,7 @@ std::unique_ptr<TADOQuery> TADOConnection::prepare(const QString& sql, QSqlError
 // Transaction control on SQLite, prepared once. Qt's own transaction() issues
 // a plain BEGIN, which takes the write lock only at the first write and can
 // then fail at once instead of waiting on a busy database.
-void TADOConnection::runControl(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step,
-                                bool toleratesNoTransaction)
+void TADOConnection::runControl(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step)
 {
     QSqlError error;
     if (!statement)
@@ -152,9 +149,8 @@ void TADOConnection::runControl(std::unique_ptr<TADOQuery>& statement, const cha
         error = ok ? QSqlError() : statement->lastError();
         statement->finish();
     }
-    if (!error.isValid() || (toleratesNoTransaction && isNoTransactionError(error)))
-        return;
-    throw EDatabaseError(step, error);
+    if (error.isValid())
+        throw EDatabaseError(step, error);
 }
 
 void TADOConnection::BeginTrans()
@@ -166,21 +162,20 @@ void TADOConnection::BeginTrans()
         runControl(m_begin, "BEGIN IMMEDIATE", QCoreApplication::translate("TADOConnection", "Erro ao iniciar a transação"));
     else if (!db.transaction())
         throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao iniciar a transação"), db.lastError());
-    m_inTransaction = true;
 }
 
 void TADOConnection::CommitTrans()
 {
     QSqlDatabase db = database();
-    m_inTransaction = false;
     if (m_sqliteHandle) {
         try {
             runControl(m_commit, "COMMIT", QCoreApplication::translate("TADOConnection", "Erro ao confirmar a transação"));
         } catch (const EDatabaseError&) {
-            // A failed COMMIT leaves SQLite's transaction open; end it so the
-            // connection does not go on inside a transaction we no longer track.
+            // A failed COMMIT may leave SQLite's transaction open; end it so
+            // the connection does not go on inside it.
             try {
-                runControl(m_rollback, "ROLLBACK", QString(), true);
+                if (InTransaction())
+                    runControl(m_rollback, "ROLLBACK", QString());
             } catch (const EDatabaseError&) {
                 // the COMMIT's error is the one to report
             }
@@ -196,11 +191,97 @@ void TADOConnection::CommitTrans()
 void TADOConnection::RollbackTrans()
 {
     QSqlDatabase db = database();
-    m_inTransaction = false;
     if (m_sqliteHandle) {
         // SQLite may already have rolled back on its own after some errors.
-        runControl(m_rollback, "ROLLBACK", QCoreApplication::translate("TADOConnection", "Erro ao desfazer a transação"), true);
+        if (InTransaction())
+            runControl(m_rollback, "ROLLBACK", QCoreApplication::translate("TADOConnection", "Erro ao desfazer a transação"));
     } else if (!db.rollback()) {
         throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao desfazer a transação"), db.lastError());
+    }
+}
+
+bool TADOConnection::InTransaction() const
+{
+    if (m_sqliteHandle)
+        return sqlite3_get_autocommit(m_sqliteHandle) == 0;
+    if (m_postgresHandle) {
+        const qdl::detail::LibPq* pq = qdl::detail::LibPq::get();
+        if (!pq)
+            return false;
+        const PGTransactionStatusType status = pq->transactionStatus(m_postgresHandle);
+        return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+    }
+    return false;
+}
+
+qint64 TADOConnection::dataVersion()
+{
+    if (!m_sqliteHandle)
+        return -1;
+    QSqlError error;
+    if (!m_dataVersion)
+        m_dataVersion = prepare(QStringLiteral("PRAGMA data_version"), error);
+    if (m_dataVersion && m_dataVersion->exec() && m_dataVersion->next()) {
+        const qint64 version = m_dataVersion->value(0).toLongLong();
+        m_dataVersion->finish();
+        return version;
+    }
+    if (m_dataVersion) {
+        error = m_dataVersion->lastError();
+        m_dataVersion->finish();
+    }
+    throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao ler a versão do banco de dados"), error);
+}
+
+void TADOConnection::listen(const QString& channel)
+{
+    if (m_channels.contains(channel))
+        return;
+    m_channels << channel;
+    subscribe();
+}
+
+void TADOConnection::subscribe()
+{
+    const qdl::detail::LibPq* pq = m_postgresHandle ? qdl::detail::LibPq::get() : nullptr;
+    if (!pq || m_channels.isEmpty())
+        return;
+    for (const QString& channel : std::as_const(m_channels)) {
+        // The channel is ours, a plain word: quoted as an identifier all the same.
+        const QByteArray sql = "LISTEN \"" + channel.toUtf8().replace('"', "\"\"") + '"';
+        PGresult* result = pq->exec(m_postgresHandle, sql.constData());
+        const bool ok = pq->resultStatus(result) == PGRES_COMMAND_OK;
+        pq->clear(result);
+        if (!ok)
+            throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao assinar os avisos do banco de dados"),
+                                 QSqlError(QString(), QString::fromUtf8(pq->errorMessage(m_postgresHandle)),
+                                           QSqlError::StatementError));
+    }
+    if (!m_notifier) {
+        m_notifier = std::make_unique<QSocketNotifier>(pq->socket(m_postgresHandle), QSocketNotifier::Read);
+        connect(m_notifier.get(), &QSocketNotifier::activated, this, &TADOConnection::pollNotifications);
+    }
+}
+
+void TADOConnection::pollNotifications()
+{
+    const qdl::detail::LibPq* pq = m_postgresHandle ? qdl::detail::LibPq::get() : nullptr;
+    if (!pq || m_channels.isEmpty())
+        return;
+    if (!pq->consumeInput(m_postgresHandle)) {
+        // The server went away: the socket would report it readable for
+        // ever. The next service call, or the watcher, opens it again.
+        if (m_notifier)
+            m_notifier->setEnabled(false);
+        return;
+    }
+    const int self = pq->backendPID(m_postgresHandle);
+    while (PGnotify* n = pq->notifies(m_postgresHandle)) {
+        const QString channel = QString::fromUtf8(n->relname);
+        const QString payload = QString::fromUtf8(n->extra);
+        const bool own = n->be_pid == self;
+        pq->freemem(n);
+        if (!own)
+            emit notified(channel, payload);
     }
 }

@@ -2,12 +2,15 @@
 
 // The data-access layer's connection: one QSqlDatabase opened from a
 // connection string ("sqlite:PATH" or "postgresql://user@host:port/dbname"),
-// with connect events and a transaction state that we keep ourselves (Qt SQL
-// has no in-transaction test, and PostgreSQL answers true to a nested BEGIN).
+// with connect events. Qt SQL opens and keeps the session; statements,
+// transaction state and notifications go through the handle its driver
+// opened (SQLite's own interface, libpq).
 
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSocketNotifier>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -40,7 +43,9 @@ public:
     // it (a PostgreSQL restart). Opening it again is safe between calls.
     bool Lost() const { return m_opened && !Connected(); }
 
-    bool InTransaction() const { return m_inTransaction; }
+    // Asked of the handle: SQLite's autocommit flag, libpq's transaction
+    // status. False when closed or lost.
+    bool InTransaction() const;
     void BeginTrans();    // throws EDatabaseError
     void CommitTrans();   // throws EDatabaseError; the transaction ends either way
     void RollbackTrans(); // throws EDatabaseError; the transaction ends either way
@@ -51,21 +56,38 @@ public:
     // run after that, it answers an error.
     std::unique_ptr<TADOQuery> prepare(const QString& sql, QSqlError& error);
 
+    // ---- What other sessions commit ----
+    // SQLite: a number that changes when another connection commits to the
+    // file (PRAGMA data_version; this connection's own commits leave it);
+    // -1 on PostgreSQL or when closed. Throws EDatabaseError.
+    qint64 dataVersion();
+    // PostgreSQL: listens on the channel now and after every reopen;
+    // notified() reports each notification another session sends on it.
+    // Nothing on SQLite.
+    void listen(const QString& channel);
+    // Reads notifications that arrived while statements ran (libpq queues
+    // them then, and the socket shows nothing more). Cheap: no round trip.
+    void pollNotifications();
+
     QSqlDatabase database() const;
     bool isSqlite() const;
     bool isPostgres() const;
 
+signals:
+    void notified(const QString& channel, const QString& payload);
+
 private:
+    void subscribe(); // LISTEN on every channel, on a freshly opened PostgreSQL handle
     void releaseStatements(); // every statement on the handle, before it closes or is replaced
-    void runControl(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step,
-                    bool toleratesNoTransaction = false);
+    void runControl(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step);
 
     QString m_connectionName;
     // The driver's own handle while open, one of the two.
     sqlite3* m_sqliteHandle = nullptr;
     pg_conn* m_postgresHandle = nullptr;
     std::unique_ptr<qdl::detail::LiveStatements> m_statements;
-    std::unique_ptr<TADOQuery> m_begin, m_commit, m_rollback; // SQLite's, prepared at first use
-    bool m_inTransaction = false;
+    std::unique_ptr<TADOQuery> m_begin, m_commit, m_rollback, m_dataVersion; // SQLite's, prepared at first use
+    QStringList m_channels;
+    std::unique_ptr<QSocketNotifier> m_notifier;
     bool m_opened = false;
 };

@@ -37,6 +37,12 @@ QDL_DATA_EXPORT QString driverOf(const QString& connectionString);
 // printed.
 QDL_DATA_EXPORT QString withoutPassword(const QString& connectionString);
 
+// Runs a whole SQL script on an open database with the database's own script
+// execution; throws EDatabaseError (with step as what failed) at the first
+// statement the database refuses. What ran before stays unless the caller's
+// transaction is rolled back.
+QDL_DATA_EXPORT void runSqlScript(QSqlDatabase& db, const QString& script, const QString& step);
+
 // Points a QSqlDatabase at a connection string; throws EQdlError on a string
 // it cannot read.
 QDL_DATA_EXPORT void applyConnectionString(QSqlDatabase& db, const QString& connectionString);

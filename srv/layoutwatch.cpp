@@ -1,0 +1,148 @@
+#include "layoutwatch.h"
+
+#include <QSqlError>
+
+#include "adoconnection.h"
+
+namespace {
+
+const QString kChannel = QStringLiteral("qdl_layout");
+
+// The configuration's rows as one text, the same on both databases but for
+// the aggregate's name.
+const char kRowKey[] =
+    "IDTPBUTTON || '|' || NRBUTTON || '|' || NRPGCONFTELA || '|' || IDTPBUTONAUX || '|' || NRBUTTONAUX || '|' || "
+    "NRPGCONFTAUX || '|' || COALESCE(CDIDENTBUTON, '') || '|' || COALESCE(DSBUTTON, '') || '|' || "
+    "COALESCE(CAST(NRCOLORTEXT AS VARCHAR(30)), '') || '|' || COALESCE(CAST(NRCOLORBACK AS VARCHAR(30)), '')";
+
+QString signatureSql(bool sqlite)
+{
+    const QString rows = QStringLiteral("SELECT %1 AS K FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL AND "
+                                        "NRCONFTELA = :P_NRCONFTELA")
+                             .arg(QLatin1String(kRowKey));
+    return sqlite ? QStringLiteral("SELECT COALESCE(group_concat(K, ';'), '') FROM (%1 ORDER BY K)").arg(rows)
+                  : QStringLiteral("SELECT COALESCE(string_agg(K, ';' ORDER BY K), '') FROM (%1) R").arg(rows);
+}
+
+// The trigger that names the branch and configuration of every changed row.
+// Created once per database, by the first screen that finds it missing.
+const char kNotifyTrigger[] =
+    "CREATE OR REPLACE FUNCTION QDL_AVISA_LEIAUTE() RETURNS trigger AS $$ "
+    "BEGIN "
+    "  IF TG_OP <> 'INSERT' THEN PERFORM pg_notify('qdl_layout', OLD.CDFILIAL || '-' || OLD.NRCONFTELA); END IF; "
+    "  IF TG_OP <> 'DELETE' THEN PERFORM pg_notify('qdl_layout', NEW.CDFILIAL || '-' || NEW.NRCONFTELA); END IF; "
+    "  RETURN NULL; "
+    "END $$ LANGUAGE plpgsql; "
+    "CREATE OR REPLACE TRIGGER QDL_ITMENUCONFTE_AVISA AFTER INSERT OR UPDATE OR DELETE ON ITMENUCONFTE "
+    "FOR EACH ROW EXECUTE FUNCTION QDL_AVISA_LEIAUTE();";
+
+} // namespace
+
+LayoutWatch::LayoutWatch(TADOConnection* connection, QString cdfilial, QString nrconftela,
+                         std::function<void()> changed, QObject* parent)
+    : QObject(parent),
+      m_connection(connection),
+      m_cdfilial(std::move(cdfilial)),
+      m_nrconftela(std::move(nrconftela)),
+      m_changed(std::move(changed))
+{
+    connect(m_connection, &TADOConnection::notified, this, &LayoutWatch::notified);
+    connect(&m_timer, &QTimer::timeout, this, &LayoutWatch::tick);
+    m_timer.start(kTickMs);
+    start();
+}
+
+LayoutWatch::~LayoutWatch() = default;
+
+void LayoutWatch::start()
+{
+    m_signatureQuery.reset();
+    m_notifying = false;
+    if (m_connection->isSqlite()) {
+        m_version = m_connection->dataVersion();
+        m_signature = signature();
+    } else if (m_connection->isPostgres()) {
+        m_notifying = ensureNotifyTrigger();
+        if (m_notifying)
+            m_connection->listen(kChannel);
+        else
+            m_signature = signature();
+    }
+}
+
+bool LayoutWatch::ensureNotifyTrigger()
+{
+    QSqlError error;
+    std::unique_ptr<TADOQuery> present = m_connection->prepare(
+        QStringLiteral("SELECT 1 FROM pg_trigger WHERE tgname = 'qdl_itmenuconfte_avisa'"), error);
+    if (!present || !present->exec())
+        return false;
+    const bool found = present->next();
+    present->finish();
+    if (found)
+        return true;
+    std::unique_ptr<TADOQuery> create = m_connection->prepare(QString::fromLatin1(kNotifyTrigger), error);
+    const bool created = create && create->exec();
+    if (create)
+        create->finish();
+    return created;
+}
+
+QString LayoutWatch::signature()
+{
+    QSqlError error;
+    if (!m_signatureQuery)
+        m_signatureQuery = m_connection->prepare(signatureSql(m_connection->isSqlite()), error);
+    if (!m_signatureQuery)
+        return {};
+    m_signatureQuery->bindText(":P_CDFILIAL", m_cdfilial);
+    m_signatureQuery->bindText(":P_NRCONFTELA", m_nrconftela);
+    QString text;
+    if (m_signatureQuery->exec() && m_signatureQuery->next())
+        text = m_signatureQuery->value(0).toString();
+    m_signatureQuery->finish();
+    return text;
+}
+
+void LayoutWatch::tick()
+{
+    ++m_ticks;
+    try {
+        if (m_connection->Lost()) {
+            // A dropped PostgreSQL session is opened again once a second; the
+            // notifications of the gap are lost, so the screen looks again.
+            if (m_ticks % 4 == 0 && !m_connection->InTransaction()) {
+                m_connection->setConnected(true);
+                start();
+                m_changed();
+            }
+            return;
+        }
+        if (!m_connection->Connected())
+            return;
+        if (m_connection->isSqlite()) {
+            const qint64 version = m_connection->dataVersion();
+            if (version == m_version)
+                return;
+            m_version = version;
+        } else if (m_notifying) {
+            m_connection->pollNotifications();
+            return;
+        } else if (m_ticks % 4 != 0) {
+            return;
+        }
+        const QString now = signature();
+        if (now != m_signature) {
+            m_signature = now;
+            m_changed();
+        }
+    } catch (...) {
+        // The next tick tries again; an operator's action reports the error.
+    }
+}
+
+void LayoutWatch::notified(const QString& channel, const QString& payload)
+{
+    if (channel == kChannel && payload == m_cdfilial + QLatin1Char('-') + m_nrconftela)
+        m_changed();
+}

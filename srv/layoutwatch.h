@@ -1,0 +1,47 @@
+#pragma once
+
+// Tells when another session commits a change to the buttons of one branch
+// and configuration, so an open screen can show it.
+//   PostgreSQL: a trigger on ITMENUCONFTE sends NOTIFY "qdl_layout" with
+//   "branch-configuration"; the session listens on its own connection.
+//   SQLite: PRAGMA data_version on a light timer; when another connection
+//   has committed, one look at the configuration's rows says whether they
+//   changed.
+// A PostgreSQL that cannot take the trigger (no right to create it) is
+// watched like SQLite, by looking at the rows every second.
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class TADOConnection;
+class TADOQuery;
+
+class LayoutWatch : public QObject {
+public:
+    LayoutWatch(TADOConnection* connection, QString cdfilial, QString nrconftela, std::function<void()> changed,
+                QObject* parent = nullptr);
+    ~LayoutWatch() override;
+
+    static constexpr int kTickMs = 250;
+
+private:
+    void start();
+    void tick();
+    void notified(const QString& channel, const QString& payload);
+    bool ensureNotifyTrigger();
+    // The configuration's rows in one text; empty when it cannot be read.
+    QString signature();
+
+    TADOConnection* m_connection;
+    QString m_cdfilial, m_nrconftela;
+    std::function<void()> m_changed;
+    QTimer m_timer;
+    std::unique_ptr<TADOQuery> m_signatureQuery;
+    QString m_signature;
+    qint64 m_version = -1;
+    bool m_notifying = false; // PostgreSQL with the trigger, listening
+    int m_ticks = 0;
+};
