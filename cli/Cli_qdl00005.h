@@ -177,6 +177,10 @@ private:
     // The delete service's status for one pending area (type 4) or table row.
     QString deletePendingButton(const PendingRow& r);
     void confirmColours(bool background);
+    // A change that found its button changed or removed on another terminal:
+    // the operator is told, and the screen shows what is stored.
+    void reportChangedElsewhere();
+    void showStoredLayout();
 
     // Runs an operator's click or key handler through the guard, unless
     // another handler is still running.

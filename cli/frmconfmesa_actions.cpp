@@ -8,6 +8,7 @@
 #include "colors.h"
 #include "dialogs/keyboard.h"
 #include "errors.h"
+#include "schema.h"
 #include "servicecall.h"
 #include "siblings.h"
 #include "textutil.h"
@@ -88,19 +89,25 @@ void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
     if (!EmptyString(stNome) && stNome != u"@") {
         const QString stored = button->text();
         button->setText(stNome);
+        QString status;
         try {
-            callService(QStringLiteral("getMudaNome"),
-                        {stCdfilial, stNrConf, key.nrbutton, key.page, stNome, key.type, key.auxType,
-                         key.auxNumber, key.auxPage},
-                        [&](ServiceResult& out) {
-                            return getMudaNome(stCdfilial, stNrConf, key.nrbutton, key.page, stNome, key.type,
-                                               key.auxType, key.auxNumber, key.auxPage, out);
-                        });
+            status = callService(QStringLiteral("getMudaNome"),
+                                 {stCdfilial, stNrConf, key.nrbutton, key.page, stNome, key.type, key.auxType,
+                                  key.auxNumber, key.auxPage},
+                                 [&](ServiceResult& out) {
+                                     return getMudaNome(stCdfilial, stNrConf, key.nrbutton, key.page, stNome,
+                                                        key.type, key.auxType, key.auxNumber, key.auxPage, out);
+                                 })
+                         .toText();
         } catch (...) {
             button->setText(stored);
             throw;
         }
         button->setText(stNome);
+        if (status == QLatin1String(qdl::kBotaoAlterado)) {
+            reportChangedElsewhere();
+            showStoredLayout();
+        }
     }
     ControlaHabilitacao(QStringLiteral("H"));
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
@@ -442,6 +449,10 @@ void TfrmConfMesa::confirmClears()
         const QString status = deletePendingButton(r);
         if (EmptyString(status))
             return true;
+        if (status == QLatin1String(qdl::kBotaoAlterado)) {
+            reportChangedElsewhere();
+            return false; // already gone: the batch goes on
+        }
         showMessageKey(status);
         if (status == u"Mesa_Ind")
             return false; // refused: the button stays, the batch goes on
@@ -475,23 +486,45 @@ QString TfrmConfMesa::deletePendingButton(const PendingRow& r)
 
 void TfrmConfMesa::confirmColours(bool background)
 {
-    walkPending([background](const PendingRow& r) {
+    bool changedElsewhere = false;
+    walkPending([&](const PendingRow& r) {
         // The colour services take the same nine arguments in the same order.
         const QStringList arguments{stCdfilial, stNrConf, r.nrbutton, r.page, r.colour,
                                     r.type,     r.auxType, r.auxNumber, r.auxPage};
-        if (background) {
-            callService(QStringLiteral("getMudaCor"), arguments, [&](ServiceResult& out) {
-                return getMudaCor(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType,
-                                  r.auxNumber, r.auxPage, out);
-            });
-        } else {
-            callServiceDirect(QStringLiteral("getMudaFonte"), arguments, [&] {
-                return getMudaFonte(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType,
-                                    r.auxNumber, r.auxPage);
-            });
+        const ServiceResult status =
+            background ? callService(QStringLiteral("getMudaCor"), arguments,
+                                     [&](ServiceResult& out) {
+                                         return getMudaCor(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour,
+                                                           r.type, r.auxType, r.auxNumber, r.auxPage, out);
+                                     })
+                       : callServiceDirect(QStringLiteral("getMudaFonte"), arguments, [&] {
+                             return getMudaFonte(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type,
+                                                 r.auxType, r.auxNumber, r.auxPage);
+                         });
+        if (status.toText() == QLatin1String(qdl::kBotaoAlterado)) {
+            reportChangedElsewhere();
+            changedElsewhere = true;
+            return false; // reported: the batch goes on
         }
         return true;
     });
+    // The area buttons show their colours as stored too.
+    if (changedElsewhere)
+        showStoredLayout();
+}
+
+void TfrmConfMesa::reportChangedElsewhere()
+{
+    Mensagem(QCoreApplication::translate("TfrmConfMesa", "Este botão foi mudado em outro terminal; a tela mostra "
+                                                         "agora o que está gravado."),
+             QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
+}
+
+void TfrmConfMesa::showStoredLayout()
+{
+    MontaMenuAmbiente();
+    ControlaFocus();
+    MontaMenuMesa();
 }
 
 // ---- Keys ------------------------------------------------------------------------------

@@ -28,9 +28,7 @@ void TfrmConfMesa::refreshIfIdle()
         return;
     m_refreshPending = false;
     // The menus as stored; the selected area button and the page stay.
-    MontaMenuAmbiente();
-    ControlaFocus();
-    MontaMenuMesa();
+    showStoredLayout();
 }
 
 void TfrmConfMesa::watchLayout()

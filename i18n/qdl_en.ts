@@ -65,6 +65,10 @@
         <source>%1 não está disponível neste host.</source>
         <translation>%1 is not available on this host.</translation>
     </message>
+    <message>
+        <source>Este botão foi mudado em outro terminal; a tela mostra agora o que está gravado.</source>
+        <translation>This button was changed on another terminal; the screen now shows what is stored.</translation>
+    </message>
 </context>
 <context>
     <name>TMessages</name>
@@ -950,6 +954,10 @@ Database message: </translation>
     <message>
         <source>A consulta adqTodasMesasAmb não trouxe a coluna %1.</source>
         <translation>The query adqTodasMesasAmb did not return the column %1.</translation>
+    </message>
+    <message>
+        <source>reservar as mesas do ambiente</source>
+        <translation>lock the area&apos;s tables</translation>
     </message>
 </context>
 <context>

@@ -215,6 +215,21 @@ void bind(TADOQuery& q, const char* parameter, const QString& value)
     q.bindText(parameter, value.isNull() ? QStringLiteral("") : value);
 }
 
+// The key of one button row, beside branch and configuration.
+void bindButtonKey(TADOQuery& q, const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+                   const QString& nrpgconftela, const QString& idtpbutton, const QString& idtpbutonaux,
+                   const QString& nrbuttonaux, const QString& nrpgconftaux)
+{
+    bind(q, ":P_CDFILIAL", cdfilial);
+    bind(q, ":P_NRCONFTELA", nrconftela);
+    bind(q, ":P_NRBUTTON", nrbutton);
+    bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+    bind(q, ":P_IDTPBUTTON", idtpbutton);
+    bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
+    bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
+    bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
+}
+
 void execOrThrow(TADOQuery& q, const char* component)
 {
     if (!q.exec())
@@ -222,10 +237,18 @@ void execOrThrow(TADOQuery& q, const char* component)
 }
 
 // Runs a command and releases it at once, so no statement stays open.
-void runCommand(TADOQuery& q, const char* component)
+// Answers how many rows it changed.
+int runCommand(TADOQuery& q, const char* component)
 {
     execOrThrow(q, component);
     q.finish();
+    return q.numRowsAffected();
+}
+
+// The answer of a change to one button: done, or no such button any more.
+ServiceResult changeAnswer(int rowsChanged)
+{
+    return ServiceResult::text(rowsChanged > 0 ? QString() : QString::fromLatin1(qdl::kBotaoAlterado));
 }
 
 // All rows of an executed query, read before anything else runs on the
@@ -424,18 +447,12 @@ int getMudaNome(const QString& cdfilial, const QString& nrconftela, const QStrin
         TrdmConfMesa& dm = dataModule();
         dm.StartTrans();
         TADOQuery& q = dm.statement("acmMudaNome");
-        bind(q, ":P_CDFILIAL", cdfilial);
-        bind(q, ":P_NRCONFTELA", nrconftela);
-        bind(q, ":P_NRBUTTON", nrbutton);
-        bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+        bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
+                      nrpgconftaux);
         bind(q, ":P_DSBUTTON", dsbutton);
-        bind(q, ":P_IDTPBUTTON", idtpbutton);
-        bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
-        bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
-        bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
-        runCommand(q, "acmMudaNome");
+        const int changed = runCommand(q, "acmMudaNome");
         dm.Commit();
-        result = ServiceResult::text(QString());
+        result = changeAnswer(changed);
     });
 }
 
@@ -451,33 +468,14 @@ void changeColour(const char* component, const char* colourParameter, const QStr
     TrdmConfMesa& dm = dataModule();
     dm.StartTrans();
     TADOQuery& q = dm.statement(component);
-    bind(q, ":P_CDFILIAL", cdfilial);
-    bind(q, ":P_NRCONFTELA", nrconftela);
-    bind(q, ":P_NRBUTTON", nrbutton);
-    bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+    bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
+                  nrpgconftaux);
     bind(q, colourParameter, colour);
-    bind(q, ":P_IDTPBUTTON", idtpbutton);
-    bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
-    bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
-    bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
-    runCommand(q, component);
+    const int changed = runCommand(q, component);
     dm.Commit();
-    result = ServiceResult::text(QString());
+    result = changeAnswer(changed);
 }
 
-void bindButtonKey(TADOQuery& q, const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
-                   const QString& nrpgconftela, const QString& idtpbutton, const QString& idtpbutonaux,
-                   const QString& nrbuttonaux, const QString& nrpgconftaux)
-{
-    bind(q, ":P_CDFILIAL", cdfilial);
-    bind(q, ":P_NRCONFTELA", nrconftela);
-    bind(q, ":P_NRBUTTON", nrbutton);
-    bind(q, ":P_NRPGCONFTELA", nrpgconftela);
-    bind(q, ":P_IDTPBUTTON", idtpbutton);
-    bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
-    bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
-    bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
-}
 
 // True when the query finds at least one row; the query is finished after.
 bool hasRow(TADOQuery& q, const char* component)
@@ -535,9 +533,11 @@ int setDeleta(const QString& cdfilial, const QString& nrconftela, const QString&
         TADOQuery& del = dm.statement("acmDeleta");
         bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
-        runCommand(del, "acmDeleta");
+        // The delete asks again whether the table is free: one that a sales
+        // terminal took since the check keeps its button.
+        const int deleted = runCommand(del, "acmDeleta");
         dm.Commit();
-        result = ServiceResult::text(QString());
+        result = ServiceResult::text(deleted > 0 ? QString() : QString::fromLatin1(qdl::kMesaInd));
     });
 }
 
@@ -558,11 +558,24 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
             bind(q, ":P_NRBUTTONAUX", nrbutton);
         };
 
+        // The check and the deletes are one step: inside the transaction,
+        // with the area's tables locked (PostgreSQL) or every other writer
+        // kept out (SQLite), a table cannot become occupied between them.
+        dm.StartTrans();
+        if (dm.adcConfigMesa->isPostgres()) {
+            TADOQuery& lock = dm.statement("adqTravaMesasAmb");
+            lock.finish();
+            bind(lock, ":P_CDFILIAL", cdfilial);
+            bind(lock, ":P_CDSALA", cdsala);
+            execOrThrow(lock, "adqTravaMesasAmb");
+            lock.finish();
+        }
         TADOQuery& pending = dm.statement("adqMesasAmb");
         pending.finish();
         bindAreaQuery(pending);
         if (hasRow(pending, "adqMesasAmb")) {
             // A table of the area is occupied or reserved: nothing is deleted.
+            dm.Rollback();
             result = ServiceResult::text(QString::fromLatin1(qdl::kMesaInd));
             return;
         }
@@ -570,12 +583,16 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
         // The area button goes first: its row lock makes a table being placed
         // under it on another terminal wait, and then find no area there; the
         // table buttons read after it are all there are.
-        dm.StartTrans();
         TADOQuery& del = dm.statement("acmDelAmbiente");
         bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
         bind(del, ":P_CDIDENTBUTON", cdsala);
-        runCommand(del, "acmDelAmbiente");
+        if (runCommand(del, "acmDelAmbiente") == 0) {
+            // Another terminal removed the area button (and its tables) first.
+            dm.Rollback();
+            result = changeAnswer(0);
+            return;
+        }
 
         // Read every table button first; the deletes must not run while the
         // query is still open.

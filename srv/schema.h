@@ -11,11 +11,15 @@ namespace qdl {
 
 // Result key of a refused delete.
 inline constexpr const char* kMesaInd = "Mesa_Ind";
+// Result key of a change that found no button to change: another terminal
+// removed it, or changed its key, since this screen read it.
+inline constexpr const char* kBotaoAlterado = "Botao_Alt";
 
 struct StatementDef {
     const char* component;
     const char* purpose; // for error messages: "Erro ao <purpose>", translated where shown
     const char* sql;
+    bool postgresOnly = false; // prepared on PostgreSQL only
 };
 
 inline constexpr StatementDef kStatements[] = {
@@ -108,6 +112,11 @@ inline constexpr StatementDef kStatements[] = {
      "(IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) "
      "AND CDIDENTBUTON IN (SELECT NRMESA FROM MESA WHERE (CDFILIAL = :P_CDFILIAL ) AND (IDSTMESA = 'A' ) AND "
      "(IDSTMESAAUX IN ('D')) AND (NRMESA = ITMENUCONFTE.CDIDENTBUTON))"},
+    // PostgreSQL only: the tables of an area, locked until the area's removal
+    // ends, so that no table becomes occupied between its check and the
+    // deletes (SQLite's write transaction already keeps every writer out).
+    {"adqTravaMesasAmb", QT_TRANSLATE_NOOP("TrdmConfMesa", "reservar as mesas do ambiente"),
+     "SELECT M.NRMESA FROM MESA M WHERE (M.CDFILIAL = :P_CDFILIAL) AND (M.CDSALA = :P_CDSALA) FOR SHARE", true},
     {"acmMudaCor", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar a cor do botão"),
      "UPDATE ITMENUCONFTE SET NRCOLORBACK = :P_NRCOLORBACK WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "

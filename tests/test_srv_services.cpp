@@ -11,6 +11,7 @@
 #include "Srv_qdl00005.h"
 #include "dbfixture.h"
 #include "errors.h"
+#include "schema.h"
 #include "testmain.h"
 
 namespace {
@@ -344,10 +345,11 @@ TEST_P(SrvServices, MudaNomeChangesCaptionOnly)
     ASSERT_EQ(getMudaNome(F, C, "01", "2", "Janela", "3", "4", "01", "1", r), 0);
     EXPECT_EQ(db.scalar("SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE DSBUTTON = 'Janela'"), QStringLiteral("9"));
 
-    // No matching row: done, nothing changed.
+    // No matching row (another terminal removed the button): nothing
+    // changed, and the answer says so.
     ASSERT_EQ(getMudaNome(F, C, "01", "7", "Nada", "3", "4", "01", "1", r), 0);
     EXPECT_TRUE(r.isText());
-    EXPECT_EQ(r.toText(), QString());
+    EXPECT_EQ(r.toText(), QLatin1String(qdl::kBotaoAlterado));
     EXPECT_EQ(buttons("DSBUTTON = 'Nada'"), 0);
 }
 
