@@ -1,10 +1,7 @@
+// The pick list dialog, and runPickList: what the host's Pesquisa points at.
+
 #include "dialogs/picklist.h"
 
-#include <QCoreApplication>
-#include <QAbstractTableModel>
-#include <QApplication>
-#include <QPainter>
-#include <QStyledItemDelegate>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,158 +10,26 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
-#include <QScrollBar>
 #include <QScroller>
-#include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "clientdataset.h"
 #include "colors.h"
 #include "dialogs/keyboard.h"
+#include "dialogs/picklistdelegate.h"
+#include "dialogs/picklistmodel.h"
 #include "dialogs/touchdialog.h"
 
 namespace {
 
 constexpr int kRowHeight = 52;
 
-// Folded for matching: case-folded, accents stripped ("Ção" ~ "cao").
-QString searchable(const QString& text)
-{
-    const QString decomposed = text.normalized(QString::NormalizationForm_D);
-    QString out;
-    out.reserve(decomposed.size());
-    for (const QChar ch : decomposed) {
-        if (ch.category() != QChar::Mark_NonSpacing)
-            out.append(ch);
-    }
-    return out.toCaseFolded();
-}
-
-QString cellText(const QVariant& v)
-{
-    return displayText(v);
-}
-
-class PickListModel : public QAbstractTableModel {
-public:
-    PickListModel(const TClientDataSet& ds, QObject* parent) : QAbstractTableModel(parent), m_ds(ds)
-    {
-        const auto& defs = ds.fieldDefs();
-        for (int i = 0; i < defs.size(); ++i) {
-            if (defs[i].visible)
-                m_fields << i;
-        }
-        // Built once: hundreds of rows are filtered on every keystroke.
-        m_keys.reserve(ds.RecordCount());
-        for (int r = 0; r < ds.RecordCount(); ++r) {
-            QStringList parts;
-            for (int f : m_fields)
-                parts << searchable(cellText(ds.valueAt(r, f)));
-            m_keys << parts.join(QChar(0x1f));
-        }
-    }
-
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : m_ds.RecordCount();
-    }
-    int columnCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : int(m_fields.size());
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (!index.isValid())
-            return {};
-        const FieldDef& def = m_ds.fieldDefs()[m_fields[index.column()]];
-        if (role == Qt::DisplayRole)
-            return cellText(m_ds.valueAt(index.row(), m_fields[index.column()]));
-        if (role == Qt::TextAlignmentRole) {
-            const bool numeric = def.type != FieldType::String;
-            return int((numeric ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-        }
-        return {};
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || section < 0 || section >= m_fields.size())
-            return {};
-        const FieldDef& def = m_ds.fieldDefs()[m_fields[section]];
-        // The screen's column titles are Portuguese; the column name is not a text.
-        if (role == Qt::DisplayRole)
-            return def.displayLabel.isEmpty()
-                ? def.name
-                : QCoreApplication::translate("TPickListDialog", def.displayLabel.toUtf8().constData());
-        if (role == Qt::TextAlignmentRole)
-            return int((def.type != FieldType::String ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-        return {};
-    }
-
-    const FieldDef& fieldAt(int column) const { return m_ds.fieldDefs()[m_fields[column]]; }
-    const QString& key(int row) const { return m_keys[row]; }
-
-private:
-    const TClientDataSet& m_ds;
-    QList<int> m_fields;
-    QStringList m_keys;
-};
-
-class PickListFilter : public QSortFilterProxyModel {
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-    void setNeedle(const QString& needle)
-    {
-        m_terms = searchable(needle).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        invalidateFilter();
-    }
-
-protected:
-    bool filterAcceptsRow(int sourceRow, const QModelIndex&) const override
-    {
-        const auto* model = static_cast<const PickListModel*>(sourceModel());
-        const QString& key = model->key(sourceRow);
-        for (const QString& term : m_terms) {
-            if (!key.contains(term))
-                return false;
-        }
-        return true;
-    }
-
-private:
-    QStringList m_terms;
-};
-
-// Cells with the same side margin as the column titles.
-class PaddedCellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override
-    {
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        const QString text = opt.text;
-        opt.text.clear();
-        const QWidget* view = option.widget;
-        QStyle* style = view ? view->style() : QApplication::style();
-        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, view);
-        const bool selected = opt.state & QStyle::State_Selected;
-        painter->save();
-        painter->setFont(opt.font);
-        painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        const QRect area = opt.rect.adjusted(12, 0, -12, 0);
-        painter->drawText(area, int(opt.displayAlignment),
-                          opt.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
-        painter->restore();
-    }
-};
-
 } // namespace
+
+using picklist::PaddedCellDelegate;
+using picklist::PickListFilter;
+using picklist::PickListModel;
 
 class TPickListDialog : public TTouchDialog {
     Q_OBJECT
