@@ -3,7 +3,7 @@
 // floor: the same statements run with sqlite3's C API and with libpq,
 // prepared once, without our layers; and in between Qt SQL alone (the same
 // statements prepared once on a QSqlDatabase), which shows what our own
-// code adds.
+// code adds. The floors are in floors.cpp; the cases are here.
 //
 // Databases made by qdl-gen (scripts/bench-services.sh makes them):
 //   QDL_BENCH_DIR      folder of the SQLite files chain-<rows>.db (default /var/tmp/qdl-bench)
@@ -16,367 +16,32 @@
 // largest size.
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <benchmark/benchmark.h>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
-#include <cstring>
 #include <functional>
-#include <libpq-fe.h>
 #include <map>
 #include <set>
 #include <memory>
-#include <sqlite3.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "Srv_qdl00005.h"
-#include "adoquery.h"
 #include "benchdata.h"
 #include "connection.h"
-#include "schema.h"
+#include "floors.h"
 
 namespace {
 
 using qdlbench::kBranch;
 using qdlbench::kConf;
 
-using Binds = std::vector<std::pair<std::string, std::string>>; // ":P_NAME" -> value
-using Row = std::vector<std::string>;
-
-// ---------------------------------------------------------------------------
-// The floor: one connection, each statement prepared once, values bound as
-// text, every value of every row read.
-
-class Raw {
-public:
-    virtual ~Raw() = default;
-    virtual void begin() = 0;
-    virtual void commit() = 0;
-    // After a failure: ends whatever transaction is open, quietly.
-    virtual void rollback() = 0;
-    // Runs the statement: the rows read (kept when rows is given), or for a
-    // command the rows it changed.
-    virtual int run(const char* component, const Binds& binds, std::vector<Row>* rows = nullptr) = 0;
-};
-
-[[noreturn]] void fail(const std::string& what)
-{
-    throw std::runtime_error(what);
-}
-
-class RawSqlite : public Raw {
-public:
-    explicit RawSqlite(const std::string& path)
-    {
-        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            fail("sqlite3_open " + path);
-        // The session our connection gets (SetADODBSession).
-        for (const char* pragma : {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
-                                   "PRAGMA synchronous = FULL", "PRAGMA busy_timeout = 30000"})
-            exec(pragma);
-        m_begin = prepare("BEGIN IMMEDIATE");
-        m_commit = prepare("COMMIT");
-    }
-    ~RawSqlite() override
-    {
-        for (auto& [name, stmt] : m_statements)
-            sqlite3_finalize(stmt);
-        sqlite3_finalize(m_begin);
-        sqlite3_finalize(m_commit);
-        sqlite3_close(m_db);
-    }
-    void begin() override { step(m_begin); }
-    void commit() override { step(m_commit); }
-    void rollback() override
-    {
-        if (!sqlite3_get_autocommit(m_db))
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    int run(const char* component, const Binds& binds, std::vector<Row>* rows) override
-    {
-        sqlite3_stmt* s = statement(component);
-        for (const auto& [name, value] : binds) {
-            const int at = sqlite3_bind_parameter_index(s, name.c_str());
-            if (at > 0)
-                sqlite3_bind_text(s, at, value.data(), int(value.size()), SQLITE_STATIC);
-        }
-        int count = 0;
-        const int columns = sqlite3_column_count(s);
-        int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            ++count;
-            Row row(static_cast<size_t>(columns));
-            for (int c = 0; c < columns; ++c) {
-                switch (sqlite3_column_type(s, c)) {
-                case SQLITE_TEXT:
-                    row[size_t(c)].assign(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
-                                          size_t(sqlite3_column_bytes(s, c)));
-                    break;
-                case SQLITE_INTEGER:
-                case SQLITE_FLOAT:
-                    benchmark::DoNotOptimize(sqlite3_column_double(s, c));
-                    break;
-                default:
-                    break;
-                }
-            }
-            if (rows)
-                rows->push_back(std::move(row));
-        }
-        const std::string error = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(m_db);
-        // A statement left unreset would keep its snapshot (and its lock).
-        sqlite3_reset(s);
-        sqlite3_clear_bindings(s);
-        if (!error.empty())
-            fail(std::string(component) + ": " + error);
-        return columns ? count : sqlite3_changes(m_db);
-    }
-
-private:
-    void exec(const char* sql)
-    {
-        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            fail(std::string(sql) + ": " + sqlite3_errmsg(m_db));
-    }
-    sqlite3_stmt* prepare(const char* sql)
-    {
-        sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr) != SQLITE_OK)
-            fail(std::string(sql) + ": " + sqlite3_errmsg(m_db));
-        return s;
-    }
-    void step(sqlite3_stmt* s)
-    {
-        const bool ok = sqlite3_step(s) == SQLITE_DONE;
-        const std::string error = ok ? std::string() : sqlite3_errmsg(m_db);
-        sqlite3_reset(s);
-        if (!ok)
-            fail(error);
-    }
-    sqlite3_stmt* statement(const char* component)
-    {
-        auto it = m_statements.find(component);
-        if (it != m_statements.end())
-            return it->second;
-        sqlite3_stmt* s = prepare(qdl::statementText(component));
-        m_statements.emplace(component, s);
-        return s;
-    }
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_begin = nullptr;
-    sqlite3_stmt* m_commit = nullptr;
-    std::map<std::string, sqlite3_stmt*> m_statements;
-};
-
-class RawPostgres : public Raw {
-public:
-    explicit RawPostgres(const std::string& url) : m_conn(PQconnectdb(url.c_str()))
-    {
-        if (PQstatus(m_conn) != CONNECTION_OK)
-            fail(std::string("PQconnectdb: ") + PQerrorMessage(m_conn));
-    }
-    ~RawPostgres() override { PQfinish(m_conn); }
-    void begin() override { command("BEGIN"); }
-    void commit() override { command("COMMIT"); }
-    void rollback() override
-    {
-        if (PQtransactionStatus(m_conn) != PQTRANS_IDLE)
-            PQclear(PQexec(m_conn, "ROLLBACK"));
-    }
-    int run(const char* component, const Binds& binds, std::vector<Row>* rows) override
-    {
-        Prepared& p = statement(component);
-        std::vector<const char*> values(p.names.size(), "");
-        for (size_t i = 0; i < p.names.size(); ++i)
-            for (const auto& [name, value] : binds)
-                if (name == p.names[i]) {
-                    values[i] = value.c_str();
-                    break;
-                }
-        PGresult* r = PQexecPrepared(m_conn, p.name.c_str(), int(values.size()), values.data(), nullptr, nullptr, 0);
-        const ExecStatusType st = PQresultStatus(r);
-        if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK) {
-            const std::string e = PQerrorMessage(m_conn);
-            PQclear(r);
-            fail(std::string(component) + ": " + e);
-        }
-        if (st == PGRES_COMMAND_OK) {
-            const int changed = std::atoi(PQcmdTuples(r));
-            PQclear(r);
-            return changed;
-        }
-        const int count = PQntuples(r), columns = PQnfields(r);
-        for (int i = 0; i < count; ++i) {
-            Row row(static_cast<size_t>(columns));
-            for (int c = 0; c < columns; ++c)
-                if (!PQgetisnull(r, i, c))
-                    row[size_t(c)].assign(PQgetvalue(r, i, c), size_t(PQgetlength(r, i, c)));
-            if (rows)
-                rows->push_back(std::move(row));
-        }
-        PQclear(r);
-        return count;
-    }
-
-private:
-    struct Prepared {
-        std::string name;
-        std::vector<std::string> names; // ":P_NAME" in $n order
-    };
-    void command(const char* sql)
-    {
-        PGresult* r = PQexec(m_conn, sql);
-        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-        PQclear(r);
-        if (!ok)
-            fail(std::string(sql) + ": " + PQerrorMessage(m_conn));
-    }
-    Prepared& statement(const char* component)
-    {
-        auto it = m_statements.find(component);
-        if (it != m_statements.end())
-            return it->second;
-        QStringList names;
-        const QString sql = qdl::positionalSql(QString::fromUtf8(qdl::statementText(component)), &names);
-        Prepared p;
-        p.name = std::string("raw_") + component;
-        for (const QString& n : names)
-            p.names.push_back(":" + n.toStdString());
-        PGresult* r = PQprepare(m_conn, p.name.c_str(), sql.toUtf8().constData(), int(p.names.size()), nullptr);
-        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-        PQclear(r);
-        if (!ok)
-            fail(std::string(component) + ": " + PQerrorMessage(m_conn));
-        return m_statements.emplace(component, std::move(p)).first->second;
-    }
-    PGconn* m_conn;
-    std::map<std::string, Prepared> m_statements;
-};
-
-// Qt SQL alone: the statements prepared once on a QSqlDatabase, bound by
-// name, every value read; what our layers add shows against this.
-class RawQt : public Raw {
-public:
-    explicit RawQt(const QString& connection)
-        : m_name(QStringLiteral("bench-qt-%1").arg(quintptr(this)))
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(
-                connection.startsWith(QLatin1String("sqlite:")) ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
-                m_name);
-            applyConnectionString(db, connection);
-            if (!db.open())
-                fail("Qt open: " + db.lastError().text().toStdString());
-            m_sqlite = db.driverName() == QLatin1String("QSQLITE");
-            const QStringList session = m_sqlite ? QStringList{"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
-                                                              "PRAGMA synchronous = FULL", "PRAGMA busy_timeout = 30000"}
-                                                 : QStringList{};
-            for (const QString& sql : session) {
-                QSqlQuery q(db);
-                if (!q.exec(sql))
-                    fail(sql.toStdString());
-            }
-        }
-        // PostgreSQL cannot prepare BEGIN; Qt's own transaction() sends it.
-        if (m_sqlite) {
-            m_begin = query("BEGIN IMMEDIATE");
-            m_commit = query("COMMIT");
-        }
-    }
-    ~RawQt() override
-    {
-        m_statements.clear();
-        m_begin.reset();
-        m_commit.reset();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    void begin() override
-    {
-        if (m_begin)
-            exec(*m_begin, "BEGIN");
-        else if (!QSqlDatabase::database(m_name, false).transaction())
-            fail("BEGIN failed");
-    }
-    void commit() override
-    {
-        if (m_commit)
-            exec(*m_commit, "COMMIT");
-        else if (!QSqlDatabase::database(m_name, false).commit())
-            fail("COMMIT failed");
-    }
-    void rollback() override
-    {
-        for (auto& [name, q] : m_statements)
-            q->finish();
-        QSqlQuery q(QSqlDatabase::database(m_name, false));
-        q.exec(QStringLiteral("ROLLBACK")); // "no transaction" is fine
-    }
-    int run(const char* component, const Binds& binds, std::vector<Row>* rows) override
-    {
-        auto it = m_statements.find(component);
-        if (it == m_statements.end()) {
-            auto q = query(qdl::statementText(component));
-            q->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-            it = m_statements.emplace(component, std::move(q)).first;
-        }
-        QSqlQuery& q = *it->second;
-        for (const auto& [name, value] : binds)
-            if (std::strstr(qdl::statementText(component), name.c_str()))
-                q.bindValue(QString::fromStdString(name), QString::fromStdString(value));
-        if (!q.exec()) {
-            const std::string error = q.lastError().text().toStdString();
-            q.finish();
-            fail(std::string(component) + ": " + error);
-        }
-        if (!q.isSelect()) {
-            const int changed = q.numRowsAffected();
-            q.finish();
-            return changed;
-        }
-        int count = 0;
-        const int columns = q.record().count();
-        while (q.next()) {
-            ++count;
-            Row row;
-            for (int c = 0; c < columns; ++c) {
-                const QVariant v = q.value(c);
-                if (rows)
-                    row.push_back(v.toString().toStdString());
-            }
-            if (rows)
-                rows->push_back(std::move(row));
-        }
-        q.finish();
-        return count;
-    }
-
-private:
-    std::unique_ptr<QSqlQuery> query(const char* sql)
-    {
-        auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(m_name, false));
-        q->setForwardOnly(true);
-        if (!q->prepare(QString::fromUtf8(sql)))
-            fail(std::string(sql) + ": " + q->lastError().text().toStdString());
-        return q;
-    }
-    static void exec(QSqlQuery& q, const char* what)
-    {
-        if (!q.exec())
-            fail(std::string(what) + ": " + q.lastError().text().toStdString());
-    }
-    QString m_name;
-    bool m_sqlite = false;
-    std::unique_ptr<QSqlQuery> m_begin, m_commit;
-    std::map<std::string, std::unique_ptr<QSqlQuery>, std::less<>> m_statements;
-};
+using qdlbench::Binds;
+using qdlbench::fail;
+using qdlbench::Raw;
+using qdlbench::Row;
 
 // ---------------------------------------------------------------------------
 // One database of the chain: its connection string for our layers, the
@@ -397,16 +62,16 @@ struct ChainDb {
     {
         if (!r) {
             if (backend == "sqlite")
-                r = std::make_unique<RawSqlite>(connection.mid(7).toStdString());
+                r = qdlbench::sqliteFloor(connection.mid(7).toStdString());
             else
-                r = std::make_unique<RawPostgres>(connection.toStdString());
+                r = qdlbench::postgresFloor(connection.toStdString());
         }
         return *r;
     }
     Raw& qtAlone()
     {
         if (!qt)
-            qt = std::make_unique<RawQt>(connection);
+            qt = qdlbench::qtFloor(connection);
         return *qt;
     }
 };
@@ -524,73 +189,55 @@ QString done(int code, const ServiceResult& r)
     return QStringLiteral("code %1: %2").arg(code).arg(r.toText());
 }
 
+// A query: the service through our layers, expecting that many rows (-1:
+// any number), and its statement with the same values on the floor.
+Case query(const char* service, std::function<int(ServiceResult&)> call, int expectRows, const char* statement,
+           Binds binds)
+{
+    return {service, {}, {}, {},
+            [call, expectRows](int) {
+                ServiceResult r;
+                return packet(call(r), r, expectRows);
+            },
+            // The values are built afresh each round, as the service builds its own.
+            [statement, binds](Raw& raw, int) { raw.run(statement, Binds(binds)); }};
+}
+
 std::vector<Case> cases()
 {
     const std::string branch = kBranch.toStdString(), conf = kConf.toStdString();
     std::vector<Case> c;
 
     // --- Queries -------------------------------------------------------------
-    c.push_back({"getPesqAmbientes", {}, {}, {},
-                 [](int) {
-                     ServiceResult r;
-                     return packet(getPesqAmbientes(kBranch, kConf, r), r, 6);
-                 },
-                 [=](Raw& raw, int) {
-                     raw.run("adqPesqAmbientes", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}});
-                 }});
-    c.push_back({"getPesqMesas", {}, {}, {},
-                 [](int) {
-                     ServiceResult r;
-                     return packet(getPesqMesas(kBranch, kConf, "1", "01", r), r, 48);
-                 },
-                 [=](Raw& raw, int) {
-                     raw.run("adqPesqMesas", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf},
-                                              {":P_NRPGCONFTELA", "1"}, {":P_NRBUTTONAUX", "01"}});
-                 }});
-    c.push_back({"getLoja", {}, {}, {},
-                 [](int) {
-                     ServiceResult r;
-                     return packet(getLoja(kBranch, kConf, r), r, 1);
-                 },
-                 [=](Raw& raw, int) { raw.run("adqLoja", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}}); }});
-    c.push_back({"getMesas", {}, {}, {},
-                 [](int) {
-                     ServiceResult r;
-                     return packet(getMesas(kBranch, qdlbench::kStore, "SAL", kConf, r), r);
-                 },
-                 [=](Raw& raw, int) {
-                     raw.run("adqMesas", {{":P_CDFILIAL", branch}, {":P_CDLOJA", "00001"}, {":P_CDSALA", "SAL"},
-                                          {":P_NRCONFTELA", conf}});
-                 }});
-    c.push_back({"getAmbientes", {}, {}, {},
-                 [](int) {
-                     ServiceResult r;
-                     return packet(getAmbientes(kBranch, kConf, r), r, 1);
-                 },
-                 [=](Raw& raw, int) { raw.run("adqAmbientes", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}}); }});
-    c.push_back({"getMesaNrButon", {}, {}, {},
-                 [](int) {
-                     ServiceResult r;
-                     return packet(getMesaNrButon(kBranch, qdlbench::kStore, "3", "01", "1", "01", "1", kConf, "4", r),
-                                   r, 1);
-                 },
-                 [=](Raw& raw, int) {
-                     raw.run("adqMesaNrButon",
-                             {{":P_CDFILIAL", branch}, {":P_CDLOJA", "00001"}, {":P_IDTPBUTTON", "3"},
-                              {":P_NRBUTTON", "01"}, {":P_NRPGCONFTELA", "1"}, {":P_NRBUTTONAUX", "01"},
-                              {":P_NRPGCONFTAUX", "1"}, {":P_NRCONFTELA", conf}, {":P_IDTPBUTONAUX", "4"}});
-                 }});
-    c.push_back({"getAmbNrbuton", {}, {}, {},
-                 [](int) {
-                     ServiceResult r;
-                     return packet(getAmbNrbuton(kBranch, kConf, "4", "0", "0", "0", "01", "1", r), r, 9);
-                 },
-                 [=](Raw& raw, int) {
-                     raw.run("adqAmbNrButon",
-                             {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}, {":P_IDTPBUTTON", "4"},
-                              {":P_IDTPBUTONAUX", "0"}, {":P_NRBUTTONAUX", "0"}, {":P_NRPGCONFTAUX", "0"},
-                              {":P_NRBUTTON", "01"}, {":P_NRPGCONFTELA", "1"}});
-                 }});
+    c.push_back(query("getPesqAmbientes", [](ServiceResult& r) { return getPesqAmbientes(kBranch, kConf, r); }, 6,
+                      "adqPesqAmbientes", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}}));
+    c.push_back(query("getPesqMesas", [](ServiceResult& r) { return getPesqMesas(kBranch, kConf, "1", "01", r); },
+                      48, "adqPesqMesas",
+                      {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}, {":P_NRPGCONFTELA", "1"},
+                       {":P_NRBUTTONAUX", "01"}}));
+    c.push_back(query("getLoja", [](ServiceResult& r) { return getLoja(kBranch, kConf, r); }, 1, "adqLoja",
+                      {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}}));
+    c.push_back(query("getMesas",
+                      [](ServiceResult& r) { return getMesas(kBranch, qdlbench::kStore, "SAL", kConf, r); }, -1,
+                      "adqMesas",
+                      {{":P_CDFILIAL", branch}, {":P_CDLOJA", "00001"}, {":P_CDSALA", "SAL"},
+                       {":P_NRCONFTELA", conf}}));
+    c.push_back(query("getAmbientes", [](ServiceResult& r) { return getAmbientes(kBranch, kConf, r); }, 1,
+                      "adqAmbientes", {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}}));
+    c.push_back(query("getMesaNrButon",
+                      [](ServiceResult& r) {
+                          return getMesaNrButon(kBranch, qdlbench::kStore, "3", "01", "1", "01", "1", kConf, "4", r);
+                      },
+                      1, "adqMesaNrButon",
+                      {{":P_CDFILIAL", branch}, {":P_CDLOJA", "00001"}, {":P_IDTPBUTTON", "3"},
+                       {":P_NRBUTTON", "01"}, {":P_NRPGCONFTELA", "1"}, {":P_NRBUTTONAUX", "01"},
+                       {":P_NRPGCONFTAUX", "1"}, {":P_NRCONFTELA", conf}, {":P_IDTPBUTONAUX", "4"}}));
+    c.push_back(query("getAmbNrbuton",
+                      [](ServiceResult& r) { return getAmbNrbuton(kBranch, kConf, "4", "0", "0", "0", "01", "1", r); },
+                      9, "adqAmbNrButon",
+                      {{":P_CDFILIAL", branch}, {":P_NRCONFTELA", conf}, {":P_IDTPBUTTON", "4"},
+                       {":P_IDTPBUTONAUX", "0"}, {":P_NRBUTTONAUX", "0"}, {":P_NRPGCONFTAUX", "0"},
+                       {":P_NRBUTTON", "01"}, {":P_NRPGCONFTELA", "1"}}));
 
     // --- Updates ---------------------------------------------------------------
     // getInsere places the unplaced DECK table; the row goes again, paused.
