@@ -153,6 +153,24 @@ QColor disabledText(const QColor& text, const QColor& face)
                   (text.blue() + face.blue()) / 2);
 }
 
+// The caption's colour on a coloured face: its own, or halfway to the face
+// while disabled.
+QColor captionInk(int fontBgr, const QColor& face, bool enabled)
+{
+    const QColor ink = colorFromBgr(fontBgr);
+    return enabled ? ink : disabledText(ink, face);
+}
+
+// On a touch terminal a tap must not leave a focus ring behind; Tab still
+// reaches the control. Called from the constructor, so sizeHint() is the
+// control's own.
+void initTouchControl(QAbstractButton& control, const QFont& font)
+{
+    control.setFont(font);
+    control.setFocusPolicy(Qt::TabFocus);
+    control.resize(control.sizeHint());
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -160,11 +178,7 @@ QColor disabledText(const QColor& text, const QColor& face)
 TTouchButton::TTouchButton(QWidget* parent)
     : QAbstractButton(parent)
 {
-    setFont(controlFont(13, true));
-    // On a touch terminal a tap must not leave a focus ring behind; Tab still
-    // reaches the button.
-    setFocusPolicy(Qt::TabFocus);
-    resize(sizeHint());
+    initTouchControl(*this, controlFont(13, true));
 }
 
 void TTouchButton::SetColor(int bgr)
@@ -200,10 +214,7 @@ void TTouchButton::paintEvent(QPaintEvent*)
     if (hasFocus() && height() > 8)
         drawFocusRing(p, r.adjusted(2, 2, -2, -2), qMax<qreal>(1, radius - 2), face);
 
-    QColor ink = colorFromBgr(m_fontColor);
-    if (!isEnabled())
-        ink = disabledText(ink, face);
-    p.setPen(ink);
+    p.setPen(captionInk(m_fontColor, face, isEnabled()));
     p.setFont(font());
     QRect box = rect().adjusted(4, 1, -4, -1);
     if (isDown())
@@ -224,10 +235,8 @@ const int kPressedBgr = 15198159;
 TBlendedBitBtn::TBlendedBitBtn(QWidget* parent)
     : QAbstractButton(parent)
 {
-    setFont(controlFont(11, false));
-    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
-    resize(sizeHint());
+    initTouchControl(*this, controlFont(11, false));
 }
 
 void TBlendedBitBtn::setGlyph(const QPixmap& glyph, QSize size)
@@ -343,9 +352,7 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
 TSpeedButton::TSpeedButton(QWidget* parent)
     : QAbstractButton(parent)
 {
-    setFont(controlFont(10, true));
-    setFocusPolicy(Qt::TabFocus);
-    resize(sizeHint());
+    initTouchControl(*this, controlFont(10, true));
 }
 
 void TSpeedButton::setColor(int bgr)
@@ -424,10 +431,7 @@ void TSpeedButton::paintEvent(QPaintEvent*)
         top = content.top() + (content.height() - textHeight) / 2;
     }
 
-    QColor ink = colorFromBgr(m_fontColor);
-    if (!isEnabled())
-        ink = disabledText(ink, face);
-    p.setPen(ink);
+    p.setPen(captionInk(m_fontColor, face, isEnabled()));
     drawLines(p, lines, content, top);
 }
 

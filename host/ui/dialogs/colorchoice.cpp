@@ -234,19 +234,8 @@ TColorChoiceDialog::TColorChoiceDialog(const QVariant& start, QWidget* parent) :
     auto* cancel = touchui::makeButton(tr("Cancelar"), QStringLiteral("colorCancel"),
                                        touchui::ButtonRole::Normal, this);
     auto* ok = touchui::makeButton(tr("OK"), QStringLiteral("colorOk"), touchui::ButtonRole::Primary, this);
-    for (QPushButton* b : {more, cancel, ok})
-        b->setMinimumWidth(150);
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
-    buttons->addWidget(more);
-    buttons->addStretch(1);
-    buttons->addWidget(cancel);
-    buttons->addWidget(ok);
-    contentLayout()->addLayout(buttons);
-
+    addActionRow(more, cancel, ok);
     connect(more, &QPushButton::clicked, this, &TColorChoiceDialog::moreColors);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     // Start on the caller's colour when it names one.
     bool isNumber = false;

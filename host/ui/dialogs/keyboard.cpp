@@ -210,22 +210,12 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
     auto* cancel = touchui::makeButton(tr("Cancelar"), QStringLiteral("key_cancel"),
                                        touchui::ButtonRole::Normal, this);
     auto* ok = touchui::makeButton(tr("OK"), QStringLiteral("key_ok"), touchui::ButtonRole::Primary, this);
-    for (QPushButton* b : {clear, cancel, ok})
-        b->setMinimumWidth(150);
-    auto* actions = new QHBoxLayout;
-    actions->setSpacing(12);
-    actions->addWidget(clear);
-    actions->addStretch(1);
-    actions->addWidget(cancel);
-    actions->addWidget(ok);
-    contentLayout()->addLayout(actions);
+    addActionRow(clear, cancel, ok);
 
     connect(backspace, &QPushButton::clicked, m_edit, &QLineEdit::backspace);
     connect(m_shift, &QPushButton::clicked, this, &TKeyboardDialog::toggleShift);
     connect(space, &QPushButton::clicked, this, [this] { typeChar(QLatin1Char(' ')); });
     connect(clear, &QPushButton::clicked, m_edit, &QLineEdit::clear);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_edit, &QLineEdit::textChanged, this, &TKeyboardDialog::textChanged);
     connect(m_edit, &QLineEdit::selectionChanged, this, &TKeyboardDialog::refreshKeys);
     connect(m_edit, &QLineEdit::returnPressed, this, &QDialog::accept);

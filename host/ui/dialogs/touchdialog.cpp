@@ -150,6 +150,21 @@ void TTouchDialog::setFrameColors(const QColor& body, const QColor& band, const 
     update();
 }
 
+void TTouchDialog::addActionRow(QPushButton* leading, QPushButton* cancel, QPushButton* ok)
+{
+    for (QPushButton* b : {leading, cancel, ok})
+        b->setMinimumWidth(150);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(12);
+    row->addWidget(leading);
+    row->addStretch(1);
+    row->addWidget(cancel);
+    row->addWidget(ok);
+    m_content->addLayout(row);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
 void TTouchDialog::paintEvent(QPaintEvent*)
 {
     QPainter p(this);

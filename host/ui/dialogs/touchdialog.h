@@ -51,6 +51,10 @@ public:
 
     void setFrameColors(const QColor& body, const QColor& band, const QColor& bandText,
                         const QColor& border);
+    // The row of actions at the foot: leading on the left, cancel and ok on
+    // the right, each at least 150 px wide; cancel rejects and ok accepts.
+    // The dialog makes the buttons, so their texts are its own to translate.
+    void addActionRow(QPushButton* leading, QPushButton* cancel, QPushButton* ok);
     QColor bodyColor() const { return m_body; }
 
 protected:
