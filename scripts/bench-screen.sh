@@ -14,9 +14,7 @@ source "$(dirname "$0")/common.sh"
 source "$QDL_ROOT/scripts/pgcluster.sh"
 source "$QDL_ROOT/scripts/benchchains.sh"
 
-build="$QDL_ROOT/build-bench"
-cmake -S "$QDL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DQDL_BENCH=ON
-nice cmake --build "$build" --target qdl-host Pkg_qdl00005 qdl-empty-window qdl-gen bench_form
+qdl_bench_build qdl-host Pkg_qdl00005 qdl-empty-window qdl-gen bench_form
 
 out="$QDL_ROOT/docs/bench"
 mkdir -p "$out"

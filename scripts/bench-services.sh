@@ -16,9 +16,7 @@ source "$(dirname "$0")/common.sh"
 source "$QDL_ROOT/scripts/pgcluster.sh"
 source "$QDL_ROOT/scripts/benchchains.sh"
 
-build="$QDL_ROOT/build-bench"
-cmake -S "$QDL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DQDL_BENCH=ON
-nice cmake --build "$build" --target qdl-gen bench_services
+qdl_bench_build qdl-gen bench_services
 
 sizes="${QDL_BENCH_SIZES:-1000 10000 100000 1000000}"
 qdl_bench_place

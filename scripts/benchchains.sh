@@ -1,5 +1,14 @@
-# Shared by bench-services.sh and bench-screen.sh: where the chain databases
-# live and the SQLite ones made when missing or stale.
+# Shared by bench-services.sh and bench-screen.sh: the Release build they
+# run, where the chain databases live and the SQLite ones made when missing
+# or stale.
+
+# qdl_bench_build TARGET...: configures build-bench/ (Release, with the
+# benchmarks) and builds the targets; sets build.
+qdl_bench_build() {
+  build="$QDL_ROOT/build-bench"
+  cmake -S "$QDL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DQDL_BENCH=ON
+  nice cmake --build "$build" --target "$@"
+}
 
 # Sets dir (the SQLite files) and pgsync (the throwaway server's fsync).
 # The software's cost by default: SQLite files in memory (tmpfs) and the
