@@ -44,6 +44,15 @@ QPixmap solid(QSize size, const QColor& color)
     return pm;
 }
 
+// The clicked() signals one mouse click on the shown button gives.
+int clicksFromOneClick(QAbstractButton& button)
+{
+    button.show();
+    QSignalSpy clicked(&button, &QAbstractButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    return int(clicked.count());
+}
+
 const QColor kGreen(0, 255, 0);
 const QColor kRed(255, 0, 0);
 const QColor kNavy(0, 0, 128);
@@ -61,20 +70,14 @@ TYPED_TEST(ButtonClicks, MouseClickReachesClicked)
 {
     TypeParam button;
     button.setText(QStringLiteral("Sala"));
-    button.show();
-    QSignalSpy clicked(&button, &QAbstractButton::clicked);
-    QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_EQ(clicksFromOneClick(button), 1);
 }
 
 TYPED_TEST(ButtonClicks, DisabledButtonIgnoresClick)
 {
     TypeParam button;
     button.setEnabled(false);
-    button.show();
-    QSignalSpy clicked(&button, &QAbstractButton::clicked);
-    QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(clicked.count(), 0);
+    EXPECT_EQ(clicksFromOneClick(button), 0);
 }
 
 TYPED_TEST(ButtonClicks, TapDoesNotTakeFocusButTabDoes)
@@ -356,6 +359,19 @@ namespace {
 
 // --- Screenshots as PNG ---------------------------------------------------------
 
+// The picture as Qt's own PNG reader reads back the file writeFastPng wrote;
+// a null image (and a failure) when either refused.
+QImage readBackFastPng(const QImage& picture, const QString& file)
+{
+    if (!writeFastPng(picture, file)) {
+        ADD_FAILURE() << "writeFastPng refused " << file.toStdString();
+        return {};
+    }
+    const QImage back(file);
+    EXPECT_FALSE(back.isNull()) << "the PNG reader refused the file";
+    return back;
+}
+
 TEST(FastPng, OpaqueAndTranslucentPicturesReadBackPixelForPixel)
 {
     QTemporaryDir dir;
@@ -368,10 +384,7 @@ TEST(FastPng, OpaqueAndTranslucentPicturesReadBackPixelForPixel)
             noise = noise * 1664525u + 1013904223u;
             opaque.setPixel(x, y, 0xFF000000u | (noise >> 8));
         }
-    const QString opaqueFile = dir.filePath(QStringLiteral("opaque.png"));
-    ASSERT_TRUE(writeFastPng(opaque, opaqueFile));
-    const QImage opaqueBack(opaqueFile);
-    ASSERT_FALSE(opaqueBack.isNull()) << "the PNG reader refused the file";
+    const QImage opaqueBack = readBackFastPng(opaque, dir.filePath(QStringLiteral("opaque.png")));
     EXPECT_FALSE(opaqueBack.hasAlphaChannel());
     EXPECT_EQ(opaqueBack.convertToFormat(QImage::Format_RGB32), opaque);
 
@@ -379,10 +392,7 @@ TEST(FastPng, OpaqueAndTranslucentPicturesReadBackPixelForPixel)
     for (int y = 0; y < translucent.height(); ++y)
         for (int x = 0; x < translucent.width(); ++x)
             translucent.setPixel(x, y, qRgba(x * 8, 255 - y * 20, 77, (x * 37 + y) % 256));
-    const QString translucentFile = dir.filePath(QStringLiteral("translucent.png"));
-    ASSERT_TRUE(writeFastPng(translucent, translucentFile));
-    const QImage translucentBack(translucentFile);
-    ASSERT_FALSE(translucentBack.isNull()) << "the PNG reader refused the file";
+    const QImage translucentBack = readBackFastPng(translucent, dir.filePath(QStringLiteral("translucent.png")));
     EXPECT_TRUE(translucentBack.hasAlphaChannel());
     EXPECT_EQ(translucentBack.convertToFormat(QImage::Format_ARGB32), translucent);
 }

@@ -23,6 +23,7 @@
 #include "dialogs/messagedialog.h"
 #include "dialogs/picklist.h"
 #include "glyphs.h"
+#include "picktables.h"
 #include "guard.h"
 #include "siblings.h"
 #include "testmain.h"
@@ -97,26 +98,6 @@ void typeOn(QWidget* dialog, const QString& text)
 }
 
 // --- Pick list -------------------------------------------------------------
-
-// Tables as offered when placing one: code, name, and a hidden status.
-TClientDataSet tables(const QList<QStringList>& rows)
-{
-    TClientDataSet ds(QStringLiteral("cdsMesas"));
-    ds.addField({QStringLiteral("NRMESA"), FieldType::String, 4, QStringLiteral("Mesa")});
-    ds.addField({QStringLiteral("NMMESA"), FieldType::String, 30, QStringLiteral("Nome")});
-    ds.addField({QStringLiteral("IDSTMESAAUX"), FieldType::String, 1, {}, 0, false});
-    ds.setIndexFieldName(QStringLiteral("NRMESA"));
-    ds.CreateDataSet();
-    for (const QStringList& r : rows) {
-        ds.Append();
-        ds.FieldByName("NRMESA").setAsString(r[0]);
-        ds.FieldByName("NMMESA").setAsString(r[1]);
-        ds.FieldByName("IDSTMESAAUX").setAsString("N");
-        ds.Post();
-    }
-    ds.First();
-    return ds;
-}
 
 TClientDataSet fourTables()
 {

@@ -1,10 +1,15 @@
 // The screen as it opens and pages: layout, menus, command enabling,
 // cursors, and the local parameters file.
 
+#include <QDir>
 #include <QFile>
 
+#include "Srv_qdl00005.h"
+#include "connection.h"
 #include "errors.h"
 #include "formfixture.h"
+#include "process.h"
+#include "screensession.h"
 #include "testmain.h"
 
 namespace {
@@ -302,6 +307,34 @@ TEST_P(ScreenTest, BrokenParametersFileStopsStartUpWithAClearError)
         }
         closeScreen();
     }
+}
+
+// ---- the screen outside a FormTest (drills, outage tests) -----------------------
+
+// A session must leave nothing behind: the next one, in the same process,
+// would otherwise meet the last one's screen, data module or database.
+TEST(ScreenSession, OpensTheScreenOnItsDatabaseAndLeavesNothingBehind)
+{
+    QDL_REQUIRE_BACKEND(QStringLiteral("sqlite"));
+    TestDatabase db = TestDatabase::create(QStringLiteral("sqlite"));
+    const QString connectionBefore = _GetStringConexQdl({});
+    QString sessionDir;
+    {
+        ScreenSession s(db.connectionString);
+        EXPECT_EQ(_GetStringConexQdl({}), db.connectionString);
+        sessionDir = hostExecutableDir();
+        EXPECT_TRUE(QDir(sessionDir).exists());
+        ASSERT_TRUE(startScreen(s.form));
+        EXPECT_EQ(frmConfMesa, s.form);
+        ASSERT_NE(rdmConfMesa, nullptr);
+        s.click(s.form->tcbProximo);
+        EXPECT_EQ(s.form->NrPagina, 2);
+    }
+    EXPECT_EQ(frmConfMesa, nullptr);
+    EXPECT_EQ(rdmConfMesa, nullptr);
+    EXPECT_EQ(_GetStringConexQdl({}), connectionBefore);
+    EXPECT_NE(hostExecutableDir(), sessionDir);
+    db.drop();
 }
 
 } // namespace

@@ -23,7 +23,7 @@
 #include "demodb.h"
 #include "layoutdump.h"
 #include "process.h"
-#include "scriptedhost.h"
+#include "screensession.h"
 #include "testmain.h"
 
 namespace {
@@ -92,41 +92,17 @@ bool checksClean(const QString& connectionString)
 }
 
 // The real screen on a connection string, the operator dialogs scripted.
-class Screen {
+class Screen : public ScreenSession {
 public:
-    explicit Screen(const QString& connectionString)
-    {
-        setConnectionStringOverride(connectionString);
-        setHostExecutableDir(m_exeDir.path());
-    }
-    ~Screen()
-    {
-        delete form;
-        frmConfMesa = nullptr;
-        delete rdmConfMesa;
-        rdmConfMesa = nullptr;
-        setHostExecutableDir(QString());
-        setConnectionStringOverride(QString());
-    }
+    using ScreenSession::ScreenSession;
+
     void open()
     {
-        form = new TfrmConfMesa(nullptr);
-        frmConfMesa = form;
-        form->InicializaForm({}, -1);
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+        ASSERT_TRUE(startScreen(form));
         host.clearRecords();
     }
-    void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center()); }
-    void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(form, k, m); }
     void confirm() { key(Qt::Key_Return, Qt::ControlModifier); }
     QString lastMessage() const { return host.messages.isEmpty() ? QString() : host.messages.last().text; }
-
-    ScriptedHost host;
-    TfrmConfMesa* form = nullptr;
-
-private:
-    QTemporaryDir m_exeDir;
 };
 
 // ---- PostgreSQL ---------------------------------------------------------------------------

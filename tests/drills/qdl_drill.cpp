@@ -28,7 +28,7 @@
 #include "clientdataset.h"
 #include "connection.h"
 #include "process.h"
-#include "scriptedhost.h"
+#include "screensession.h"
 #include "siblings.h"
 
 namespace {
@@ -45,43 +45,26 @@ QString oneLine(QString text)
     return text.replace(QLatin1Char('\n'), QLatin1String(" | "));
 }
 
-class Drill {
+class Drill : public ScreenSession {
 public:
-    explicit Drill(const QString& database)
-    {
-        setConnectionStringOverride(database);
-        setHostExecutableDir(m_exeDir.path());
-    }
-    ~Drill()
-    {
-        delete form;
-        frmConfMesa = nullptr;
-        delete rdmConfMesa;
-        rdmConfMesa = nullptr;
-    }
+    using ScreenSession::ScreenSession;
 
     // False (and the reason said) when the screen did not open.
     bool open()
     {
-        form = new TfrmConfMesa(nullptr);
-        frmConfMesa = form;
         try {
-            form->InicializaForm({}, -1);
+            if (!startScreen(form)) {
+                say(QStringLiteral("STARTUP-ERROR the screen was not shown"));
+                return false;
+            }
         } catch (const std::exception& e) {
             say(QStringLiteral("STARTUP-ERROR ") + oneLine(QString::fromUtf8(e.what())));
             reportMessages();
             return false;
         }
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form)) {
-            say(QStringLiteral("STARTUP-ERROR the screen was not shown"));
-            return false;
-        }
         return true;
     }
 
-    void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center()); }
-    void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(form, k, m); }
     bool isFree(QAbstractButton* b) const { return b->text() == QLatin1String(" "); }
 
     // The table page shown, as paging would show it (the paging commands
@@ -100,12 +83,6 @@ public:
             say(QStringLiteral("ERROR ") + oneLine(e));
         host.clearRecords();
     }
-
-    ScriptedHost host;
-    TfrmConfMesa* form = nullptr;
-
-private:
-    QTemporaryDir m_exeDir;
 };
 
 // ---- confirm: a batch of 100 pending changes ------------------------------------
@@ -258,27 +235,22 @@ int runWrites(Drill& d)
     say(QStringLiteral("STEP place"));
     d.reportMessages();
 
-    d.key(Qt::Key_F3);
-    d.host.typed.push_back(QStringLiteral("Outro nome"));
-    d.click(d.form->tableButton(1));
-    say(QStringLiteral("STEP rename"));
-    d.reportMessages();
-    d.key(Qt::Key_F2);
-
+    // A mode on table button 1: the change confirmed where the mode
+    // batches it, what the operator was told said, the mode left.
+    const auto inMode = [&d](Qt::Key mode, bool confirm, const QString& step) {
+        d.key(mode);
+        d.click(d.form->tableButton(1));
+        if (confirm)
+            d.key(Qt::Key_Return, Qt::ControlModifier);
+        say(QStringLiteral("STEP ") + step);
+        d.reportMessages();
+        d.key(Qt::Key_F2);
+    };
+    d.host.typed.push_back(QStringLiteral("Outro nome")); // asked for on the tap, not on F3
+    inMode(Qt::Key_F3, false, QStringLiteral("rename"));
     d.host.colours.push_back(QStringLiteral("255"));
-    d.key(Qt::Key_F6);
-    d.click(d.form->tableButton(1));
-    d.key(Qt::Key_Return, Qt::ControlModifier);
-    say(QStringLiteral("STEP colour"));
-    d.reportMessages();
-    d.key(Qt::Key_F2);
-
-    d.key(Qt::Key_F7);
-    d.click(d.form->tableButton(1));
-    d.key(Qt::Key_Return, Qt::ControlModifier);
-    say(QStringLiteral("STEP clear"));
-    d.reportMessages();
-    d.key(Qt::Key_F2);
+    inMode(Qt::Key_F6, true, QStringLiteral("colour"));
+    inMode(Qt::Key_F7, true, QStringLiteral("clear"));
 
     // Still answering: the next page shows.
     d.click(d.form->tcbProximo);

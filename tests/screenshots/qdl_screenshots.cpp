@@ -25,6 +25,7 @@
 #include "dialogs/messagedialog.h"
 #include "dialogs/picklist.h"
 #include "glyphs.h"
+#include "picktables.h"
 #include "touchcontrols.h"
 
 namespace {
@@ -219,25 +220,6 @@ Script saveAs(const QString& dir, const char* name)
         save(d->grab(), dir + QStringLiteral("/dialog-") + QLatin1String(name) + QStringLiteral(".png"));
         press(d, Qt::Key_Escape);
     };
-}
-
-TClientDataSet tables(const QList<QStringList>& rows)
-{
-    TClientDataSet ds(QStringLiteral("cdsMesas"));
-    ds.addField({QStringLiteral("NRMESA"), FieldType::String, 4, QStringLiteral("Mesa")});
-    ds.addField({QStringLiteral("NMMESA"), FieldType::String, 30, QStringLiteral("Nome")});
-    ds.addField({QStringLiteral("IDSTMESAAUX"), FieldType::String, 1, {}, 0, false});
-    ds.setIndexFieldName(QStringLiteral("NRMESA"));
-    ds.CreateDataSet();
-    for (const QStringList& r : rows) {
-        ds.Append();
-        ds.FieldByName("NRMESA").setAsString(r[0]);
-        ds.FieldByName("NMMESA").setAsString(r[1]);
-        ds.FieldByName("IDSTMESAAUX").setAsString("N");
-        ds.Post();
-    }
-    ds.First();
-    return ds;
 }
 
 void dialogs(const QString& dir)

@@ -92,6 +92,20 @@ QString sqlLiteral(const QString& text)
     return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
+void failedStatement(const QSqlQuery& q, const QString& sql)
+{
+    ADD_FAILURE() << "SQL falhou: " << sql.toStdString() << "\n  " << q.lastError().text().toStdString();
+}
+
+// Runs sql on the query's connection; a failed statement fails the test.
+bool execOrFail(QSqlQuery& q, const QString& sql)
+{
+    if (q.exec(sql))
+        return true;
+    failedStatement(q, sql);
+    return false;
+}
+
 } // namespace
 
 QStringList testBackends()
@@ -215,24 +229,18 @@ QSqlDatabase TestDatabase::openCheckConnection() const
 
 bool TestDatabase::exec(const QString& sql) const
 {
-    QSqlDatabase db = openCheckConnection();
-    QSqlQuery q(db);
-    if (!q.exec(sql)) {
-        ADD_FAILURE() << "SQL falhou: " << sql.toStdString() << "\n  " << q.lastError().text().toStdString();
+    QSqlQuery q(openCheckConnection());
+    if (!execOrFail(q, sql))
         return false;
-    }
     q.finish();
     return true;
 }
 
 QString TestDatabase::scalar(const QString& sql) const
 {
-    QSqlDatabase db = openCheckConnection();
-    QSqlQuery q(db);
-    if (!q.exec(sql)) {
-        ADD_FAILURE() << "SQL falhou: " << sql.toStdString() << "\n  " << q.lastError().text().toStdString();
+    QSqlQuery q(openCheckConnection());
+    if (!execOrFail(q, sql))
         return {};
-    }
     const QString v = q.next() ? q.value(0).toString() : QString();
     q.finish();
     return v;
@@ -240,10 +248,11 @@ QString TestDatabase::scalar(const QString& sql) const
 
 int TestDatabase::countRows(const QString& sql) const
 {
-    QSqlDatabase db = openCheckConnection();
-    QSqlQuery q(db);
-    if (!q.exec(sql) || !q.next()) {
-        ADD_FAILURE() << "SQL falhou: " << sql.toStdString() << "\n  " << q.lastError().text().toStdString();
+    QSqlQuery q(openCheckConnection());
+    if (!execOrFail(q, sql))
+        return -1;
+    if (!q.next()) {
+        failedStatement(q, sql);
         return -1;
     }
     const int n = q.value(0).toInt();

@@ -5,6 +5,7 @@
 #include "Srv_qdl00005.h"
 #include "connection.h"
 #include "process.h"
+#include "screensession.h"
 
 void FormTest::SetUp()
 {
@@ -100,27 +101,19 @@ void FormTest::placeTable(const QString& number, const QString& page, const QStr
 
 void FormTest::openScreen()
 {
-    form = new TfrmConfMesa(nullptr);
-    frmConfMesa = form;
-    form->InicializaForm({}, -1);
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    ASSERT_TRUE(startScreen(form));
     host->clearRecords();
 }
 
 void FormTest::closeScreen()
 {
-    delete form;
-    form = nullptr;
-    frmConfMesa = nullptr;
-    delete rdmConfMesa;
-    rdmConfMesa = nullptr;
+    stopScreen(form);
 }
 
 void FormTest::click(QWidget* w)
 {
     ASSERT_NE(w, nullptr);
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+    tapCentre(w);
 }
 
 void FormTest::key(Qt::Key k, Qt::KeyboardModifiers m)
