@@ -142,6 +142,7 @@ public:
     // are rebuilt as stored now when idle, else when the screen next is.
     void layoutChangedElsewhere();
     void refreshIfIdle();
+    bool refreshPending() const { return m_refreshPending; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,273 @@
+// Many terminals on one layout: the screen shows what other terminals
+// commit, and never reports a write that did not happen. The other terminal
+// is a data module of its own (its own connection) running the services, or
+// plain SQL as a sales terminal writes it.
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <atomic>
+#include <sqlite3.h>
+#include <thread>
+
+#include "Srv_qdl00005.h"
+#include "connection.h"
+#include "formfixture.h"
+#include "schema.h"
+#include "testmain.h"
+
+namespace {
+
+const QString kChangedElsewhere =
+    QStringLiteral("Este botão foi mudado em outro terminal; a tela mostra agora o que está gravado.");
+constexpr int kBoundMs = 5000;
+
+// Another terminal's data module on its own connection; its calls run with
+// it as the module the services use.
+class OtherTerminal {
+public:
+    OtherTerminal()
+    {
+        TrdmConfMesa* mine = rdmConfMesa;
+        m_module = new TrdmConfMesa(nullptr);
+        rdmConfMesa = m_module;
+        m_module->adcConfigMesa->setConnected(true);
+        rdmConfMesa = mine;
+    }
+    ~OtherTerminal()
+    {
+        TrdmConfMesa* mine = rdmConfMesa;
+        delete m_module;
+        rdmConfMesa = mine;
+    }
+    template <class Call>
+    void run(Call&& call)
+    {
+        TrdmConfMesa* mine = rdmConfMesa;
+        rdmConfMesa = m_module;
+        call();
+        rdmConfMesa = mine;
+    }
+
+private:
+    TrdmConfMesa* m_module;
+};
+
+class TerminalTest : public FormTest {
+protected:
+    int buttons(const QString& where)
+    {
+        return count(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND ") + where);
+    }
+    int menuBuilds() const { return int(host->services().count(QStringLiteral("getPesqAmbientes"))); }
+    // The other terminal places table nrmesa on table button number of
+    // area button 01, page 1.
+    void placeElsewhere(OtherTerminal& other, const QString& number, const QString& nrmesa, const QString& name)
+    {
+        other.run([&] {
+            ServiceResult r;
+            ASSERT_EQ(getInsere("9999", "00001", number, name, 0, 11571344, QString(), "1", nrmesa, "3", "4", "01",
+                                "1", r),
+                      0);
+            ASSERT_FALSE(r.isError()) << r.toText().toStdString();
+        });
+    }
+};
+
+TEST_P(TerminalTest, AnIdleScreenShowsAnotherTerminalsChangeAndKeepsItsPlace)
+{
+    placeArea("01", "SAL", "Salão");
+    placeArea("02", "VAR", "Varanda");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    openScreen();
+    click(area(1));
+    host->clearRecords();
+
+    OtherTerminal other;
+    placeElsewhere(other, "03", "2", "Mesa 2");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table(3)->text() == QLatin1String("Mesa 2"); }, kBoundMs));
+    EXPECT_EQ(table(3)->glyph().cacheKey(), form->imgLivre->pixmap().cacheKey());
+    EXPECT_EQ(form->stNrFocusAmb, QStringLiteral("01"));
+    EXPECT_EQ(form->NrPagina, 1);
+
+    // A sales terminal's or another program's write is seen too.
+    exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Terraço novo' WHERE IDTPBUTTON = '4' AND NRBUTTON = '02'");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area(2)->text() == QStringLiteral("Terraço novo"); }, kBoundMs));
+    EXPECT_FALSE(strip(1)->isHidden()); // the selected area stays selected
+    EXPECT_EQ(form->stCdAmb, QStringLiteral("SAL"));
+}
+
+TEST_P(TerminalTest, ABusyScreenRefreshesWhenItIsIdleAgain)
+{
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    openScreen();
+    click(form->tcbLimpar);
+    click(table(1)); // a pending clear: the screen is busy
+    ASSERT_TRUE(isFreeTable(1));
+
+    OtherTerminal other;
+    placeElsewhere(other, "05", "3", "Mesa 3");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->refreshPending(); }, kBoundMs));
+    EXPECT_TRUE(isFreeTable(1)) << "the pending clear was undone under the operator";
+    EXPECT_TRUE(isFreeTable(5));
+    EXPECT_EQ(form->cdsAlteracoes.RecordCount(), 1);
+
+    click(form->tcbCancela);
+    EXPECT_EQ(table(1)->text(), QStringLiteral("Mesa 1"));
+    EXPECT_EQ(table(5)->text(), QStringLiteral("Mesa 3"));
+    EXPECT_FALSE(form->refreshPending());
+}
+
+TEST_P(TerminalTest, AnotherBranchsChangeLeavesTheScreenAlone)
+{
+    placeArea("01", "SAL", "Salão");
+    openScreen();
+    exec("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, "
+         "NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX) "
+         "VALUES ('0001', '00001', '4', '01', 'SAL', 'Outra filial', 0, 11571344, '', '0', '0', '1', '0')");
+    exec("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, "
+         "NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX) "
+         "VALUES ('9999', '00002', '4', '01', 'SAL', 'Outra configuração', 0, 11571344, '', '0', '0', '1', '0')");
+    // Then one change of this screen's own configuration: exactly one rebuild follows.
+    exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Salão novo' WHERE CDFILIAL = '9999' AND NRCONFTELA = '00001'");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area(1)->text() == QStringLiteral("Salão novo"); }, kBoundMs));
+    EXPECT_EQ(menuBuilds(), 1);
+}
+
+TEST_P(TerminalTest, AScreenWhoseSessionWasDroppedCatchesUpAfterReconnecting)
+{
+    if (!db->isPostgres())
+        GTEST_SKIP() << "a session the server drops (PostgreSQL)";
+    placeArea("01", "SAL", "Salão");
+    openScreen();
+    QSqlQuery pid(rdmConfMesa->adcConfigMesa->database());
+    ASSERT_TRUE(pid.exec("SELECT pg_backend_pid()") && pid.next());
+    const QString backend = pid.value(0).toString();
+    pid.finish();
+    exec("SELECT pg_terminate_backend(" + backend + ")");
+    exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Depois da queda' WHERE IDTPBUTTON = '4' AND NRBUTTON = '01'");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area(1)->text() == QLatin1String("Depois da queda"); }, kBoundMs));
+    // Listening again: a later change arrives as before.
+    exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'De novo' WHERE IDTPBUTTON = '4' AND NRBUTTON = '01'");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area(1)->text() == QLatin1String("De novo"); }, kBoundMs));
+}
+
+// ---- writes that find their button gone -------------------------------------------
+
+TEST_P(TerminalTest, ARenameOfAButtonClearedElsewhereIsReportedAndNothingIsWritten)
+{
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    openScreen();
+    click(form->tcbNome); // busy: the screen keeps what it shows
+    exec("DELETE FROM ITMENUCONFTE WHERE IDTPBUTTON = '3'");
+    host->typed.push_back("Novo nome");
+    click(table(1));
+    EXPECT_TRUE(host->messageTexts().contains(kChangedElsewhere)) << host->messageTexts().join('|').toStdString();
+    EXPECT_TRUE(isFreeTable(1)); // as stored
+    EXPECT_EQ(buttons("DSBUTTON = 'Novo nome'"), 0);
+    EXPECT_FALSE(boMudaNome);
+}
+
+TEST_P(TerminalTest, AColourBatchReportsTheButtonGoneAndWritesTheOthers)
+{
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    placeTable("02", "1", "01", "2", "Mesa 2");
+    openScreen();
+    host->colours.push_back("255");
+    click(form->tcbCorTexto);
+    click(table(1));
+    click(table(2));
+    exec("DELETE FROM ITMENUCONFTE WHERE IDTPBUTTON = '3' AND NRBUTTON = '01'");
+    click(form->tcbConfirma);
+    EXPECT_EQ(host->messageTexts().count(kChangedElsewhere), 1);
+    EXPECT_EQ(buttons("NRBUTTON = '02' AND NRCOLORTEXT = 255"), 1);
+    EXPECT_TRUE(isFreeTable(1));
+    EXPECT_FALSE(boMudaFonte);
+}
+
+TEST_P(TerminalTest, AnAreaClearedElsewhereIsReportedInTheBatch)
+{
+    placeArea("01", "SAL", "Salão");
+    placeArea("02", "VAR", "Varanda");
+    openScreen();
+    click(form->tcbLimpar);
+    click(area(1));
+    click(area(2));
+    exec("DELETE FROM ITMENUCONFTE WHERE NRBUTTON = '01'");
+    click(form->tcbConfirma);
+    EXPECT_EQ(host->messageTexts().count(kChangedElsewhere), 1);
+    EXPECT_EQ(buttons("IDTPBUTTON = '4'"), 0);
+}
+
+// A sales terminal marks a table of the area occupied while the area is being
+// removed: its open transaction holds the table's row until it commits. The
+// removal waits for it and then keeps the area.
+TEST_P(TerminalTest, AnAreaWhoseTableIsTakenDuringItsRemovalIsKept)
+{
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    openScreen();
+
+    std::atomic<bool> removalWaits{false};
+    if (db->isSqlite()) {
+        // The removal's wait for the write lock, seen from inside SQLite.
+        const QVariant handle = rdmConfMesa->adcConfigMesa->database().driver()->handle();
+        sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());
+        sqlite3_busy_handler(
+            sqlite,
+            [](void* flag, int) {
+                static_cast<std::atomic<bool>*>(flag)->store(true);
+                sqlite3_sleep(1);
+                return 1;
+            },
+            &removalWaits);
+    }
+    std::atomic<bool> salesBegan{false};
+    const QString connection = db->connectionString;
+    std::thread sales([&] {
+        const QString name = QStringLiteral("sales-terminal");
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase(driverOf(connection), name);
+            applyConnectionString(c, connection);
+            ASSERT_TRUE(c.open());
+            QSqlQuery q(c);
+            ASSERT_TRUE(q.exec(db->isSqlite() ? "BEGIN IMMEDIATE" : "BEGIN"));
+            ASSERT_TRUE(q.exec("UPDATE MESA SET IDSTMESAAUX = 'O' WHERE NRMESA = '1'"));
+            salesBegan = true;
+            // Commit once the removal waits on this transaction (bounded).
+            QSqlDatabase watcher = QSqlDatabase::addDatabase(driverOf(connection), name + "-watch");
+            applyConnectionString(watcher, connection);
+            watcher.open();
+            for (int i = 0; i < kBoundMs; ++i) {
+                if (db->isSqlite() ? removalWaits.load() : [&] {
+                        QSqlQuery w(watcher);
+                        return w.exec("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND "
+                                      "application_name = 'quadrel-qdl00005'")
+                            && w.next() && w.value(0).toInt() > 0;
+                    }())
+                    break;
+                QThread::msleep(1);
+            }
+            watcher.close();
+            ASSERT_TRUE(q.exec("COMMIT"));
+        }
+        QSqlDatabase::removeDatabase(name + "-watch");
+        QSqlDatabase::removeDatabase(name);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return salesBegan.load(); }, kBoundMs));
+
+    ServiceResult r;
+    ASSERT_EQ(setDelAmbiente("9999", "00001", "SAL", "01", "4", "0", "0", "0", "1", r), 0);
+    sales.join();
+    EXPECT_EQ(r.toText(), QString::fromLatin1(qdl::kMesaInd));
+    EXPECT_EQ(buttons("1 = 1"), 2);
+}
+
+} // namespace
+
+QDL_FORM_SUITE(TerminalTest);
+
+QDL_TEST_MAIN()
