@@ -224,9 +224,7 @@ public:
         : m_name(QStringLiteral("bench-qt-%1").arg(quintptr(this)))
     {
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(
-                connection.startsWith(QLatin1String("sqlite:")) ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
-                m_name);
+            QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connection), m_name);
             applyConnectionString(db, connection);
             if (!db.open())
                 fail("Qt open: " + db.lastError().text().toStdString());

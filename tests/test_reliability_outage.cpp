@@ -60,8 +60,7 @@ void withConnection(const QString& connectionString, Body&& body)
     static int counter = 0;
     const QString name = QStringLiteral("qdl-outage-%1").arg(++counter);
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(
-            connectionString.startsWith("sqlite:") ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connectionString), name);
         applyConnectionString(db, connectionString);
         if (!db.open())
             ADD_FAILURE() << db.lastError().text().toStdString();
