@@ -3,6 +3,7 @@
 // is a data module of its own (its own connection) running the services, or
 // plain SQL as a sales terminal writes it.
 
+#include <QProcess>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -264,6 +265,32 @@ TEST_P(TerminalTest, AnAreaWhoseTableIsTakenDuringItsRemovalIsKept)
     sales.join();
     EXPECT_EQ(r.toText(), QString::fromLatin1(qdl::kMesaInd));
     EXPECT_EQ(buttons("1 = 1"), 2);
+}
+
+// Two screens in two processes on one SQLite file: one renames an area
+// through the keyboard path, the other, open and idle, shows it.
+TEST(TwoProcesses, OneScreenSeesWhatTheOtherWrites)
+{
+    TestDatabase db = TestDatabase::create(QStringLiteral("sqlite"), true);
+    const QString drill = qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-drill");
+    const QString caption = QStringLiteral("Renomeada ao lado");
+    QProcess watcher;
+    watcher.start(drill, {"watch", "--database", db.connectionString, "--caption", caption});
+    ASSERT_TRUE(watcher.waitForReadyRead(30000)) << watcher.readAllStandardError().toStdString();
+    const QByteArray opened = watcher.readLine();
+    ASSERT_TRUE(opened.startsWith("OPENED")) << opened.toStdString();
+
+    QProcess renamer;
+    renamer.start(drill, {"rename-area", "--database", db.connectionString, "--caption", caption});
+    ASSERT_TRUE(renamer.waitForFinished(30000));
+    const QByteArray said = renamer.readAllStandardOutput();
+    EXPECT_TRUE(said.startsWith("RENAMED\n")) << said.toStdString();
+    EXPECT_FALSE(said.contains("MESSAGE")) << said.toStdString();
+
+    ASSERT_TRUE(watcher.waitForFinished(30000));
+    EXPECT_EQ(watcher.readAllStandardOutput().trimmed(), QByteArray("SEEN"));
+    EXPECT_EQ(watcher.exitCode(), 0);
+    db.drop();
 }
 
 } // namespace

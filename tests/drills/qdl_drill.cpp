@@ -11,6 +11,13 @@
 //       and says RESULT with what happened.
 //   qdl-drill open     --database URL
 //       Opens the screen and says OPENED.
+//   qdl-drill watch    --database URL --caption TEXT
+//       Opens the screen, says OPENED, and waits (10 s at most) for area
+//       button 01 to show the caption another screen gives it: says SEEN
+//       (exit 0) or TIMEOUT (exit 1).
+//   qdl-drill rename-area --database URL --caption TEXT
+//       Opens the screen, renames area button 01 through the keyboard path
+//       and says RENAMED with what the operator was told.
 //   qdl-drill writes   --database URL [--as-nobody]
 //       Tries a placement, a rename, a colour and a clear, and says what the
 //       operator was told (for a database that cannot be written).
@@ -258,6 +265,30 @@ int runWrites(Drill& d)
     return 0;
 }
 
+// ---- two screens: one renames, the other sees it -------------------------------------
+
+int runWatch(Drill& d, const QString& caption)
+{
+    if (!d.open())
+        return 3;
+    say(QStringLiteral("OPENED"));
+    const bool seen = QTest::qWaitFor([&] { return d.form->areaButton(1)->text() == caption; }, 10000);
+    say(seen ? QStringLiteral("SEEN") : QStringLiteral("TIMEOUT"));
+    return seen ? 0 : 1;
+}
+
+int runRenameArea(Drill& d, const QString& caption)
+{
+    if (!d.open())
+        return 3;
+    d.host.typed.push_back(caption);
+    d.key(Qt::Key_F3);
+    d.click(d.form->areaButton(1));
+    say(QStringLiteral("RENAMED"));
+    d.reportMessages();
+    return 0;
+}
+
 // Drops root for a user who cannot write a root-owned file.
 bool becomeNobody()
 {
@@ -291,8 +322,10 @@ int main(int argc, char** argv)
                                         QStringLiteral("N"), QStringLiteral("200"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Random seed."), QStringLiteral("S"),
                                   QStringLiteral("1"));
+    const QCommandLineOption caption(QStringLiteral("caption"), QStringLiteral("Caption of area button 01."),
+                                     QStringLiteral("TEXT"));
     const QCommandLineOption nobody(QStringLiteral("as-nobody"), QStringLiteral("Run as user nobody."));
-    parser.addOptions({database, mode, colour, operations, seed, nobody});
+    parser.addOptions({database, mode, colour, operations, seed, caption, nobody});
     parser.process(app);
     const QString drill = parser.positionalArguments().value(0);
 
@@ -303,6 +336,10 @@ int main(int argc, char** argv)
         return runTerminal(d, parser.value(operations).toInt(), parser.value(seed).toUInt());
     if (drill == QLatin1String("writes"))
         return runWrites(d);
+    if (drill == QLatin1String("watch"))
+        return runWatch(d, parser.value(caption));
+    if (drill == QLatin1String("rename-area"))
+        return runRenameArea(d, parser.value(caption));
     if (drill == QLatin1String("open")) {
         if (!d.open())
             return 3;
