@@ -118,8 +118,8 @@ int main(int argc, char** argv)
             language = QString::fromLocal8Bit(argv[i + 1]);
         else if (arg.startsWith("--lang="))
             language = QString::fromLocal8Bit(arg.mid(7));
-        const bool windowless = arg == "--check" || arg == "--create-demo" || arg == "--help" || arg == "-h"
-                                || arg == "--version" || arg == "-v";
+        const bool windowless = arg == "--check" || arg == "--branch" || arg.startsWith("--branch=") || arg == "--create-demo"
+                                || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v";
         if (windowless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -146,7 +146,10 @@ int main(int argc, char** argv)
     QCommandLineOption check(QStringLiteral("check"),
                              QCoreApplication::translate("qdl-host", "Confere o leiaute gravado, lista cada regra violada e sai "
                                 "(0 consistente, 1 problemas encontrados, 2 banco de dados ilegível)."));
-    parser.addOptions({database, createDemoOption, screenshot, lang, check});
+    QCommandLineOption branch(QStringLiteral("branch"),
+                              QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO."),
+                              QCoreApplication::translate("qdl-host", "CÓDIGO"));
+    parser.addOptions({database, createDemoOption, screenshot, lang, check, branch});
     parser.process(app);
 
     try {
@@ -154,10 +157,14 @@ int main(int argc, char** argv)
             setConnectionStringOverride(parser.value(database));
         const QString connection = _GetStringConexQdl(QString());
 
+        if (parser.isSet(branch) && (!parser.isSet(check) || parser.value(branch).trimmed().isEmpty())) {
+            say(QCoreApplication::translate("qdl-host", "--branch CÓDIGO só vale com --check e o código de uma filial."));
+            return 2;
+        }
         if (parser.isSet(check)) {
             // Before the demo is created: a check never makes the database it reads.
             QTextStream out(stdout);
-            return runLayoutCheck(connection, out);
+            return runLayoutCheck(connection, out, parser.value(branch));
         }
 
         if (parser.isSet(createDemoOption)) {

@@ -10,6 +10,8 @@
 #include <QTextStream>
 #include <QUrl>
 #include <atomic>
+#include <optional>
+#include <utility>
 
 #include "connection.h"
 #include "errors.h"
@@ -62,24 +64,6 @@ QString keyOf(std::initializer_list<QString> parts)
     return key;
 }
 
-// Runs a read of one table and hands each row to the callback; throws on an
-// error, naming the table.
-template <class OnRow>
-void readAll(QSqlDatabase& db, const char* table, const QString& sql, OnRow&& onRow)
-{
-    const QString step = QCoreApplication::translate("LayoutCheck", "Erro ao ler a tabela %1").arg(QLatin1String(table));
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(sql))
-        throw EDatabaseError(step, q.lastError());
-    while (q.next())
-        onRow(q);
-    const QSqlError error = q.lastError();
-    q.finish();
-    if (error.isValid())
-        throw EDatabaseError(step, error);
-}
-
 void control(QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery q(db);
@@ -88,53 +72,188 @@ void control(QSqlDatabase& db, const QString& sql)
     q.finish();
 }
 
+// The reads of the check. A chain's central database holds millions of
+// buttons: the database compares them through its indexes and hands over
+// only the rows that may break a rule, and those few are judged below by the
+// same rules, word for word, that a terminal's layout always was.
+class Reader {
+public:
+    Reader(QSqlDatabase& db, const QString& branch)
+        : m_db(db), m_branch(branch), m_postgres(db.driverName() == QLatin1String("QPSQL"))
+    {
+    }
+
+    bool postgres() const { return m_postgres; }
+
+    // " AND alias.CDFILIAL = ?" when one branch is checked; each use is
+    // bound when the statement runs.
+    QString onBranch(const char* alias)
+    {
+        if (m_branch.isEmpty())
+            return {};
+        ++m_uses;
+        return QStringLiteral(" AND %1.CDFILIAL = ?").arg(QLatin1String(alias));
+    }
+
+    // Runs a statement built with onBranch and hands each row to the
+    // callback; throws on an error, naming the table.
+    template <class OnRow>
+    void read(const char* table, const QString& sql, OnRow&& onRow)
+    {
+        const QString step = QCoreApplication::translate("LayoutCheck", "Erro ao ler a tabela %1").arg(QLatin1String(table));
+        const int uses = std::exchange(m_uses, 0);
+        QSqlQuery q(m_db);
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            throw EDatabaseError(step, q.lastError());
+        for (int i = 0; i < uses; ++i)
+            q.addBindValue(m_branch);
+        if (!q.exec())
+            throw EDatabaseError(step, q.lastError());
+        while (q.next())
+            onRow(q);
+        const QSqlError error = q.lastError();
+        q.finish();
+        if (error.isValid())
+            throw EDatabaseError(step, error);
+    }
+
+private:
+    QSqlDatabase& m_db;
+    QString m_branch;
+    bool m_postgres;
+    int m_uses = 0;
+};
+
+const QString kColumns = QStringLiteral("CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, "
+                                        "NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON");
+
+QString columnsOf(const char* alias)
+{
+    QStringList list = kColumns.split(QStringLiteral(", "));
+    for (QString& c : list)
+        c.prepend(QLatin1String(alias) + QLatin1Char('.'));
+    return list.join(QStringLiteral(", "));
+}
+
+// The order of the report: by branch and configuration, each area button
+// before the table buttons, these by area button, page and number.
+QString orderOf(const char* alias)
+{
+    return QStringLiteral("ORDER BY %1.CDFILIAL, %1.NRCONFTELA, %1.IDTPBUTTON DESC, %1.NRBUTTONAUX, %1.NRPGCONFTELA, "
+                          "%1.NRBUTTON, %1.IDTPBUTONAUX, %1.NRPGCONFTAUX, %1.CDIDENTBUTON")
+        .arg(QLatin1String(alias));
+}
+
+Button buttonOf(const QSqlQuery& q)
+{
+    Button b;
+    QString* const fields[] = {&b.branch,     &b.configuration, &b.type,       &b.number, &b.page,
+                               &b.parentType, &b.parentNumber,  &b.parentPage, &b.code};
+    for (int i = 0; i < 9; ++i)
+        *fields[i] = q.value(i).toString();
+    return b;
+}
+
+// '01', '02', ... up to last: the button numbers the screen writes.
+QString numbersUpTo(int last)
+{
+    QStringList list;
+    for (int n = 1; n <= last; ++n)
+        list << QStringLiteral("'%1'").arg(n, 2, 10, QLatin1Char('0'));
+    return list.join(QStringLiteral(", "));
+}
+
+// What a sound row needs of its own columns, in the database's words. Every
+// row these conditions accept, isButtonNumber and isPage accept too; what
+// they refuse is read and judged by those.
+QString soundForm(bool postgres)
+{
+    const QString page = postgres ? QStringLiteral("t.NRPGCONFTELA ~ '^[123456789][0123456789]*$'")
+                                  : QStringLiteral("(t.NRPGCONFTELA GLOB '[123456789]*' AND NOT t.NRPGCONFTELA GLOB '*[^0123456789]*')");
+    return QStringLiteral("(t.IDTPBUTTON = '4' AND t.NRBUTTON IN (%1) AND t.NRPGCONFTELA = '1' AND t.IDTPBUTONAUX = '0' "
+                          "AND t.NRBUTTONAUX = '0' AND t.NRPGCONFTAUX = '0') "
+                          "OR (t.IDTPBUTTON = '3' AND t.NRBUTTON IN (%2) AND %3 AND t.IDTPBUTONAUX = '4' "
+                          "AND t.NRBUTTONAUX IN (%1) AND t.NRPGCONFTAUX = '1')")
+        .arg(numbersUpTo(18), numbersUpTo(48), page);
+}
+
 class Checker {
 public:
     LayoutReport report;
 
-    void run(QSqlDatabase& db)
+    void run(Reader& reader)
     {
-        readAll(db, "ITMENUCONFTE",
-                QStringLiteral("SELECT CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, "
-                               "NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON FROM ITMENUCONFTE "
-                               "ORDER BY CDFILIAL, NRCONFTELA, IDTPBUTTON DESC, NRBUTTONAUX, NRPGCONFTELA, NRBUTTON"),
-                [this](QSqlQuery& q) {
-                    Button b;
-                    QString* const fields[] = {&b.branch,     &b.configuration, &b.type,       &b.number, &b.page,
-                                               &b.parentType, &b.parentNumber,  &b.parentPage, &b.code};
-                    for (int i = 0; i < 9; ++i)
-                        *fields[i] = q.value(i).toString();
-                    m_buttons << b;
-                });
-        readAll(db, "SALA", QStringLiteral("SELECT CDFILIAL, CDSALA FROM SALA"), [this](QSqlQuery& q) {
-            m_areas.insert(keyOf({q.value(0).toString(), q.value(1).toString()}));
-        });
-        readAll(db, "MESA", QStringLiteral("SELECT CDFILIAL, NRMESA, CDSALA FROM MESA"), [this](QSqlQuery& q) {
-            // A table number may stand in several stores of the branch.
-            m_tableAreas[keyOf({q.value(0).toString(), q.value(1).toString()})].insert(q.value(2).toString());
-        });
-
-        QSet<QString> configurations;
-        for (const Button& b : std::as_const(m_buttons)) {
-            configurations.insert(keyOf({b.branch, b.configuration}));
-            if (b.type == u"4")
-                m_areaButtons.insert(keyOf({b.branch, b.configuration, b.number, b.page}), &b);
-        }
-        report.buttons = int(m_buttons.size());
-        report.configurations = int(configurations.size());
-
-        for (const Button& b : std::as_const(m_buttons)) {
-            if (b.type == u"4")
-                checkArea(b);
-            else if (b.type == u"3")
-                checkTable(b);
-            else
-                add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "tipo de botão desconhecido %1").arg(quoted(b.type)));
-        }
-        checkPlacedOnce();
+        readCounts(reader);
+        readSuspects(reader);
+        readPlacedTwice(reader);
     }
 
 private:
+    void readCounts(Reader& reader)
+    {
+        reader.read("ITMENUCONFTE",
+                    QStringLiteral("SELECT COUNT(*), COALESCE(SUM(n), 0) FROM (SELECT COUNT(*) AS n FROM ITMENUCONFTE t "
+                                   "WHERE 1 = 1%1 GROUP BY t.CDFILIAL, t.NRCONFTELA) c")
+                        .arg(reader.onBranch("t")),
+                    [this](QSqlQuery& q) {
+                        report.configurations = q.value(0).toInt();
+                        report.buttons = q.value(1).toInt();
+                    });
+    }
+
+    // The rows that may break a rule of their own: a form the screen does not
+    // write, an area code with no SALA row, a table button whose table is not
+    // in the area of its area button (or has no such table, or no such area
+    // button). Each comes with what the rules below ask of the other tables.
+    void readSuspects(Reader& reader)
+    {
+        const bool pg = reader.postgres();
+        const QString t = columnsOf("t");
+        QString sql = QStringLiteral("SELECT %1, "
+                                     "CASE WHEN EXISTS (SELECT 1 FROM SALA s WHERE s.CDFILIAL = b.CDFILIAL AND s.CDSALA = b.CDIDENTBUTON) "
+                                     "THEN 1 ELSE 0 END, "
+                                     "(SELECT %2 FROM MESA m WHERE m.CDFILIAL = b.CDFILIAL AND m.NRMESA = b.CDIDENTBUTON), "
+                                     "(SELECT p.CDIDENTBUTON FROM ITMENUCONFTE p WHERE p.CDFILIAL = b.CDFILIAL "
+                                     "AND p.NRCONFTELA = b.NRCONFTELA AND p.IDTPBUTTON = '4' AND p.NRBUTTON = b.NRBUTTONAUX "
+                                     "AND p.NRPGCONFTELA = '1' ORDER BY p.NRBUTTONAUX DESC, p.IDTPBUTONAUX DESC, "
+                                     "p.NRPGCONFTAUX DESC LIMIT 1) "
+                                     "FROM (")
+                          .arg(columnsOf("b"), pg ? QStringLiteral("string_agg(m.CDSALA, chr(31))")
+                                                  : QStringLiteral("group_concat(m.CDSALA, char(31))"));
+        sql += QStringLiteral("SELECT %1 FROM ITMENUCONFTE t WHERE (CASE WHEN %2 THEN 0 ELSE 1 END) = 1%3")
+                   .arg(t, soundForm(pg), reader.onBranch("t"));
+        sql += QStringLiteral(" UNION SELECT %1 FROM ITMENUCONFTE t WHERE t.IDTPBUTTON = '4'%2 AND NOT EXISTS "
+                              "(SELECT 1 FROM SALA s WHERE s.CDFILIAL = t.CDFILIAL AND s.CDSALA = t.CDIDENTBUTON)")
+                   .arg(t, reader.onBranch("t"));
+        // Every area button the table button may name is tried: when two
+        // share the number, the one the rules take is among them.
+        // SQLite, without statistics, would look the table up by area and
+        // read the whole area; "+" keeps it on the table's number.
+        sql += QStringLiteral(" UNION SELECT %1 FROM ITMENUCONFTE t LEFT JOIN ITMENUCONFTE p ON p.CDFILIAL = t.CDFILIAL "
+                              "AND p.NRCONFTELA = t.NRCONFTELA AND p.IDTPBUTTON = '4' AND p.NRBUTTON = t.NRBUTTONAUX "
+                              "AND p.NRPGCONFTELA = '1' WHERE t.IDTPBUTTON = '3'%2 AND NOT EXISTS (SELECT 1 FROM MESA m "
+                              "WHERE m.CDFILIAL = t.CDFILIAL AND m.NRMESA = t.CDIDENTBUTON AND %3m.CDSALA = p.CDIDENTBUTON)")
+                   .arg(t, reader.onBranch("t"), pg ? QString() : QStringLiteral("+"));
+        sql += QStringLiteral(") b ") + orderOf("b");
+
+        reader.read("ITMENUCONFTE", sql, [this](QSqlQuery& q) {
+            const Button b = buttonOf(q);
+            if (b.type == u"4") {
+                checkArea(b, q.value(9).toInt() != 0);
+            } else if (b.type == u"3") {
+                std::optional<QSet<QString>> areas;
+                if (!q.value(10).isNull()) {
+                    const QStringList list = q.value(10).toString().split(QChar(0x1f));
+                    areas = QSet<QString>(list.begin(), list.end());
+                }
+                checkTable(b, areas, q.value(11).isNull() ? std::optional<QString>() : q.value(11).toString());
+            } else {
+                add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "tipo de botão desconhecido %1").arg(quoted(b.type)));
+            }
+        });
+    }
+
     void add(LayoutFault fault, const Button& b, const QString& what)
     {
         report.problems << LayoutProblem{
@@ -142,7 +261,7 @@ private:
             QCoreApplication::translate("LayoutCheck", "filial %1, configuração %2: %3: %4.").arg(b.branch, b.configuration, describe(b), what)};
     }
 
-    void checkArea(const Button& b)
+    void checkArea(const Button& b, bool areaKnown)
     {
         if (!isButtonNumber(b.number, 18))
             add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "o número do botão não é um dos botões de ambiente 01 a 18"));
@@ -152,11 +271,13 @@ private:
             add(LayoutFault::CutKey, b,
                 QCoreApplication::translate("LayoutCheck", "colunas do botão pai %1/%2/%3 em vez de \"0\"")
                     .arg(quoted(b.parentType), quoted(b.parentNumber), quoted(b.parentPage)));
-        if (!m_areas.contains(keyOf({b.branch, b.code})))
+        if (!areaKnown)
             add(LayoutFault::UnknownCode, b, QCoreApplication::translate("LayoutCheck", "o ambiente %1 não existe na filial").arg(quoted(b.code)));
     }
 
-    void checkTable(const Button& b)
+    // areas: the areas of the branch's tables of that number, none when no
+    // MESA row has it; parentCode: the area of the area button the row names.
+    void checkTable(const Button& b, const std::optional<QSet<QString>>& areas, const std::optional<QString>& parentCode)
     {
         if (!isButtonNumber(b.number, 48))
             add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "o número do botão não é um dos botões de mesa 01 a 48"));
@@ -169,38 +290,69 @@ private:
                 QCoreApplication::translate("LayoutCheck", "colunas do botão pai %1/%2/%3 não nomeiam um botão de ambiente")
                     .arg(quoted(b.parentType), quoted(b.parentNumber), quoted(b.parentPage)));
 
-        const auto areas = m_tableAreas.constFind(keyOf({b.branch, b.code}));
-        if (areas == m_tableAreas.constEnd())
+        if (!areas)
             add(LayoutFault::UnknownCode, b, QCoreApplication::translate("LayoutCheck", "a mesa %1 não existe na filial").arg(quoted(b.code)));
         if (!parentWellFormed)
             return;
 
-        const Button* parent = m_areaButtons.value(keyOf({b.branch, b.configuration, b.parentNumber, QStringLiteral("1")}));
-        if (!parent) {
+        if (!parentCode) {
             add(LayoutFault::MissingParent, b,
                 QCoreApplication::translate("LayoutCheck", "o botão de ambiente %1 não existe").arg(quoted(b.parentNumber)));
             return;
         }
-        if (areas != m_tableAreas.constEnd() && !areas->contains(parent->code))
+        if (areas && !areas->contains(*parentCode))
             add(LayoutFault::WrongArea, b,
                 QCoreApplication::translate("LayoutCheck", "a mesa é do ambiente %1, e o botão %2 é do ambiente %3")
-                    .arg(quoted(QStringList(areas->values()).join(QStringLiteral("\", \""))), quoted(parent->number),
-                         quoted(parent->code)));
+                    .arg(quoted(QStringList(areas->values()).join(QStringLiteral("\", \""))), quoted(b.parentNumber),
+                         quoted(*parentCode)));
     }
 
-    void checkPlacedOnce()
+    // Whether a unique index of ITMENUCONFTE (the key UK_ITMENUCONFTE_IDENT,
+    // whatever its name) already keeps every area and table on one button of
+    // a configuration: one on some of those columns, for all rows.
+    bool placedOnceByKey(Reader& reader)
     {
-        QMap<QString, QList<const Button*>> placements;
-        for (const Button& b : std::as_const(m_buttons))
-            if (b.type == u"3" || b.type == u"4")
-                placements[keyOf({b.branch, b.configuration, b.type, b.code})] << &b;
-        for (const QList<const Button*>& same : std::as_const(placements)) {
-            if (same.size() < 2)
-                continue;
+        const QString columns = QStringLiteral("'CDFILIAL', 'NRCONFTELA', 'IDTPBUTTON', 'CDIDENTBUTON'");
+        const QString sql =
+            reader.postgres()
+                ? QStringLiteral("SELECT COUNT(*) FROM pg_index i WHERE i.indrelid = to_regclass('itmenuconfte') "
+                                 "AND i.indisunique AND i.indisvalid AND i.indpred IS NULL AND i.indexprs IS NULL "
+                                 "AND NOT EXISTS (SELECT 1 FROM unnest(i.indkey) k LEFT JOIN pg_attribute a "
+                                 "ON a.attrelid = i.indrelid AND a.attnum = k "
+                                 "WHERE a.attname IS NULL OR upper(a.attname) NOT IN (%1))")
+                      .arg(columns)
+                : QStringLiteral("SELECT COUNT(*) FROM pragma_index_list('ITMENUCONFTE') i WHERE i.\"unique\" = 1 "
+                                 "AND i.partial = 0 AND NOT EXISTS (SELECT 1 FROM pragma_index_xinfo(i.name) c "
+                                 "WHERE c.key = 1 AND (c.name IS NULL OR upper(c.name) NOT IN (%1)))")
+                      .arg(columns);
+        bool found = false;
+        reader.read("ITMENUCONFTE", sql, [&found](QSqlQuery& q) { found = q.value(0).toInt() > 0; });
+        return found;
+    }
+
+    // Only a database from before the unique key of ITMENUCONFTE can hold
+    // these.
+    void readPlacedTwice(Reader& reader)
+    {
+        if (placedOnceByKey(reader))
+            return;
+        QMap<QString, QList<Button>> placements;
+        reader.read("ITMENUCONFTE",
+                    QStringLiteral("SELECT %1 FROM ITMENUCONFTE b JOIN (SELECT t.CDFILIAL, t.NRCONFTELA, t.IDTPBUTTON, "
+                                   "t.CDIDENTBUTON FROM ITMENUCONFTE t WHERE t.IDTPBUTTON IN ('3', '4')%2 "
+                                   "GROUP BY t.CDFILIAL, t.NRCONFTELA, t.IDTPBUTTON, t.CDIDENTBUTON HAVING COUNT(*) > 1) d "
+                                   "ON b.CDFILIAL = d.CDFILIAL AND b.NRCONFTELA = d.NRCONFTELA AND b.IDTPBUTTON = d.IDTPBUTTON "
+                                   "AND b.CDIDENTBUTON = d.CDIDENTBUTON %3")
+                        .arg(columnsOf("b"), reader.onBranch("t"), orderOf("b")),
+                    [&placements](QSqlQuery& q) {
+                        const Button b = buttonOf(q);
+                        placements[keyOf({b.branch, b.configuration, b.type, b.code})] << b;
+                    });
+        for (const QList<Button>& same : std::as_const(placements)) {
             QStringList where;
-            for (const Button* b : same)
-                where << describe(*b);
-            const Button& first = *same.first();
+            for (const Button& b : same)
+                where << describe(b);
+            const Button& first = same.first();
             report.problems << LayoutProblem{
                 LayoutFault::PlacedTwice, first.branch, first.configuration,
                 QCoreApplication::translate("LayoutCheck", "filial %1, configuração %2: %3 %4 está em %5 botões: %6.")
@@ -211,11 +363,6 @@ private:
                     .arg(where.join(QStringLiteral("; ")))};
         }
     }
-
-    QList<Button> m_buttons;
-    QSet<QString> m_areas;
-    QHash<QString, QSet<QString>> m_tableAreas;
-    QHash<QString, const Button*> m_areaButtons;
 };
 
 } // namespace
@@ -228,7 +375,7 @@ int LayoutReport::count(LayoutFault fault) const
     return n;
 }
 
-LayoutReport checkLayout(QSqlDatabase& db)
+LayoutReport checkLayout(QSqlDatabase& db, const QString& branch)
 {
     // One snapshot: a layout being changed by a terminal meanwhile must not
     // look broken halfway through the reads.
@@ -236,7 +383,8 @@ LayoutReport checkLayout(QSqlDatabase& db)
     control(db, postgres ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY") : QStringLiteral("BEGIN"));
     Checker checker;
     try {
-        checker.run(db);
+        Reader reader(db, branch);
+        checker.run(reader);
     } catch (...) {
         QSqlQuery end(db);
         end.exec(QStringLiteral("ROLLBACK"));
@@ -246,7 +394,7 @@ LayoutReport checkLayout(QSqlDatabase& db)
     return checker.report;
 }
 
-int runLayoutCheck(const QString& connectionString, QTextStream& out)
+int runLayoutCheck(const QString& connectionString, QTextStream& out, const QString& branch)
 {
     static std::atomic<int> counter{0};
     const QString name = QStringLiteral("qdl-layout-check-%1").arg(++counter);
@@ -258,12 +406,20 @@ int runLayoutCheck(const QString& connectionString, QTextStream& out)
             applyConnectionString(db, connectionString);
             if (!db.open())
                 throw EDatabaseError(QCoreApplication::translate("LayoutCheck", "Não foi possível abrir o banco de dados"), db.lastError());
-            const LayoutReport report = checkLayout(db);
-            out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1: %2 botões em %3 configurações.")
-                       .arg(withoutPassword(connectionString.trimmed())) // a report may be pasted anywhere
-                       .arg(report.buttons)
-                       .arg(report.configurations)
-                << Qt::endl;
+            const LayoutReport report = checkLayout(db, branch);
+            const QString where = withoutPassword(connectionString.trimmed()); // a report may be pasted anywhere
+            if (branch.isEmpty())
+                out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1: %2 botões em %3 configurações.")
+                           .arg(where)
+                           .arg(report.buttons)
+                           .arg(report.configurations)
+                    << Qt::endl;
+            else
+                out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1, filial %2: %3 botões em %4 configurações.")
+                           .arg(where, quoted(branch))
+                           .arg(report.buttons)
+                           .arg(report.configurations)
+                    << Qt::endl;
             for (const LayoutProblem& p : report.problems)
                 out << p.text << Qt::endl;
             if (report.clean()) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// The layout check behind `qdl-host --check`: reads every button row of
-// ITMENUCONFTE and lists each rule of the layout that a row breaks. It only
-// reads; a broken layout is reported, never repaired.
+// The layout check behind `qdl-host --check`: checks every button row of
+// ITMENUCONFTE (or of one branch, `--branch`) and lists each rule of the
+// layout that a row breaks. It only reads; a broken layout is reported, never
+// repaired.
 
 #include <QList>
 #include <QSqlDatabase>
@@ -35,12 +36,12 @@ struct LayoutReport {
 };
 
 // Reads the layout of every branch and configuration in one snapshot (a
-// read-only transaction, ended before returning). Throws EDatabaseError when
-// a table cannot be read.
-LayoutReport checkLayout(QSqlDatabase& db);
+// read-only transaction, ended before returning); of one branch only when
+// branch is not empty. Throws EDatabaseError when a table cannot be read.
+LayoutReport checkLayout(QSqlDatabase& db, const QString& branch = QString());
 
 // `--check`: opens the database of the connection string on a connection of
 // its own, checks it and writes the report to out. Returns 0 when the layout
 // is consistent, 1 when problems were found, 2 when the database cannot be
-// opened or read.
-int runLayoutCheck(const QString& connectionString, QTextStream& out);
+// opened or read. A branch that is not empty limits the check to that branch.
+int runLayoutCheck(const QString& connectionString, QTextStream& out, const QString& branch = QString());

@@ -702,6 +702,10 @@ Database message: </translation>
         <translation>Layout of %1: %2 buttons in %3 configurations.</translation>
     </message>
     <message>
+        <source>Leiaute de %1, filial %2: %3 botões em %4 configurações.</source>
+        <translation>Layout of %1, branch %2: %3 buttons in %4 configurations.</translation>
+    </message>
+    <message>
         <source>Nenhum problema encontrado.</source>
         <translation>No problems found.</translation>
     </message>
@@ -993,6 +997,18 @@ Database message: </translation>
     <message>
         <source>Confere o leiaute gravado, lista cada regra violada e sai (0 consistente, 1 problemas encontrados, 2 banco de dados ilegível).</source>
         <translation>Check the stored layout and list every broken rule, then exit (0 consistent, 1 problems found, 2 database not readable).</translation>
+    </message>
+    <message>
+        <source>Com --check: confere só o leiaute da filial CÓDIGO.</source>
+        <translation>With --check: check the layout of branch CODE only.</translation>
+    </message>
+    <message>
+        <source>CÓDIGO</source>
+        <translation>CODE</translation>
+    </message>
+    <message>
+        <source>--branch CÓDIGO só vale com --check e o código de uma filial.</source>
+        <translation>--branch CODE only works with --check and a branch code.</translation>
     </message>
     <message>
         <source>Banco de dados não encontrado: %1</source>

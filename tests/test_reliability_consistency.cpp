@@ -46,12 +46,11 @@ protected:
         int status = -1;
         QString out;
     };
-    Run runCheck(const QString& connectionString)
+    Run runCheck(const QString& connectionString, const QStringList& more = {QStringLiteral("--check")})
     {
         QProcess p;
         p.start(qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-host"),
-                {QStringLiteral("--lang"), QStringLiteral("pt"), QStringLiteral("--database"), connectionString,
-                 QStringLiteral("--check")});
+                QStringList{QStringLiteral("--lang"), QStringLiteral("pt"), QStringLiteral("--database"), connectionString} + more);
         if (!p.waitForFinished(60000)) {
             p.kill();
             p.waitForFinished();
@@ -176,6 +175,97 @@ TEST_P(ConsistencyTest, TheHostProgramAnswersZeroOneOrTwo)
     Run noTable = runCheck(db->connectionString);
     EXPECT_EQ(noTable.status, 2);
     EXPECT_TRUE(noTable.out.contains("ITMENUCONFTE", Qt::CaseInsensitive)) << noTable.out.toStdString();
+}
+
+// The database picks the rows worth reading; these are rows that look sound
+// at a glance and are not, or look broken and are not.
+TEST_P(ConsistencyTest, RowsCloseToSoundAreJudgedByTheRules)
+{
+    exec("INSERT INTO MESA (CDFILIAL, CDLOJA, NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX) VALUES "
+         "('9999', '00001', '21', 'TER', 'Terraço 21', 'A', 'D'), ('9999', '00001', '22', 'TER', 'Terraço 22', 'A', 'D'), "
+         "('9999', '00002', '20', 'SAL', 'Mesa 20', 'A', 'D')"); // 20 stands in SAL of another store too
+    placeArea("01", "SAL", "Salão");
+    // A second area button 01, with cut parent columns: the table buttons
+    // under 01 are judged against it, the last one read, as they always were.
+    insertButton({"4", "01", "1", "0", "5", "0", "VAR", "Varanda"});
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    placeArea("02", "TER", "Terraço");
+    placeTable("01", "1", "02", "20", "Terraço 20"); // sound
+    placeTable("02", "+2", "02", "21", "Terraço 21");
+    placeTable("03", "2 ", "02", "22", "Terraço 22");
+
+    const LayoutReport r = check();
+    const QString all = texts(r);
+    EXPECT_TRUE(mentions(r, LayoutFault::CutKey, "colunas do botão pai \"0\"/\"5\"/\"0\" em vez de \"0\"")) << all.toStdString();
+    EXPECT_TRUE(mentions(r, LayoutFault::CutKey, "a página \"+2\"")) << all.toStdString();
+    EXPECT_TRUE(mentions(r, LayoutFault::CutKey, "a página \"2 \"")) << all.toStdString();
+    EXPECT_TRUE(mentions(r, LayoutFault::WrongArea, "botão de mesa \"01\", página \"1\", sob o botão de ambiente \"01\" (mesa \"1\")"))
+        << all.toStdString();
+    EXPECT_TRUE(mentions(r, LayoutFault::WrongArea, "o botão \"01\" é do ambiente \"VAR\""));
+    EXPECT_FALSE(all.contains("(mesa \"20\")")) << all.toStdString();
+    EXPECT_FALSE(all.contains("botão de ambiente \"02\" (ambiente")) << all.toStdString();
+    EXPECT_EQ(r.count(LayoutFault::CutKey), 3) << all.toStdString();
+    EXPECT_EQ(r.count(LayoutFault::WrongArea), 1) << all.toStdString();
+    EXPECT_EQ(r.count(LayoutFault::UnknownCode) + r.count(LayoutFault::MissingParent) + r.count(LayoutFault::PlacedTwice), 0);
+}
+
+// A unique index lets the check skip the search for areas and tables placed
+// twice only when it forbids them; one on more columns does not.
+TEST_P(ConsistencyTest, OnlyAKeyThatForbidsThemSparesTheSearchForTwicePlacedTables)
+{
+    dropUniqueKey();
+    exec("CREATE UNIQUE INDEX UK_ITMENUCONFTE_LARGER ON ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, CDIDENTBUTON, NRBUTTON)");
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    placeTable("05", "4", "01", "1", "Mesa 1 outra vez");
+    EXPECT_EQ(check().count(LayoutFault::PlacedTwice), 1);
+}
+
+TEST_P(ConsistencyTest, TheCheckOfOneBranchLeavesTheOtherBranchesOut)
+{
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    // Branch 0001: an unknown area, and a table under an area button not stored.
+    exec("INSERT INTO SALA (CDFILIAL, CDSALA, NMSALA, IDSITSALA) VALUES ('0001', 'SAL', 'Salão', 'A')");
+    exec("INSERT INTO MESA (CDFILIAL, CDLOJA, NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX) "
+         "VALUES ('0001', '00001', '1', 'SAL', 'Mesa 1', 'A', 'D')");
+    exec("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
+         "NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX) VALUES "
+         "('0001', '00001', '4', '01', 'ZZZ', 'Sumida', 0, 0, '', '0', '0', '1', '0'), "
+         "('0001', '00001', '3', '01', '1', 'Mesa 1', 0, 0, '', '4', '02', '1', '1'), "
+         "('0001', '00002', '4', '01', 'SAL', 'Salão', 0, 0, '', '0', '0', '1', '0')");
+
+    QSqlDatabase c = db->openCheckConnection();
+    const LayoutReport all = checkLayout(c);
+    EXPECT_EQ(all.buttons, 5);
+    EXPECT_EQ(all.problems.size(), 2) << texts(all).toStdString();
+
+    const LayoutReport sound = checkLayout(c, QStringLiteral("9999"));
+    EXPECT_TRUE(sound.clean()) << texts(sound).toStdString();
+    EXPECT_EQ(sound.buttons, 2);
+    EXPECT_EQ(sound.configurations, 1);
+
+    const LayoutReport broken = checkLayout(c, QStringLiteral("0001"));
+    EXPECT_EQ(broken.buttons, 3);
+    EXPECT_EQ(broken.configurations, 2);
+    EXPECT_EQ(texts(broken), texts(all));
+    EXPECT_EQ(broken.count(LayoutFault::UnknownCode), 1);
+    EXPECT_EQ(broken.count(LayoutFault::MissingParent), 1);
+    c.close();
+
+    const Run one = runCheck(db->connectionString, {"--check", "--branch", "9999"});
+    EXPECT_EQ(one.status, 0) << one.out.toStdString();
+    EXPECT_TRUE(one.out.contains("filial \"9999\": 2 botões em 1 configurações")) << one.out.toStdString();
+    const Run other = runCheck(db->connectionString, {"--check", "--branch=0001"});
+    EXPECT_EQ(other.status, 1) << other.out.toStdString();
+    EXPECT_TRUE(other.out.contains("o ambiente \"ZZZ\" não existe")) << other.out.toStdString();
+    EXPECT_TRUE(other.out.contains("2 problema(s) encontrado(s)")) << other.out.toStdString();
+    const Run none = runCheck(db->connectionString, {"--check", "--branch", "0002"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_TRUE(none.out.contains("0 botões em 0 configurações")) << none.out.toStdString();
+    // Without --check, or without a code, --branch is a mistake: said, never a screen.
+    EXPECT_EQ(runCheck(db->connectionString, {"--branch", "9999"}).status, 2);
+    EXPECT_EQ(runCheck(db->connectionString, {"--check", "--branch="}).status, 2);
 }
 
 } // namespace
