@@ -210,5 +210,6 @@ private:
 
     bool m_inHandler = false;
     bool m_refreshPending = false;
+    bool m_refreshing = false;
     bool m_leaving = false; // set by the leave command: the only close the form accepts
 };

@@ -12,7 +12,7 @@
 bool TfrmConfMesa::isIdle() const
 {
     const QWidget* modal = QApplication::activeModalWidget();
-    return !boExcluir && !boMudaCor && !boMudaFonte && !boMudaNome && !m_inHandler
+    return !boExcluir && !boMudaCor && !boMudaFonte && !boMudaNome && !m_inHandler && !m_refreshing
         && cdsAlteracoes.IsEmpty() && (!modal || modal == this);
 }
 
@@ -27,8 +27,16 @@ void TfrmConfMesa::refreshIfIdle()
     if (!m_refreshPending || !isIdle() || !isVisible())
         return;
     m_refreshPending = false;
-    // The menus as stored; the selected area button and the page stay.
-    showStoredLayout();
+    // The menus as stored; the selected area button and the page stay. A
+    // change that arrives during the rebuild waits for the next turn.
+    m_refreshing = true;
+    try {
+        showStoredLayout();
+    } catch (...) {
+        m_refreshing = false;
+        throw;
+    }
+    m_refreshing = false;
 }
 
 void TfrmConfMesa::watchLayout()

@@ -137,7 +137,10 @@ TrdmConfMesa& dataModule()
     if (!rdmConfMesa)
         throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "O módulo de dados da configuração de mesas não foi criado."));
     TADOConnection* connection = rdmConfMesa->adcConfigMesa;
-    if (connection->Lost() && !connection->InTransaction())
+    // A server that went away (restarted, or failed over to its standby)
+    // has closed the socket: seen here, the call goes to the server that
+    // answers now instead of failing on the old session first.
+    if (!connection->InTransaction() && connection->Lost(true))
         connection->setConnected(true);
     return *rdmConfMesa;
 }

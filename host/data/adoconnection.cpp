@@ -285,3 +285,17 @@ void TADOConnection::pollNotifications()
             emit notified(channel, payload);
     }
 }
+
+bool TADOConnection::Lost(bool look)
+{
+    if (look && m_postgresHandle) {
+        // A server that ends a session sends its reason, then closes: the
+        // first read takes the message, the second meets the end and marks
+        // the handle bad.
+        if (const qdl::detail::LibPq* pq = qdl::detail::LibPq::get()) {
+            for (int read = 0; read < 2 && pq->consumeInput(m_postgresHandle); ++read) {
+            }
+        }
+    }
+    return m_opened && !Connected();
+}

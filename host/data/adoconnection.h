@@ -40,8 +40,11 @@ public:
     void setConnected(bool connected);
     bool Connected() const;
     // Opened, and not closed by us, yet no longer open: the server dropped
-    // it (a PostgreSQL restart). Opening it again is safe between calls.
-    bool Lost() const { return m_opened && !Connected(); }
+    // it (a PostgreSQL restart or failover). Opening it again is safe
+    // between calls. With look, reads what the server sent meanwhile first
+    // (no round trip), so a socket the server closed counts as lost now
+    // rather than at the next statement.
+    bool Lost(bool look = false);
 
     // Asked of the handle: SQLite's autocommit flag, libpq's transaction
     // status. False when closed or lost.

@@ -1,0 +1,162 @@
+// Failover: a primary and its synchronous hot standby on loopback
+// (scripts/pgcluster.sh), the screen open on libpq's multi-host connection
+// string. The primary is killed with SIGKILL and the standby promoted; the
+// open screen's next action reaches the new primary without being reopened,
+// and every change it reported as written is there.
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+#include <cstdio>
+
+#include "Cli_qdl00005.h"
+#include "connection.h"
+#include "consistency.h"
+#include "dbfixture.h"
+#include "demodb.h"
+#include "screensession.h"
+#include "testmain.h"
+
+namespace {
+
+class ServerPair {
+public:
+    ServerPair()
+    {
+        const QStringList out = bash("qdl_pg_pair_start && printf '%s\\n' \"$QDL_PG_PAIR_URL\" \"$QDL_PG_PAIR_DIR\" "
+                                     "\"$QDL_PG_BIN\"")
+                                    .split('\n', Qt::SkipEmptyParts);
+        if (out.size() == 3) {
+            m_url = out[0];
+            m_env.insert("QDL_PG_PAIR_DIR", out[1]);
+            m_env.insert("QDL_PG_BIN", out[2]);
+        }
+    }
+    ~ServerPair()
+    {
+        if (!m_url.isEmpty())
+            bash("qdl_pg_pair_stop");
+    }
+    bool up() const { return !m_url.isEmpty(); }
+    // The demo database on the primary, named by both servers.
+    QString createDemo()
+    {
+        runSql(m_url, "CREATE DATABASE qdl_failover");
+        const QString url = QString(m_url).replace("/postgres?", "/qdl_failover?");
+        createQdlDatabaseAt(url, true);
+        return url;
+    }
+    void killPrimary() { bash("qdl_pg_primary_kill"); }
+    void promoteStandby() { bash("qdl_pg_standby_promote"); }
+
+    static QString scalar(const QString& url, const QString& sql)
+    {
+        QString value;
+        withDatabase(url, [&](QSqlDatabase& db) {
+            QSqlQuery q(db);
+            if (q.exec(sql) && q.next())
+                value = q.value(0).toString();
+            else
+                ADD_FAILURE() << sql.toStdString() << ": " << q.lastError().text().toStdString();
+        });
+        return value;
+    }
+
+private:
+    template <class Body>
+    static void withDatabase(const QString& url, Body&& body)
+    {
+        const QString name = QStringLiteral("qdl-failover-check");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(url), name);
+            applyConnectionString(db, url);
+            if (db.open())
+                body(db);
+            else
+                ADD_FAILURE() << db.lastError().text().toStdString();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+    static void runSql(const QString& url, const QString& sql)
+    {
+        withDatabase(url, [&](QSqlDatabase& db) {
+            QSqlQuery q(db);
+            EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+        });
+    }
+    QString bash(const QString& command)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (auto it = m_env.cbegin(); it != m_env.cend(); ++it)
+            env.insert(it.key(), it.value());
+        p.setProcessEnvironment(env);
+        p.start("bash", {"-c", "source \"$QDL_SOURCE_DIR/scripts/pgcluster.sh\" && " + command});
+        if (!p.waitForFinished(120000))
+            ADD_FAILURE() << command.toStdString() << " did not finish";
+        EXPECT_EQ(p.exitCode(), 0) << command.toStdString() << ": " << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    QString m_url;
+    QMap<QString, QString> m_env;
+};
+
+// A rename through the keyboard path; what the operator was told.
+QStringList rename(ScreenSession& s, int tableButton, const QString& name)
+{
+    s.host.clearRecords();
+    s.host.typed.push_back(name);
+    s.key(Qt::Key_F3);
+    s.click(s.form->tableButton(tableButton));
+    return s.host.messageTexts();
+}
+
+TEST(Failover, AnOpenScreenGoesOnOnThePromotedStandbyAndLosesNothing)
+{
+    if (!backendAvailable(QStringLiteral("postgresql"), nullptr) && !backendRequired(QStringLiteral("postgresql")))
+        GTEST_SKIP() << "PostgreSQL is not installed";
+    ServerPair pair;
+    ASSERT_TRUE(pair.up());
+    const QString url = pair.createDemo();
+
+    ScreenSession s(url);
+    ASSERT_TRUE(startScreen(s.form));
+    EXPECT_TRUE(rename(s, 1, "Antes da queda").isEmpty());
+    EXPECT_TRUE(rename(s, 2, "Também antes").isEmpty());
+
+    QElapsedTimer sinceKill;
+    pair.killPrimary();
+    sinceKill.start();
+    pair.promoteStandby();
+
+    // The first action after the failover goes through: no message.
+    EXPECT_TRUE(rename(s, 3, "Depois da queda").isEmpty()) << s.host.messageTexts().join('|').toStdString();
+    const qint64 toFirstAction = sinceKill.elapsed();
+    s.host.colours.push_back("255");
+    s.key(Qt::Key_F6);
+    s.click(s.form->tableButton(4));
+    s.key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(s.host.messageTexts().isEmpty()) << s.host.messageTexts().join('|').toStdString();
+    stopScreen(s.form);
+
+    // Everything reported as written is on the new primary, and the layout is sound.
+    EXPECT_EQ(ServerPair::scalar(url, "SELECT pg_is_in_recovery()::text"), QStringLiteral("false"));
+    EXPECT_EQ(ServerPair::scalar(url, "SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON IN "
+                                      "('Antes da queda', 'Também antes', 'Depois da queda')"),
+              QStringLiteral("3"));
+    EXPECT_EQ(ServerPair::scalar(url, "SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCOLORTEXT = 255 AND "
+                                      "IDTPBUTTON = '3' AND NRBUTTON = '04' AND NRPGCONFTELA = '1'"),
+              QStringLiteral("1"));
+    QString report;
+    QTextStream out(&report);
+    EXPECT_EQ(runLayoutCheck(url, out), 0) << report.toStdString();
+    std::printf("QDL-FIGURE failover-kill-to-first-action-ms=%lld failover-changes-lost=0\n",
+                static_cast<long long>(toFirstAction));
+}
+
+} // namespace
+
+QDL_TEST_MAIN()
