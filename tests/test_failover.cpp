@@ -157,6 +157,55 @@ TEST(Failover, AnOpenScreenGoesOnOnThePromotedStandbyAndLosesNothing)
                 static_cast<long long>(toFirstAction));
 }
 
+// The primary killed while a screen (a process of its own) confirms a batch
+// of text colours: every row the screen let go of as written is on the new
+// primary; the row in flight is there whole or still pending; the layout is
+// sound.
+TEST(Failover, AConfirmationInFlightIsWholeOrReportedAsFailed)
+{
+    if (!backendAvailable(QStringLiteral("postgresql"), nullptr) && !backendRequired(QStringLiteral("postgresql")))
+        GTEST_SKIP() << "PostgreSQL is not installed";
+    ServerPair pair;
+    ASSERT_TRUE(pair.up());
+    const QString url = pair.createDemo();
+    const QString drill = qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-drill");
+
+    QProcess screen;
+    screen.start(drill, {"confirm", "--database", url, "--mode", "colour", "--colour", "255"});
+    QByteArray output;
+    QElapsedTimer clock;
+    clock.start();
+    while (!output.contains("CONFIRMING") && clock.elapsed() < 60000 && screen.waitForReadyRead(1000))
+        output += screen.readAllStandardOutput();
+    ASSERT_TRUE(output.contains("CONFIRMING")) << output.toStdString();
+    pair.killPrimary();
+    ASSERT_TRUE(screen.waitForFinished(60000));
+    output += screen.readAllStandardOutput();
+    pair.promoteStandby();
+
+    const auto number = [&](const char* word) {
+        const int at = output.indexOf(word);
+        return at < 0 ? -1 : output.mid(at + int(qstrlen(word)) + 1).split('\n').value(0).toInt();
+    };
+    const int pending = number("PENDING"), leftPending = number("DONE");
+    ASSERT_GT(pending, 0) << output.toStdString();
+    ASSERT_GE(leftPending, 0) << output.toStdString();
+    const int reportedWritten = pending - leftPending;
+    const int stored = ServerPair::scalar(url, "SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND "
+                                               "IDTPBUTTON = '3' AND NRBUTTONAUX = '01' AND NRCOLORTEXT = 255")
+                           .toInt();
+    EXPECT_GE(stored, reportedWritten) << output.toStdString();     // nothing reported written is lost
+    EXPECT_LE(stored, reportedWritten + 1) << output.toStdString(); // at most the row in flight, whole
+    if (leftPending > 0) {
+        EXPECT_TRUE(output.contains("MESSAGE")) << output.toStdString(); // the failure was told
+    }
+    QString report;
+    QTextStream out(&report);
+    EXPECT_EQ(runLayoutCheck(url, out), 0) << report.toStdString();
+    std::printf("QDL-FIGURE failover-batch-rows=%d written-before-kill=%d in-flight-stored=%d\n", pending,
+                reportedWritten, stored - reportedWritten);
+}
+
 } // namespace
 
 QDL_TEST_MAIN()
