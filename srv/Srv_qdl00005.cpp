@@ -23,6 +23,43 @@ QString purposeText(const qdl::StatementDef& def)
     return QCoreApplication::translate("TrdmConfMesa", def.purpose);
 }
 
+// On PostgreSQL a statement reaches the server with its first run, in the
+// same round trip. A statement the server refuses then answers as it did
+// when it was prepared beforehand: "Erro ao preparar o comando ...".
+class PreparedAtFirstRun final : public TADOQuery {
+public:
+    PreparedAtFirstRun(std::unique_ptr<TADOQuery> q, QString step) : m_q(std::move(q)), m_step(std::move(step)) {}
+    void bindText(const char* name, const QString& value) override { m_q->bindText(name, value); }
+    void bindNumber(const char* name, double value) override { m_q->bindNumber(name, value); }
+    bool exec() override
+    {
+        const bool ok = m_q->exec();
+        if (!ok && !m_ran) {
+            const QSqlError error = m_q->lastError();
+            const QString refused = QStringLiteral("QPSQL: ")
+                + QCoreApplication::translate("QPSQLResult", "Unable to prepare statement");
+            if (error.driverText() == refused) {
+                m_q->finish();
+                throw EDatabaseError(m_step, error);
+            }
+        }
+        m_ran = m_ran || ok;
+        return ok;
+    }
+    bool next() override { return m_q->next(); }
+    int columnCount() const override { return m_q->columnCount(); }
+    QString columnName(int column) const override { return m_q->columnName(column); }
+    QVariant value(int column) const override { return m_q->value(column); }
+    int numRowsAffected() const override { return m_q->numRowsAffected(); }
+    QSqlError lastError() const override { return m_q->lastError(); }
+    void finish() override { m_q->finish(); }
+
+private:
+    std::unique_ptr<TADOQuery> m_q;
+    QString m_step;
+    bool m_ran = false;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -100,10 +137,12 @@ TADOQuery& TrdmConfMesa::statement(const char* component)
 
     QSqlError error;
     std::unique_ptr<TADOQuery> q = adcConfigMesa->prepare(QString::fromUtf8(def->sql), error);
+    const QString step = QCoreApplication::translate("TrdmConfMesa", "Erro ao preparar o comando para %1 (%2)")
+                             .arg(purposeText(*def), QLatin1String(component));
     if (!q)
-        throw EDatabaseError(QCoreApplication::translate("TrdmConfMesa", "Erro ao preparar o comando para %1 (%2)")
-                                 .arg(purposeText(*def), QLatin1String(component)),
-                             error);
+        throw EDatabaseError(step, error);
+    if (adcConfigMesa->isPostgres())
+        q = std::make_unique<PreparedAtFirstRun>(std::move(q), step);
     TADOQuery& ref = *q;
     m_statements->byComponent.emplace(component, std::move(q));
     return ref;

@@ -85,9 +85,17 @@ void applyPostgres(QSqlDatabase& db, const QString& cs)
             host = value;
         else if (key == QLatin1String("dbname"))
             dbName = value;
+        else if (key == QLatin1String("application_name"))
+            continue;
         else
             options << key + QLatin1Char('=') + value;
     }
+    // The session's name travels in the start-up message, from libpq's
+    // PGAPPNAME: a SET after connecting would cost a terminal far from the
+    // server a round trip. Set once, before the first connection of the
+    // process; the screen names its sessions itself, whatever the URL says.
+    static const bool named = qputenv("PGAPPNAME", QByteArrayLiteral("quadrel-qdl00005"));
+    Q_UNUSED(named);
     ensureDriver(db, QStringLiteral("QPSQL"));
     db.setHostName(host);
     db.setPort(url.port(-1));
@@ -240,9 +248,9 @@ void SetADODBSession(TADOConnection* connection)
     if (connection->isSqlite()) {
         statements = {QStringLiteral("PRAGMA busy_timeout = 30000"), QStringLiteral("PRAGMA foreign_keys = ON"),
                       QStringLiteral("PRAGMA synchronous = FULL")};
-    } else if (connection->isPostgres()) {
-        statements = {QStringLiteral("SET application_name = 'quadrel-qdl00005'")};
     }
+    // PostgreSQL: the session's settings came with the connection string
+    // (applyPostgres).
     for (const QString& sql : statements) {
         QSqlQuery q(db);
         if (!q.exec(sql))

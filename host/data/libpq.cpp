@@ -38,6 +38,16 @@ const LibPq* LibPq::get(QString* why)
         take(pq->notifies, "PQnotifies");
         take(pq->freemem, "PQfreemem");
         take(pq->backendPID, "PQbackendPID");
+        take(pq->setNoticeReceiver, "PQsetNoticeReceiver");
+        const auto optional = [&](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+        };
+        optional(pq->enterPipelineMode, "PQenterPipelineMode");
+        optional(pq->exitPipelineMode, "PQexitPipelineMode");
+        optional(pq->pipelineSync, "PQpipelineSync");
+        optional(pq->sendPrepare, "PQsendPrepare");
+        optional(pq->sendQueryPrepared, "PQsendQueryPrepared");
+        optional(pq->getResult, "PQgetResult");
         return std::pair{ok ? std::move(pq) : nullptr, ok ? QString() : library.errorString()};
     }();
     if (why)

@@ -34,6 +34,21 @@ struct LibPq {
     decltype(&PQnotifies) notifies = nullptr;
     decltype(&PQfreemem) freemem = nullptr;
     decltype(&PQbackendPID) backendPID = nullptr;
+    decltype(&PQsetNoticeReceiver) setNoticeReceiver = nullptr;
+
+    // Pipeline mode (libpq 14 and later): a statement's preparation and its
+    // first run in one round trip. Null on an older library, which then
+    // prepares and describes first.
+    decltype(&PQenterPipelineMode) enterPipelineMode = nullptr;
+    decltype(&PQexitPipelineMode) exitPipelineMode = nullptr;
+    decltype(&PQpipelineSync) pipelineSync = nullptr;
+    decltype(&PQsendPrepare) sendPrepare = nullptr;
+    decltype(&PQsendQueryPrepared) sendQueryPrepared = nullptr;
+    decltype(&PQgetResult) getResult = nullptr;
+    bool pipelines() const
+    {
+        return enterPipelineMode && exitPipelineMode && pipelineSync && sendPrepare && sendQueryPrepared && getResult;
+    }
 
     // Null, with the reason, when the library or one of its functions is
     // missing. The library stays loaded: the driver holds it too.

@@ -1,6 +1,9 @@
-// Statements on libpq's connection: prepared on the server once
-// (PQprepare), their column types read once (PQdescribePrepared), run with
-// PQexecPrepared.
+// Statements on libpq's connection, prepared on the server once and run with
+// PQexecPrepared. A terminal may sit far from the server, so the preparation
+// travels with the first run: Parse, Bind, Describe, Execute and Sync in one
+// pipeline, one round trip, and the column types come from that first
+// result. A libpq without pipeline mode prepares (PQprepare) and describes
+// (PQdescribePrepared) beforehand, a round trip each.
 
 #include <QCoreApplication>
 #include <atomic>
@@ -56,16 +59,16 @@ std::atomic<int> g_pgStatementCounter{0};
 
 class PostgresQuery final : public HandleQuery {
 public:
-    PostgresQuery(const LibPq& pq, LiveStatements& owner, PGconn* conn, QByteArray name,
+    // description: the prepared statement's, or null when the statement is
+    // still to be prepared (sql) at its first run.
+    PostgresQuery(const LibPq& pq, LiveStatements& owner, PGconn* conn, QByteArray name, QByteArray sql,
                   const QStringList& parameters, const PGresult* description)
-        : HandleQuery(owner), m_pq(pq), m_conn(conn), m_name(std::move(name)), m_parameters(parameters),
-          m_values(size_t(parameters.size())), m_pointers(size_t(parameters.size()), nullptr)
+        : HandleQuery(owner), m_pq(pq), m_conn(conn), m_name(std::move(name)), m_sql(std::move(sql)),
+          m_parameters(parameters), m_values(size_t(parameters.size())), m_pointers(size_t(parameters.size()), nullptr),
+          m_prepared(description != nullptr)
     {
-        const int columns = m_pq.nfields(description);
-        for (int i = 0; i < columns; ++i) {
-            m_columns << QString::fromUtf8(m_pq.fname(description, i));
-            m_kinds.push_back(columnKind(m_pq.ftype(description, i)));
-        }
+        if (description)
+            describe(description);
     }
     ~PostgresQuery() override { release(); }
 
@@ -90,9 +93,16 @@ public:
             return closedError();
         if (takeBindError())
             return false;
-        m_result = m_pq.execPrepared(m_conn, m_name.constData(), int(m_pointers.size()), m_pointers.data(), nullptr,
-                                  nullptr, 0);
+        if (!m_prepared) {
+            if (!prepareAndRun())
+                return false;
+        } else {
+            m_result = m_pq.execPrepared(m_conn, m_name.constData(), int(m_pointers.size()), m_pointers.data(),
+                                         nullptr, nullptr, 0);
+        }
         const ExecStatusType status = m_pq.resultStatus(m_result);
+        if (!m_described && (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK))
+            describe(m_result);
         if (status == PGRES_TUPLES_OK) {
             m_rows = m_pq.ntuples(m_result);
             return true;
@@ -101,7 +111,8 @@ public:
             m_changes = QByteArray(m_pq.cmdTuples(m_result)).toInt();
             return true;
         }
-        m_error = postgresError(m_pq, m_conn, m_result, "Unable to create query");
+        if (!m_error.isValid())
+            m_error = postgresError(m_pq, m_conn, m_result, "Unable to create query");
         clearResult();
         return false;
     }
@@ -149,6 +160,71 @@ public:
     }
 
 private:
+    void describe(const PGresult* description)
+    {
+        const int columns = m_pq.nfields(description);
+        for (int i = 0; i < columns; ++i) {
+            m_columns << QString::fromUtf8(m_pq.fname(description, i));
+            m_kinds.push_back(columnKind(m_pq.ftype(description, i)));
+        }
+        m_described = true;
+    }
+
+    // The first run: prepares and runs in one pipeline. Leaves the run's
+    // result in m_result; false, with the error of preparing, when the server
+    // refuses the statement (it is prepared again at the next run).
+    bool prepareAndRun()
+    {
+        const int count = int(m_pointers.size());
+        if (!m_pq.enterPipelineMode(m_conn)) {
+            m_error = postgresError(m_pq, m_conn, nullptr, "Unable to prepare statement");
+            return false;
+        }
+        const bool sent = m_pq.sendPrepare(m_conn, m_name.constData(), m_sql.constData(), count, nullptr)
+            && m_pq.sendQueryPrepared(m_conn, m_name.constData(), count, m_pointers.data(), nullptr, nullptr, 0)
+            && m_pq.pipelineSync(m_conn);
+        QSqlError prepareError;
+        if (sent) {
+            // Results come command by command, each followed by a null, then
+            // the Sync's; a broken connection may end them early.
+            PGresult* prepared = m_pq.getResult(m_conn);
+            if (m_pq.resultStatus(prepared) != PGRES_COMMAND_OK)
+                prepareError = postgresError(m_pq, m_conn, prepared, "Unable to prepare statement");
+            if (prepared) {
+                m_pq.clear(prepared);
+                skipToNull();
+                m_result = m_pq.getResult(m_conn);
+                const ExecStatusType run = m_pq.resultStatus(m_result);
+                if (!prepareError.isValid() && run != PGRES_TUPLES_OK && run != PGRES_COMMAND_OK)
+                    m_error = postgresError(m_pq, m_conn, m_result, "Unable to create query"); // before the Sync
+                if (m_result)
+                    skipToNull();
+                for (PGresult* r; (r = m_pq.getResult(m_conn));) {
+                    const bool synced = m_pq.resultStatus(r) == PGRES_PIPELINE_SYNC;
+                    m_pq.clear(r);
+                    if (synced)
+                        break;
+                }
+            }
+        } else {
+            prepareError = postgresError(m_pq, m_conn, nullptr, "Unable to prepare statement");
+        }
+        m_pq.exitPipelineMode(m_conn);
+        if (prepareError.isValid()) {
+            m_error = prepareError;
+            clearResult();
+            return false;
+        }
+        m_prepared = true;
+        return true;
+    }
+
+    void skipToNull()
+    {
+        while (PGresult* r = m_pq.getResult(m_conn))
+            m_pq.clear(r);
+    }
+
     void release() override
     {
         // The server forgets the prepared statement with the connection.
@@ -181,10 +257,13 @@ private:
     const LibPq& m_pq;
     PGconn* m_conn;
     QByteArray m_name;
+    QByteArray m_sql; // for the preparation at the first run
     QStringList m_parameters;
     std::vector<QByteArray> m_values;
     std::vector<const char*> m_pointers; // null: SQL NULL, for a parameter not bound
     std::vector<Kind> m_kinds; // by column
+    bool m_prepared = false;
+    bool m_described = false;
     PGresult* m_result = nullptr;
     int m_rows = 0;
     int m_row = -1;
@@ -206,6 +285,8 @@ std::unique_ptr<TADOQuery> preparePostgres(LiveStatements& owner, pg_conn* conn,
     QStringList parameters;
     const QByteArray text = qdl::positionalSql(sql, &parameters).toUtf8();
     const QByteArray name = "qdl_stmt_" + QByteArray::number(++g_pgStatementCounter);
+    if (pq.pipelines())
+        return std::make_unique<PostgresQuery>(pq, owner, conn, name, text, parameters, nullptr);
     // The server infers each parameter's type from the statement, as it does
     // for Qt's PREPARE.
     PGresult* prepared = pq.prepare(conn, name.constData(), text.constData(), int(parameters.size()), nullptr);
@@ -221,7 +302,7 @@ std::unique_ptr<TADOQuery> preparePostgres(LiveStatements& owner, pg_conn* conn,
         pq.clear(description);
         return nullptr;
     }
-    auto q = std::make_unique<PostgresQuery>(pq, owner, conn, name, parameters, description);
+    auto q = std::make_unique<PostgresQuery>(pq, owner, conn, name, text, parameters, description);
     pq.clear(description);
     return q;
 }

@@ -1,0 +1,124 @@
+// Round trips to a PostgreSQL server far from the terminal: the screen's
+// opening and one rename, counted by the delaying relay of bench/ (with no
+// delay: counts, not times), and what a statement the server refuses still
+// answers when its preparation travels with its first run.
+
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "Cli_qdl00005.h"
+#include "Srv_qdl00005.h"
+#include "connection.h"
+#include "dbfixture.h"
+#include "delayproxy.h"
+#include "testmain.h"
+
+namespace {
+
+class RoundTrips : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDL_REQUIRE_BACKEND(QStringLiteral("postgresql"));
+        db = std::make_unique<TestDatabase>(TestDatabase::create(QStringLiteral("postgresql")));
+        QUrl url(db->connectionString);
+        proxy = std::make_unique<DelayProxy>(url.host().toStdString(), url.port(5432), 0);
+        const int port = proxy->start();
+        ASSERT_GT(port, 0);
+        url.setPort(port);
+        setConnectionStringOverride(url.toString());
+    }
+
+    void TearDown() override
+    {
+        closeScreen();
+        setConnectionStringOverride(QString());
+        if (proxy)
+            proxy->stop();
+        if (db)
+            db->drop();
+    }
+
+    // The screen's start-up as the entry runs it; answers its round trips.
+    std::int64_t openScreen()
+    {
+        const std::int64_t before = proxy->roundTrips();
+        frmConfMesa = new TfrmConfMesa(nullptr);
+        frmConfMesa->InicializaForm({}, -1);
+        return proxy->roundTrips() - before;
+    }
+
+    void closeScreen()
+    {
+        delete frmConfMesa;
+        frmConfMesa = nullptr;
+        delete rdmConfMesa;
+        rdmConfMesa = nullptr;
+    }
+
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<DelayProxy> proxy;
+};
+
+TEST_F(RoundTrips, OpeningAndClicksStayWithinTheirCounts)
+{
+    openScreen(); // the first screen on a database installs the notify trigger
+    closeScreen();
+    // TCP and TLS negotiation, start-up, Qt's five session statements, three
+    // start-up services with their preparation, the watch's lookup and LISTEN.
+    EXPECT_LE(openScreen(), 13);
+    EXPECT_FALSE(frmConfMesa->areaButton(1)->text().trimmed().isEmpty()) << "the screen shows the stored layout";
+
+    // An area's lookup, prepared with its first run: one round trip.
+    ServiceResult lookup;
+    std::int64_t before = proxy->roundTrips();
+    ASSERT_EQ(getAmbNrbuton("9999", "00001", "4", "0", "0", "0", "01", "1", lookup), 0);
+    EXPECT_EQ(proxy->roundTrips() - before, 1);
+    ASSERT_TRUE(lookup.isPacket()) << lookup.toText().toStdString();
+    ASSERT_FALSE(lookup.toPacket().rows.isEmpty());
+    EXPECT_TRUE(lookup.toPacket().columns.contains(QStringLiteral("CDSALA")));
+
+    // A rename: BEGIN, the update (prepared with its run), COMMIT.
+    ServiceResult renamed;
+    before = proxy->roundTrips();
+    ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Salão Novo", "4", "0", "0", "0", renamed), 0);
+    EXPECT_LE(proxy->roundTrips() - before, 3);
+    EXPECT_EQ(renamed.toText(), QString());
+    EXPECT_EQ(db->scalar("SELECT DSBUTTON FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND NRCONFTELA = '00001' "
+                         "AND IDTPBUTTON = '4' AND NRBUTTON = '01'"),
+              QStringLiteral("Salão Novo"));
+
+    // Run again, a prepared statement is one round trip, its columns the same.
+    before = proxy->roundTrips();
+    ASSERT_EQ(getAmbNrbuton("9999", "00001", "4", "0", "0", "0", "01", "1", lookup), 0);
+    EXPECT_EQ(proxy->roundTrips() - before, 1);
+    EXPECT_TRUE(lookup.toPacket().columns.contains(QStringLiteral("CDSALA")));
+
+    // The session is named from the start-up message, not by a statement.
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM pg_stat_activity WHERE application_name = 'quadrel-qdl00005' "
+                         "AND datname = current_database() AND pid <> pg_backend_pid()"),
+              QStringLiteral("1"));
+}
+
+TEST_F(RoundTrips, AStatementTheServerRefusesAnswersAsItsPreparation)
+{
+    openScreen();
+    ASSERT_TRUE(db->exec("ALTER TABLE MESA RENAME COLUMN NMMESA TO NMMESA_OUTRO"));
+    ServiceResult tables;
+    ASSERT_EQ(getMesas("9999", "00001", "SAL", "00001", tables), 0);
+    ASSERT_TRUE(tables.isError());
+    EXPECT_TRUE(tables.toText().startsWith(QStringLiteral("Erro ao preparar o comando para "))) << tables.toText().toStdString();
+    EXPECT_TRUE(tables.toText().contains(QStringLiteral("(adqMesas)"))) << tables.toText().toStdString();
+    EXPECT_TRUE(tables.toText().contains(QStringLiteral("nmmesa"))) << tables.toText().toStdString();
+
+    // Put back, the same statement is prepared again and answers.
+    ASSERT_TRUE(db->exec("ALTER TABLE MESA RENAME COLUMN NMMESA_OUTRO TO NMMESA"));
+    ASSERT_EQ(getMesas("9999", "00001", "SAL", "00001", tables), 0);
+    ASSERT_TRUE(tables.isPacket()) << tables.toText().toStdString();
+    EXPECT_TRUE(tables.toPacket().columns.contains(QStringLiteral("NMMESA")));
+}
+
+} // namespace
+
+QDL_TEST_MAIN()
