@@ -810,6 +810,10 @@ Database message: </translation>
         <source>Erro ao assinar os avisos do banco de dados</source>
         <translation>Could not subscribe to the database notifications</translation>
     </message>
+    <message>
+        <source>A gravação não foi confirmada pelo servidor de reserva</source>
+        <translation>The standby server did not confirm the write</translation>
+    </message>
 </context>
 <context>
     <name>TADOQuery</name>

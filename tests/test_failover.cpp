@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
@@ -204,6 +205,53 @@ TEST(Failover, AConfirmationInFlightIsWholeOrReportedAsFailed)
     EXPECT_EQ(runLayoutCheck(url, out), 0) << report.toStdString();
     std::printf("QDL-FIGURE failover-batch-rows=%d written-before-kill=%d in-flight-stored=%d\n", pending,
                 reportedWritten, stored - reportedWritten);
+}
+
+// A server whose commits wait for a standby that is not there (a promoted
+// server still set to wait for its old partner): the action is told as
+// failed after the wait limit, with what the server said, and the screen
+// answers again.
+TEST(Failover, ACommitThatWaitsWithoutEndIsToldAfterTheWaitLimit)
+{
+    if (!backendAvailable(QStringLiteral("postgresql"), nullptr) && !backendRequired(QStringLiteral("postgresql")))
+        GTEST_SKIP() << "PostgreSQL is not installed";
+    QProcess start;
+    start.start("bash", {"-c", "source \"$QDL_SOURCE_DIR/scripts/pgcluster.sh\" && "
+                                "qdl_pg_start -c synchronous_standby_names=nobody >/dev/null && "
+                                "printf '%s\\n%s\\n%s\\n' \"$QDL_PG_URL\" \"$QDL_PG_DIR\" \"$QDL_PG_BIN\""});
+    ASSERT_TRUE(start.waitForFinished(120000));
+    const QStringList server = QString::fromUtf8(start.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(server.size(), 3) << start.readAllStandardError().toStdString();
+    const auto stop = qScopeGuard([&] {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QDL_PG_DIR", server[1]);
+        env.insert("QDL_PG_BIN", server[2]);
+        p.setProcessEnvironment(env);
+        p.start("bash", {"-c", "source \"$QDL_SOURCE_DIR/scripts/pgcluster.sh\" && qdl_pg_stop"});
+        p.waitForFinished(60000);
+    });
+    // The tables are made while the server waits for nobody: on a connection
+    // that does not wait for the standby.
+    const QString url = server[0] + QStringLiteral("?options=%27-c%20synchronous_commit%3Dlocal%27");
+    createQdlDatabaseAt(url, true);
+
+    qputenv("QDL_WAIT_LIMIT", "2");
+    const auto limit = qScopeGuard([] { qunsetenv("QDL_WAIT_LIMIT"); });
+    ScreenSession s(server[0]);
+    ASSERT_TRUE(startScreen(s.form));
+    QElapsedTimer clock;
+    clock.start();
+    const QStringList told = rename(s, 1, "Sem reserva");
+    const qint64 waited = clock.elapsed();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains("servidor de reserva")) << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains("synchronous")) << told[0].toStdString(); // the server's own words
+    EXPECT_EQ(s.form->tableButton(1)->text(), QStringLiteral("Mesa 01")); // not shown as done
+    // The screen answers: the next page shows, and Esc leaves.
+    s.click(s.form->tcbProximo);
+    EXPECT_EQ(s.form->NrPagina, 2);
+    std::printf("QDL-FIGURE stuck-commit-told-after-ms=%lld\n", static_cast<long long>(waited));
 }
 
 } // namespace

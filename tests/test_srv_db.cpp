@@ -32,7 +32,8 @@ TEST(ConnectionString, PostgresUriIsDecoded)
     EXPECT_EQ(db.hostName(), QStringLiteral("db.example"));
     EXPECT_EQ(db.port(), 6543);
     EXPECT_EQ(db.databaseName(), QStringLiteral("nome db"));
-    EXPECT_EQ(db.connectOptions(), QStringLiteral("sslmode=disable"));
+    // The session's wait limit travels as a server option beside the URL's own.
+    EXPECT_EQ(db.connectOptions(), QStringLiteral("sslmode=disable;options='-c statement_timeout=30000'"));
 
     // The handle keeps its connection name when the driver already fits.
     const QString name = db.connectionName();

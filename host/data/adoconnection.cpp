@@ -103,6 +103,26 @@ void TADOConnection::setConnected(bool connected)
             m_postgresHandle = *static_cast<pg_conn* const*>(handle.constData());
     }
     m_opened = true;
+    if (m_postgresHandle) {
+        if (const qdl::detail::LibPq* pq = qdl::detail::LibPq::get()) {
+            pq->setNoticeReceiver(
+                m_postgresHandle,
+                [](void* self, const PGresult* notice) {
+                    const qdl::detail::LibPq* lib = qdl::detail::LibPq::get();
+                    // A warning while a commit ends: its wait for the standby
+                    // was cancelled at the wait limit, the commit is local
+                    // only (the server says so in the warning's detail).
+                    const char* severity = lib->resultErrorField(notice, PG_DIAG_SEVERITY_NONLOCALIZED);
+                    if (severity && qstrcmp(severity, "WARNING") == 0) {
+                        const char* detail = lib->resultErrorField(notice, PG_DIAG_MESSAGE_DETAIL);
+                        static_cast<TADOConnection*>(self)->m_commitWarning =
+                            QString::fromUtf8(lib->resultErrorField(notice, PG_DIAG_MESSAGE_PRIMARY))
+                            + (detail ? QStringLiteral("\n") + QString::fromUtf8(detail) : QString());
+                    }
+                },
+                this);
+        }
+    }
     subscribe();
     if (AfterConnect)
         AfterConnect(this);
@@ -181,10 +201,32 @@ void TADOConnection::CommitTrans()
             }
             throw;
         }
-    } else if (!db.commit()) {
-        const QSqlError e = db.lastError();
-        db.rollback();
-        throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao confirmar a transação"), e);
+    } else {
+        // The commit runs on the handle with the wait limit: a server that
+        // waits for a standby that is not there would otherwise hold the
+        // screen without end.
+        m_commitWarning.clear();
+        const qdl::detail::LibPq* pq = qdl::detail::LibPq::get();
+        PGresult* result = pq ? qdl::detail::runBounded(*pq, m_postgresHandle, "COMMIT", waitLimitMs()) : nullptr;
+        const bool committed = result && pq->resultStatus(result) == PGRES_COMMAND_OK;
+        if (!committed) {
+            const char* state = result ? pq->resultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+            const QSqlError e(QString(), QString::fromUtf8(pq ? pq->errorMessage(m_postgresHandle) : ""),
+                              QSqlError::TransactionError, state ? QString::fromLatin1(state) : QString());
+            if (pq)
+                pq->clear(result);
+            if (InTransaction())
+                db.rollback();
+            throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao confirmar a transação"), e);
+        }
+        pq->clear(result);
+        if (!m_commitWarning.isEmpty()) {
+            // Stored on this server, not confirmed by its standby: not done
+            // as far as the chain is concerned, and said so.
+            throw EDatabaseError(
+                QCoreApplication::translate("TADOConnection", "A gravação não foi confirmada pelo servidor de reserva"),
+                QSqlError(QString(), m_commitWarning, QSqlError::TransactionError));
+        }
     }
 }
 

@@ -91,6 +91,9 @@ private:
     std::unique_ptr<qdl::detail::LiveStatements> m_statements;
     std::unique_ptr<TADOQuery> m_begin, m_commit, m_rollback, m_dataVersion; // SQLite's, prepared at first use
     QStringList m_channels;
+    // PostgreSQL's last warning since a commit began: a commit whose wait for
+    // a synchronous standby was cancelled is stored on this server only.
+    QString m_commitWarning;
     std::unique_ptr<QSocketNotifier> m_notifier;
     bool m_opened = false;
 };

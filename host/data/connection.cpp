@@ -48,6 +48,7 @@ void ensureDriver(QSqlDatabase& db, const QString& driver)
         throw EQdlError(QCoreApplication::translate("Connection", "O driver %1 do Qt SQL não está instalado.").arg(driver));
 }
 
+
 void applySqlite(QSqlDatabase& db, const QString& cs)
 {
     const QString path = sqlitePathOf(cs);
@@ -64,7 +65,7 @@ void applySqlite(QSqlDatabase& db, const QString& cs)
     QUrl uri = QUrl::fromLocalFile(info.absoluteFilePath());
     uri.setQuery(QStringLiteral("mode=rw"));
     db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=30000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(waitLimitMs()));
 }
 
 void applyPostgres(QSqlDatabase& db, const QString& cs)
@@ -77,6 +78,9 @@ void applyPostgres(QSqlDatabase& db, const QString& cs)
         dbName.remove(0, 1);
     QString host = url.host(QUrl::FullyDecoded);
     QStringList options;
+    // The server ends a statement, or a commit's wait for its standby, that
+    // runs past the wait limit; the session's own options come first.
+    QString serverOptions;
     const QUrlQuery query(url);
     for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
         // libpq URI conventions: ?host=/socket/dir and ?dbname=... override
@@ -87,9 +91,12 @@ void applyPostgres(QSqlDatabase& db, const QString& cs)
             dbName = value;
         else if (key == QLatin1String("application_name"))
             continue;
+        else if (key == QLatin1String("options"))
+            serverOptions = value.trimmed().remove(QLatin1Char('\'')) + QLatin1Char(' ');
         else
             options << key + QLatin1Char('=') + value;
     }
+    options << QStringLiteral("options='%1-c statement_timeout=%2'").arg(serverOptions).arg(waitLimitMs());
     // The session's name travels in the start-up message, from libpq's
     // PGAPPNAME: a SET after connecting would cost a terminal far from the
     // server a round trip. Set once, before the first connection of the
@@ -180,6 +187,16 @@ QString withoutPassword(const QString& connectionString)
     return url.toString();
 }
 
+// How long an action may wait on the database (a SQLite file another
+// writer holds, a PostgreSQL statement or commit that does not end) before
+// it is told as failed: QDL_WAIT_LIMIT seconds, 30 by default.
+int waitLimitMs()
+{
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("QDL_WAIT_LIMIT", &ok);
+    return ok && seconds > 0 ? seconds * 1000 : 30000;
+}
+
 QString _GetStringConexQdl(const QString& /*unused*/)
 {
     if (!connectionStringOverride().isEmpty())
@@ -246,7 +263,7 @@ void SetADODBSession(TADOConnection* connection)
     QSqlDatabase db = connection->database();
     QStringList statements;
     if (connection->isSqlite()) {
-        statements = {QStringLiteral("PRAGMA busy_timeout = 30000"), QStringLiteral("PRAGMA foreign_keys = ON"),
+        statements = {QStringLiteral("PRAGMA busy_timeout = %1").arg(waitLimitMs()), QStringLiteral("PRAGMA foreign_keys = ON"),
                       QStringLiteral("PRAGMA synchronous = FULL")};
     }
     // PostgreSQL: the session's settings came with the connection string

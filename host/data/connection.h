@@ -37,6 +37,11 @@ QDL_DATA_EXPORT QString driverOf(const QString& connectionString);
 // printed.
 QDL_DATA_EXPORT QString withoutPassword(const QString& connectionString);
 
+// How long an action may wait on the database (a SQLite file another writer
+// holds, a PostgreSQL statement or commit that does not end) before it is
+// told as failed: QDL_WAIT_LIMIT seconds, 30 by default.
+QDL_DATA_EXPORT int waitLimitMs();
+
 // Runs a whole SQL script on an open database with the database's own script
 // execution; throws EDatabaseError (with step as what failed) at the first
 // statement the database refuses. What ran before stays unless the caller's

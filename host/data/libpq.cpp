@@ -1,6 +1,8 @@
 #include "libpq.h"
 
+#include <QDeadlineTimer>
 #include <QLibrary>
+#include <poll.h>
 #include <memory>
 #include <utility>
 
@@ -39,6 +41,11 @@ const LibPq* LibPq::get(QString* why)
         take(pq->freemem, "PQfreemem");
         take(pq->backendPID, "PQbackendPID");
         take(pq->setNoticeReceiver, "PQsetNoticeReceiver");
+        take(pq->sendQuery, "PQsendQuery");
+        take(pq->isBusy, "PQisBusy");
+        take(pq->getCancel, "PQgetCancel");
+        take(pq->cancel, "PQcancel");
+        take(pq->freeCancel, "PQfreeCancel");
         const auto optional = [&](auto& function, const char* name) {
             function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
         };
@@ -53,6 +60,50 @@ const LibPq* LibPq::get(QString* why)
     if (why)
         *why = loaded.second;
     return loaded.first.get();
+}
+
+PGresult* runBounded(const LibPq& pq, PGconn* conn, const char* sql, int limitMs, bool* timedOut)
+{
+    if (timedOut)
+        *timedOut = false;
+    if (!pq.getResult || !pq.sendQuery(conn, sql))
+        return nullptr;
+    QDeadlineTimer deadline(limitMs);
+    bool cancelled = false;
+    const int socket = pq.socket(conn);
+    while (pq.consumeInput(conn) && pq.isBusy(conn)) {
+        if (deadline.hasExpired()) {
+            if (cancelled)
+                break; // not even the cancel was answered: what there is
+            if (PGcancel* request = pq.getCancel(conn)) {
+                char why[256];
+                pq.cancel(request, why, int(sizeof why));
+                pq.freeCancel(request);
+            }
+            cancelled = true;
+            if (timedOut)
+                *timedOut = true;
+            deadline = QDeadlineTimer(5000);
+            continue;
+        }
+        pollfd wait{socket, POLLIN, 0};
+        ::poll(&wait, 1, int(qMin<qint64>(deadline.remainingTime(), 1000)));
+    }
+    const auto succeeded = [&](const PGresult* r) {
+        const ExecStatusType status = pq.resultStatus(r);
+        return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY;
+    };
+    PGresult* kept = nullptr;
+    while (PGresult* result = pq.getResult(conn)) {
+        if (kept && !succeeded(kept)) { // the first failure is the one to tell
+            pq.clear(result);
+            continue;
+        }
+        if (kept)
+            pq.clear(kept);
+        kept = result;
+    }
+    return kept;
 }
 
 } // namespace qdl::detail

@@ -35,6 +35,12 @@ struct LibPq {
     decltype(&PQfreemem) freemem = nullptr;
     decltype(&PQbackendPID) backendPID = nullptr;
     decltype(&PQsetNoticeReceiver) setNoticeReceiver = nullptr;
+    // Commands with a bound on the wait (runBounded).
+    decltype(&PQsendQuery) sendQuery = nullptr;
+    decltype(&PQisBusy) isBusy = nullptr;
+    decltype(&PQgetCancel) getCancel = nullptr;
+    decltype(&PQcancel) cancel = nullptr;
+    decltype(&PQfreeCancel) freeCancel = nullptr;
 
     // Pipeline mode (libpq 14 and later): a statement's preparation and its
     // first run in one round trip. Null on an older library, which then
@@ -54,5 +60,12 @@ struct LibPq {
     // missing. The library stays loaded: the driver holds it too.
     static const LibPq* get(QString* why = nullptr);
 };
+
+// Runs an SQL text (one or several statements) and waits for its end at most
+// limitMs: past it the server is asked to cancel (timedOut set), and its
+// answer is awaited a few seconds more. The first result that is not a
+// success, else the last one; the caller clears it. Null when the text could
+// not even be sent (the connection's error message says why).
+PGresult* runBounded(const LibPq& pq, PGconn* conn, const char* sql, int limitMs, bool* timedOut = nullptr);
 
 } // namespace qdl::detail

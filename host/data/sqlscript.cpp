@@ -34,7 +34,7 @@ void runSqlScript(QSqlDatabase& db, const QString& script, const QString& step)
         const qdl::detail::LibPq* pq = qdl::detail::LibPq::get(&why);
         if (!pq)
             throw EQdlError(why);
-        PGresult* result = pq->exec(conn, text.constData());
+        PGresult* result = qdl::detail::runBounded(*pq, conn, text.constData(), waitLimitMs());
         const ExecStatusType status = pq->resultStatus(result);
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
             const char* state = pq->resultErrorField(result, PG_DIAG_SQLSTATE);
