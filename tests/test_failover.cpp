@@ -16,6 +16,7 @@
 #include "connection.h"
 #include "consistency.h"
 #include "dbfixture.h"
+#include "pgservers.h"
 #include "demodb.h"
 #include "screensession.h"
 #include "testmain.h"
@@ -55,7 +56,7 @@ public:
     static QString scalar(const QString& url, const QString& sql)
     {
         QString value;
-        withDatabase(url, [&](QSqlDatabase& db) {
+        withConnection(url, [&](QSqlDatabase& db) {
             QSqlQuery q(db);
             if (q.exec(sql) && q.next())
                 value = q.value(0).toString();
@@ -66,43 +67,17 @@ public:
     }
 
 private:
-    template <class Body>
-    static void withDatabase(const QString& url, Body&& body)
-    {
-        const QString name = QStringLiteral("qdl-failover-check");
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(url), name);
-            applyConnectionString(db, url);
-            if (db.open())
-                body(db);
-            else
-                ADD_FAILURE() << db.lastError().text().toStdString();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
     static void runSql(const QString& url, const QString& sql)
     {
-        withDatabase(url, [&](QSqlDatabase& db) {
+        withConnection(url, [&](QSqlDatabase& db) {
             QSqlQuery q(db);
             EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
         });
     }
-    QString bash(const QString& command)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (auto it = m_env.cbegin(); it != m_env.cend(); ++it)
-            env.insert(it.key(), it.value());
-        p.setProcessEnvironment(env);
-        p.start("bash", {"-c", "source \"$QDL_SOURCE_DIR/scripts/pgcluster.sh\" && " + command});
-        if (!p.waitForFinished(120000))
-            ADD_FAILURE() << command.toStdString() << " did not finish";
-        EXPECT_EQ(p.exitCode(), 0) << command.toStdString() << ": " << p.readAllStandardError().toStdString();
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
+    QString bash(const QString& command) { return runPgCluster(command, m_env); }
 
     QString m_url;
-    QMap<QString, QString> m_env;
+    QHash<QString, QString> m_env;
 };
 
 // A rename through the keyboard path; what the operator was told.
@@ -215,22 +190,13 @@ TEST(Failover, ACommitThatWaitsWithoutEndIsToldAfterTheWaitLimit)
 {
     if (!backendAvailable(QStringLiteral("postgresql"), nullptr) && !backendRequired(QStringLiteral("postgresql")))
         GTEST_SKIP() << "PostgreSQL is not installed";
-    QProcess start;
-    start.start("bash", {"-c", "source \"$QDL_SOURCE_DIR/scripts/pgcluster.sh\" && "
-                                "qdl_pg_start -c synchronous_standby_names=nobody >/dev/null && "
-                                "printf '%s\\n%s\\n%s\\n' \"$QDL_PG_URL\" \"$QDL_PG_DIR\" \"$QDL_PG_BIN\""});
-    ASSERT_TRUE(start.waitForFinished(120000));
-    const QStringList server = QString::fromUtf8(start.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(server.size(), 3) << start.readAllStandardError().toStdString();
-    const auto stop = qScopeGuard([&] {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QDL_PG_DIR", server[1]);
-        env.insert("QDL_PG_BIN", server[2]);
-        p.setProcessEnvironment(env);
-        p.start("bash", {"-c", "source \"$QDL_SOURCE_DIR/scripts/pgcluster.sh\" && qdl_pg_stop"});
-        p.waitForFinished(60000);
-    });
+    const QStringList server =
+        runPgCluster("qdl_pg_start -c synchronous_standby_names=nobody >/dev/null && "
+                     "printf '%s\\n%s\\n%s\\n' \"$QDL_PG_URL\" \"$QDL_PG_DIR\" \"$QDL_PG_BIN\"")
+            .split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(server.size(), 3);
+    const auto stop = qScopeGuard(
+        [&] { runPgCluster("qdl_pg_stop", {{"QDL_PG_DIR", server[1]}, {"QDL_PG_BIN", server[2]}}); });
     // The tables are made while the server waits for nobody: on a connection
     // that does not wait for the standby.
     const QString url = server[0] + QStringLiteral("?options=%27-c%20synchronous_commit%3Dlocal%27");

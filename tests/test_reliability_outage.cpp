@@ -22,6 +22,7 @@
 #include "dbfixture.h"
 #include "demodb.h"
 #include "layoutdump.h"
+#include "pgservers.h"
 #include "process.h"
 #include "screensession.h"
 #include "testmain.h"
@@ -50,25 +51,6 @@ void seed(QSqlDatabase db)
         QSqlQuery q(db);
         ASSERT_TRUE(q.exec(QString::fromUtf8(sql))) << q.lastError().text().toStdString();
     }
-}
-
-// Opens a connection of its own on a connection string, runs the body and
-// removes the connection: the state after an outage is read afresh.
-template <class Body>
-void withConnection(const QString& connectionString, Body&& body)
-{
-    static int counter = 0;
-    const QString name = QStringLiteral("qdl-outage-%1").arg(++counter);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connectionString), name);
-        applyConnectionString(db, connectionString);
-        if (!db.open())
-            ADD_FAILURE() << db.lastError().text().toStdString();
-        else
-            body(db);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
 }
 
 QStringList dumpOf(const QString& connectionString)
@@ -147,19 +129,7 @@ public:
     void resume() { bash("qdl_pg_resume"); }
 
 private:
-    QString bash(const QString& command)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (auto it = m_env.cbegin(); it != m_env.cend(); ++it)
-            env.insert(it.key(), it.value());
-        p.setProcessEnvironment(env);
-        p.start("bash", {"-c", "source \"$QDL_SOURCE_DIR/scripts/pgcluster.sh\" && " + command});
-        if (!p.waitForFinished(120000))
-            ADD_FAILURE() << command.toStdString() << " did not finish";
-        EXPECT_EQ(p.exitCode(), 0) << command.toStdString() << ": " << p.readAllStandardError().toStdString();
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
+    QString bash(const QString& command) { return runPgCluster(command, m_env); }
 
     QString m_url;
     QHash<QString, QString> m_env;

@@ -1,0 +1,37 @@
+#include "pgservers.h"
+
+#include <QProcess>
+#include <QSqlError>
+#include <gtest/gtest.h>
+
+#include "connection.h"
+
+QString runPgCluster(const QString& command, const QHash<QString, QString>& env)
+{
+    QProcess p;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (auto it = env.cbegin(); it != env.cend(); ++it)
+        environment.insert(it.key(), it.value());
+    p.setProcessEnvironment(environment);
+    p.start("bash", {"-c", "source \"$QDL_SOURCE_DIR/scripts/pgcluster.sh\" && " + command});
+    if (!p.waitForFinished(120000))
+        ADD_FAILURE() << command.toStdString() << " did not finish";
+    EXPECT_EQ(p.exitCode(), 0) << command.toStdString() << ": " << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+void withConnection(const QString& connectionString, const std::function<void(QSqlDatabase&)>& body)
+{
+    static int counter = 0;
+    const QString name = QStringLiteral("qdl-own-connection-%1").arg(++counter);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connectionString), name);
+        applyConnectionString(db, connectionString);
+        if (!db.open())
+            ADD_FAILURE() << db.lastError().text().toStdString();
+        else
+            body(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}

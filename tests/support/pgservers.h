@@ -1,0 +1,19 @@
+#pragma once
+
+// Servers of a test's own, started and stopped through scripts/pgcluster.sh
+// (a private server to stop under a screen, a primary with its standby),
+// and a connection of the test's own on any connection string.
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+
+// Runs the shell command after sourcing scripts/pgcluster.sh, with the
+// variables in env added; fails the test when it does not end well. Answers
+// what it printed.
+QString runPgCluster(const QString& command, const QHash<QString, QString>& env = {});
+
+// Opens a connection of its own on the connection string, runs body and
+// removes the connection (a failure to open fails the test).
+void withConnection(const QString& connectionString, const std::function<void(QSqlDatabase&)>& body);
