@@ -104,6 +104,17 @@ void scheduleScreenshot(const QString& file)
     timer->start();
 }
 
+// The package library: beside the program in a build tree, in the private
+// library folder once installed (named relative to the program, so that an
+// unpacked package runs wherever its root is).
+QString packageLibrary()
+{
+    const QDir programDir(QApplication::applicationDirPath());
+    if (QFileInfo::exists(programDir.filePath(QStringLiteral("libPkg_qdl00005.so"))))
+        return programDir.filePath(QStringLiteral("Pkg_qdl00005"));
+    return QDir::cleanPath(programDir.filePath(QStringLiteral(QDL_INSTALLED_PACKAGE_DIR "/Pkg_qdl00005")));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -188,7 +199,7 @@ int main(int argc, char** argv)
 
     installHostDialogs();
 
-    QLibrary package(QApplication::applicationDirPath() + QStringLiteral("/Pkg_qdl00005"));
+    QLibrary package(packageLibrary());
     if (!package.load()) {
         say(QCoreApplication::translate("qdl-host", "Não foi possível carregar o pacote: %1").arg(package.errorString()));
         return 3;

@@ -12,12 +12,15 @@ QDL_PACKAGES=(
   xvfb xauth fonts-dejavu-core fonts-dejavu-extra
 )
 # What testing adds (./test.sh): Google Test, Google Benchmark, the
-# PostgreSQL server the tests start, clang for the fuzzer, the benchmark tools.
+# PostgreSQL server the tests start, clang for the fuzzer, the benchmark tools,
+# and what makes and checks the Debian package (the manual page, the library
+# dependencies, lintian, the desktop entry's validator).
 QDL_TEST_PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   postgresql postgresql-client
   hyperfine gnuplot-nox
   clang libclang-rt-14-dev
+  help2man dpkg-dev file lintian desktop-file-utils
 )
 
 # qdl_install_missing [PACKAGE...]   (default: what running needs)
