@@ -1,6 +1,6 @@
-// qdl-host: the host program. It chooses the database, installs the host's
-// dialogs and error report, loads the screen package at run time and calls
-// its entry.
+// qdl-host: the host program. It resolves its settings (hostconfig.h),
+// installs the host's dialogs and error report, loads the screen package at
+// run time and calls its entry.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -21,7 +21,9 @@
 #include "demodb.h"
 #include "dialogs/install.h"
 #include "errors.h"
+#include "hostconfig.h"
 #include "pngfile.h"
+#include "screenscale.h"
 #include "theme.h"
 
 namespace {
@@ -115,78 +117,137 @@ QString packageLibrary()
     return QDir::cleanPath(programDir.filePath(QStringLiteral(QDL_INSTALLED_PACKAGE_DIR "/Pkg_qdl00005")));
 }
 
+// The options of qdl-host, described in the installed language.
+struct Options {
+    QCommandLineOption database{QStringLiteral("database"),
+                                QCoreApplication::translate("qdl-host", "Banco de dados: sqlite:CAMINHO ou postgresql://usuario@servidor:porta/banco."),
+                                QStringLiteral("URL")};
+    QCommandLineOption createDemo{QStringLiteral("create-demo"),
+                                  QCoreApplication::translate("qdl-host", "Cria as tabelas e os dados de demonstração em um banco vazio e sai.")};
+    QCommandLineOption screenshot{QStringLiteral("screenshot"),
+                                  QCoreApplication::translate("qdl-host", "Abre a tela, grava-a em PNG assim que pintada e sai."),
+                                  QCoreApplication::translate("qdl-host", "ARQUIVO")};
+    QCommandLineOption lang{QStringLiteral("lang"), QCoreApplication::translate("qdl-host", "Idioma: pt (padrão) ou en."),
+                            QCoreApplication::translate("qdl-host", "IDIOMA")};
+    QCommandLineOption scale{QStringLiteral("scale"),
+                             QCoreApplication::translate("qdl-host", "Escala da tela: auto (a maior que cabe na tela) ou um fator, como 1.5."),
+                             QCoreApplication::translate("qdl-host", "ESCALA")};
+    QCommandLineOption check{QStringLiteral("check"),
+                             QCoreApplication::translate("qdl-host", "Confere o leiaute gravado, lista cada regra violada e sai "
+                                "(0 consistente, 1 problemas encontrados, 2 banco de dados ilegível).")};
+    QCommandLineOption branch{QStringLiteral("branch"),
+                              QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO."),
+                              QCoreApplication::translate("qdl-host", "CÓDIGO")};
+    QCommandLineOption showConfig{QStringLiteral("show-config"),
+                                  QCoreApplication::translate("qdl-host", "Mostra o banco de dados, o idioma e a escala em vigor e de onde vêm, e sai.")};
+
+    void addTo(QCommandLineParser& parser) const
+    {
+        parser.addOptions({database, createDemo, screenshot, lang, scale, check, branch, showConfig});
+    }
+    // What the command line says of the settings a configuration file can give.
+    HostCommandLine settings(const QCommandLineParser& parser) const
+    {
+        const auto given = [&parser](const QCommandLineOption& option) {
+            return parser.isSet(option) ? parser.value(option) : QString();
+        };
+        return {given(database), given(lang), given(scale)};
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Checking the layout, creating the demo database and printing help open
-    // no window: they must run where there is no display. The language is
-    // read here too: help and command-line errors are printed in it.
-    QString language;
+    // Checking the layout, creating the demo database, showing the
+    // configuration and printing help open no window: they must run where
+    // there is no display.
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "--lang" && i + 1 < argc)
-            language = QString::fromLocal8Bit(argv[i + 1]);
-        else if (arg.startsWith("--lang="))
-            language = QString::fromLocal8Bit(arg.mid(7));
         const bool windowless = arg == "--check" || arg == "--branch" || arg.startsWith("--branch=") || arg == "--create-demo"
-                                || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v";
+                                || arg == "--show-config" || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v";
         if (windowless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quadrel"));
     QApplication::setApplicationVersion(QStringLiteral(QDL_VERSION));
-    installLanguage(language);
+
+    // The settings are resolved before the options are described: help and
+    // command-line errors are printed in the language they choose. A
+    // configuration that cannot be used is told after --help has had its
+    // turn, in the command line's language or the system's.
+    HostConfig config;
+    QString configError;
+    {
+        QCommandLineParser given;
+        Options().addTo(given);
+        (void)given.parse(app.arguments());
+        const HostCommandLine settings = Options().settings(given);
+        try {
+            config = resolveHostConfig(settings);
+        } catch (const EQdlError& e) {
+            configError = e.message();
+            const QString lang = settings.language.trimmed().toLower();
+            config.language.value = lang == QLatin1String("en") || lang == QLatin1String("pt") ? lang : QString();
+        }
+    }
+    const bool english = installLanguage(config.language.value);
+    if (config.language.value.isEmpty())
+        config.language.value = english ? QStringLiteral("en") : QStringLiteral("pt");
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QCoreApplication::translate("qdl-host", "Quadrel - configuração da tela de mesas (Qdl00005)"));
     parser.addHelpOption();
     parser.addVersionOption();
-    QCommandLineOption database(QStringLiteral("database"),
-                                QCoreApplication::translate("qdl-host", "Banco de dados: sqlite:CAMINHO ou postgresql://usuario@servidor:porta/banco."),
-                                QStringLiteral("URL"));
-    QCommandLineOption createDemoOption(QStringLiteral("create-demo"),
-                                        QCoreApplication::translate("qdl-host", "Cria as tabelas e os dados de demonstração em um banco vazio e sai."));
-    QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                  QCoreApplication::translate("qdl-host", "Abre a tela, grava-a em PNG assim que pintada e sai."),
-                                  QCoreApplication::translate("qdl-host", "ARQUIVO"));
-    QCommandLineOption lang(QStringLiteral("lang"), QCoreApplication::translate("qdl-host", "Idioma: pt (padrão) ou en."),
-                            QCoreApplication::translate("qdl-host", "IDIOMA"));
-    QCommandLineOption check(QStringLiteral("check"),
-                             QCoreApplication::translate("qdl-host", "Confere o leiaute gravado, lista cada regra violada e sai "
-                                "(0 consistente, 1 problemas encontrados, 2 banco de dados ilegível)."));
-    QCommandLineOption branch(QStringLiteral("branch"),
-                              QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO."),
-                              QCoreApplication::translate("qdl-host", "CÓDIGO"));
-    parser.addOptions({database, createDemoOption, screenshot, lang, check, branch});
+    const Options options;
+    options.addTo(parser);
     parser.process(app);
 
-    try {
-        if (parser.isSet(database))
-            setConnectionStringOverride(parser.value(database));
-        const QString connection = _GetStringConexQdl(QString());
+    if (!configError.isEmpty()) {
+        // Resolved again in the language now installed.
+        try {
+            resolveHostConfig(options.settings(parser));
+        } catch (const EQdlError& e) {
+            configError = e.message();
+        }
+        say(configError);
+        return 2;
+    }
+    if (parser.isSet(options.showConfig)) {
+        QTextStream(stdout) << config.describe();
+        return 0;
+    }
 
-        if (parser.isSet(branch) && (!parser.isSet(check) || parser.value(branch).trimmed().isEmpty())) {
+    try {
+        const QString connection = config.database.value;
+        setConnectionStringOverride(connection);
+        setScreenScale(config.screenScale);
+
+        if (parser.isSet(options.branch) && (!parser.isSet(options.check) || parser.value(options.branch).trimmed().isEmpty())) {
             say(QCoreApplication::translate("qdl-host", "--branch CÓDIGO só vale com --check e o código de uma filial."));
             return 2;
         }
-        if (parser.isSet(check)) {
+        if (parser.isSet(options.check)) {
             // Before the demo is created: a check never makes the database it reads.
             QTextStream out(stdout);
-            return runLayoutCheck(connection, out, parser.value(branch));
+            return runLayoutCheck(connection, out, parser.value(options.branch));
         }
 
-        if (parser.isSet(createDemoOption)) {
+        if (parser.isSet(options.createDemo)) {
             createDemo(connection);
             return 0;
         }
 
+        // Only the built-in default makes the demo database; one named by
+        // the command line, the environment or a configuration file must be there.
         const QString path = sqlitePathOf(connection);
         if (!path.isEmpty() && !QFileInfo::exists(path)) {
-            if (parser.isSet(database) || qEnvironmentVariableIsSet("QDL_DATABASE")) {
+            if (config.database.origin != HostSetting::Origin::Default) {
                 say(QCoreApplication::translate("qdl-host", "Banco de dados não encontrado: %1").arg(path));
+                if (config.database.origin == HostSetting::Origin::File)
+                    say(QCoreApplication::translate("qdl-host", "(chave database de %1)").arg(config.database.file));
                 return 2;
             }
             say(QCoreApplication::translate("qdl-host", "Criando o banco de dados de demonstração em %1").arg(path));
@@ -212,8 +273,8 @@ int main(int argc, char** argv)
         return 3;
     }
 
-    if (parser.isSet(screenshot))
-        scheduleScreenshot(parser.value(screenshot));
+    if (parser.isSet(options.screenshot))
+        scheduleScreenshot(parser.value(options.screenshot));
 
     initialize();
     QVariant result;

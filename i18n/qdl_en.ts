@@ -1034,5 +1034,72 @@ Database message: </translation>
         <source>Não foi possível gravar %1</source>
         <translation>Could not write %1</translation>
     </message>
+    <message>
+        <source>Escala da tela: auto (a maior que cabe na tela) ou um fator, como 1.5.</source>
+        <translation>Screen scale: auto (the largest that fits the screen) or a factor such as 1.5.</translation>
+    </message>
+    <message>
+        <source>ESCALA</source>
+        <translation>SCALE</translation>
+    </message>
+    <message>
+        <source>Mostra o banco de dados, o idioma e a escala em vigor e de onde vêm, e sai.</source>
+        <translation>Show the database, language and scale in effect and where each comes from, then exit.</translation>
+    </message>
+    <message>
+        <source>(chave database de %1)</source>
+        <translation>(key database of %1)</translation>
+    </message>
+</context>
+<context>
+    <name>HostConfig</name>
+    <message>
+        <source>%1: valor inválido para %2: &quot;%3&quot;. %4</source>
+        <translation>%1: invalid value for %2: &quot;%3&quot;. %4</translation>
+    </message>
+    <message>
+        <source>Use pt ou en.</source>
+        <translation>Use pt or en.</translation>
+    </message>
+    <message>
+        <source>Use auto ou um fator de %1 a %2.</source>
+        <translation>Use auto or a factor from %1 to %2.</translation>
+    </message>
+    <message>
+        <source>%1: o arquivo de configuração não pode ser lido (%2).</source>
+        <translation>%1: the configuration file cannot be read (%2).</translation>
+    </message>
+    <message>
+        <source>%1: o arquivo de configuração não está no formato INI (linhas chave=valor).</source>
+        <translation>%1: the configuration file is not in INI format (key=value lines).</translation>
+    </message>
+    <message>
+        <source>%1, linha %2: &quot;%3&quot; não está no formato chave=valor.</source>
+        <translation>%1, line %2: &quot;%3&quot; is not in key=value form.</translation>
+    </message>
+    <message>
+        <source>%1: chave desconhecida &quot;%2&quot; (as chaves são database, language e scale).</source>
+        <translation>%1: unknown key &quot;%2&quot; (the keys are database, language and scale).</translation>
+    </message>
+    <message>
+        <source>%1 guarda uma senha (chave database) e pode ser lido por outros usuários. Deixe a senha em ~/.pgpass ou restrinja o arquivo ao dono (chmod 600 %1).</source>
+        <translation>%1 holds a password (key database) and can be read by other users. Keep the password in ~/.pgpass or restrict the file to its owner (chmod 600 %1).</translation>
+    </message>
+    <message>
+        <source>linha de comando</source>
+        <translation>command line</translation>
+    </message>
+    <message>
+        <source>variável de ambiente QDL_DATABASE</source>
+        <translation>environment QDL_DATABASE</translation>
+    </message>
+    <message>
+        <source>padrão</source>
+        <translation>default</translation>
+    </message>
+    <message>
+        <source>ambiente</source>
+        <translation>environment</translation>
+    </message>
 </context>
 </TS>

@@ -9,7 +9,7 @@ QDL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
   libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev qt6-qpa-plugins
   libpq-dev sqlite3 libsqlite3-dev zlib1g-dev
-  xvfb xauth fonts-dejavu-core fonts-dejavu-extra
+  xvfb xauth x11vnc fonts-dejavu-core fonts-dejavu-extra
 )
 # What testing adds (./test.sh): Google Test, Google Benchmark, the
 # PostgreSQL server the tests start, clang for the fuzzer, the benchmark tools,

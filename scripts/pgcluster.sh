@@ -3,6 +3,8 @@
 # root, so as root the cluster runs as the postgres user.
 #   qdl_pg_start                                   the tests' server
 #   qdl_pg_start -c shared_buffers=1GB -c fsync=on extra server options (later ones win)
+#   qdl_pg_start_password SECRET [options]         connections over TCP need the
+#                                                  password of qdl (scram-sha-256)
 qdl_pg_bin() {
   local d
   d="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)"
@@ -19,7 +21,7 @@ qdl_pg_start() {
     as=(runuser -u postgres --)
   fi
   QDL_PG_PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
-  "${as[@]}" "$bin/initdb" -D "$QDL_PG_DIR/data" -U qdl --auth=trust -E UTF8 --locale=C.UTF-8 >"$QDL_PG_DIR/initdb.log" 2>&1 \
+  "${as[@]}" "$bin/initdb" -D "$QDL_PG_DIR/data" -U qdl ${QDL_PG_AUTH:---auth=trust} -E UTF8 --locale=C.UTF-8 >"$QDL_PG_DIR/initdb.log" 2>&1 \
     || { cat "$QDL_PG_DIR/initdb.log" >&2; echo "PostgreSQL: initdb failed" >&2; return 1; }
   "${as[@]}" "$bin/pg_ctl" -D "$QDL_PG_DIR/data" -l "$QDL_PG_DIR/server.log" -w -t 60 \
     -o "-p $QDL_PG_PORT -k $QDL_PG_DIR -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200 $*" start >/dev/null \
@@ -27,6 +29,17 @@ qdl_pg_start() {
   export QDL_PG_URL="postgresql://qdl@127.0.0.1:$QDL_PG_PORT/postgres"
   export QDL_PG_BIN="$bin" QDL_PG_DIR QDL_PG_PORT
   echo "PostgreSQL test server on $QDL_PG_URL" >&2
+}
+
+qdl_pg_start_password() {
+  local password="$1"; shift
+  local pwfile; pwfile="$(mktemp /tmp/qdl-pg-pw.XXXXXX)"
+  printf '%s\n' "$password" >"$pwfile"
+  if [ "$(id -u)" -eq 0 ]; then chown postgres "$pwfile"; fi
+  local rc=0
+  QDL_PG_AUTH="--auth-local=trust --auth-host=scram-sha-256 --pwfile=$pwfile" qdl_pg_start "$@" || rc=$?
+  rm -f "$pwfile"
+  return $rc
 }
 
 qdl_pg_stop() {

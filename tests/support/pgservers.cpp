@@ -20,6 +20,25 @@ QString runPgCluster(const QString& command, const QHash<QString, QString>& env)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+PasswordServer::PasswordServer(const QString& password)
+{
+    const QStringList out =
+        runPgCluster(QStringLiteral("qdl_pg_start_password \"$QDL_PG_PASSWORD\" && printf '%s\\n' \"$QDL_PG_URL\" "
+                                    "\"$QDL_PG_DIR\" \"$QDL_PG_BIN\""),
+                     {{QStringLiteral("QDL_PG_PASSWORD"), password}})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (out.size() != 3)
+        return;
+    url = out[0];
+    m_env = {{QStringLiteral("QDL_PG_DIR"), out[1]}, {QStringLiteral("QDL_PG_BIN"), out[2]}};
+}
+
+PasswordServer::~PasswordServer()
+{
+    if (!m_env.isEmpty())
+        runPgCluster(QStringLiteral("qdl_pg_stop"), m_env);
+}
+
 void withConnection(const QString& connectionString, const std::function<void(QSqlDatabase&)>& body)
 {
     static int counter = 0;
