@@ -15,6 +15,7 @@
 
 #include "clientdataset.h"
 #include "messages.h"
+#include "screenscale.h"
 #include "touchcontrols.h"
 
 class QFrame;
@@ -102,6 +103,11 @@ public:
     TSpeedButton* tableButton(int n) const;   // 1..48
     TTouchButton* areaButton(int n) const;    // 1..18
     TTouchButton* areaStrip(int n) const;     // 1..18
+
+    // The factor the screen is drawn at: the host's setting (screenScale())
+    // resolved, once, on the screen the form opens on (its owner's, else the
+    // primary screen).
+    const UiScale& uiScale() const { return m_ui; }
 
     // ---- Start-up and shutdown ----
     void FormCreate(QObject* sender);
@@ -202,6 +208,11 @@ private:
     void chooseColour(bool background);
     void showMessageKey(const QString& key);
     QString pageText() const { return QString::number(NrPagina); }
+
+    // The rounded outline's corner radius (corner ellipses 40 × 40), in the
+    // design's pixels: of the window's clip and of the frame shape alike.
+    static constexpr int kCornerRadius = 20;
+    UiScale m_ui;
 
     QHash<QString, QWidget*> m_components;
     // Asks the data module to report other terminals' changes to this

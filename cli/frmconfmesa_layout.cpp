@@ -1,5 +1,7 @@
 // The form as its layout gives it: every control at its place and size,
-// the message table and the client datasets.
+// the message table and the client datasets. Places, sizes and fonts are
+// written as the 800 × 600 design has them and drawn at the screen's scale
+// (m_ui): every one of them passes through it.
 
 #include <QApplication>
 #include <QFrame>
@@ -70,15 +72,17 @@ QString twoDigits(int n)
 
 } // namespace
 
-TfrmConfMesa::TfrmConfMesa(QWidget* owner) : QDialog(owner)
+TfrmConfMesa::TfrmConfMesa(QWidget* owner)
+    : QDialog(owner)
+    , m_ui(effectiveScreenScale(openingScreen(owner)))
 {
     setObjectName(QStringLiteral("frmConfMesa"));
     setWindowTitle(QStringLiteral("Quadrel - Configuração Tela de Mesa"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     setWindowIcon(QIcon(drawGlyph(Glyph::ScreenIcon, {32, 32})));
-    resize(799, 600);
-    setFont(layoutFont(11));
+    resize(m_ui.size({799, 600}));
+    setFont(m_ui.font(layoutFont(11)));
     buildLayout();
     declareDatasets();
     wireHandlers();
@@ -101,9 +105,9 @@ void TfrmConfMesa::buildLayout()
 
 void TfrmConfMesa::buildFrameAndLabels()
 {
-    blsBorda = new TBlendedShape(this, 20);
+    blsBorda = new TBlendedShape(this, m_ui.px(kCornerRadius));
     blsBorda->setObjectName(QStringLiteral("blsBorda"));
-    blsBorda->setGeometry(0, 0, 800, 600);
+    blsBorda->setGeometry(m_ui.rect({0, 0, 800, 600}));
     blsBorda->setBrushRole(QPalette::Window);
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
@@ -112,44 +116,48 @@ void TfrmConfMesa::buildFrameAndLabels()
     silver.setColor(QPalette::Base, QApplication::palette().color(QPalette::Highlight));
     setPalette(silver);
 
-    blsFundo = new TBlendedShape(this, 18);
+    blsFundo = new TBlendedShape(this, m_ui.px(18));
     blsFundo->setObjectName(QStringLiteral("blsFundo"));
-    blsFundo->setGeometry(4, 5, 790, 590);
+    blsFundo->setGeometry(m_ui.rect({4, 5, 790, 590}));
     blsFundo->setBrushRole(QPalette::Base);
 
-    lblConfig = makeLabel(this, "lblConfig", {27, 7, 745, 21}, QStringLiteral("lblconfig"), layoutFont(15, true),
-                          Qt::AlignCenter);
-    lblMensagem = makeLabel(this, "lblMensagem", {235, 531, 364, 51}, QString(), layoutFont(19), Qt::AlignCenter);
+    const auto label = [this](const char* name, QRect design, const QString& text, const QFont& f,
+                              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+        return makeLabel(this, name, m_ui.rect(design), text, m_ui.font(f), align);
+    };
+    lblConfig = label("lblConfig", {27, 7, 745, 21}, QStringLiteral("lblconfig"), layoutFont(15, true), Qt::AlignCenter);
+    lblMensagem = label("lblMensagem", {235, 531, 364, 51}, QString(), layoutFont(19), Qt::AlignCenter);
     lblMensagem->setWordWrap(true);
-    lblPagina = makeLabel(this, "lblPagina", {660, 554, 15, 29}, QStringLiteral("1"), layoutFont(24, true));
+    lblPagina = label("lblPagina", {660, 554, 15, 29}, QStringLiteral("1"), layoutFont(24, true));
 
     shpMostraCor = new TShape(this);
     shpMostraCor->setObjectName(QStringLiteral("shpMostraCor"));
-    shpMostraCor->setGeometry(603, 530, 71, 25);
+    shpMostraCor->setGeometry(m_ui.rect({603, 530, 71, 25}));
     shpMostraCor->setBrushColor(colorFromBgr(787));
     shpMostraCor->hide();
 
-    lblPag = makeLabel(this, "lblPag", {603, 554, 46, 25}, QStringLiteral("pág."), layoutFont(21, true));
+    lblPag = label("lblPag", {603, 554, 46, 25}, QStringLiteral("pág."), layoutFont(21, true));
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setGeometry(128, 28, 4, 527);
+    Bevel1->setGeometry(m_ui.rect({128, 28, 4, 527}));
     Bevel1->setFrameShape(QFrame::VLine);
     Bevel1->setFrameShadow(QFrame::Raised);
-    Bevel1->setLineWidth(1);
-    Bevel1->setMidLineWidth(1);
+    Bevel1->setLineWidth(m_ui.line());
+    Bevel1->setMidLineWidth(m_ui.line());
 
-    Label1 = makeLabel(this, "Label1", {724, 579, 47, 13}, QStringLiteral("Qdl00005"), layoutFont(11));
+    Label1 = label("Label1", {724, 579, 47, 13}, QStringLiteral("Qdl00005"), layoutFont(11));
 
+    // The two table-button pictures, drawn at the size they are shown at.
     imgLivreCinza = new QLabel(this);
     imgLivreCinza->setObjectName(QStringLiteral("imgLivreCinza"));
-    imgLivreCinza->setGeometry(203, 330, 34, 32);
-    imgLivreCinza->setPixmap(drawGlyph(Glyph::FreeTable, {32, 32}));
+    imgLivreCinza->setGeometry(m_ui.rect({203, 330, 34, 32}));
+    imgLivreCinza->setPixmap(drawGlyph(Glyph::FreeTable, m_ui.size({32, 32})));
     imgLivreCinza->hide();
     imgLivre = new QLabel(this);
     imgLivre->setObjectName(QStringLiteral("imgLivre"));
-    imgLivre->setGeometry(290, 329, 34, 32);
-    imgLivre->setPixmap(drawGlyph(Glyph::AssignedTable, {32, 32}));
+    imgLivre->setGeometry(m_ui.rect({290, 329, 34, 32}));
+    imgLivre->setPixmap(drawGlyph(Glyph::AssignedTable, m_ui.size({32, 32})));
     imgLivre->hide();
 }
 
@@ -180,12 +188,14 @@ void TfrmConfMesa::buildCommands()
         auto* b = new TBlendedBitBtn(this);
         b->setObjectName(QLatin1String(c.name));
         b->setText(QString::fromUtf8(c.caption));
-        b->setGeometry(c.geometry);
-        b->setGlyph(drawGlyph(c.glyph, c.glyphSize), c.glyphSize);
+        b->setScale(m_ui.factor());
+        b->setGeometry(m_ui.rect(c.geometry));
+        const QSize glyphSize = m_ui.size(c.glyphSize);
+        b->setGlyph(drawGlyph(c.glyph, glyphSize), glyphSize);
         b->setGlyphLayout(c.right ? TBlendedBitBtn::GlyphLayout::Right : TBlendedBitBtn::GlyphLayout::Top);
-        b->setMargin(c.margin);
-        b->setSpacing(c.spacing);
-        b->setFont(layoutFont(11, false, false));
+        b->setMargin(m_ui.px(c.margin));
+        b->setSpacing(m_ui.px(c.spacing));
+        b->setFont(m_ui.font(layoutFont(11, false, false)));
         b->setFocusPolicy(Qt::NoFocus);
         *c.member = b;
         m_components.insert(b->objectName(), b);
@@ -202,7 +212,9 @@ void TfrmConfMesa::buildTableGrid()
         int top = rowTop[(n - 1) / 8];
         if (n == 15 || n == 16)
             top += 1; // these two stand one pixel lower in the layout
-        b->setGeometry(columnLeft[(n - 1) % 8], top, 77, 50);
+        b->setScale(m_ui.factor());
+        b->setGeometry(m_ui.rect({columnLeft[(n - 1) % 8], top, 77, 50}));
+        b->setFont(m_ui.font(layoutFont(10, true, false)));
         b->setFocusPolicy(Qt::NoFocus);
         m_components.insert(b->objectName(), b);
     }
@@ -216,17 +228,19 @@ void TfrmConfMesa::buildAreaRow()
         const int row = (n - 1) / 6, column = (n - 1) % 6;
         auto* area = new TTouchButton(this);
         area->setObjectName(QStringLiteral("tcbAmb") + twoDigits(n));
-        area->setGeometry(140 + 107 * column, areaTop[row], 100, 40);
+        area->setScale(m_ui.factor());
+        area->setGeometry(m_ui.rect({140 + 107 * column, areaTop[row], 100, 40}));
         area->SetColor(kAreaColor);
-        area->setFont(layoutFont(13, true, false));
+        area->setFont(m_ui.font(layoutFont(13, true, false)));
         area->setFocusPolicy(Qt::NoFocus);
         m_components.insert(area->objectName(), area);
 
         auto* strip = new TTouchButton(this);
         strip->setObjectName(QStringLiteral("panAmb") + twoDigits(n));
-        strip->setGeometry(140 + 107 * column, stripTop[row], 100, 12);
+        strip->setScale(m_ui.factor());
+        strip->setGeometry(m_ui.rect({140 + 107 * column, stripTop[row], 100, 12}));
         strip->SetColor(kAreaColor);
-        strip->setFont(layoutFont(13, true));
+        strip->setFont(m_ui.font(layoutFont(13, true)));
         strip->setFocusPolicy(Qt::NoFocus);
         strip->setVisible(n == 1 || n == 9);
         m_components.insert(strip->objectName(), strip);

@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPainterPath>
 #include <QScreen>
 
@@ -18,11 +17,11 @@ namespace {
 // The colour scheme used when no parameters file sits beside the program.
 constexpr int kDefaultScheme[6] = {12960962, 14737632, 8683643, 8421504, 15658734, 8388608};
 
-// The window is clipped to a rounded rectangle with 40 × 40 corner ellipses.
-QRegion roundedRegion(int width, int height)
+// The window's clip: a rounded rectangle with corners of the given radius.
+QRegion roundedRegion(int width, int height, int radius)
 {
     QPainterPath path;
-    path.addRoundedRect(QRectF(0, 0, width, height), 20, 20);
+    path.addRoundedRect(QRectF(0, 0, width, height), radius, radius);
     return QRegion(path.toFillPolygon().toPolygon());
 }
 
@@ -41,19 +40,17 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
 
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
 
-    resize(800, 600);
-    setFixedSize(800, 600);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        QPoint at = area.topLeft() + QPoint((area.width() - width()) / 2, (area.height() - height()) / 2);
-        // A screen smaller than the form: halve the overhang, truncating toward zero.
-        if (area.width() < 800)
-            at.setX((area.width() - width()) / 2);
-        if (area.height() < 600)
-            at.setY((area.height() - height()) / 2);
-        move(at);
+    const QSize size = m_ui.size(kScreenDesignSize);
+    resize(size);
+    setFixedSize(size);
+    // Centred in the screen's free area. On a screen smaller than the form
+    // the halving of the (negative) room truncates toward zero: an 800 × 600
+    // form on a 640 × 480 screen stands at -80, -60.
+    if (const QScreen* screen = openingScreen(parentWidget())) {
+        const QRect area = screen->availableGeometry();
+        move(area.topLeft() + QPoint((area.width() - width()) / 2, (area.height() - height()) / 2));
     }
-    setMask(roundedRegion(width(), height()));
+    setMask(roundedRegion(width(), height(), m_ui.px(kCornerRadius)));
 
     const QString parameters = hostExecutableDir() + QStringLiteral("/PARAMETROSQDL.CDS");
     if (QFileInfo(parameters).isFile()) {

@@ -139,9 +139,9 @@ QColor contrastOn(const QColor& face)
     return qGray(face.rgb()) > 140 ? QColor(0, 0, 0, 150) : QColor(255, 255, 255, 190);
 }
 
-void drawFocusRing(QPainter& p, const QRectF& r, qreal radius, const QColor& face)
+void drawFocusRing(QPainter& p, const QRectF& r, qreal radius, const QColor& face, qreal width)
 {
-    QPen pen(contrastOn(face), 1.0, Qt::DotLine);
+    QPen pen(contrastOn(face), width, Qt::DotLine);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(r, radius, radius);
@@ -193,9 +193,16 @@ void TTouchButton::setFontColor(int bgr)
     update();
 }
 
+void TTouchButton::setScale(double factor)
+{
+    m_scale = UiScale(factor);
+    updateGeometry();
+    update();
+}
+
 QSize TTouchButton::sizeHint() const
 {
-    return QSize(100, 40);
+    return m_scale.size({100, 40});
 }
 
 void TTouchButton::paintEvent(QPaintEvent*)
@@ -204,21 +211,25 @@ void TTouchButton::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     const QColor base = colorFromBgr(m_color);
     const QColor face = isDown() ? base.darker(118) : base;
-    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    const qreal radius = qMin<qreal>(4, height() / 3.0);
+    const UiScale& s = m_scale;
+    const qreal line = s.line();
+    const QRectF r = QRectF(rect()).adjusted(line / 2, line / 2, -line / 2, -line / 2);
+    const qreal radius = qMin<qreal>(s.pxF(4), height() / 3.0);
 
-    p.setPen(QPen(base.darker(isDown() ? 150 : 130), 1));
+    p.setPen(QPen(base.darker(isDown() ? 150 : 130), line));
     p.setBrush(face);
     p.drawRoundedRect(r, radius, radius);
 
-    if (hasFocus() && height() > 8)
-        drawFocusRing(p, r.adjusted(2, 2, -2, -2), qMax<qreal>(1, radius - 2), face);
+    if (hasFocus() && height() > s.px(8)) {
+        const qreal inset = s.pxF(2);
+        drawFocusRing(p, r.adjusted(inset, inset, -inset, -inset), qMax<qreal>(line, radius - inset), face, line);
+    }
 
     p.setPen(captionInk(m_fontColor, face, isEnabled()));
     p.setFont(font());
-    QRect box = rect().adjusted(4, 1, -4, -1);
+    QRect box = rect().adjusted(s.px(4), s.px(1), -s.px(4), -s.px(1));
     if (isDown())
-        box.translate(0, 1);
+        box.translate(0, s.px(1));
     drawCentredCaption(p, text(), box);
 }
 
@@ -247,9 +258,16 @@ void TBlendedBitBtn::setGlyph(const QPixmap& glyph, QSize size)
     update();
 }
 
+void TBlendedBitBtn::setScale(double factor)
+{
+    m_scale = UiScale(factor);
+    updateGeometry();
+    update();
+}
+
 QSize TBlendedBitBtn::sizeHint() const
 {
-    return QSize(109, 65);
+    return m_scale.size({109, 65});
 }
 
 void TBlendedBitBtn::paintEvent(QPaintEvent*)
@@ -272,20 +290,24 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
         face = kHoverSilver;
     }
 
+    const UiScale& s = m_scale;
     const QRectF r(rect());
-    const qreal radius = qMin<qreal>(10, qMin(width(), height()) / 4.0);
+    const qreal radius = qMin<qreal>(s.pxF(10), qMin(width(), height()) / 4.0);
     p.setPen(Qt::NoPen);
     p.setBrush(face);
     p.drawRoundedRect(r, radius, radius);
-    if (hasFocus())
-        drawFocusRing(p, r.adjusted(3.5, 3.5, -3.5, -3.5), qMax<qreal>(1, radius - 3), face);
+    if (hasFocus()) {
+        const qreal line = s.line();
+        const qreal inset = s.pxF(3) + line / 2;
+        drawFocusRing(p, r.adjusted(inset, inset, -inset, -inset), qMax<qreal>(line, radius - s.pxF(3)), face, line);
+    }
 
     p.setFont(font());
     const QFontMetrics fm = p.fontMetrics();
     const int lineHeight = fm.height();
-    QRect content = rect().adjusted(4, 2, -4, -2);
-    if (down)
-        content.translate(1, 1);
+    const int shift = down ? s.px(1) : 0; // a pressed face moves its content
+    QRect content = rect().adjusted(s.px(4), s.px(2), -s.px(4), -s.px(2));
+    content.translate(shift, shift);
 
     QSizeF glyphBox;
     if (!m_glyph.isNull())
@@ -299,7 +321,7 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
         if (!glyphBox.isEmpty()) {
             glyphBox = glyphBox.boundedTo(QSizeF(content.width() / 2.0, content.height()));
             const QSizeF drawn = fitCentred(logicalSize(pixmap), QRectF(QPointF(), glyphBox)).size();
-            const QRectF target(width() - qMax(0, m_margin) - drawn.width() + (down ? 1 : 0),
+            const QRectF target(width() - qMax(0, m_margin) - drawn.width() + shift,
                                 content.top() + (content.height() - drawn.height()) / 2,
                                 drawn.width(), drawn.height());
             p.drawPixmap(target, pixmap, QRectF(pixmap.rect()));
@@ -335,7 +357,7 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
     if (m_margin < 0 || glyphBox.isEmpty())
         top = content.top() + (content.height() - stack) / 2;
     else
-        top = m_margin + (down ? 1 : 0);
+        top = m_margin + shift;
 
     if (!glyphBox.isEmpty()) {
         const QRectF box(content.left() + (content.width() - glyphBox.width()) / 2, top,
@@ -373,9 +395,16 @@ void TSpeedButton::setGlyph(const QPixmap& glyph)
     update();
 }
 
+void TSpeedButton::setScale(double factor)
+{
+    m_scale = UiScale(factor);
+    updateGeometry();
+    update();
+}
+
 QSize TSpeedButton::sizeHint() const
 {
-    return QSize(77, 50);
+    return m_scale.size({77, 50});
 }
 
 void TSpeedButton::paintEvent(QPaintEvent*)
@@ -387,26 +416,31 @@ void TSpeedButton::paintEvent(QPaintEvent*)
     const QColor base = colorFromBgr(m_color);
     const bool down = isDown();
     const QColor face = down ? base.darker(115) : base;
-    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    const qreal radius = 3;
-    p.setPen(QPen(base.darker(down ? 160 : 125), 1));
+    const UiScale& s = m_scale;
+    const qreal line = s.line();
+    const QRectF r = QRectF(rect()).adjusted(line / 2, line / 2, -line / 2, -line / 2);
+    const qreal radius = s.pxF(3);
+    p.setPen(QPen(base.darker(down ? 160 : 125), line));
     p.setBrush(face);
     p.drawRoundedRect(r, radius, radius);
     if (down) {
         // A sunken inner edge along the top and left.
-        p.setPen(QPen(QColor(0, 0, 0, 60), 1));
-        p.drawLine(QPointF(2.5, 1.5), QPointF(width() - 3, 1.5));
-        p.drawLine(QPointF(1.5, 2.5), QPointF(1.5, height() - 3));
+        p.setPen(QPen(QColor(0, 0, 0, 60), line));
+        const qreal edge = s.pxF(1) + line / 2;
+        p.drawLine(QPointF(edge + s.pxF(1), edge), QPointF(width() - s.pxF(3), edge));
+        p.drawLine(QPointF(edge, edge + s.pxF(1)), QPointF(edge, height() - s.pxF(3)));
     }
-    if (hasFocus())
-        drawFocusRing(p, r.adjusted(2, 2, -2, -2), 2, face);
+    if (hasFocus()) {
+        const qreal inset = s.pxF(2);
+        drawFocusRing(p, r.adjusted(inset, inset, -inset, -inset), s.pxF(2), face, line);
+    }
 
     p.setFont(font());
     const QFontMetrics fm = p.fontMetrics();
     const int lineHeight = fm.height();
-    QRect content = rect().adjusted(3, 3, -3, -3);
+    QRect content = rect().adjusted(s.px(3), s.px(3), -s.px(3), -s.px(3));
     if (down)
-        content.translate(1, 1);
+        content.translate(s.px(1), s.px(1));
 
     const bool hasCaption = !text().trimmed().isEmpty();
     QStringList lines;
@@ -416,12 +450,12 @@ void TSpeedButton::paintEvent(QPaintEvent*)
         lines = wrapCaption(text(), font(), content.width(), maxLines);
     }
     const int textHeight = int(lines.size()) * lineHeight;
-    const int gap = hasCaption ? 1 : 0;
+    const int gap = hasCaption ? s.px(1) : 0;
 
     int top = content.top();
     if (!m_glyph.isNull()) {
         const qreal room = qMax(0, content.height() - textHeight - gap);
-        const QSizeF side = logicalSize(m_glyph).boundedTo(QSizeF(32, 32));
+        const QSizeF side = logicalSize(m_glyph).boundedTo(QSizeF(s.pxF(32), s.pxF(32)));
         const QRectF target = fitCentred(side, QRectF(content.left(), content.top(), content.width(), room));
         const qreal stack = target.height() + gap + textHeight;
         const qreal y0 = qRound(content.top() + (content.height() - stack) / 2);

@@ -9,6 +9,7 @@
 
 #include "colors.h"
 #include "qdl_ui_global.h"
+#include "screenscale.h"
 
 // Area buttons and indicator strips: a coloured rounded face with a
 // word-wrapped, centred caption.
@@ -20,6 +21,8 @@ public:
     int Color() const { return m_color; }
     void setFontColor(int bgr);
     int FontColor() const { return m_fontColor; }
+    void setScale(double factor);
+    double scale() const { return m_scale.factor(); }
     QSize sizeHint() const override;
 
 protected:
@@ -28,6 +31,7 @@ protected:
 private:
     int m_color = 15779782;
     int m_fontColor = 0;
+    UiScale m_scale;
 };
 
 // Command buttons: rounded silver face, glyph above the caption (or right of
@@ -42,6 +46,8 @@ public:
     void setGlyphLayout(GlyphLayout layout) { m_layout = layout; update(); }
     void setMargin(int margin) { m_margin = margin; update(); }
     void setSpacing(int spacing) { m_spacing = spacing; update(); }
+    void setScale(double factor);
+    double scale() const { return m_scale.factor(); }
     QSize sizeHint() const override;
 
 protected:
@@ -53,6 +59,7 @@ private:
     GlyphLayout m_layout = GlyphLayout::Top;
     int m_margin = 7;
     int m_spacing = 2;
+    UiScale m_scale;
 };
 
 // Table buttons: flat face in its background colour, glyph above caption.
@@ -66,6 +73,8 @@ public:
     int FontColor() const { return m_fontColor; }
     void setGlyph(const QPixmap& glyph);
     const QPixmap& glyph() const { return m_glyph; }
+    void setScale(double factor);
+    double scale() const { return m_scale.factor(); }
     QSize sizeHint() const override;
 
 protected:
@@ -75,6 +84,7 @@ private:
     int m_color = kFreeButtonColor;
     int m_fontColor = 0;
     QPixmap m_glyph;
+    UiScale m_scale;
 };
 
 // A filled shape with a brush colour and no pen. With no brush colour set it

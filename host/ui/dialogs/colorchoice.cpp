@@ -62,10 +62,11 @@ constexpr int kSwatchCount = int(sizeof(kSwatches) / sizeof(kSwatches[0]));
 class TSwatchButton : public QAbstractButton {
     Q_OBJECT
 public:
-    TSwatchButton(const QColor& color, QWidget* parent) : QAbstractButton(parent), m_color(color)
+    TSwatchButton(const QColor& color, const UiScale& ui, QWidget* parent)
+        : QAbstractButton(parent), m_color(color), m_ui(ui)
     {
         setFocusPolicy(Qt::NoFocus);
-        setMinimumSize(72, 54);
+        setMinimumSize(m_ui.size({72, 54}));
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         setProperty("qdlColor", bgrFromColor(color));
     }
@@ -74,7 +75,7 @@ public:
         m_selected = selected;
         update();
     }
-    QSize sizeHint() const override { return {76, 56}; }
+    QSize sizeHint() const override { return m_ui.size({76, 56}); }
 
 signals:
     void doubleTapped();
@@ -84,20 +85,22 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r = QRectF(rect()).adjusted(4, 4, -4, -4);
+        const UiScale& s = m_ui;
+        const QRectF r = QRectF(rect()).adjusted(s.px(4), s.px(4), -s.px(4), -s.px(4));
         if (m_selected) {
-            p.setPen(QPen(QColor(0, 0, 128), 4));
+            p.setPen(QPen(QColor(0, 0, 128), s.line(4)));
             p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 10, 10);
+            p.drawRoundedRect(QRectF(rect()).adjusted(s.px(2), s.px(2), -s.px(2), -s.px(2)), s.pxF(10), s.pxF(10));
         }
-        p.setPen(QPen(isDown() ? QColor(0, 0, 128) : QColor(110, 110, 120), m_selected ? 2 : 1));
+        p.setPen(QPen(isDown() ? QColor(0, 0, 128) : QColor(110, 110, 120), s.line(m_selected ? 2 : 1)));
         p.setBrush(m_color);
-        p.drawRoundedRect(r, 7, 7);
+        p.drawRoundedRect(r, s.pxF(7), s.pxF(7));
         if (m_selected) {
             // A tick in the contrasting colour marks the choice even on grey.
-            p.setPen(QPen(touchui::contrastingText(m_color), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setPen(QPen(touchui::contrastingText(m_color), s.line(4), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             const QPointF c = r.center();
-            p.drawPolyline(QPolygonF{c + QPointF(-10, 0), c + QPointF(-3, 7), c + QPointF(11, -8)});
+            p.drawPolyline(QPolygonF{c + QPointF(s.pxF(-10), 0), c + QPointF(s.pxF(-3), s.pxF(7)),
+                                     c + QPointF(s.pxF(11), s.pxF(-8))});
         }
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
@@ -108,6 +111,7 @@ protected:
 
 private:
     QColor m_color;
+    UiScale m_ui;
     bool m_selected = false;
 };
 
@@ -115,10 +119,10 @@ private:
 class TColorSample : public QWidget {
 public:
     enum class Mode { Background, Text };
-    TColorSample(Mode mode, QWidget* parent) : QWidget(parent), m_mode(mode)
+    TColorSample(Mode mode, const UiScale& ui, QWidget* parent) : QWidget(parent), m_mode(mode), m_ui(ui)
     {
-        setMinimumSize(200, 64);
-        setFont(touchui::font(22, true));
+        setMinimumSize(m_ui.size({200, 64}));
+        setFont(touchui::font(m_ui, 22, true));
     }
     void setColor(const QColor& color)
     {
@@ -134,15 +138,17 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         const QColor face = m_mode == Mode::Background ? m_color : colorFromBgr(kFreeButtonColor);
         const QColor text = m_mode == Mode::Background ? touchui::contrastingText(m_color) : m_color;
-        p.setPen(QPen(QColor(110, 110, 120), 1));
+        const qreal line = m_ui.line();
+        p.setPen(QPen(QColor(110, 110, 120), line));
         p.setBrush(face);
-        p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 8, 8);
+        p.drawRoundedRect(QRectF(rect()).adjusted(line, line, -line, -line), m_ui.pxF(8), m_ui.pxF(8));
         p.setPen(text);
         p.drawText(rect(), Qt::AlignCenter, m_caption);
     }
 
 private:
     Mode m_mode;
+    UiScale m_ui;
     QColor m_color;
     QString m_caption;
 };
@@ -178,11 +184,11 @@ TColorChoiceDialog::TColorChoiceDialog(const QVariant& start, QWidget* parent) :
     setFocusPolicy(Qt::StrongFocus);
 
     auto* row = new QHBoxLayout;
-    row->setSpacing(18);
+    row->setSpacing(ui().px(18));
     auto* grid = new QGridLayout;
-    grid->setSpacing(6);
+    grid->setSpacing(ui().px(6));
     for (int i = 0; i < kSwatchCount; ++i) {
-        auto* swatch = new TSwatchButton(kSwatches[i].color, this);
+        auto* swatch = new TSwatchButton(kSwatches[i].color, ui(), this);
         swatch->setObjectName(QStringLiteral("swatch_%1").arg(i));
         swatch->setToolTip(tr(kSwatches[i].name));
         swatch->setAccessibleName(tr(kSwatches[i].name));
@@ -197,43 +203,41 @@ TColorChoiceDialog::TColorChoiceDialog(const QVariant& start, QWidget* parent) :
     row->addLayout(grid, 1);
 
     auto* side = new QVBoxLayout;
-    side->setSpacing(6);
+    side->setSpacing(ui().px(6));
     auto* backLabel = new QLabel(tr("Como fundo do botão"), this);
     backLabel->setObjectName(QStringLiteral("colorBackLabel"));
-    m_back = new TColorSample(TColorSample::Mode::Background, this);
+    m_back = new TColorSample(TColorSample::Mode::Background, ui(), this);
     m_back->setObjectName(QStringLiteral("colorPreviewBack"));
     m_back->setCaption(tr("Mesa 01"));
     auto* textLabel = new QLabel(tr("Como cor do texto"), this);
     textLabel->setObjectName(QStringLiteral("colorTextLabel"));
-    m_text = new TColorSample(TColorSample::Mode::Text, this);
+    m_text = new TColorSample(TColorSample::Mode::Text, ui(), this);
     m_text->setObjectName(QStringLiteral("colorPreviewText"));
     m_text->setCaption(tr("Mesa 01"));
     m_name = new QLabel(this);
     m_name->setObjectName(QStringLiteral("colorName"));
-    m_name->setFont(touchui::font(18, true));
+    m_name->setFont(touchFont(18, true));
     m_name->setWordWrap(true);
     m_value = new QLabel(this);
     m_value->setObjectName(QStringLiteral("colorValue"));
-    m_value->setFont(touchui::font(15));
+    m_value->setFont(touchFont(15));
     for (QLabel* l : {backLabel, textLabel})
-        l->setFont(touchui::font(16));
+        l->setFont(touchFont(16));
     side->addWidget(backLabel);
     side->addWidget(m_back);
-    side->addSpacing(8);
+    side->addSpacing(ui().px(8));
     side->addWidget(textLabel);
     side->addWidget(m_text);
-    side->addSpacing(8);
+    side->addSpacing(ui().px(8));
     side->addWidget(m_name);
     side->addWidget(m_value);
     side->addStretch(1);
     row->addLayout(side);
     contentLayout()->addLayout(row, 1);
 
-    auto* more = touchui::makeButton(tr("Mais cores…"), QStringLiteral("colorMore"),
-                                     touchui::ButtonRole::Normal, this);
-    auto* cancel = touchui::makeButton(tr("Cancelar"), QStringLiteral("colorCancel"),
-                                       touchui::ButtonRole::Normal, this);
-    auto* ok = touchui::makeButton(tr("OK"), QStringLiteral("colorOk"), touchui::ButtonRole::Primary, this);
+    auto* more = makeButton(tr("Mais cores…"), QStringLiteral("colorMore"), touchui::ButtonRole::Normal);
+    auto* cancel = makeButton(tr("Cancelar"), QStringLiteral("colorCancel"), touchui::ButtonRole::Normal);
+    auto* ok = makeButton(tr("OK"), QStringLiteral("colorOk"), touchui::ButtonRole::Primary);
     addActionRow(more, cancel, ok);
     connect(more, &QPushButton::clicked, this, &TColorChoiceDialog::moreColors);
 
@@ -253,7 +257,7 @@ TColorChoiceDialog::TColorChoiceDialog(const QVariant& start, QWidget* parent) :
     else
         setColor(colorFromBgr(wanted), tr("Cor personalizada"));
 
-    resize(760, 470);
+    resize(ui().size({760, 470}));
     setFocus();
 }
 

@@ -45,34 +45,39 @@ QString keyLabel(const QString& ch)
     return ch == QLatin1String("&") ? QStringLiteral("&&") : ch;
 }
 
-// A stand-in of the button being renamed, same size, font, colours and
-// glyph, so the operator sees where the caption wraps or gets cut.
-QAbstractButton* makePreview(QWidget* source, QWidget* parent)
+// A stand-in of the button being renamed, same size, scale, font, colours
+// and glyph, so the operator sees where the caption wraps or gets cut.
+QAbstractButton* makePreview(QWidget* source, const UiScale& ui, QWidget* parent)
 {
     QAbstractButton* preview = nullptr;
     if (auto* touch = qobject_cast<TTouchButton*>(source)) {
         auto* b = new TTouchButton(parent);
         b->SetColor(touch->Color());
         b->setFontColor(touch->FontColor());
+        b->setScale(touch->scale());
         preview = b;
     } else if (auto* speed = qobject_cast<TSpeedButton*>(source)) {
         auto* b = new TSpeedButton(parent);
         b->setColor(speed->Color());
         b->setFontColor(speed->FontColor());
         b->setGlyph(speed->glyph());
+        b->setScale(speed->scale());
         preview = b;
     } else {
         // No source, or another kind of control: a table button of the
         // real size in the free colours.
-        preview = new TSpeedButton(parent);
+        auto* b = new TSpeedButton(parent);
+        b->setScale(ui.factor());
         if (source)
-            preview->setPalette(source->palette());
+            b->setPalette(source->palette());
+        preview = b;
     }
     if (source) {
         preview->setFont(source->font());
         preview->setFixedSize(source->size());
     } else {
-        preview->setFixedSize(77, 50);
+        preview->setFont(ui.font(preview->font()));
+        preview->setFixedSize(ui.size({77, 50}));
     }
     preview->setObjectName(QStringLiteral("kbdPreview"));
     preview->setFocusPolicy(Qt::NoFocus);
@@ -138,38 +143,38 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
     setTitle(title);
 
     auto* top = new QHBoxLayout;
-    top->setSpacing(10);
+    top->setSpacing(ui().px(10));
     m_edit = new CaptionEdit(this);
     m_edit->setObjectName(QStringLiteral("kbdEdit"));
-    m_edit->setFont(touchui::font(22));
-    m_edit->setMinimumHeight(52);
+    m_edit->setFont(touchFont(22));
+    m_edit->setMinimumHeight(ui().px(52));
     m_edit->setMaxLength(maxLength);
     m_edit->setText(initial.left(maxLength));
     m_edit->setCursorPosition(int(m_edit->text().size()));
-    m_edit->setStyleSheet(QStringLiteral(
+    m_edit->setStyleSheet(ui().styleSheet(QStringLiteral(
         "QLineEdit { background: white; color: #1c1c24; border: 2px solid #1f4e9c;"
-        " border-radius: 8px; padding: 0px 10px; }"));
+        " border-radius: 8px; padding: 0px 10px; }")));
     m_counter = new QLabel(this);
     m_counter->setObjectName(QStringLiteral("kbdCounter"));
-    m_counter->setFont(touchui::font(18, true));
-    m_counter->setMinimumWidth(72);
+    m_counter->setFont(touchFont(18, true));
+    m_counter->setMinimumWidth(ui().px(72));
     m_counter->setAlignment(Qt::AlignCenter);
     top->addWidget(m_edit, 1);
     top->addWidget(m_counter);
     if (withPreview) {
         auto* label = new QLabel(tr("Prévia:"), this);
         label->setObjectName(QStringLiteral("kbdPreviewLabel"));
-        label->setFont(touchui::font(16));
-        m_preview = makePreview(source, this);
-        top->addSpacing(6);
+        label->setFont(touchFont(16));
+        m_preview = makePreview(source, ui(), this);
+        top->addSpacing(ui().px(6));
         top->addWidget(label);
         top->addWidget(m_preview, 0, Qt::AlignVCenter);
     }
     contentLayout()->addLayout(top);
 
     auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(6);
+    grid->setHorizontalSpacing(ui().px(6));
+    grid->setVerticalSpacing(ui().px(6));
     const QString rows[] = {
         QStringLiteral("1234567890"),
         QStringLiteral("qwertyuiop-"),
@@ -196,7 +201,7 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
     addCharKey(grid, QLatin1Char('('), 5, 0);
     addCharKey(grid, QLatin1Char(')'), 5, 1);
     auto* space = addKey(grid, tr("espaço"), QStringLiteral("key_space"), 5, 2, 6);
-    space->setFont(touchui::font(18));
+    space->setFont(touchFont(18));
     m_charKeys << space;
     addCharKey(grid, QLatin1Char('\''), 5, 8);
     addCharKey(grid, QLatin1Char('+'), 5, 9);
@@ -205,11 +210,9 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
         grid->setColumnStretch(c, 1);
     contentLayout()->addLayout(grid, 1);
 
-    auto* clear = touchui::makeButton(tr("Limpar"), QStringLiteral("key_clear"),
-                                      touchui::ButtonRole::Normal, this);
-    auto* cancel = touchui::makeButton(tr("Cancelar"), QStringLiteral("key_cancel"),
-                                       touchui::ButtonRole::Normal, this);
-    auto* ok = touchui::makeButton(tr("OK"), QStringLiteral("key_ok"), touchui::ButtonRole::Primary, this);
+    auto* clear = makeButton(tr("Limpar"), QStringLiteral("key_clear"), touchui::ButtonRole::Normal);
+    auto* cancel = makeButton(tr("Cancelar"), QStringLiteral("key_cancel"), touchui::ButtonRole::Normal);
+    auto* ok = makeButton(tr("OK"), QStringLiteral("key_ok"), touchui::ButtonRole::Primary);
     addActionRow(clear, cancel, ok);
 
     connect(backspace, &QPushButton::clicked, m_edit, &QLineEdit::backspace);
@@ -223,14 +226,14 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
     textChanged();
     refreshKeys();
     m_edit->setFocus();
-    resize(788, 564);
+    resize(ui().size({788, 564}));
 }
 
 QPushButton* TKeyboardDialog::addKey(QGridLayout* grid, const QString& label, const QString& name,
                                      int row, int column, int span)
 {
-    auto* key = touchui::makeButton(label, name, touchui::ButtonRole::Key, this);
-    key->setMinimumSize(58, 52);
+    auto* key = makeButton(label, name, touchui::ButtonRole::Key);
+    key->setMinimumSize(ui().size({58, 52}));
     key->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     grid->addWidget(key, row, column, 1, span);
     return key;
@@ -298,7 +301,7 @@ void TKeyboardDialog::textChanged()
 void TKeyboardDialog::refuse()
 {
     QApplication::beep();
-    m_counter->setStyleSheet(QStringLiteral("background: #ffd0d0; border-radius: 6px;"));
+    m_counter->setStyleSheet(ui().styleSheet(QStringLiteral("background: #ffd0d0; border-radius: 6px;")));
     QTimer::singleShot(400, m_counter, [counter = m_counter] { counter->setStyleSheet({}); });
 }
 

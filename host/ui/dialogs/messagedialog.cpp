@@ -16,9 +16,9 @@ enum class MessageKind { Information, Question, Error };
 // A round badge with a sign, drawn so it stays sharp at any size.
 class TMessageBadge : public QWidget {
 public:
-    TMessageBadge(MessageKind kind, QWidget* parent) : QWidget(parent), m_kind(kind)
+    TMessageBadge(MessageKind kind, const UiScale& ui, QWidget* parent) : QWidget(parent), m_kind(kind), m_ui(ui)
     {
-        setFixedSize(64, 64);
+        setFixedSize(m_ui.size({64, 64}));
     }
 
 protected:
@@ -37,14 +37,16 @@ protected:
         }
         p.setPen(Qt::NoPen);
         p.setBrush(fill);
-        p.drawEllipse(QRectF(rect()).adjusted(2, 2, -2, -2));
+        const int inset = m_ui.px(2);
+        p.drawEllipse(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
         p.setPen(Qt::white);
-        p.setFont(touchui::font(38, true));
+        p.setFont(touchui::font(m_ui, 38, true));
         p.drawText(rect(), Qt::AlignCenter, sign);
     }
 
 private:
     MessageKind m_kind;
+    UiScale m_ui;
 };
 
 } // namespace
@@ -80,23 +82,24 @@ TMessageDialog::TMessageDialog(const QString& text, const QString& code, Message
     if (kind == MessageKind::Error)
         setFrameColors(bodyColor(), QColor(150, 20, 20), Qt::white, QColor(192, 192, 192));
 
-    constexpr int kTextWidth = 440;
+    const int textWidth = ui().px(440);
+    const int textRoom = ui().px(300); // taller text scrolls
     auto* row = new QHBoxLayout;
-    row->setSpacing(18);
-    auto* badge = new TMessageBadge(kind, this);
+    row->setSpacing(ui().px(18));
+    auto* badge = new TMessageBadge(kind, ui(), this);
     badge->setObjectName(QStringLiteral("msgIcon"));
     row->addWidget(badge, 0, Qt::AlignTop);
 
     auto* label = new QLabel(text, this);
     label->setObjectName(QStringLiteral("msgText"));
-    label->setFont(touchui::font(20));
+    label->setFont(touchFont(20));
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setFixedWidth(kTextWidth);
-    label->setMinimumHeight(64);
-    const int textHeight = label->heightForWidth(kTextWidth);
-    if (textHeight > 300) {
+    label->setFixedWidth(textWidth);
+    label->setMinimumHeight(ui().px(64));
+    const int textHeight = label->heightForWidth(textWidth);
+    if (textHeight > textRoom) {
         // A long database error stays readable by dragging.
         auto* scroll = new QScrollArea(this);
         scroll->setObjectName(QStringLiteral("msgScroll"));
@@ -104,9 +107,9 @@ TMessageDialog::TMessageDialog(const QString& text, const QString& code, Message
         scroll->setWidget(label);
         scroll->setWidgetResizable(false);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        scroll->setFixedSize(kTextWidth + 26, 300);
-        scroll->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"
-                                             "QScrollBar:vertical { width: 24px; }"));
+        scroll->setFixedSize(textWidth + ui().px(26), textRoom);
+        scroll->setStyleSheet(ui().styleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"
+                                                             "QScrollBar:vertical { width: 24px; }")));
         label->setFixedHeight(textHeight);
         row->addWidget(scroll, 1);
     } else {
@@ -115,25 +118,25 @@ TMessageDialog::TMessageDialog(const QString& text, const QString& code, Message
     contentLayout()->addLayout(row, 1);
 
     auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
+    buttons->setSpacing(ui().px(12));
     auto* codeLabel = new QLabel(this);
     codeLabel->setObjectName(QStringLiteral("msgCode"));
-    codeLabel->setFont(touchui::font(15));
+    codeLabel->setFont(touchFont(15));
     if (!code.isEmpty())
         codeLabel->setText(tr("Código %1").arg(code));
     buttons->addWidget(codeLabel, 1, Qt::AlignBottom);
     if (m_question) {
-        auto* no = touchui::makeButton(tr("Não"), QStringLiteral("msgNo"), touchui::ButtonRole::Normal, this);
-        auto* yes = touchui::makeButton(tr("Sim"), QStringLiteral("msgYes"), touchui::ButtonRole::Primary, this);
-        no->setMinimumWidth(150);
-        yes->setMinimumWidth(150);
+        auto* no = makeButton(tr("Não"), QStringLiteral("msgNo"), touchui::ButtonRole::Normal);
+        auto* yes = makeButton(tr("Sim"), QStringLiteral("msgYes"), touchui::ButtonRole::Primary);
+        no->setMinimumWidth(ui().px(150));
+        yes->setMinimumWidth(ui().px(150));
         buttons->addWidget(no);
         buttons->addWidget(yes);
         connect(no, &QPushButton::clicked, this, [this] { answerWith(false); });
         connect(yes, &QPushButton::clicked, this, [this] { answerWith(true); });
     } else {
-        auto* ok = touchui::makeButton(tr("OK"), QStringLiteral("msgOk"), touchui::ButtonRole::Primary, this);
-        ok->setMinimumWidth(150);
+        auto* ok = makeButton(tr("OK"), QStringLiteral("msgOk"), touchui::ButtonRole::Primary);
+        ok->setMinimumWidth(ui().px(150));
         buttons->addWidget(ok);
         connect(ok, &QPushButton::clicked, this, [this] { answerWith(true); });
     }
@@ -142,7 +145,7 @@ TMessageDialog::TMessageDialog(const QString& text, const QString& code, Message
     setFocusPolicy(Qt::StrongFocus);
     setFocus();
     adjustSize();
-    resize(qMax(width(), 600), height());
+    resize(qMax(width(), ui().px(600)), height());
 }
 
 void TMessageDialog::answerWith(bool value)

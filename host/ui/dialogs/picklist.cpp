@@ -24,6 +24,7 @@
 namespace {
 
 constexpr int kRowHeight = 52;
+constexpr int kPagerWidth = 76;
 
 } // namespace
 
@@ -85,20 +86,18 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
     // Filter line: typing narrows the rows; the keyboard button serves
     // terminals without a physical keyboard.
     auto* filterRow = new QHBoxLayout;
-    filterRow->setSpacing(8);
+    filterRow->setSpacing(ui().px(8));
     auto* filterLabel = new QLabel(tr("Filtrar:"), this);
     filterLabel->setObjectName(QStringLiteral("pickFilterLabel"));
-    filterLabel->setFont(touchui::font(18, true));
+    filterLabel->setFont(touchFont(18, true));
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("pickFilter"));
-    m_filter->setFont(touchui::font(20));
-    m_filter->setMinimumHeight(touchui::kButtonHeight - 4);
+    m_filter->setFont(touchFont(20));
+    m_filter->setMinimumHeight(ui().px(touchui::kButtonHeight - 4));
     m_filter->setPlaceholderText(tr("Digite para filtrar"));
     m_filter->installEventFilter(this);
-    auto* clear = touchui::makeButton(tr("Limpar"), QStringLiteral("pickClearFilter"),
-                                      touchui::ButtonRole::Normal, this);
-    auto* keyboard = touchui::makeButton(tr("Teclado"), QStringLiteral("pickKeyboard"),
-                                         touchui::ButtonRole::Normal, this);
+    auto* clear = makeButton(tr("Limpar"), QStringLiteral("pickClearFilter"), touchui::ButtonRole::Normal);
+    auto* keyboard = makeButton(tr("Teclado"), QStringLiteral("pickKeyboard"), touchui::ButtonRole::Normal);
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(m_filter, 1);
     filterRow->addWidget(clear);
@@ -112,7 +111,7 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("pickTable"));
     m_table->setModel(m_proxy);
-    m_table->setItemDelegate(new PaddedCellDelegate(m_table));
+    m_table->setItemDelegate(new PaddedCellDelegate(ui(), m_table));
     m_table->setFocusPolicy(Qt::NoFocus); // keys stay in the filter line, which forwards moves
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -122,15 +121,15 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
     m_table->setWordWrap(false);
     m_table->setTextElideMode(Qt::ElideRight);
     m_table->setCornerButtonEnabled(false);
-    m_table->setFont(touchui::font(19));
+    m_table->setFont(touchFont(19));
     m_table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->verticalHeader()->setMinimumSectionSize(kRowHeight);
-    m_table->verticalHeader()->setDefaultSectionSize(kRowHeight);
-    m_table->horizontalHeader()->setFont(touchui::font(17, true));
-    m_table->horizontalHeader()->setFixedHeight(44);
+    m_table->verticalHeader()->setMinimumSectionSize(ui().px(kRowHeight));
+    m_table->verticalHeader()->setDefaultSectionSize(ui().px(kRowHeight));
+    m_table->horizontalHeader()->setFont(touchFont(17, true));
+    m_table->horizontalHeader()->setFixedHeight(ui().px(44));
     m_table->horizontalHeader()->setHighlightSections(false);
     m_table->horizontalHeader()->setSectionsClickable(false);
     m_table->horizontalHeader()->setStretchLastSection(true);
@@ -148,41 +147,38 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
     m_empty->setObjectName(QStringLiteral("pickEmpty"));
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setWordWrap(true);
-    m_empty->setFont(touchui::font(20, true));
+    m_empty->setFont(touchFont(20, true));
     m_empty->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    m_up = touchui::makeButton(QStringLiteral("▲"), QStringLiteral("pickUp"),
-                               touchui::ButtonRole::Normal, this);
-    m_down = touchui::makeButton(QStringLiteral("▼"), QStringLiteral("pickDown"),
-                                 touchui::ButtonRole::Normal, this);
+    m_up = makeButton(QStringLiteral("▲"), QStringLiteral("pickUp"), touchui::ButtonRole::Normal);
+    m_down = makeButton(QStringLiteral("▼"), QStringLiteral("pickDown"), touchui::ButtonRole::Normal);
     for (QPushButton* b : {m_up, m_down}) {
-        b->setMinimumWidth(76);
-        b->setMaximumWidth(76);
-        b->setFont(touchui::font(28, true));
+        b->setMinimumWidth(ui().px(kPagerWidth));
+        b->setMaximumWidth(ui().px(kPagerWidth));
+        b->setFont(touchFont(28, true));
         b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     }
     m_up->setToolTip(tr("Página anterior"));
     m_down->setToolTip(tr("Próxima página"));
     auto* pager = new QVBoxLayout;
-    pager->setSpacing(8);
+    pager->setSpacing(ui().px(8));
     pager->addWidget(m_up, 1);
     pager->addWidget(m_down, 1);
     auto* listRow = new QHBoxLayout;
-    listRow->setSpacing(10);
+    listRow->setSpacing(ui().px(10));
     listRow->addWidget(m_table, 1);
     listRow->addLayout(pager);
     contentLayout()->addLayout(listRow, 1);
 
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("pickCount"));
-    m_count->setFont(touchui::font(17));
-    auto* cancel = touchui::makeButton(tr("Cancelar"), QStringLiteral("pickCancel"),
-                                       touchui::ButtonRole::Normal, this);
-    m_ok = touchui::makeButton(tr("OK"), QStringLiteral("pickOk"), touchui::ButtonRole::Primary, this);
-    cancel->setMinimumWidth(150);
-    m_ok->setMinimumWidth(150);
+    m_count->setFont(touchFont(17));
+    auto* cancel = makeButton(tr("Cancelar"), QStringLiteral("pickCancel"), touchui::ButtonRole::Normal);
+    m_ok = makeButton(tr("OK"), QStringLiteral("pickOk"), touchui::ButtonRole::Primary);
+    cancel->setMinimumWidth(ui().px(150));
+    m_ok->setMinimumWidth(ui().px(150));
     auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
+    buttons->setSpacing(ui().px(12));
     buttons->addWidget(m_count, 1);
     buttons->addWidget(cancel);
     buttons->addWidget(m_ok);
@@ -245,7 +241,7 @@ void TPickListDialog::applyColors(const QColor& window, const QColor& alternate,
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
         .arg(text.name(), bandText.name(), text.lighter(160).name(), alternate.name(),
              selection.name());
-    m_table->setStyleSheet(header);
+    m_table->setStyleSheet(ui().styleSheet(header));
 
     QPalette own = palette();
     own.setColor(QPalette::WindowText, touchui::contrastingText(window) == Qt::black ? text : QColor(Qt::white));
@@ -265,20 +261,23 @@ void TPickListDialog::sizeColumns()
         if (chars <= 0)
             chars = 10;
         const QString label = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        const int width = qBound(64, qMax(chars * cells.averageCharWidth() + 28,
-                                          heads.horizontalAdvance(label) + 32), 560);
+        const int width = qBound(ui().px(64), qMax(chars * cells.averageCharWidth() + ui().px(28),
+                                                   heads.horizontalAdvance(label) + ui().px(32)),
+                                 ui().px(560));
         m_table->setColumnWidth(c, width);
         total += width;
     }
     // Wide enough for the columns and the paging column, never past the screen.
-    int maxWidth = 780;
-    int maxHeight = 560;
+    int maxWidth = ui().px(780);
+    int maxHeight = ui().px(560);
     if (const QScreen* s = screen()) {
-        maxWidth = qMax(480, s->availableGeometry().width() - 20);
-        maxHeight = qMax(360, s->availableGeometry().height() - 20);
+        maxWidth = qMax(ui().px(480), s->availableGeometry().width() - ui().px(20));
+        maxHeight = qMax(ui().px(360), s->availableGeometry().height() - ui().px(20));
     }
-    const int wanted = total + 26 + 4 + 76 + 10 + 2 * 16 + 8;
-    resize(qBound(qMin(600, maxWidth), wanted, maxWidth), qMin(560, maxHeight));
+    // Columns, scroll bar, table border, pager and its spacing, the content
+    // margins and the frame.
+    const int wanted = total + ui().px(26 + 4) + ui().px(kPagerWidth) + ui().px(10) + ui().px(2 * 16 + 8);
+    resize(qBound(qMin(ui().px(600), maxWidth), wanted, maxWidth), qMin(ui().px(560), maxHeight));
 }
 
 void TPickListDialog::selectRow(int proxyRow, QAbstractItemView::ScrollHint hint)
@@ -305,7 +304,7 @@ int TPickListDialog::currentRow() const
 
 void TPickListDialog::page(int direction)
 {
-    const int visible = qMax(1, m_table->viewport()->height() / kRowHeight);
+    const int visible = qMax(1, m_table->viewport()->height() / ui().px(kRowHeight));
     const int step = qMax(1, visible - 1);
     const int from = qMax(0, currentRow());
     selectRow(from + direction * step, QAbstractItemView::PositionAtTop);

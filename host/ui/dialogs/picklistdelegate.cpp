@@ -19,7 +19,7 @@ void PaddedCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->save();
     painter->setFont(opt.font);
     painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const QRect area = opt.rect.adjusted(12, 0, -12, 0);
+    const QRect area = opt.rect.adjusted(m_ui.px(12), 0, -m_ui.px(12), 0);
     painter->drawText(area, int(opt.displayAlignment),
                       opt.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
     painter->restore();

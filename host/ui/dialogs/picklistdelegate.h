@@ -4,15 +4,20 @@
 
 #include <QStyledItemDelegate>
 
+#include "screenscale.h"
+
 namespace picklist {
 
-// Cells with the same side margin as the column titles.
+// Cells with the same side margin as the column titles (12 design pixels).
 class PaddedCellDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    PaddedCellDelegate(const UiScale& ui, QObject* parent) : QStyledItemDelegate(parent), m_ui(ui) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+
+private:
+    UiScale m_ui;
 };
 
 } // namespace picklist

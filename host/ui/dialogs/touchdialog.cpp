@@ -11,10 +11,10 @@
 
 namespace touchui {
 
-QFont font(int pixelSize, bool bold)
+QFont font(const UiScale& ui, int pixelSize, bool bold)
 {
     QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(pixelSize);
+    f.setPixelSize(ui.px(pixelSize));
     f.setBold(bold);
     f.setStyleHint(QFont::SansSerif);
     return f;
@@ -50,18 +50,18 @@ static QString styleFor(ButtonRole role)
 }
 
 QPushButton* makeButton(const QString& text, const QString& objectName, ButtonRole role,
-                        QWidget* parent)
+                        QWidget* parent, const UiScale& ui)
 {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(objectName);
     b->setFocusPolicy(Qt::NoFocus);
     b->setAutoDefault(false);
     b->setDefault(false);
-    b->setMinimumHeight(kButtonHeight);
-    b->setFont(font(role == ButtonRole::Key ? 22 : 18, role != ButtonRole::Key));
-    b->setStyleSheet(styleFor(role));
+    b->setMinimumHeight(ui.px(kButtonHeight));
+    b->setFont(font(ui, role == ButtonRole::Key ? 22 : 18, role != ButtonRole::Key));
+    b->setStyleSheet(ui.styleSheet(styleFor(role)));
     if (role != ButtonRole::Key)
-        b->setMinimumWidth(120);
+        b->setMinimumWidth(ui.px(120));
     return b;
 }
 
@@ -85,24 +85,26 @@ TTouchDialog::TTouchDialog(QWidget* parent)
     : QDialog(parent ? parent : touchui::defaultParent(),
               Qt::Dialog | Qt::FramelessWindowHint)
 {
+    m_ui = UiScale(effectiveScreenScale(openingScreen(parentWidget())));
     setModal(true);
-    setFont(touchui::font(18));
+    setFont(touchFont(18));
 
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(4, 4, 4, 4);
+    const int frame = m_ui.px(4);
+    outer->setContentsMargins(frame, frame, frame, frame);
     outer->setSpacing(0);
 
     m_title = new QLabel(this);
     m_title->setObjectName(QStringLiteral("dlgTitle"));
-    m_title->setFont(touchui::font(20, true));
-    m_title->setFixedHeight(52);
-    m_title->setContentsMargins(20, 0, 20, 0);
+    m_title->setFont(touchFont(20, true));
+    m_title->setFixedHeight(m_ui.px(52));
+    m_title->setContentsMargins(m_ui.px(20), 0, m_ui.px(20), 0);
     m_title->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     outer->addWidget(m_title);
 
     m_content = new QVBoxLayout;
-    m_content->setContentsMargins(16, 14, 16, 16);
-    m_content->setSpacing(12);
+    m_content->setContentsMargins(m_ui.px(16), m_ui.px(14), m_ui.px(16), m_ui.px(16));
+    m_content->setSpacing(m_ui.px(12));
     outer->addLayout(m_content, 1);
 
     setFrameColors(m_body, m_band, m_bandText, m_border);
@@ -120,11 +122,11 @@ void TTouchDialog::setTitlePicture(const QPixmap& picture)
         m_picture = new QLabel(m_title);
         m_picture->setObjectName(QStringLiteral("dlgPicture"));
         auto* row = new QHBoxLayout(m_title);
-        row->setContentsMargins(0, 4, 8, 4);
+        row->setContentsMargins(0, m_ui.px(4), m_ui.px(8), m_ui.px(4));
         row->addStretch(1);
         row->addWidget(m_picture);
     }
-    m_picture->setPixmap(picture.scaled(44, 44, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    m_picture->setPixmap(picture.scaled(m_ui.size({44, 44}), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 QString TTouchDialog::title() const
@@ -153,9 +155,9 @@ void TTouchDialog::setFrameColors(const QColor& body, const QColor& band, const 
 void TTouchDialog::addActionRow(QPushButton* leading, QPushButton* cancel, QPushButton* ok)
 {
     for (QPushButton* b : {leading, cancel, ok})
-        b->setMinimumWidth(150);
+        b->setMinimumWidth(m_ui.px(150));
     auto* row = new QHBoxLayout;
-    row->setSpacing(12);
+    row->setSpacing(m_ui.px(12));
     row->addWidget(leading);
     row->addStretch(1);
     row->addWidget(cancel);
@@ -170,18 +172,20 @@ void TTouchDialog::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF outer = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal radius = m_ui.pxF(touchui::kRadius);
     p.setPen(Qt::NoPen);
     p.setBrush(m_border);
-    p.drawRoundedRect(outer, touchui::kRadius, touchui::kRadius);
+    p.drawRoundedRect(outer, radius, radius);
 
-    const QRectF inner = QRectF(rect()).adjusted(4, 4, -4, -4);
+    const qreal frame = m_ui.px(4);
+    const QRectF inner = QRectF(rect()).adjusted(frame, frame, -frame, -frame);
     QPainterPath body;
-    body.addRoundedRect(inner, touchui::kRadius - 4, touchui::kRadius - 4);
+    body.addRoundedRect(inner, radius - frame, radius - frame);
     p.setClipPath(body);
     p.fillRect(inner, m_body);
     const QRectF band(inner.left(), inner.top(), inner.width(), m_title->height());
     p.fillRect(band, m_band);
-    p.setPen(QPen(m_band.darker(140), 2));
+    p.setPen(QPen(m_band.darker(140), m_ui.line(2)));
     p.drawLine(band.bottomLeft(), band.bottomRight());
 }
 
@@ -190,7 +194,7 @@ void TTouchDialog::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     // The same rounded outline the screen itself has; no frame to drag.
     QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), touchui::kRadius, touchui::kRadius);
+    path.addRoundedRect(QRectF(rect()), m_ui.pxF(touchui::kRadius), m_ui.pxF(touchui::kRadius));
     setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 

@@ -3,6 +3,10 @@
 // The common frame of the operator dialogs: a borderless, rounded window with
 // a title band, sized for fingers (every button at least 56 px high, DejaVu
 // Sans in large sizes), so that all of them look like one family.
+//
+// Like the screen, a dialog is drawn at the screen's factor: every measure
+// below and in the dialogs is a design measure passed through ui(), the
+// factor resolved on the screen of the window the dialog opens over.
 
 #include <QColor>
 #include <QDialog>
@@ -10,6 +14,7 @@
 #include <QPushButton>
 
 #include "qdl_ui_global.h"
+#include "screenscale.h"
 
 class QLabel;
 class QVBoxLayout;
@@ -19,15 +24,16 @@ namespace touchui {
 constexpr int kButtonHeight = 56;
 constexpr int kRadius = 14;
 
-// DejaVu Sans at a pixel size; it carries every Portuguese accent.
-QFont font(int pixelSize, bool bold = false);
+// DejaVu Sans at a design pixel size, drawn at ui's factor; it carries every
+// Portuguese accent.
+QFont font(const UiScale& ui, int pixelSize, bool bold = false);
 
 enum class ButtonRole { Normal, Primary, Key };
 
 // A button for fingers: no focus (the keys act on whatever has focus), no
 // default-button behaviour (Enter is decided by each dialog).
 QPushButton* makeButton(const QString& text, const QString& objectName, ButtonRole role,
-                        QWidget* parent);
+                        QWidget* parent, const UiScale& ui);
 
 // The window the dialogs centre on when the caller gives none.
 QWidget* defaultParent();
@@ -56,13 +62,22 @@ public:
     // The dialog makes the buttons, so their texts are its own to translate.
     void addActionRow(QPushButton* leading, QPushButton* cancel, QPushButton* ok);
     QColor bodyColor() const { return m_body; }
+    // The factor the dialog is drawn at.
+    const UiScale& ui() const { return m_ui; }
 
 protected:
+    QFont touchFont(int pixelSize, bool bold = false) const { return touchui::font(m_ui, pixelSize, bold); }
+    QPushButton* makeButton(const QString& text, const QString& objectName, touchui::ButtonRole role)
+    {
+        return touchui::makeButton(text, objectName, role, this, m_ui);
+    }
+
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    UiScale m_ui;
     QLabel* m_title;
     QLabel* m_picture = nullptr;
     QVBoxLayout* m_content;
