@@ -116,7 +116,8 @@ protected:
 
     // What an installed program meets: the system's environment without the
     // loader's and Qt's variables and without anything that names the build
-    // or source folder; a home of its own; the offscreen platform.
+    // or source folder; a home and configuration folders of its own (no
+    // configuration file); the offscreen platform.
     static QProcessEnvironment installedEnvironment()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -131,6 +132,7 @@ protected:
         }
         env.insert(QStringLiteral("HOME"), home());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home() + QStringLiteral("/.config"));
+        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), home() + QStringLiteral("/xdg"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home() + QStringLiteral("/.local/share"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home() + QStringLiteral("/run"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
