@@ -117,6 +117,11 @@ void TrdmConfMesa::Commit()
         adcConfigMesa->CommitTrans();
 }
 
+void TrdmConfMesa::CommitAfterNextCommand()
+{
+    adcConfigMesa->CommitAfterNextStatement();
+}
+
 void TrdmConfMesa::Rollback()
 {
     if (adcConfigMesa->InTransaction())
@@ -285,6 +290,17 @@ int runCommand(TADOQuery& q, const char* component)
     execOrThrow(q, component);
     q.finish();
     return q.numRowsAffected();
+}
+
+// Runs a transaction's last command and commits: a terminal far from a
+// PostgreSQL server sends the COMMIT with the command. Answers how many rows
+// the command changed.
+int runLastCommand(TrdmConfMesa& dm, TADOQuery& q, const char* component)
+{
+    dm.CommitAfterNextCommand();
+    const int changed = runCommand(q, component);
+    dm.Commit();
+    return changed;
 }
 
 // The answer of a change to one button: done, or no such button any more.
@@ -474,8 +490,7 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
         // bound date-time by the session's time zone.
         q.bindText(":P_DTULTATUITCT",
                    QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
-        runCommand(q, "acmInsere");
-        dm.Commit();
+        runLastCommand(dm, q, "acmInsere");
         result = ServiceResult::text(QString());
     });
 }
@@ -492,8 +507,7 @@ int getMudaNome(const QString& cdfilial, const QString& nrconftela, const QStrin
         bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
         bind(q, ":P_DSBUTTON", dsbutton);
-        const int changed = runCommand(q, "acmMudaNome");
-        dm.Commit();
+        const int changed = runLastCommand(dm, q, "acmMudaNome");
         result = changeAnswer(changed);
     });
 }
@@ -513,8 +527,7 @@ void changeColour(const char* component, const char* colourParameter, const QStr
     bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                   nrpgconftaux);
     bind(q, colourParameter, colour);
-    const int changed = runCommand(q, component);
-    dm.Commit();
+    const int changed = runLastCommand(dm, q, component);
     result = changeAnswer(changed);
 }
 
@@ -577,8 +590,7 @@ int setDeleta(const QString& cdfilial, const QString& nrconftela, const QString&
                       nrpgconftaux);
         // The delete asks again whether the table is free: one that a sales
         // terminal took since the check keeps its button.
-        const int deleted = runCommand(del, "acmDeleta");
-        dm.Commit();
+        const int deleted = runLastCommand(dm, del, "acmDeleta");
         result = ServiceResult::text(deleted > 0 ? QString() : QString::fromLatin1(qdl::kMesaInd));
     });
 }

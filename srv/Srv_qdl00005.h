@@ -28,6 +28,8 @@ public:
 
     void StartTrans();
     void Commit();
+    // The transaction's next command is its last: its COMMIT may travel with it.
+    void CommitAfterNextCommand();
     void Rollback();
 
     // The statement of one component (adqPesqAmbientes, acmInsere, ...),

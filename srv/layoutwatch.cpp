@@ -63,24 +63,22 @@ void LayoutWatch::start()
         m_version = m_connection->dataVersion();
         m_signature = signature();
     } else if (m_connection->isPostgres()) {
-        m_notifying = ensureNotifyTrigger();
-        if (m_notifying)
-            m_connection->listen(kChannel);
-        else
+        m_notifying = listenForChanges();
+        if (!m_notifying)
             m_signature = signature();
     }
 }
 
-bool LayoutWatch::ensureNotifyTrigger()
+bool LayoutWatch::listenForChanges()
 {
-    QSqlError error;
-    std::unique_ptr<TADOQuery> present = m_connection->prepare(
-        QStringLiteral("SELECT 1 FROM pg_trigger WHERE tgname = 'qdl_itmenuconfte_avisa'"), error);
-    if (!present || !present->exec())
+    int found = 0;
+    try {
+        // The trigger is looked for in the LISTEN's own round trip.
+        found = m_connection->listen(kChannel, "SELECT 1 FROM pg_trigger WHERE tgname = 'qdl_itmenuconfte_avisa'");
+    } catch (const std::exception&) {
         return false;
-    const bool found = present->next();
-    present->finish();
-    if (found)
+    }
+    if (found > 0)
         return true;
     try {
         QSqlDatabase db = m_connection->database();

@@ -31,7 +31,7 @@ private:
     void start();
     void tick();
     void notified(const QString& channel, const QString& payload);
-    bool ensureNotifyTrigger();
+    bool listenForChanges(); // LISTEN, and the trigger that notifies made where missing
     // The configuration's rows in one text; empty when it cannot be read.
     QString signature();
 

@@ -40,22 +40,43 @@ QSqlDatabase TADOConnection::database() const
 {
     if (!QSqlDatabase::contains(m_connectionName))
         return {};
+    // Whoever takes the session may run statements on it outside ours: a
+    // BEGIN still waiting for our next statement goes first, on its own, so
+    // that theirs run inside the transaction.
+    if (m_statements->riders.begin && m_postgresHandle) {
+        m_statements->riders.begin = false;
+        const qdl::detail::LibPq* pq = qdl::detail::LibPq::get();
+        PGresult* result = pq->exec(m_postgresHandle, "BEGIN");
+        const bool begun = pq->resultStatus(result) == PGRES_COMMAND_OK;
+        pq->clear(result);
+        if (!begun)
+            throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao iniciar a transação"),
+                                 QSqlError(QString(), QString::fromUtf8(pq->errorMessage(m_postgresHandle)),
+                                           QSqlError::TransactionError));
+    }
+    return session();
+}
+
+QSqlDatabase TADOConnection::session() const
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return {};
     return QSqlDatabase::database(m_connectionName, false);
 }
 
 bool TADOConnection::Connected() const
 {
-    return QSqlDatabase::contains(m_connectionName) && database().isOpen();
+    return QSqlDatabase::contains(m_connectionName) && session().isOpen();
 }
 
 bool TADOConnection::isSqlite() const
 {
-    return database().driverName() == QLatin1String("QSQLITE");
+    return session().driverName() == QLatin1String("QSQLITE");
 }
 
 bool TADOConnection::isPostgres() const
 {
-    return database().driverName() == QLatin1String("QPSQL");
+    return session().driverName() == QLatin1String("QPSQL");
 }
 
 void TADOConnection::setConnected(bool connected)
@@ -71,7 +92,7 @@ void TADOConnection::setConnected(bool connected)
             }
         }
         releaseStatements();
-        QSqlDatabase db = database();
+        QSqlDatabase db = session();
         db.close();
         m_opened = false;
         return;
@@ -82,7 +103,7 @@ void TADOConnection::setConnected(bool connected)
     // Statements of an earlier handle (one the server dropped) let go of it.
     releaseStatements();
     {
-        QSqlDatabase db = database();
+        QSqlDatabase db = session();
         applyConnectionString(db, ConnectionString);
         // applyConnectionString named a fresh handle when the driver changed;
         // keep ours under our own name.
@@ -136,6 +157,7 @@ void TADOConnection::releaseStatements()
     m_rollback.reset();
     m_dataVersion.reset();
     m_statements->closeAll();
+    m_statements->riders = {};
     m_sqliteHandle = nullptr;
     m_postgresHandle = nullptr;
 }
@@ -151,7 +173,7 @@ std::unique_ptr<TADOQuery> TADOConnection::prepare(const QString& sql, QSqlError
         return qdl::detail::prepareSqlite(*m_statements, m_sqliteHandle, sql, error);
     if (m_postgresHandle)
         return qdl::detail::preparePostgres(*m_statements, m_postgresHandle, sql, error);
-    error = QSqlError(QCoreApplication::translate("TADOConnection", "O driver %1 não é um dos bancos de dados suportados.").arg(database().driverName()),
+    error = QSqlError(QCoreApplication::translate("TADOConnection", "O driver %1 não é um dos bancos de dados suportados.").arg(session().driverName()),
                       QString(), QSqlError::ConnectionError);
     return nullptr;
 }
@@ -173,20 +195,55 @@ void TADOConnection::runControl(std::unique_ptr<TADOQuery>& statement, const cha
         throw EDatabaseError(step, error);
 }
 
+bool TADOConnection::ridesWithStatements() const
+{
+    const qdl::detail::LibPq* pq = m_postgresHandle ? qdl::detail::LibPq::get() : nullptr;
+    return pq && pq->pipelines();
+}
+
 void TADOConnection::BeginTrans()
 {
-    QSqlDatabase db = database();
+    QSqlDatabase db = session();
     if (!db.isOpen())
         throw EQdlError(QCoreApplication::translate("TADOConnection", "Não há conexão aberta com o banco de dados para iniciar a transação."));
-    if (m_sqliteHandle)
+    if (m_sqliteHandle) {
         runControl(m_begin, "BEGIN IMMEDIATE", QCoreApplication::translate("TADOConnection", "Erro ao iniciar a transação"));
-    else if (!db.transaction())
+    } else if (ridesWithStatements()) {
+        m_statements->riders = {};
+        m_statements->riders.begin = true;
+    } else if (!db.transaction()) {
         throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao iniciar a transação"), db.lastError());
+    }
+}
+
+void TADOConnection::CommitAfterNextStatement()
+{
+    if (!ridesWithStatements() || !InTransaction())
+        return;
+    m_commitWarning.clear();
+    m_statements->riders.commit = true;
+}
+
+void TADOConnection::commitFailed(const QSqlError& error)
+{
+    if (InTransaction())
+        RollbackTrans();
+    throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao confirmar a transação"), error);
+}
+
+// A commit stored on this server but not confirmed by its standby (its wait
+// was cancelled at the wait limit) is not done as far as the chain is
+// concerned, and is said so.
+void TADOConnection::checkCommitConfirmed()
+{
+    if (!m_commitWarning.isEmpty())
+        throw EDatabaseError(
+            QCoreApplication::translate("TADOConnection", "A gravação não foi confirmada pelo servidor de reserva"),
+            QSqlError(QString(), m_commitWarning, QSqlError::TransactionError));
 }
 
 void TADOConnection::CommitTrans()
 {
-    QSqlDatabase db = database();
     if (m_sqliteHandle) {
         try {
             runControl(m_commit, "COMMIT", QCoreApplication::translate("TADOConnection", "Erro ao confirmar a transação"));
@@ -201,45 +258,55 @@ void TADOConnection::CommitTrans()
             }
             throw;
         }
-    } else {
-        // The commit runs on the handle with the wait limit: a server that
-        // waits for a standby that is not there would otherwise hold the
-        // screen without end.
-        m_commitWarning.clear();
-        const qdl::detail::LibPq* pq = qdl::detail::LibPq::get();
-        PGresult* result = pq ? qdl::detail::runBounded(*pq, m_postgresHandle, "COMMIT", waitLimitMs()) : nullptr;
-        const bool committed = result && pq->resultStatus(result) == PGRES_COMMAND_OK;
-        if (!committed) {
-            const char* state = result ? pq->resultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-            const QSqlError e(QString(), QString::fromUtf8(pq ? pq->errorMessage(m_postgresHandle) : ""),
-                              QSqlError::TransactionError, state ? QString::fromLatin1(state) : QString());
-            if (pq)
-                pq->clear(result);
-            if (InTransaction())
-                db.rollback();
-            throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao confirmar a transação"), e);
-        }
-        pq->clear(result);
-        if (!m_commitWarning.isEmpty()) {
-            // Stored on this server, not confirmed by its standby: not done
-            // as far as the chain is concerned, and said so.
-            throw EDatabaseError(
-                QCoreApplication::translate("TADOConnection", "A gravação não foi confirmada pelo servidor de reserva"),
-                QSqlError(QString(), m_commitWarning, QSqlError::TransactionError));
-        }
+        return;
     }
+    qdl::detail::LiveStatements::Riders& riders = m_statements->riders;
+    if (riders.commitSent) {
+        const QSqlError error = std::exchange(riders, {}).commitError;
+        if (error.isValid())
+            commitFailed(error);
+        checkCommitConfirmed();
+        return;
+    }
+    if (riders.begin) {
+        riders = {}; // no statement ran: there is nothing to commit
+        return;
+    }
+    riders.commit = false;
+    // The commit runs on the handle with the wait limit: a server that
+    // waits for a standby that is not there would otherwise hold the
+    // screen without end.
+    m_commitWarning.clear();
+    const qdl::detail::LibPq* pq = qdl::detail::LibPq::get();
+    PGresult* result = pq ? qdl::detail::runBounded(*pq, m_postgresHandle, "COMMIT", waitLimitMs()) : nullptr;
+    if (!result || pq->resultStatus(result) != PGRES_COMMAND_OK) {
+        const char* state = result ? pq->resultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+        const QSqlError e(QString(), QString::fromUtf8(pq ? pq->errorMessage(m_postgresHandle) : ""),
+                          QSqlError::TransactionError, state ? QString::fromLatin1(state) : QString());
+        if (pq)
+            pq->clear(result);
+        commitFailed(e);
+    }
+    pq->clear(result);
+    checkCommitConfirmed();
 }
 
 void TADOConnection::RollbackTrans()
 {
-    QSqlDatabase db = database();
     if (m_sqliteHandle) {
         // SQLite may already have rolled back on its own after some errors.
         if (InTransaction())
             runControl(m_rollback, "ROLLBACK", QCoreApplication::translate("TADOConnection", "Erro ao desfazer a transação"));
-    } else if (!db.rollback()) {
-        throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao desfazer a transação"), db.lastError());
+        return;
     }
+    // What the riders held is dropped; the server's transaction, if one
+    // is open, is rolled back.
+    m_statements->riders = {};
+    if (!m_postgresHandle || !InTransaction())
+        return;
+    QSqlDatabase db = session();
+    if (!db.rollback())
+        throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao desfazer a transação"), db.lastError());
 }
 
 bool TADOConnection::InTransaction() const
@@ -247,6 +314,8 @@ bool TADOConnection::InTransaction() const
     if (m_sqliteHandle)
         return sqlite3_get_autocommit(m_sqliteHandle) == 0;
     if (m_postgresHandle) {
+        if (m_statements->riders.begin || m_statements->riders.commitSent)
+            return true;
         const qdl::detail::LibPq* pq = qdl::detail::LibPq::get();
         if (!pq)
             return false;
@@ -275,34 +344,41 @@ qint64 TADOConnection::dataVersion()
     throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao ler a versão do banco de dados"), error);
 }
 
-void TADOConnection::listen(const QString& channel)
+int TADOConnection::listen(const QString& channel, const char* alsoAsk)
 {
-    if (m_channels.contains(channel))
-        return;
-    m_channels << channel;
-    subscribe();
+    if (!m_channels.contains(channel))
+        m_channels << channel;
+    return subscribe(alsoAsk);
 }
 
-void TADOConnection::subscribe()
+int TADOConnection::subscribe(const char* alsoAsk)
 {
     const qdl::detail::LibPq* pq = m_postgresHandle ? qdl::detail::LibPq::get() : nullptr;
     if (!pq || m_channels.isEmpty())
-        return;
+        return -1;
+    // One text, one round trip: the server runs its statements in order
+    // and answers with the last one's result.
+    QByteArray sql;
     for (const QString& channel : std::as_const(m_channels)) {
         // The channel is ours, a plain word: quoted as an identifier all the same.
-        const QByteArray sql = "LISTEN \"" + channel.toUtf8().replace('"', "\"\"") + '"';
-        PGresult* result = pq->exec(m_postgresHandle, sql.constData());
-        const bool ok = pq->resultStatus(result) == PGRES_COMMAND_OK;
-        pq->clear(result);
-        if (!ok)
-            throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao assinar os avisos do banco de dados"),
-                                 QSqlError(QString(), QString::fromUtf8(pq->errorMessage(m_postgresHandle)),
-                                           QSqlError::StatementError));
+        sql += "LISTEN \"" + channel.toUtf8().replace('"', "\"\"") + "\";";
     }
+    if (alsoAsk)
+        sql += alsoAsk;
+    PGresult* result = pq->exec(m_postgresHandle, sql.constData());
+    const ExecStatusType status = pq->resultStatus(result);
+    const bool ok = alsoAsk ? status == PGRES_TUPLES_OK : status == PGRES_COMMAND_OK;
+    const int rows = ok && alsoAsk ? pq->ntuples(result) : -1;
+    pq->clear(result);
+    if (!ok)
+        throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao assinar os avisos do banco de dados"),
+                             QSqlError(QString(), QString::fromUtf8(pq->errorMessage(m_postgresHandle)),
+                                       QSqlError::StatementError));
     if (!m_notifier) {
         m_notifier = std::make_unique<QSocketNotifier>(pq->socket(m_postgresHandle), QSocketNotifier::Read);
         connect(m_notifier.get(), &QSocketNotifier::activated, this, &TADOConnection::pollNotifications);
     }
+    return rows;
 }
 
 void TADOConnection::pollNotifications()

@@ -47,9 +47,17 @@ public:
     bool Lost(bool look = false);
 
     // Asked of the handle: SQLite's autocommit flag, libpq's transaction
-    // status. False when closed or lost.
+    // status; on PostgreSQL also a BEGIN still waiting to go with the next
+    // statement, and a COMMIT that went with the last one until CommitTrans
+    // takes its outcome. False when closed or lost.
     bool InTransaction() const;
+    // On PostgreSQL the BEGIN goes with the transaction's first statement,
+    // not on its own: a terminal far from the server saves a round trip.
     void BeginTrans();    // throws EDatabaseError
+    // The transaction's next statement is its last: on PostgreSQL the COMMIT
+    // goes with it, and CommitTrans then only tells how it went. Nothing
+    // changes on SQLite.
+    void CommitAfterNextStatement();
     void CommitTrans();   // throws EDatabaseError; the transaction ends either way
     void RollbackTrans(); // throws EDatabaseError; the transaction ends either way
 
@@ -66,12 +74,16 @@ public:
     qint64 dataVersion();
     // PostgreSQL: listens on the channel now and after every reopen;
     // notified() reports each notification another session sends on it.
-    // Nothing on SQLite.
-    void listen(const QString& channel);
+    // A reading query given beside it runs in the same round trip; the
+    // answer is how many rows it found. Nothing on SQLite (answers -1).
+    // Throws EDatabaseError.
+    int listen(const QString& channel, const char* alsoAsk = nullptr);
     // Reads notifications that arrived while statements ran (libpq queues
     // them then, and the socket shows nothing more). Cheap: no round trip.
     void pollNotifications();
 
+    // The session, for statements of its own kind (scripts, Qt's queries).
+    // Throws EDatabaseError when a pending BEGIN, sent first, fails.
     QSqlDatabase database() const;
     bool isSqlite() const;
     bool isPostgres() const;
@@ -80,9 +92,15 @@ signals:
     void notified(const QString& channel, const QString& payload);
 
 private:
-    void subscribe(); // LISTEN on every channel, on a freshly opened PostgreSQL handle
+    // LISTEN on every channel, on a freshly opened PostgreSQL handle, with
+    // a reading query in the same round trip; answers its rows.
+    int subscribe(const char* alsoAsk = nullptr);
     void releaseStatements(); // every statement on the handle, before it closes or is replaced
     void runControl(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step);
+    bool ridesWithStatements() const; // PostgreSQL with pipeline mode
+    QSqlDatabase session() const;     // database() without sending a pending BEGIN
+    [[noreturn]] void commitFailed(const QSqlError& error);
+    void checkCommitConfirmed();
 
     QString m_connectionName;
     // The driver's own handle while open, one of the two.

@@ -4,6 +4,7 @@
 // for TADOConnection only.
 
 #include <QByteArray>
+#include <QSqlError>
 #include <QStringList>
 #include <memory>
 #include <vector>
@@ -24,6 +25,17 @@ struct LiveStatements {
     ~LiveStatements();
     void closeAll(); // the statements stay, answering an error when run
     std::vector<HandleQuery*> live;
+
+    // PostgreSQL: a transaction's BEGIN and COMMIT travel with the statements
+    // beside them, so a terminal far from the server pays no round trip of
+    // their own. TADOConnection asks for them; the next statement run sends
+    // them and leaves the COMMIT's outcome here.
+    struct Riders {
+        bool begin = false;      // BEGIN asked for, not sent yet
+        bool commit = false;     // COMMIT to send after the next statement
+        bool commitSent = false; // it went: its outcome until CommitTrans takes it
+        QSqlError commitError;   // invalid when the COMMIT succeeded
+    } riders;
 };
 
 class HandleQuery : public TADOQuery {

@@ -1,6 +1,5 @@
 #include "libpq.h"
 
-#include <QDeadlineTimer>
 #include <QLibrary>
 #include <poll.h>
 #include <memory>
@@ -24,6 +23,7 @@ const LibPq* LibPq::get(QString* why)
         take(pq->resultStatus, "PQresultStatus");
         take(pq->resultErrorField, "PQresultErrorField");
         take(pq->errorMessage, "PQerrorMessage");
+        take(pq->resultErrorMessage, "PQresultErrorMessage");
         take(pq->clear, "PQclear");
         take(pq->nfields, "PQnfields");
         take(pq->fname, "PQfname");
@@ -54,6 +54,7 @@ const LibPq* LibPq::get(QString* why)
         optional(pq->pipelineSync, "PQpipelineSync");
         optional(pq->sendPrepare, "PQsendPrepare");
         optional(pq->sendQueryPrepared, "PQsendQueryPrepared");
+        optional(pq->sendQueryParams, "PQsendQueryParams");
         optional(pq->getResult, "PQgetResult");
         return std::pair{ok ? std::move(pq) : nullptr, ok ? QString() : library.errorString()};
     }();
@@ -62,33 +63,43 @@ const LibPq* LibPq::get(QString* why)
     return loaded.first.get();
 }
 
+BoundedWait::BoundedWait(const LibPq& pq, PGconn* conn, int limitMs)
+    : m_pq(pq), m_conn(conn), m_deadline(limitMs)
+{
+}
+
+bool BoundedWait::ready()
+{
+    const int socket = m_pq.socket(m_conn);
+    while (m_pq.consumeInput(m_conn) && m_pq.isBusy(m_conn)) {
+        if (m_deadline.hasExpired()) {
+            if (m_cancelled)
+                return false;
+            if (PGcancel* request = m_pq.getCancel(m_conn)) {
+                char why[256];
+                m_pq.cancel(request, why, int(sizeof why));
+                m_pq.freeCancel(request);
+            }
+            m_cancelled = true;
+            m_deadline = QDeadlineTimer(5000);
+            continue;
+        }
+        pollfd wait{socket, POLLIN, 0};
+        ::poll(&wait, 1, int(qMin<qint64>(m_deadline.remainingTime(), 1000)));
+    }
+    return true;
+}
+
 PGresult* runBounded(const LibPq& pq, PGconn* conn, const char* sql, int limitMs, bool* timedOut)
 {
     if (timedOut)
         *timedOut = false;
     if (!pq.getResult || !pq.sendQuery(conn, sql))
         return nullptr;
-    QDeadlineTimer deadline(limitMs);
-    bool cancelled = false;
-    const int socket = pq.socket(conn);
-    while (pq.consumeInput(conn) && pq.isBusy(conn)) {
-        if (deadline.hasExpired()) {
-            if (cancelled)
-                break; // not even the cancel was answered: what there is
-            if (PGcancel* request = pq.getCancel(conn)) {
-                char why[256];
-                pq.cancel(request, why, int(sizeof why));
-                pq.freeCancel(request);
-            }
-            cancelled = true;
-            if (timedOut)
-                *timedOut = true;
-            deadline = QDeadlineTimer(5000);
-            continue;
-        }
-        pollfd wait{socket, POLLIN, 0};
-        ::poll(&wait, 1, int(qMin<qint64>(deadline.remainingTime(), 1000)));
-    }
+    BoundedWait wait(pq, conn, limitMs);
+    wait.ready(); // what there is when not even the cancel was answered
+    if (timedOut)
+        *timedOut = wait.timedOut();
     const auto succeeded = [&](const PGresult* r) {
         const ExecStatusType status = pq.resultStatus(r);
         return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY;

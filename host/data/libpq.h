@@ -4,6 +4,7 @@
 // driver has loaded. Linking libpq would load it, and the TLS and Kerberos
 // libraries under it, into every start, SQLite's too.
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <libpq-fe.h>
 
@@ -17,6 +18,7 @@ struct LibPq {
     decltype(&PQresultStatus) resultStatus = nullptr;
     decltype(&PQresultErrorField) resultErrorField = nullptr;
     decltype(&PQerrorMessage) errorMessage = nullptr;
+    decltype(&PQresultErrorMessage) resultErrorMessage = nullptr;
     decltype(&PQclear) clear = nullptr;
     decltype(&PQnfields) nfields = nullptr;
     decltype(&PQfname) fname = nullptr;
@@ -50,15 +52,36 @@ struct LibPq {
     decltype(&PQpipelineSync) pipelineSync = nullptr;
     decltype(&PQsendPrepare) sendPrepare = nullptr;
     decltype(&PQsendQueryPrepared) sendQueryPrepared = nullptr;
+    decltype(&PQsendQueryParams) sendQueryParams = nullptr;
     decltype(&PQgetResult) getResult = nullptr;
     bool pipelines() const
     {
-        return enterPipelineMode && exitPipelineMode && pipelineSync && sendPrepare && sendQueryPrepared && getResult;
+        return enterPipelineMode && exitPipelineMode && pipelineSync && sendPrepare && sendQueryPrepared
+            && sendQueryParams && getResult;
     }
 
     // Null, with the reason, when the library or one of its functions is
     // missing. The library stays loaded: the driver holds it too.
     static const LibPq* get(QString* why = nullptr);
+};
+
+// Waits for the server's next answer on a connection that sent something,
+// at most limitMs: past it the server is asked to cancel, and its answer is
+// awaited a few seconds more.
+class BoundedWait {
+public:
+    BoundedWait(const LibPq& pq, PGconn* conn, int limitMs);
+    // True when a result can be taken without blocking (or the connection
+    // broke, which getResult then reports); false when not even the cancel
+    // was answered.
+    bool ready();
+    bool timedOut() const { return m_cancelled; }
+
+private:
+    const LibPq& m_pq;
+    PGconn* m_conn;
+    QDeadlineTimer m_deadline;
+    bool m_cancelled = false;
 };
 
 // Runs an SQL text (one or several statements) and waits for its end at most

@@ -1,15 +1,18 @@
 // Statements on libpq's connection, prepared on the server once and run with
-// PQexecPrepared. A terminal may sit far from the server, so the preparation
-// travels with the first run: Parse, Bind, Describe, Execute and Sync in one
-// pipeline, one round trip, and the column types come from that first
-// result. A libpq without pipeline mode prepares (PQprepare) and describes
-// (PQdescribePrepared) beforehand, a round trip each.
+// PQexecPrepared. A terminal may sit far from the server, so whatever can
+// travel with a run does: its preparation at the first run, and the
+// transaction's BEGIN and COMMIT beside the statements they enclose — one
+// pipeline (Parse, Bind, Describe, Execute, Sync), one round trip. The
+// column types come from the first result. A libpq without pipeline mode
+// prepares (PQprepare) and describes (PQdescribePrepared) beforehand, a round
+// trip each, and its transactions send their own BEGIN and COMMIT.
 
 #include <QCoreApplication>
 #include <atomic>
 #include <utility>
 
 #include "adoqueryimpl.h"
+#include "connection.h"
 #include "libpq.h"
 
 namespace qdl::detail {
@@ -46,7 +49,10 @@ Kind columnKind(Oid type)
 // its SQLSTATE on a line of its own.
 QSqlError postgresError(const LibPq& pq, PGconn* conn, const PGresult* result, const char* what)
 {
-    QString message = QString::fromUtf8(pq.errorMessage(conn));
+    // The result's own message: the connection's is replaced as a pipeline
+    // reads on.
+    const char* text = result ? pq.resultErrorMessage(result) : "";
+    QString message = QString::fromUtf8(text && *text ? text : pq.errorMessage(conn));
     const char* state = result ? pq.resultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const QString code = state ? QString::fromLatin1(state) : QString();
     if (!code.isEmpty())
@@ -93,8 +99,10 @@ public:
             return closedError();
         if (takeBindError())
             return false;
-        if (!m_prepared) {
-            if (!prepareAndRun())
+        LiveStatements::Riders* riders = m_owner ? &m_owner->riders : nullptr;
+        const bool carrying = riders && (riders->begin || riders->commit);
+        if (!m_prepared || carrying) {
+            if (!runPipeline(riders))
                 return false;
         } else {
             m_result = m_pq.execPrepared(m_conn, m_name.constData(), int(m_pointers.size()), m_pointers.data(),
@@ -170,59 +178,94 @@ private:
         m_described = true;
     }
 
-    // The first run: prepares and runs in one pipeline. Leaves the run's
-    // result in m_result; false, with the error of preparing, when the server
-    // refuses the statement (it is prepared again at the next run).
-    bool prepareAndRun()
+    // Sends in one pipeline what this run carries — the transaction's BEGIN,
+    // the statement's preparation at its first run, the run, the COMMIT —
+    // and reads their answers in order, each at most the wait limit (a COMMIT
+    // may wait for a standby that is not there). Leaves the run's result in
+    // m_result and the COMMIT's outcome with the riders. False, with the
+    // error, when the BEGIN or the preparation failed (the statement is
+    // prepared again at its next run).
+    bool runPipeline(LiveStatements::Riders* riders)
     {
+        const bool begin = riders && riders->begin;
+        const bool commit = riders && riders->commit;
+        if (riders) {
+            riders->begin = false;
+            riders->commit = false;
+        }
         const int count = int(m_pointers.size());
         if (!m_pq.enterPipelineMode(m_conn)) {
             m_error = postgresError(m_pq, m_conn, nullptr, "Unable to prepare statement");
             return false;
         }
-        const bool sent = m_pq.sendPrepare(m_conn, m_name.constData(), m_sql.constData(), count, nullptr)
+        const auto sendControl = [this](const char* sql) {
+            return m_pq.sendQueryParams(m_conn, sql, 0, nullptr, nullptr, nullptr, nullptr, 0) != 0;
+        };
+        const bool sent = (!begin || sendControl("BEGIN"))
+            && (m_prepared || m_pq.sendPrepare(m_conn, m_name.constData(), m_sql.constData(), count, nullptr))
             && m_pq.sendQueryPrepared(m_conn, m_name.constData(), count, m_pointers.data(), nullptr, nullptr, 0)
+            && (!commit || sendControl("COMMIT"))
             && m_pq.pipelineSync(m_conn);
-        QSqlError prepareError;
+        QSqlError failure; // the BEGIN's or the preparation's
         if (sent) {
-            // Results come command by command, each followed by a null, then
-            // the Sync's; a broken connection may end them early.
-            PGresult* prepared = m_pq.getResult(m_conn);
-            if (m_pq.resultStatus(prepared) != PGRES_COMMAND_OK)
-                prepareError = postgresError(m_pq, m_conn, prepared, "Unable to prepare statement");
-            if (prepared) {
-                m_pq.clear(prepared);
-                skipToNull();
-                m_result = m_pq.getResult(m_conn);
-                const ExecStatusType run = m_pq.resultStatus(m_result);
-                if (!prepareError.isValid() && run != PGRES_TUPLES_OK && run != PGRES_COMMAND_OK)
-                    m_error = postgresError(m_pq, m_conn, m_result, "Unable to create query"); // before the Sync
-                if (m_result)
-                    skipToNull();
-                for (PGresult* r; (r = m_pq.getResult(m_conn));) {
-                    const bool synced = m_pq.resultStatus(r) == PGRES_PIPELINE_SYNC;
-                    m_pq.clear(r);
-                    if (synced)
-                        break;
+            BoundedWait wait(m_pq, m_conn, waitLimitMs());
+            const auto next = [&]() -> PGresult* { return wait.ready() ? m_pq.getResult(m_conn) : nullptr; };
+            // Each command's answer is followed by a null; a broken
+            // connection may end them early.
+            const auto answer = [&]() {
+                PGresult* result = next();
+                if (result) {
+                    while (PGresult* rest = next())
+                        m_pq.clear(rest);
                 }
+                return result;
+            };
+            if (begin) {
+                PGresult* r = answer();
+                if (m_pq.resultStatus(r) != PGRES_COMMAND_OK)
+                    failure = postgresError(m_pq, m_conn, r, "Could not begin transaction");
+                m_pq.clear(r);
+            }
+            if (!m_prepared) {
+                PGresult* r = answer();
+                if (!failure.isValid() && m_pq.resultStatus(r) != PGRES_COMMAND_OK)
+                    failure = postgresError(m_pq, m_conn, r, "Unable to prepare statement");
+                m_pq.clear(r);
+            }
+            m_result = answer();
+            const ExecStatusType run = m_pq.resultStatus(m_result);
+            if (!failure.isValid() && run != PGRES_TUPLES_OK && run != PGRES_COMMAND_OK)
+                m_error = postgresError(m_pq, m_conn, m_result, "Unable to create query"); // before the COMMIT's
+            if (commit) {
+                PGresult* r = answer();
+                riders->commitSent = true;
+                riders->commitError = QSqlError();
+                if (m_pq.resultStatus(r) != PGRES_COMMAND_OK) {
+                    const char* state = r ? m_pq.resultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+                    const char* text = r ? m_pq.resultErrorMessage(r) : "";
+                    riders->commitError = QSqlError(QString(), QString::fromUtf8(text && *text ? text : m_pq.errorMessage(m_conn)),
+                                                    QSqlError::TransactionError,
+                                                    state ? QString::fromLatin1(state) : QString());
+                }
+                m_pq.clear(r);
+            }
+            for (PGresult* r; (r = next());) {
+                const bool synced = m_pq.resultStatus(r) == PGRES_PIPELINE_SYNC;
+                m_pq.clear(r);
+                if (synced)
+                    break;
             }
         } else {
-            prepareError = postgresError(m_pq, m_conn, nullptr, "Unable to prepare statement");
+            failure = postgresError(m_pq, m_conn, nullptr, "Unable to prepare statement");
         }
         m_pq.exitPipelineMode(m_conn);
-        if (prepareError.isValid()) {
-            m_error = prepareError;
+        if (failure.isValid()) {
+            m_error = failure;
             clearResult();
             return false;
         }
         m_prepared = true;
         return true;
-    }
-
-    void skipToNull()
-    {
-        while (PGresult* r = m_pq.getResult(m_conn))
-            m_pq.clear(r);
     }
 
     void release() override
