@@ -1,10 +1,11 @@
 // qdl-screenshots: saves the pictures of the controls, the glyphs and the
 // operator dialogs that README.md shows, as PNG files in one folder.
 //
-//   qdl-screenshots DIR
+//   qdl-screenshots DIR [--scale auto|FACTOR]
 //
 // Writes controls-panel.png, controls-glyphs.png and dialog-picklist.png,
-// dialog-keyboard.png, dialog-color.png, dialog-message.png. Runs on the
+// dialog-keyboard.png, dialog-color.png, dialog-message.png; with --scale the
+// dialogs are drawn at that scale of the screen (on the primary screen). Runs on the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise; exits 1 with the
 // reason when a picture cannot be made. scripts/screenshots.sh builds and
 // runs it (and adds the screen itself, from qdl-host --screenshot).
@@ -26,6 +27,7 @@
 #include "dialogs/picklist.h"
 #include "glyphs.h"
 #include "picktables.h"
+#include "screenscale.h"
 #include "touchcontrols.h"
 
 namespace {
@@ -234,9 +236,13 @@ void dialogs(const QString& dir)
     });
     runPickList(ds, {}, "S", 11776174, 13684686, 4407615, 8487297, 0);
 
+    // The table button being renamed, as the screen draws it.
+    const UiScale ui(effectiveScreenScale(QGuiApplication::primaryScreen()));
     TSpeedButton tableButton;
-    tableButton.resize(77, 50);
-    tableButton.setGlyph(drawGlyph(Glyph::AssignedTable, QSize(32, 32)));
+    tableButton.setScale(ui.factor());
+    tableButton.setFont(ui.font(tableButton.font()));
+    tableButton.resize(ui.size({77, 50}));
+    tableButton.setGlyph(drawGlyph(Glyph::AssignedTable, ui.size({32, 32})));
     setKeyboardPreviewSource(&tableButton);
     whenModal(QStringLiteral("the keyboard"), [dir](QWidget* k) {
         tapText(k, QStringLiteral(" VIP"));
@@ -265,10 +271,13 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: qdl-screenshots DIR\n");
+    const std::optional<ScreenScale> scale =
+        args.size() == 4 && args[2] == QLatin1String("--scale") ? parseScreenScale(args[3]) : ScreenScale{};
+    if ((args.size() != 2 && args.size() != 4) || !scale) {
+        std::fprintf(stderr, "usage: qdl-screenshots DIR [--scale auto|FACTOR]\n");
         return 2;
     }
+    setScreenScale(*scale);
     const QString dir = QDir(args[1]).absolutePath();
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "qdl-screenshots: cannot make %s\n", qPrintable(dir));
