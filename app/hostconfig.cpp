@@ -60,7 +60,7 @@ void checkDatabase(const Place& place, const QString& value)
         QSqlDatabase::removeDatabase(name);
     if (!reason.isEmpty()) {
         // The data layer's text quotes the string, a keyword password with it.
-        const QString shown = hidePassword(value.trimmed());
+        const QString shown = withoutPassword(value.trimmed());
         refuse(place, shown, reason.replace(value.trimmed(), shown));
     }
 }
@@ -152,7 +152,7 @@ QString HostConfig::describe() const
     const std::pair<QLatin1String, const HostSetting*> settings[] = {
         {kDatabase, &database}, {kLanguage, &language}, {kScale, &scale}};
     for (const auto& [key, setting] : settings)
-        text += QStringLiteral("%1 = %2 (%3)\n").arg(key, hidePassword(setting->value), setting->originText());
+        text += QStringLiteral("%1 = %2 (%3)\n").arg(key, withoutPassword(setting->value), setting->originText());
     return text;
 }
 
@@ -216,28 +216,6 @@ HostConfig resolveHostConfig(const HostCommandLine& given)
 
 bool holdsPassword(const QString& connectionString)
 {
-    return hidePassword(connectionString) != connectionString;
+    return withoutPassword(connectionString) != connectionString;
 }
 
-QString hidePassword(const QString& connectionString)
-{
-    QString shown = withoutPassword(connectionString);
-    const QUrl url(shown, QUrl::StrictMode);
-    if (url.isValid() && !url.scheme().isEmpty()) {
-        // libpq takes a password as a query item too.
-        QUrlQuery query(url);
-        if (query.hasQueryItem(QStringLiteral("password"))) {
-            query.removeAllQueryItems(QStringLiteral("password"));
-            query.addQueryItem(QStringLiteral("password"), QStringLiteral("***"));
-            QUrl hidden(url);
-            hidden.setQuery(query);
-            shown = hidden.toString();
-        }
-        return shown;
-    }
-    // A keyword string: password=value or password='quoted value'.
-    static const QRegularExpression keyword(QStringLiteral("(^|\\s)(password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|\\S+)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    shown.replace(keyword, QStringLiteral("\\1\\2***"));
-    return shown;
-}

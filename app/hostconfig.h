@@ -53,5 +53,3 @@ HostConfig resolveHostConfig(const HostCommandLine& given);
 // Whether a connection string carries a password (in a URL's user part,
 // as a password= query item, or as a password= keyword).
 bool holdsPassword(const QString& connectionString);
-// The connection string with every password written as ***.
-QString hidePassword(const QString& connectionString);

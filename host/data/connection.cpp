@@ -3,13 +3,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
-#include <QRegularExpression>
 #include <QUrlQuery>
 #include <atomic>
 
@@ -181,10 +181,24 @@ QString driverOf(const QString& connectionString)
 QString withoutPassword(const QString& connectionString)
 {
     QUrl url(connectionString, QUrl::StrictMode);
-    if (!url.isValid() || url.password().isEmpty())
-        return connectionString;
-    url.setPassword(QStringLiteral("***"));
-    return url.toString();
+    if (url.isValid() && !url.scheme().isEmpty()) {
+        if (!url.password().isEmpty())
+            url.setPassword(QStringLiteral("***"));
+        // libpq takes a password as a query item too.
+        QUrlQuery query(url);
+        if (query.hasQueryItem(QStringLiteral("password"))) {
+            query.removeAllQueryItems(QStringLiteral("password"));
+            query.addQueryItem(QStringLiteral("password"), QStringLiteral("***"));
+            url.setQuery(query);
+        }
+        return url.toString() == QUrl(connectionString, QUrl::StrictMode).toString() ? connectionString : url.toString();
+    }
+    // A keyword string: password=value or password='quoted value'.
+    static const QRegularExpression keyword(QStringLiteral("(^|\\s)(password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|\\S+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QString shown = connectionString;
+    shown.replace(keyword, QStringLiteral("\\1\\2***"));
+    return shown;
 }
 
 // How long an action may wait on the database (a SQLite file another
