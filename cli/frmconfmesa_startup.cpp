@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QPainterPath>
 #include <QScreen>
 
@@ -23,6 +24,18 @@ QRegion roundedRegion(int width, int height, int radius)
     QPainterPath path;
     path.addRoundedRect(QRectF(0, 0, width, height), radius, radius);
     return QRegion(path.toFillPolygon().toPolygon());
+}
+
+// The local parameters file: beside the host program, as it has always been
+// read; an installed terminal (the program in /usr/bin) keeps it with its
+// configuration instead, the user's folder over the system's
+// (~/.config/quadrel/, /etc/xdg/quadrel/). Empty when there is none.
+QString parametersFile()
+{
+    const QString beside = hostExecutableDir() + QStringLiteral("/PARAMETROSQDL.CDS");
+    if (QFileInfo(beside).isFile())
+        return beside;
+    return QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("quadrel/PARAMETROSQDL.CDS"));
 }
 
 } // namespace
@@ -52,8 +65,8 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
     }
     setMask(roundedRegion(width(), height(), m_ui.px(kCornerRadius)));
 
-    const QString parameters = hostExecutableDir() + QStringLiteral("/PARAMETROSQDL.CDS");
-    if (QFileInfo(parameters).isFile()) {
+    const QString parameters = parametersFile();
+    if (!parameters.isEmpty()) {
         cdsParametrosQdl.LoadFromFile(parameters);
         Incor1 = cdsParametrosQdl.FieldByName(QStringLiteral("INCOR1")).AsInteger();
         Incor2 = cdsParametrosQdl.FieldByName(QStringLiteral("INCOR2")).AsInteger();

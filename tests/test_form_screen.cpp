@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 
 #include "Srv_qdl00005.h"
 #include "connection.h"
@@ -260,11 +262,21 @@ TEST_P(ScreenTest, WithoutParametersFileTheDefaultSchemeReachesColoreTela)
         EXPECT_EQ(scheme[i].toInt(), expected[i]) << i;
 }
 
+// Beside the program (as in a build), else in the configuration folders (an
+// installed terminal, the program in /usr/bin).
 TEST_P(ScreenTest, ParametersFileSuppliesTheScheme)
 {
-    QFile f(exeDir.filePath("PARAMETROSQDL.CDS"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(R"(<?xml version="1.0" standalone="yes"?>
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfig); });
+    for (const QString& place : {exeDir.filePath("PARAMETROSQDL.CDS"), config.filePath("quadrel/PARAMETROSQDL.CDS")}) {
+        SCOPED_TRACE(place.toStdString());
+        QDir().mkpath(QFileInfo(place).path());
+        QFile f(place);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(R"(<?xml version="1.0" standalone="yes"?>
 <DATAPACKET Version="2.0"><METADATA><FIELDS>
 <FIELD attrname="INCOR1" fieldtype="i4"/><FIELD attrname="INCOR2" fieldtype="i4"/>
 <FIELD attrname="INCOR3" fieldtype="i4"/><FIELD attrname="INCOR4" fieldtype="i4"/>
@@ -273,13 +285,16 @@ TEST_P(ScreenTest, ParametersFileSuppliesTheScheme)
 <ROW INCOR1="1" INCOR2="2" INCOR3="3" INCOR4="" INCOR5="5" INCOR6="16777215"/>
 <ROW INCOR1="9" INCOR2="9" INCOR3="9" INCOR4="9" INCOR5="9" INCOR6="9"/>
 </ROWDATA></DATAPACKET>)");
-    f.close();
-    openScreen();
-    const QVariantList scheme = form->property("qdlColorScheme").toList();
-    ASSERT_EQ(scheme.size(), 6);
-    const int expected[] = {1, 2, 3, 0, 5, 16777215}; // first record; an empty field reads 0
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(scheme[i].toInt(), expected[i]) << i;
+        f.close();
+        openScreen();
+        const QVariantList scheme = form->property("qdlColorScheme").toList();
+        ASSERT_EQ(scheme.size(), 6);
+        const int expected[] = {1, 2, 3, 0, 5, 16777215}; // first record; an empty field reads 0
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(scheme[i].toInt(), expected[i]) << i;
+        closeScreen();
+        QFile::remove(place);
+    }
 }
 
 TEST_P(ScreenTest, BrokenParametersFileStopsStartUpWithAClearError)
