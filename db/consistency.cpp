@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <atomic>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "connection.h"
@@ -76,23 +77,36 @@ void control(QSqlDatabase& db, const QString& sql)
 // buttons: the database compares them through its indexes and hands over
 // only the rows that may break a rule, and those few are judged below by the
 // same rules, word for word, that a terminal's layout always was.
+// The branches a read covers: all, one (only), or those from `from` up to
+// before `before` (either end open), as the check splits a chain.
+struct Scope {
+    QString only, from, before;
+};
+
 class Reader {
 public:
-    Reader(QSqlDatabase& db, const QString& branch)
-        : m_db(db), m_branch(branch), m_postgres(db.driverName() == QLatin1String("QPSQL"))
+    Reader(QSqlDatabase& db, Scope scope)
+        : m_db(db), m_scope(std::move(scope)), m_postgres(db.driverName() == QLatin1String("QPSQL"))
     {
     }
 
     bool postgres() const { return m_postgres; }
 
-    // " AND alias.CDFILIAL = ?" when one branch is checked; each use is
-    // bound when the statement runs.
+    // " AND alias.CDFILIAL = ?" (or the range's bounds) when the read covers
+    // part of the chain; each value is bound when the statement runs.
     QString onBranch(const char* alias)
     {
-        if (m_branch.isEmpty())
-            return {};
-        ++m_uses;
-        return QStringLiteral(" AND %1.CDFILIAL = ?").arg(QLatin1String(alias));
+        QString sql;
+        const auto bound = [&](const QString& value, const char* op) {
+            if (value.isEmpty())
+                return;
+            sql += QStringLiteral(" AND %1.CDFILIAL %2 ?").arg(QLatin1String(alias), QLatin1String(op));
+            m_values << value;
+        };
+        bound(m_scope.only, "=");
+        bound(m_scope.from, ">=");
+        bound(m_scope.before, "<");
+        return sql;
     }
 
     // Runs a statement built with onBranch and hands each row to the
@@ -101,13 +115,13 @@ public:
     void read(const char* table, const QString& sql, OnRow&& onRow)
     {
         const QString step = QCoreApplication::translate("LayoutCheck", "Erro ao ler a tabela %1").arg(QLatin1String(table));
-        const int uses = std::exchange(m_uses, 0);
+        const QStringList values = std::exchange(m_values, {});
         QSqlQuery q(m_db);
         q.setForwardOnly(true);
         if (!q.prepare(sql))
             throw EDatabaseError(step, q.lastError());
-        for (int i = 0; i < uses; ++i)
-            q.addBindValue(m_branch);
+        for (const QString& value : values)
+            q.addBindValue(value);
         if (!q.exec())
             throw EDatabaseError(step, q.lastError());
         while (q.next())
@@ -120,9 +134,9 @@ public:
 
 private:
     QSqlDatabase& m_db;
-    QString m_branch;
+    Scope m_scope;
     bool m_postgres;
-    int m_uses = 0;
+    QStringList m_values;
 };
 
 const QString kColumns = QStringLiteral("CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, "
@@ -182,14 +196,17 @@ class Checker {
 public:
     LayoutReport report;
 
-    void run(Reader& reader)
+    // Where the problems of single rows end and those of tables or areas
+    // placed twice begin.
+    qsizetype singleRowProblems = 0;
+
+    void readRules(Reader& reader)
     {
-        readCounts(reader);
         readSuspects(reader);
+        singleRowProblems = report.problems.size();
         readPlacedTwice(reader);
     }
 
-private:
     void readCounts(Reader& reader)
     {
         reader.read("ITMENUCONFTE",
@@ -202,6 +219,7 @@ private:
                     });
     }
 
+private:
     // The rows that may break a rule of their own: a form the screen does not
     // write, an area code with no SALA row, a table button whose table is not
     // in the area of its area button (or has no such table, or no such area
@@ -374,10 +392,14 @@ int LayoutReport::count(LayoutFault fault) const
     return n;
 }
 
-LayoutReport checkLayout(QSqlDatabase& db, const QString& branch)
+namespace {
+
+// One snapshot: a layout being changed by a terminal meanwhile must not
+// look broken halfway through the reads. Runs read inside a read-only
+// transaction on db, ended before returning.
+template <class Read>
+void inSnapshot(QSqlDatabase& db, Read&& read)
 {
-    // One snapshot: a layout being changed by a terminal meanwhile must not
-    // look broken halfway through the reads.
     const bool postgres = db.driverName() == QLatin1String("QPSQL");
     control(db, postgres ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY") : QStringLiteral("BEGIN"));
     if (postgres) {
@@ -387,16 +409,101 @@ LayoutReport checkLayout(QSqlDatabase& db, const QString& branch)
         control(db, QStringLiteral("SET LOCAL jit = off"));
         control(db, QStringLiteral("SET LOCAL work_mem = '64MB'"));
     }
-    Checker checker;
     try {
-        Reader reader(db, branch);
-        checker.run(reader);
+        read();
     } catch (...) {
         QSqlQuery end(db);
         end.exec(QStringLiteral("ROLLBACK"));
         throw;
     }
     control(db, QStringLiteral("ROLLBACK"));
+}
+
+// The branch at the middle of the chain's buttons: the branches before it
+// and those from it on hold about half the buttons each. Empty when the
+// chain is one branch.
+QString middleBranch(Reader& reader, int buttons)
+{
+    QString middle;
+    reader.read("ITMENUCONFTE",
+                QStringLiteral("SELECT CDFILIAL FROM ITMENUCONFTE ORDER BY CDFILIAL LIMIT 1 OFFSET %1").arg(buttons / 2),
+                [&middle](QSqlQuery& q) { middle = q.value(0).toString(); });
+    QString first;
+    reader.read("ITMENUCONFTE", QStringLiteral("SELECT MIN(CDFILIAL) FROM ITMENUCONFTE"),
+                [&first](QSqlQuery& q) { first = q.value(0).toString(); });
+    return middle == first ? QString() : middle;
+}
+
+// The rules checked on the branches from `from` on, on a connection of its
+// own (a clone of db), in this thread: SQLite checks in the thread that
+// opened the connection.
+Checker checkPart(const QString& connectionName, const QString& from)
+{
+    static std::atomic<int> counter{0};
+    const QString name = QStringLiteral("qdl-layout-check-part-%1").arg(++counter);
+    Checker part;
+    {
+        QSqlDatabase db = QSqlDatabase::cloneDatabase(connectionName, name);
+        if (!db.open())
+            throw EDatabaseError(QCoreApplication::translate("LayoutCheck", "Não foi possível abrir o banco de dados"), db.lastError());
+        inSnapshot(db, [&] {
+            Reader reader(db, Scope{{}, from, {}});
+            part.readRules(reader);
+        });
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return part;
+}
+
+} // namespace
+
+LayoutReport checkLayout(QSqlDatabase& db, const QString& branch, int splitFrom)
+{
+    Checker checker;
+    Checker later; // the second half of a chain checked in two
+    inSnapshot(db, [&] {
+        Reader counting(db, Scope{branch, {}, {}});
+        checker.readCounts(counting);
+        // A chain's SQLite file is checked in two halves by branch at once,
+        // on both cores: the rules never look past a row's own branch.
+        const QString file = db.databaseName();
+        const bool split = branch.isEmpty() && db.driverName() == QLatin1String("QSQLITE")
+            && checker.report.buttons >= splitFrom && !file.isEmpty() && file != QLatin1String(":memory:");
+        const QString middle = split ? middleBranch(counting, checker.report.buttons) : QString();
+        if (middle.isEmpty()) {
+            checker.readRules(counting);
+            return;
+        }
+        std::exception_ptr failed;
+        std::thread worker([&] {
+            try {
+                later = checkPart(db.connectionName(), middle);
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
+        try {
+            Reader first(db, Scope{{}, {}, middle});
+            checker.readRules(first);
+        } catch (...) {
+            worker.join();
+            throw;
+        }
+        worker.join();
+        if (failed)
+            std::rethrow_exception(failed);
+    });
+    if (later.report.problems.isEmpty())
+        return checker.report;
+    // In the order one read gives: every row's own problems, branch by
+    // branch, then the twice-placed ones.
+    QList<LayoutProblem>& problems = checker.report.problems;
+    const qsizetype split = checker.singleRowProblems;
+    const QList<LayoutProblem> placedTwice = problems.mid(split);
+    problems.resize(split);
+    problems << later.report.problems.mid(0, later.singleRowProblems) << placedTwice
+             << later.report.problems.mid(later.singleRowProblems);
     return checker.report;
 }
 

@@ -38,7 +38,11 @@ struct LayoutReport {
 // Reads the layout of every branch and configuration in one snapshot (a
 // read-only transaction, ended before returning); of one branch only when
 // branch is not empty. Throws EDatabaseError when a table cannot be read.
-LayoutReport checkLayout(QSqlDatabase& db, const QString& branch = QString());
+// A SQLite file of splitFrom buttons or more is read in two halves by branch
+// at once, the second on a connection of its own (each branch still in one
+// snapshot); the report is the one a single read gives.
+inline constexpr int kCheckSplitFrom = 100000;
+LayoutReport checkLayout(QSqlDatabase& db, const QString& branch = QString(), int splitFrom = kCheckSplitFrom);
 
 // `--check`: opens the database of the connection string on a connection of
 // its own, checks it and writes the report to out. Returns 0 when the layout

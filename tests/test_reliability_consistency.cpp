@@ -3,6 +3,7 @@
 // three outcomes apart. On SQLite and PostgreSQL.
 
 #include <QProcess>
+#include <limits>
 
 #include "consistency.h"
 #include "formfixture.h"
@@ -266,6 +267,41 @@ TEST_P(ConsistencyTest, TheCheckOfOneBranchLeavesTheOtherBranchesOut)
     // Without --check, or without a code, --branch is a mistake: said, never a screen.
     EXPECT_EQ(runCheck(db->connectionString, {"--branch", "9999"}).status, 2);
     EXPECT_EQ(runCheck(db->connectionString, {"--check", "--branch="}).status, 2);
+}
+
+// A chain's file is read in two halves by branch at once; the report must be
+// the one a single read gives, word for word and in the same order, with
+// problems of single rows and twice-placed tables on both sides of the split.
+TEST_P(ConsistencyTest, AChainReadInTwoHalvesReportsWhatOneReadFinds)
+{
+    dropUniqueKey();
+    placeArea("01", "SAL", "Salão");
+    placeArea("02", "SAL", "Salão de novo");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    placeTable("05", "4", "01", "1", "Mesa 1 outra vez");
+    // Three more branches, each with a row of its own broken and a table on
+    // two buttons: 0001 and 0002 fall before the middle, 9999 after.
+    for (const char* branch : {"0001", "0002", "5000"}) {
+        exec(QStringLiteral("INSERT INTO SALA (CDFILIAL, CDSALA, NMSALA, IDSITSALA) VALUES ('%1', 'SAL', 'Salão', 'A')").arg(branch));
+        exec(QStringLiteral("INSERT INTO MESA (CDFILIAL, CDLOJA, NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX) "
+                            "VALUES ('%1', '00001', '1', 'SAL', 'Mesa 1', 'A', 'D')").arg(branch));
+        exec(QStringLiteral("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, "
+                            "NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX) VALUES "
+                            "('%1', '00001', '4', '01', 'SAL', 'Salão', 0, 0, '', '0', '0', '1', '0'), "
+                            "('%1', '00001', '4', '02', 'ZZZ', 'Sumida', 0, 0, '', '0', '0', '1', '0'), "
+                            "('%1', '00001', '3', '01', '1', 'Mesa 1', 0, 0, '', '4', '01', '1', '1'), "
+                            "('%1', '00001', '3', '02', '1', 'Mesa 1 de novo', 0, 0, '', '4', '01', '1', '1')")
+                 .arg(branch));
+    }
+    QSqlDatabase c = db->openCheckConnection();
+    const LayoutReport once = checkLayout(c, QString(), std::numeric_limits<int>::max());
+    const LayoutReport halves = checkLayout(c, QString(), 1);
+    c.close();
+    EXPECT_EQ(once.count(LayoutFault::PlacedTwice), 5) << texts(once).toStdString();
+    EXPECT_EQ(once.count(LayoutFault::UnknownCode), 3) << texts(once).toStdString();
+    EXPECT_EQ(halves.buttons, once.buttons);
+    EXPECT_EQ(halves.configurations, once.configurations);
+    EXPECT_EQ(texts(halves), texts(once));
 }
 
 } // namespace
