@@ -127,7 +127,7 @@ int runConfirm(Drill& d, const QString& mode, const QString& colour)
 // ---- terminal: one of several screens on one layout -----------------------------
 
 struct Tally {
-    int operations = 0, placements = 0, placed = 0, refused = 0, silent = 0, clears = 0, refusedClears = 0,
+    int operations = 0, placements = 0, placed = 0, refused = 0, overtaken = 0, silent = 0, clears = 0, refusedClears = 0,
         refreshes = 0, notices = 0, failures = 0, errors = 0;
 };
 
@@ -172,6 +172,8 @@ int runTerminal(Drill& d, int operations, quint32 seed)
                 ++t.refused;
             else if (placedOnScreen)
                 ++t.placed;
+            else if (services.contains(QStringLiteral("getPesqAmbientes")))
+                ++t.overtaken; // written, then the screen showed another terminal clearing it
             else
                 ++t.silent; // neither told nor shown: a placement lost without a word
         }
@@ -214,7 +216,7 @@ int runTerminal(Drill& d, int operations, quint32 seed)
         }
     }
     say(QStringLiteral("RESULT operations=%1 placements=%2 placed=%3 refused=%4 silent=%5 clears=%6 "
-                       "refused-clears=%7 refreshes=%8 notices=%9 failures=%10 errors=%11")
+                       "refused-clears=%7 refreshes=%8 notices=%9 failures=%10 errors=%11 overtaken=%12")
             .arg(t.operations)
             .arg(t.placements)
             .arg(t.placed)
@@ -225,7 +227,8 @@ int runTerminal(Drill& d, int operations, quint32 seed)
             .arg(t.refreshes)
             .arg(t.notices)
             .arg(t.failures)
-            .arg(t.errors));
+            .arg(t.errors)
+            .arg(t.overtaken));
     Pesquisa = nullptr;
     return 0;
 }
