@@ -5,11 +5,13 @@
 // and every change it reported as written is there.
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 
 #include "Cli_qdl00005.h"
@@ -218,6 +220,67 @@ TEST(Failover, ACommitThatWaitsWithoutEndIsToldAfterTheWaitLimit)
     s.click(s.form->tcbProximo);
     EXPECT_EQ(s.form->NrPagina, 2);
     std::printf("QDL-FIGURE stuck-commit-told-after-ms=%lld\n", static_cast<long long>(waited));
+}
+
+// A server that dies while a commit waits for its synchronous standby may
+// still send the COMMIT's own answer, but never the ready-for-query after it:
+// the rename (its COMMIT travelling with the update) must be told as failed,
+// never shown as written, for the standby never had it.
+void renameWhileTheServerDiesWaitingForItsStandby()
+{
+    const QStringList server =
+        runPgCluster("qdl_pg_start -c synchronous_standby_names=nobody >/dev/null && "
+                     "printf '%s\\n%s\\n%s\\n' \"$QDL_PG_URL\" \"$QDL_PG_DIR\" \"$QDL_PG_BIN\"")
+            .split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(server.size(), 3);
+    const auto stop = qScopeGuard(
+        [&] { runPgCluster("qdl_pg_stop", {{"QDL_PG_DIR", server[1]}, {"QDL_PG_BIN", server[2]}}); });
+    const QString local = server[0] + QStringLiteral("?options=%27-c%20synchronous_commit%3Dlocal%27");
+    createQdlDatabaseAt(local, true);
+    {
+        // A first screen that does not wait for the standby installs the
+        // notify trigger, so the only commit left to wait is the rename's.
+        ScreenSession first(local);
+        ASSERT_TRUE(startScreen(first.form));
+    }
+
+    QProcess screen;
+    screen.start(qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-drill"),
+                 {"rename-area", "--database", server[0], "--caption", "Nunca confirmado"});
+    ASSERT_TRUE(screen.waitForStarted());
+    // Until the rename's commit waits for the standby.
+    QElapsedTimer clock;
+    clock.start();
+    bool waiting = false;
+    while (!waiting && clock.elapsed() < 30000 && screen.state() == QProcess::Running) {
+        waiting = ServerPair::scalar(local, "SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event = 'SyncRep'")
+                  == QStringLiteral("1");
+        if (!waiting)
+            screen.waitForReadyRead(50); // a bounded pause that also reads what the drill says
+    }
+    ASSERT_TRUE(waiting) << screen.readAllStandardOutput().toStdString();
+    QFile pidFile(server[1] + QStringLiteral("/data/postmaster.pid"));
+    ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::kill(pidFile.readLine().trimmed().toInt(), SIGKILL), 0);
+    ASSERT_TRUE(screen.waitForFinished(60000));
+    const QString output = QString::fromUtf8(screen.readAllStandardOutput());
+    ASSERT_TRUE(output.contains("RENAMED")) << output.toStdString();
+    EXPECT_TRUE(output.contains("MESSAGE")) << "a rename the standby never had was shown as written:\n"
+                                            << output.toStdString();
+}
+
+TEST(Failover, ACommitWhoseServerDiesWaitingForItsStandbyIsToldAsFailed)
+{
+    if (!backendAvailable(QStringLiteral("postgresql"), nullptr) && !backendRequired(QStringLiteral("postgresql")))
+        GTEST_SKIP() << "PostgreSQL is not installed";
+    // Whether the dying server's COMMIT answer gets out is a race on its
+    // side: three rounds, each on a fresh server.
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        renameWhileTheServerDiesWaitingForItsStandby();
+        if (HasFatalFailure())
+            return;
+    }
 }
 
 } // namespace

@@ -249,12 +249,18 @@ private:
                 }
                 m_pq.clear(r);
             }
-            for (PGresult* r; (r = next());) {
-                const bool synced = m_pq.resultStatus(r) == PGRES_PIPELINE_SYNC;
+            bool synced = false;
+            for (PGresult* r; !synced && (r = next());) {
+                synced = m_pq.resultStatus(r) == PGRES_PIPELINE_SYNC;
                 m_pq.clear(r);
-                if (synced)
-                    break;
             }
+            // A COMMIT counts only with the Sync's answer behind it: a server
+            // that gives up waiting for its synchronous standby (its
+            // postmaster gone) may still send the COMMIT's own answer, but
+            // never the ready-for-query after it.
+            if (commit && !synced && !riders->commitError.isValid())
+                riders->commitError = QSqlError(QString(), QString::fromUtf8(m_pq.errorMessage(m_conn)),
+                                                QSqlError::TransactionError);
         } else {
             failure = postgresError(m_pq, m_conn, nullptr, "Unable to prepare statement");
         }
