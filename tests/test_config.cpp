@@ -18,15 +18,11 @@
 #include "connection.h"
 #include "dbfixture.h"
 #include "hostconfig.h"
+#include "hostprogram.h"
 #include "pgservers.h"
 #include "testmain.h"
 
 namespace {
-
-struct HostRun {
-    int status = -1;
-    QString out, err;
-};
 
 // A terminal of the test's own: a user's and two system configuration
 // folders, a data folder, and qdl-host run on them.
@@ -59,19 +55,7 @@ protected:
         ASSERT_TRUE(f.setPermissions(mode));
     }
 
-    HostRun run(const QStringList& arguments)
-    {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-host"), arguments);
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            ADD_FAILURE() << "qdl-host " << arguments.join(' ').toStdString() << " did not finish";
-        }
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
+    HostRun run(const QStringList& arguments) { return runHostProgram(env, arguments); }
 
     // --show-config's lines, key to "value (origin)".
     QMap<QString, QString> shown(const QStringList& more = {})

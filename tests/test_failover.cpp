@@ -184,6 +184,39 @@ TEST(Failover, AConfirmationInFlightIsWholeOrReportedAsFailed)
                 reportedWritten, stored - reportedWritten);
 }
 
+// A server of the test's own set to wait for a synchronous standby that is
+// not there (a promoted server still set to wait for its old partner), with
+// the demo tables; stopped when the object goes. url is empty when it could
+// not start (the test has failed).
+struct WaitingForNobody {
+    WaitingForNobody()
+    {
+        const QStringList out =
+            runPgCluster("qdl_pg_start -c synchronous_standby_names=nobody >/dev/null && "
+                         "printf '%s\\n%s\\n%s\\n' \"$QDL_PG_URL\" \"$QDL_PG_DIR\" \"$QDL_PG_BIN\"")
+                .split('\n', Qt::SkipEmptyParts);
+        if (out.size() != 3)
+            return;
+        dir = out[1];
+        bin = out[2];
+        // The tables are made on a connection that does not wait for the standby.
+        localUrl = out[0] + QStringLiteral("?options=%27-c%20synchronous_commit%3Dlocal%27");
+        createQdlDatabaseAt(localUrl, true);
+        url = out[0];
+    }
+    ~WaitingForNobody()
+    {
+        if (!dir.isEmpty())
+            runPgCluster("qdl_pg_stop", {{"QDL_PG_DIR", dir}, {"QDL_PG_BIN", bin}});
+    }
+    WaitingForNobody(const WaitingForNobody&) = delete;
+    WaitingForNobody& operator=(const WaitingForNobody&) = delete;
+
+    QString url;      // its commits wait for the standby
+    QString localUrl; // its commits do not
+    QString dir, bin;
+};
+
 // A server whose commits wait for a standby that is not there (a promoted
 // server still set to wait for its old partner): the action is told as
 // failed after the wait limit, with what the server said, and the screen
@@ -192,21 +225,12 @@ TEST(Failover, ACommitThatWaitsWithoutEndIsToldAfterTheWaitLimit)
 {
     if (!backendAvailable(QStringLiteral("postgresql"), nullptr) && !backendRequired(QStringLiteral("postgresql")))
         GTEST_SKIP() << "PostgreSQL is not installed";
-    const QStringList server =
-        runPgCluster("qdl_pg_start -c synchronous_standby_names=nobody >/dev/null && "
-                     "printf '%s\\n%s\\n%s\\n' \"$QDL_PG_URL\" \"$QDL_PG_DIR\" \"$QDL_PG_BIN\"")
-            .split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(server.size(), 3);
-    const auto stop = qScopeGuard(
-        [&] { runPgCluster("qdl_pg_stop", {{"QDL_PG_DIR", server[1]}, {"QDL_PG_BIN", server[2]}}); });
-    // The tables are made while the server waits for nobody: on a connection
-    // that does not wait for the standby.
-    const QString url = server[0] + QStringLiteral("?options=%27-c%20synchronous_commit%3Dlocal%27");
-    createQdlDatabaseAt(url, true);
+    const WaitingForNobody server;
+    ASSERT_FALSE(server.url.isEmpty());
 
     qputenv("QDL_WAIT_LIMIT", "2");
     const auto limit = qScopeGuard([] { qunsetenv("QDL_WAIT_LIMIT"); });
-    ScreenSession s(server[0]);
+    ScreenSession s(server.url);
     ASSERT_TRUE(startScreen(s.form));
     QElapsedTimer clock;
     clock.start();
@@ -228,15 +252,9 @@ TEST(Failover, ACommitThatWaitsWithoutEndIsToldAfterTheWaitLimit)
 // never shown as written, for the standby never had it.
 void renameWhileTheServerDiesWaitingForItsStandby()
 {
-    const QStringList server =
-        runPgCluster("qdl_pg_start -c synchronous_standby_names=nobody >/dev/null && "
-                     "printf '%s\\n%s\\n%s\\n' \"$QDL_PG_URL\" \"$QDL_PG_DIR\" \"$QDL_PG_BIN\"")
-            .split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(server.size(), 3);
-    const auto stop = qScopeGuard(
-        [&] { runPgCluster("qdl_pg_stop", {{"QDL_PG_DIR", server[1]}, {"QDL_PG_BIN", server[2]}}); });
-    const QString local = server[0] + QStringLiteral("?options=%27-c%20synchronous_commit%3Dlocal%27");
-    createQdlDatabaseAt(local, true);
+    const WaitingForNobody server;
+    ASSERT_FALSE(server.url.isEmpty());
+    const QString& local = server.localUrl;
     {
         // A first screen that does not wait for the standby installs the
         // notify trigger, so the only commit left to wait is the rename's.
@@ -246,7 +264,7 @@ void renameWhileTheServerDiesWaitingForItsStandby()
 
     QProcess screen;
     screen.start(qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-drill"),
-                 {"rename-area", "--database", server[0], "--caption", "Nunca confirmado"});
+                 {"rename-area", "--database", server.url, "--caption", "Nunca confirmado"});
     ASSERT_TRUE(screen.waitForStarted());
     // Until the rename's commit waits for the standby.
     QElapsedTimer clock;
@@ -259,7 +277,7 @@ void renameWhileTheServerDiesWaitingForItsStandby()
             screen.waitForReadyRead(50); // a bounded pause that also reads what the drill says
     }
     ASSERT_TRUE(waiting) << screen.readAllStandardOutput().toStdString();
-    QFile pidFile(server[1] + QStringLiteral("/data/postmaster.pid"));
+    QFile pidFile(server.dir + QStringLiteral("/data/postmaster.pid"));
     ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
     ASSERT_EQ(::kill(pidFile.readLine().trimmed().toInt(), SIGKILL), 0);
     ASSERT_TRUE(screen.waitForFinished(60000));

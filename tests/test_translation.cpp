@@ -28,6 +28,7 @@
 #include "dialogs/picklist.h"
 #include "errors.h"
 #include "formfixture.h"
+#include "hostprogram.h"
 #include "messages.h"
 #include "msgpadrao.h"
 #include "testmain.h"
@@ -462,29 +463,15 @@ TEST(MissingDatabase, IsReportedInTheLanguage)
 
 // ---- qdl-host's command line ----------------------------------------------------
 
-struct HostRun {
-    int status = -1;
-    QString out, err;
-};
-
 // qdl-host with the arguments, under the system language given by LANG.
 HostRun runHost(const QStringList& arguments, const QString& lang = QStringLiteral("C.UTF-8"))
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LANGUAGE", "QDL_DATABASE"})
         env.remove(QString::fromLatin1(name));
     env.insert(QStringLiteral("LANG"), lang);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-host"), arguments);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        ADD_FAILURE() << "qdl-host " << arguments.join(' ').toStdString() << " did not finish";
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return runHostProgram(env, arguments);
 }
 
 class Host : public ::testing::Test {
