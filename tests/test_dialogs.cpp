@@ -25,39 +25,12 @@
 #include "glyphs.h"
 #include "picktables.h"
 #include "guard.h"
+#include "modalscript.h"
 #include "siblings.h"
 #include "testmain.h"
 #include "touchcontrols.h"
 
 namespace {
-
-using Script = std::function<void(QWidget* dialog)>;
-
-// Runs the script against the next modal dialog once it is up. A script that
-// leaves its dialog open fails and closes it, so nothing can hang the run.
-void whenModal(Script script)
-{
-    QTimer::singleShot(0, [script] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) {
-            ADD_FAILURE() << "no modal dialog came up";
-            return;
-        }
-        script(dialog);
-        if (auto* d = qobject_cast<QDialog*>(dialog); d && d->isVisible()) {
-            ADD_FAILURE() << "the script left " << d->objectName().toStdString() << " open";
-            d->reject();
-        }
-    });
-}
-
-template <typename T = QWidget>
-T* child(QWidget* dialog, const QString& name)
-{
-    T* w = dialog->findChild<T*>(name);
-    EXPECT_NE(w, nullptr) << "no child " << name.toStdString();
-    return w;
-}
 
 void tap(QWidget* dialog, const QString& name)
 {

@@ -22,6 +22,7 @@
 #include "dialogs/messagedialog.h"
 #include "dialogs/picklist.h"
 #include "formfixture.h"
+#include "modalscript.h"
 #include "picktables.h"
 #include "screenscale.h"
 #include "screensession.h"
@@ -191,32 +192,6 @@ TEST_P(ScaleTest, ATapWhereTheScaledButtonIsDrawnReachesThatButton)
 }
 
 // --- The dialogs the screen opens -------------------------------------------------
-
-// Runs the script against the next modal dialog once it is up; a dialog the
-// script leaves open is a failure, and is closed.
-void whenModal(std::function<void(QWidget*)> script)
-{
-    QTimer::singleShot(0, [script] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) {
-            ADD_FAILURE() << "no modal dialog came up";
-            return;
-        }
-        script(dialog);
-        if (auto* d = qobject_cast<QDialog*>(dialog); d && d->isVisible()) {
-            ADD_FAILURE() << "the script left " << d->objectName().toStdString() << " open";
-            d->reject();
-        }
-    });
-}
-
-template <typename T = QWidget>
-T* child(QWidget* dialog, const char* name)
-{
-    T* w = dialog->findChild<T*>(QLatin1String(name));
-    EXPECT_NE(w, nullptr) << "no child " << name;
-    return w;
-}
 
 void close(QWidget* dialog)
 {
