@@ -6,12 +6,12 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QSqlDatabase>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
 
 #include "connection.h"
+#include "connectionstring.h"
 #include "errors.h"
 
 namespace {
@@ -37,27 +37,17 @@ struct Place {
     throw EQdlError(tr("%1: valor inválido para %2: \"%3\". %4").arg(place.where, place.key, value, reason));
 }
 
-// The connection string as the data layer would take it: a SQLite path, or
-// whatever applyConnectionString accepts (asked on a connection of its own
-// that never opens). A SQLite file may be missing here: that is told when
-// the program opens it, and --create-demo makes it.
+// The connection string as the data layer reads it. A SQLite file may be
+// missing here: that is told when the program opens it, and --create-demo
+// makes it.
 void checkDatabase(const Place& place, const QString& value)
 {
-    if (isSqliteConnectionString(value) && !sqlitePathOf(value).trimmed().isEmpty())
-        return;
     QString reason;
-    QString name;
-    {
-        QSqlDatabase scratch;
-        try {
-            applyConnectionString(scratch, value);
-        } catch (const EQdlError& e) {
-            reason = e.message();
-        }
-        name = scratch.connectionName();
+    try {
+        ConnectionString::parse(value);
+    } catch (const EQdlError& e) {
+        reason = e.message();
     }
-    if (!name.isEmpty())
-        QSqlDatabase::removeDatabase(name);
     if (!reason.isEmpty()) {
         // The data layer's text quotes the string, a keyword password with it.
         const QString shown = withoutPassword(value.trimmed());

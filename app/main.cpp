@@ -10,12 +10,13 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QPointer>
-#include <QSqlDatabase>
 #include <QTimer>
 #include <QTextStream>
 #include <QUrl>
 #include <cstdio>
 
+#include "adoconnection.h"
+#include "checkcommand.h"
 #include "connection.h"
 #include "consistency.h"
 #include "demodb.h"
@@ -41,14 +42,10 @@ void say(const QString& text)
 void createDemo(const QString& connectionString)
 {
     createQdlDatabaseAt(connectionString, true);
-    const QString name = QStringLiteral("qdl-host-describe");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connectionString), name);
-        applyConnectionString(db, connectionString);
-        if (db.open())
-            say(describeQdlDatabase(db));
-    }
-    QSqlDatabase::removeDatabase(name);
+    TADOConnection db;
+    db.ConnectionString = connectionString;
+    db.setConnected(true);
+    say(describeQdlDatabase(db));
 }
 
 // --screenshot: once the screen is shown, render it to the file and leave

@@ -5,16 +5,11 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTextStream>
-#include <QUrl>
-#include <atomic>
 #include <optional>
 #include <thread>
 #include <utility>
 
-#include "connection.h"
+#include "adoconnection.h"
 #include "errors.h"
 
 namespace {
@@ -65,12 +60,9 @@ QString keyOf(std::initializer_list<QString> parts)
     return key;
 }
 
-void control(QSqlDatabase& db, const QString& sql)
+void control(TADOConnection& db, const QString& sql)
 {
-    QSqlQuery q(db);
-    if (!q.exec(sql))
-        throw EDatabaseError(QCoreApplication::translate("LayoutCheck", "Erro ao ler o leiaute (%1)").arg(sql), q.lastError());
-    q.finish();
+    db.execute(sql, QCoreApplication::translate("LayoutCheck", "Erro ao ler o leiaute (%1)").arg(sql));
 }
 
 // The reads of the check. A chain's central database holds millions of
@@ -85,27 +77,22 @@ struct Scope {
 
 class Reader {
 public:
-    Reader(QSqlDatabase& db, Scope scope)
-        : m_db(db), m_scope(std::move(scope)), m_postgres(db.driverName() == QLatin1String("QPSQL"))
-    {
-    }
+    Reader(TADOConnection& db, Scope scope) : m_db(db), m_scope(std::move(scope)), m_postgres(db.isPostgres()) {}
 
     bool postgres() const { return m_postgres; }
 
-    // " AND alias.CDFILIAL = ?" (or the range's bounds) when the read covers
-    // part of the chain; each value is bound when the statement runs.
+    // " AND alias.CDFILIAL = :P_ONLY" (or the range's bounds) when the read
+    // covers part of the chain; each value is bound when the statement runs.
     QString onBranch(const char* alias)
     {
         QString sql;
-        const auto bound = [&](const QString& value, const char* op) {
-            if (value.isEmpty())
-                return;
-            sql += QStringLiteral(" AND %1.CDFILIAL %2 ?").arg(QLatin1String(alias), QLatin1String(op));
-            m_values << value;
+        const auto bound = [&](const QString& value, const char* op, const char* name) {
+            if (!value.isEmpty())
+                sql += QStringLiteral(" AND %1.CDFILIAL %2 %3").arg(QLatin1String(alias), QLatin1String(op), QLatin1String(name));
         };
-        bound(m_scope.only, "=");
-        bound(m_scope.from, ">=");
-        bound(m_scope.before, "<");
+        bound(m_scope.only, "=", ":P_ONLY");
+        bound(m_scope.from, ">=", ":P_FROM");
+        bound(m_scope.before, "<", ":P_BEFORE");
         return sql;
     }
 
@@ -115,28 +102,31 @@ public:
     void read(const char* table, const QString& sql, OnRow&& onRow)
     {
         const QString step = QCoreApplication::translate("LayoutCheck", "Erro ao ler a tabela %1").arg(QLatin1String(table));
-        const QStringList values = std::exchange(m_values, {});
-        QSqlQuery q(m_db);
-        q.setForwardOnly(true);
-        if (!q.prepare(sql))
-            throw EDatabaseError(step, q.lastError());
-        for (const QString& value : values)
-            q.addBindValue(value);
-        if (!q.exec())
-            throw EDatabaseError(step, q.lastError());
-        while (q.next())
-            onRow(q);
-        const QSqlError error = q.lastError();
-        q.finish();
+        DbError error;
+        const std::unique_ptr<TADOQuery> q = m_db.prepare(sql, error);
+        if (!q)
+            throw EDatabaseError(step, error);
+        const auto bind = [&](const QString& value, const char* name) {
+            if (!value.isEmpty() && sql.contains(QLatin1String(name)))
+                q->bindText(name, value);
+        };
+        bind(m_scope.only, ":P_ONLY");
+        bind(m_scope.from, ":P_FROM");
+        bind(m_scope.before, ":P_BEFORE");
+        if (!q->exec())
+            throw EDatabaseError(step, q->lastError());
+        while (q->next())
+            onRow(*q);
+        error = q->lastError();
+        q->finish();
         if (error.isValid())
             throw EDatabaseError(step, error);
     }
 
 private:
-    QSqlDatabase& m_db;
+    TADOConnection& m_db;
     Scope m_scope;
     bool m_postgres;
-    QStringList m_values;
 };
 
 const QString kColumns = QStringLiteral("CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, "
@@ -159,7 +149,7 @@ QString orderOf(const char* alias)
         .arg(QLatin1String(alias));
 }
 
-Button buttonOf(const QSqlQuery& q)
+Button buttonOf(const TADOQuery& q)
 {
     Button b;
     QString* const fields[] = {&b.branch,     &b.configuration, &b.type,       &b.number, &b.page,
@@ -213,7 +203,7 @@ public:
                     QStringLiteral("SELECT COUNT(*), COALESCE(SUM(n), 0) FROM (SELECT COUNT(*) AS n FROM ITMENUCONFTE t "
                                    "WHERE 1 = 1%1 GROUP BY t.CDFILIAL, t.NRCONFTELA) c")
                         .arg(reader.onBranch("t")),
-                    [this](QSqlQuery& q) {
+                    [this](TADOQuery& q) {
                         report.configurations = q.value(0).toInt();
                         report.buttons = q.value(1).toInt();
                     });
@@ -254,7 +244,7 @@ private:
                    .arg(t, reader.onBranch("t"), pg ? QString() : QStringLiteral("+"));
         sql += QStringLiteral(") b ") + orderOf("b");
 
-        reader.read("ITMENUCONFTE", sql, [this](QSqlQuery& q) {
+        reader.read("ITMENUCONFTE", sql, [this](TADOQuery& q) {
             const Button b = buttonOf(q);
             if (b.type == u"4") {
                 checkArea(b, q.value(9).toInt() != 0);
@@ -343,7 +333,7 @@ private:
                                  "WHERE c.key = 1 AND (c.name IS NULL OR upper(c.name) NOT IN (%1)))")
                       .arg(columns);
         bool found = false;
-        reader.read("ITMENUCONFTE", sql, [&found](QSqlQuery& q) { found = q.value(0).toInt() > 0; });
+        reader.read("ITMENUCONFTE", sql, [&found](TADOQuery& q) { found = q.value(0).toInt() > 0; });
         return found;
     }
 
@@ -361,7 +351,7 @@ private:
                                    "ON b.CDFILIAL = d.CDFILIAL AND b.NRCONFTELA = d.NRCONFTELA AND b.IDTPBUTTON = d.IDTPBUTTON "
                                    "AND b.CDIDENTBUTON = d.CDIDENTBUTON %3")
                         .arg(columnsOf("b"), reader.onBranch("t"), orderOf("b")),
-                    [&placements](QSqlQuery& q) {
+                    [&placements](TADOQuery& q) {
                         const Button b = buttonOf(q);
                         placements[keyOf({b.branch, b.configuration, b.type, b.code})] << b;
                     });
@@ -398,9 +388,9 @@ namespace {
 // look broken halfway through the reads. Runs read inside a read-only
 // transaction on db, ended before returning.
 template <class Read>
-void inSnapshot(QSqlDatabase& db, Read&& read)
+void inSnapshot(TADOConnection& db, Read&& read)
 {
-    const bool postgres = db.driverName() == QLatin1String("QPSQL");
+    const bool postgres = db.isPostgres();
     control(db, postgres ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY") : QStringLiteral("BEGIN"));
     if (postgres) {
         // For this transaction only: compiling the rule expressions costs
@@ -412,8 +402,11 @@ void inSnapshot(QSqlDatabase& db, Read&& read)
     try {
         read();
     } catch (...) {
-        QSqlQuery end(db);
-        end.exec(QStringLiteral("ROLLBACK"));
+        try {
+            control(db, QStringLiteral("ROLLBACK"));
+        } catch (...) {
+            // the read's error is the one to report
+        }
         throw;
     }
     control(db, QStringLiteral("ROLLBACK"));
@@ -427,38 +420,55 @@ QString middleBranch(Reader& reader, int buttons)
     QString middle;
     reader.read("ITMENUCONFTE",
                 QStringLiteral("SELECT CDFILIAL FROM ITMENUCONFTE ORDER BY CDFILIAL LIMIT 1 OFFSET %1").arg(buttons / 2),
-                [&middle](QSqlQuery& q) { middle = q.value(0).toString(); });
+                [&middle](TADOQuery& q) { middle = q.value(0).toString(); });
     QString first;
     reader.read("ITMENUCONFTE", QStringLiteral("SELECT MIN(CDFILIAL) FROM ITMENUCONFTE"),
-                [&first](QSqlQuery& q) { first = q.value(0).toString(); });
+                [&first](TADOQuery& q) { first = q.value(0).toString(); });
     return middle == first ? QString() : middle;
 }
 
 // The rules checked on the branches from `from` on, on a connection of its
-// own (a clone of db), in this thread: SQLite checks in the thread that
-// opened the connection.
-Checker checkPart(const QString& connectionName, const QString& from)
+// own to the same database, opened and used in this thread.
+Checker checkPart(const QString& connectionString, const QString& from)
 {
-    static std::atomic<int> counter{0};
-    const QString name = QStringLiteral("qdl-layout-check-part-%1").arg(++counter);
     Checker part;
-    {
-        QSqlDatabase db = QSqlDatabase::cloneDatabase(connectionName, name);
-        if (!db.open())
-            throw EDatabaseError(QCoreApplication::translate("LayoutCheck", "Não foi possível abrir o banco de dados"), db.lastError());
-        inSnapshot(db, [&] {
-            Reader reader(db, Scope{{}, from, {}});
-            part.readRules(reader);
-        });
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    TADOConnection db;
+    db.ConnectionString = connectionString;
+    db.setConnected(true);
+    inSnapshot(db, [&] {
+        Reader reader(db, Scope{{}, from, {}});
+        part.readRules(reader);
+    });
     return part;
+}
+
+// Checks the rules in two halves at once, the second (from `middle` on) on a
+// thread and a connection of its own; the first half's report is checker's.
+void checkInTwoHalves(TADOConnection& db, const QString& middle, Checker& checker, Checker& later)
+{
+    std::exception_ptr failed;
+    std::thread worker([&] {
+        try {
+            later = checkPart(db.ConnectionString, middle);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    try {
+        Reader first(db, Scope{{}, {}, middle});
+        checker.readRules(first);
+    } catch (...) {
+        worker.join();
+        throw;
+    }
+    worker.join();
+    if (failed)
+        std::rethrow_exception(failed);
 }
 
 } // namespace
 
-LayoutReport checkLayout(QSqlDatabase& db, const QString& branch, int splitFrom)
+LayoutReport checkLayout(TADOConnection& db, const QString& branch, int splitFrom)
 {
     Checker checker;
     Checker later; // the second half of a chain checked in two
@@ -467,32 +477,12 @@ LayoutReport checkLayout(QSqlDatabase& db, const QString& branch, int splitFrom)
         checker.readCounts(counting);
         // A chain's SQLite file is checked in two halves by branch at once,
         // on both cores: the rules never look past a row's own branch.
-        const QString file = db.databaseName();
-        const bool split = branch.isEmpty() && db.driverName() == QLatin1String("QSQLITE")
-            && checker.report.buttons >= splitFrom && !file.isEmpty() && file != QLatin1String(":memory:");
+        const bool split = branch.isEmpty() && db.isSqlite() && checker.report.buttons >= splitFrom;
         const QString middle = split ? middleBranch(counting, checker.report.buttons) : QString();
-        if (middle.isEmpty()) {
+        if (middle.isEmpty())
             checker.readRules(counting);
-            return;
-        }
-        std::exception_ptr failed;
-        std::thread worker([&] {
-            try {
-                later = checkPart(db.connectionName(), middle);
-            } catch (...) {
-                failed = std::current_exception();
-            }
-        });
-        try {
-            Reader first(db, Scope{{}, {}, middle});
-            checker.readRules(first);
-        } catch (...) {
-            worker.join();
-            throw;
-        }
-        worker.join();
-        if (failed)
-            std::rethrow_exception(failed);
+        else
+            checkInTwoHalves(db, middle, checker, later);
     });
     if (later.report.problems.isEmpty())
         return checker.report;
@@ -507,50 +497,10 @@ LayoutReport checkLayout(QSqlDatabase& db, const QString& branch, int splitFrom)
     return checker.report;
 }
 
-int runLayoutCheck(const QString& connectionString, QTextStream& out, const QString& branch)
+LayoutReport checkLayoutAt(const QString& connectionString, const QString& branch)
 {
-    static std::atomic<int> counter{0};
-    const QString name = QStringLiteral("qdl-layout-check-%1").arg(++counter);
-    int status = 2;
-    {
-        QSqlDatabase db;
-        try {
-            db = QSqlDatabase::addDatabase(driverOf(connectionString), name);
-            applyConnectionString(db, connectionString);
-            if (!db.open())
-                throw EDatabaseError(QCoreApplication::translate("LayoutCheck", "Não foi possível abrir o banco de dados"), db.lastError());
-            const LayoutReport report = checkLayout(db, branch);
-            const QString where = withoutPassword(connectionString.trimmed()); // a report may be pasted anywhere
-            if (branch.isEmpty())
-                out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1: %2 botões em %3 configurações.")
-                           .arg(where)
-                           .arg(report.buttons)
-                           .arg(report.configurations)
-                    << Qt::endl;
-            else
-                out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1, filial %2: %3 botões em %4 configurações.")
-                           .arg(where, quoted(branch))
-                           .arg(report.buttons)
-                           .arg(report.configurations)
-                    << Qt::endl;
-            for (const LayoutProblem& p : report.problems)
-                out << p.text << Qt::endl;
-            if (report.clean()) {
-                out << QCoreApplication::translate("LayoutCheck", "Nenhum problema encontrado.") << Qt::endl;
-                status = 0;
-            } else {
-                out << QCoreApplication::translate("LayoutCheck", "%n problema(s) encontrado(s).", nullptr,
-                                                 int(report.problems.size())) << Qt::endl;
-                status = 1;
-            }
-        } catch (const std::exception& e) {
-            out << QCoreApplication::translate("LayoutCheck", "Não foi possível verificar o leiaute: %1")
-                       .arg(ADOExceptionMessage(e, nullptr, QString()))
-                << Qt::endl;
-            status = 2;
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return status;
+    TADOConnection db;
+    db.ConnectionString = connectionString;
+    db.setConnected(true);
+    return checkLayout(db, branch);
 }

@@ -6,10 +6,9 @@
 // repaired.
 
 #include <QList>
-#include <QSqlDatabase>
 #include <QString>
 
-class QTextStream;
+class TADOConnection;
 
 enum class LayoutFault {
     MissingParent, // a table button whose area button is not stored
@@ -42,10 +41,9 @@ struct LayoutReport {
 // at once, the second on a connection of its own (each branch still in one
 // snapshot); the report is the one a single read gives.
 inline constexpr int kCheckSplitFrom = 100000;
-LayoutReport checkLayout(QSqlDatabase& db, const QString& branch = QString(), int splitFrom = kCheckSplitFrom);
+LayoutReport checkLayout(TADOConnection& db, const QString& branch = QString(), int splitFrom = kCheckSplitFrom);
 
-// `--check`: opens the database of the connection string on a connection of
-// its own, checks it and writes the report to out. Returns 0 when the layout
-// is consistent, 1 when problems were found, 2 when the database cannot be
-// opened or read. A branch that is not empty limits the check to that branch.
-int runLayoutCheck(const QString& connectionString, QTextStream& out, const QString& branch = QString());
+// Opens the database of the connection string on a connection of its own,
+// checks it as above and closes it. Throws EQdlError or EDatabaseError when
+// the database cannot be opened or read; never waits past the wait limit.
+LayoutReport checkLayoutAt(const QString& connectionString, const QString& branch = QString());

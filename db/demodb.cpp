@@ -4,12 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QUrl>
-#include <atomic>
 
+#include "adoconnection.h"
 #include "connection.h"
 #include "errors.h"
 
@@ -26,23 +22,26 @@ QString readResource(const QString& path)
     return QString::fromUtf8(f.readAll());
 }
 
-void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& step)
+// The first column of every row of a query without parameters.
+QStringList column(TADOConnection& db, const QString& sql, const QString& step)
 {
-    QSqlQuery q(db);
-    if (!q.exec(sql))
-        throw EDatabaseError(step + QStringLiteral(":\n") + sql.left(300), q.lastError());
-    q.finish();
+    DbError error;
+    std::unique_ptr<TADOQuery> q = db.prepare(sql, error);
+    if (!q || !q->exec())
+        throw EDatabaseError(step, q ? q->lastError() : error);
+    QStringList values;
+    while (q->next())
+        values << q->value(0).toString();
+    if (q->lastError().isValid())
+        throw EDatabaseError(step, q->lastError());
+    return values;
 }
 
 } // namespace
 
-QString qdlSchemaScript(const QString& driverName)
+QString qdlSchemaScript(bool postgres)
 {
-    if (driverName == QLatin1String("QSQLITE"))
-        return readResource(QStringLiteral(":/db/sql/schema_sqlite.sql"));
-    if (driverName == QLatin1String("QPSQL"))
-        return readResource(QStringLiteral(":/db/sql/schema_postgresql.sql"));
-    throw EQdlError(QCoreApplication::translate("DemoDatabase", "Banco de dados não suportado pelo driver %1.").arg(driverName));
+    return readResource(postgres ? QStringLiteral(":/db/sql/schema_postgresql.sql") : QStringLiteral(":/db/sql/schema_sqlite.sql"));
 }
 
 QString qdlDemoScript()
@@ -50,13 +49,18 @@ QString qdlDemoScript()
     return readResource(QStringLiteral(":/db/sql/demo.sql"));
 }
 
-void createQdlDatabase(QSqlDatabase& db, bool withDemo)
+void createQdlDatabase(TADOConnection& db, bool withDemo)
 {
-    if (!db.isOpen())
+    if (!db.Connected())
         throw EQdlError(QCoreApplication::translate("DemoDatabase", "O banco de dados precisa estar aberto para criar as tabelas."));
 
+    const QString step = QCoreApplication::translate("DemoDatabase", "Erro ao criar o banco de dados");
+    const QStringList tables = column(db,
+                                      db.isPostgres() ? QStringLiteral("SELECT table_name FROM information_schema.tables "
+                                                                       "WHERE table_schema = current_schema()")
+                                                      : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"),
+                                      step);
     QStringList existing;
-    const QStringList tables = db.tables(QSql::Tables);
     for (const QString& t : kTables)
         if (tables.contains(t, Qt::CaseInsensitive))
             existing << t;
@@ -64,27 +68,19 @@ void createQdlDatabase(QSqlDatabase& db, bool withDemo)
         throw EQdlError(QCoreApplication::translate("DemoDatabase", "O banco de dados já contém as tabelas %1; nada foi criado.")
                             .arg(existing.join(QStringLiteral(", "))));
 
-    QString script = qdlSchemaScript(db.driverName());
+    QString script = qdlSchemaScript(db.isPostgres());
     if (withDemo)
         script += QLatin1Char('\n') + qdlDemoScript();
 
-    const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
-    if (sqlite)
-        execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"), QCoreApplication::translate("DemoDatabase", "Erro ao iniciar a transação"));
-    else if (!db.transaction())
-        throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Erro ao iniciar a transação"), db.lastError());
+    db.BeginTrans();
     try {
-        runSqlScript(db, script, QCoreApplication::translate("DemoDatabase", "Erro ao criar o banco de dados"));
-        if (sqlite)
-            execOrThrow(db, QStringLiteral("COMMIT"), QCoreApplication::translate("DemoDatabase", "Erro ao confirmar a criação das tabelas"));
-        else if (!db.commit())
-            throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Erro ao confirmar a criação das tabelas"), db.lastError());
+        db.runScript(script, step);
+        db.CommitTrans();
     } catch (...) {
-        if (sqlite) {
-            QSqlQuery q(db);
-            q.exec(QStringLiteral("ROLLBACK"));
-        } else {
-            db.rollback();
+        try {
+            db.RollbackTrans();
+        } catch (...) {
+            // the script's or the commit's error is the one to report
         }
         throw;
     }
@@ -92,57 +88,44 @@ void createQdlDatabase(QSqlDatabase& db, bool withDemo)
 
 void createQdlDatabaseAt(const QString& connectionString, bool withDemo)
 {
-    static std::atomic<int> counter{0};
-    const QString name = QStringLiteral("qdl-create-%1").arg(++counter);
     const QString cs = connectionString.trimmed();
     QString createdFile;
-    {
-        QSqlDatabase db;
-        if (isSqliteConnectionString(cs)) {
-            const QString path = sqlitePathOf(cs);
-            if (path.trimmed().isEmpty())
-                throw EQdlError(QCoreApplication::translate("DemoDatabase", "Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
-            const QFileInfo info(path);
-            if (!info.exists()) {
-                if (!QDir().mkpath(info.absolutePath()))
-                    throw EQdlError(QCoreApplication::translate("DemoDatabase", "Não foi possível criar a pasta %1").arg(info.absolutePath()));
-                createdFile = info.absoluteFilePath();
-            }
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(info.absoluteFilePath());
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-            applyConnectionString(db, cs);
-        }
-        try {
-            if (!db.open())
-                throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Não foi possível abrir o banco de dados"), db.lastError());
-            createQdlDatabase(db, withDemo);
-            db.close();
-        } catch (...) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            // A file we created for nothing would later pass for a database.
-            if (!createdFile.isEmpty())
-                QFile::remove(createdFile);
-            throw;
+    if (isSqliteConnectionString(cs)) {
+        const QString path = sqlitePathOf(cs);
+        if (path.trimmed().isEmpty())
+            throw EQdlError(QCoreApplication::translate("DemoDatabase", "Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
+        const QFileInfo info(path);
+        if (!info.exists()) {
+            if (!QDir().mkpath(info.absolutePath()))
+                throw EQdlError(QCoreApplication::translate("DemoDatabase", "Não foi possível criar a pasta %1").arg(info.absolutePath()));
+            // An empty file is an empty SQLite database.
+            QFile file(info.absoluteFilePath());
+            if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                throw EQdlError(QCoreApplication::translate("DemoDatabase", "Não foi possível criar o arquivo %1: %2")
+                                    .arg(info.absoluteFilePath(), file.errorString()));
+            createdFile = info.absoluteFilePath();
         }
     }
-    QSqlDatabase::removeDatabase(name);
+    try {
+        TADOConnection db;
+        db.ConnectionString = cs;
+        db.setConnected(true);
+        createQdlDatabase(db, withDemo);
+    } catch (...) {
+        // A file we created for nothing would later pass for a database.
+        if (!createdFile.isEmpty()) {
+            for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+                QFile::remove(createdFile + QLatin1String(suffix));
+        }
+        throw;
+    }
 }
 
-QString describeQdlDatabase(QSqlDatabase& db)
+QString describeQdlDatabase(TADOConnection& db)
 {
     QStringList lines;
-    auto scalar = [&db](const QString& sql) -> QString {
-        QSqlQuery q(db);
-        if (!q.exec(sql))
-            throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Erro ao descrever o banco de dados"), q.lastError());
-        const QString v = q.next() ? q.value(0).toString() : QString();
-        q.finish();
-        return v;
-    };
+    const QString step = QCoreApplication::translate("DemoDatabase", "Erro ao descrever o banco de dados");
+    auto scalar = [&db, &step](const QString& sql) -> QString { return column(db, sql, step).value(0); };
     for (const QString& t : kTables) {
         QString line = QCoreApplication::translate("DemoDatabase", "%1: %2 linhas").arg(t, scalar(QStringLiteral("SELECT COUNT(*) FROM ") + t));
         if (t == QLatin1String("ITMENUCONFTE"))
@@ -152,11 +135,13 @@ QString describeQdlDatabase(QSqlDatabase& db)
         lines << line;
     }
 
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON, I.DSBUTTON, I.CDIDENTBUTON "
-                               "FROM ITMENUCONFTE I WHERE I.IDTPBUTTON = '4' "
-                               "ORDER BY I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON")))
-        throw EDatabaseError(QCoreApplication::translate("DemoDatabase", "Erro ao descrever o banco de dados"), q.lastError());
+    DbError error;
+    std::unique_ptr<TADOQuery> q = db.prepare(QStringLiteral("SELECT I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON, I.DSBUTTON, I.CDIDENTBUTON "
+                                                             "FROM ITMENUCONFTE I WHERE I.IDTPBUTTON = '4' "
+                                                             "ORDER BY I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON"),
+                                              error);
+    if (!q || !q->exec())
+        throw EDatabaseError(step, q ? q->lastError() : error);
     QString currentConf;
     QStringList areas;
     auto flushConf = [&] {
@@ -164,15 +149,15 @@ QString describeQdlDatabase(QSqlDatabase& db)
             lines << QCoreApplication::translate("DemoDatabase", "Ambientes posicionados em %1: %2").arg(currentConf, areas.join(QStringLiteral(", ")));
         areas.clear();
     };
-    while (q.next()) {
-        const QString conf = QCoreApplication::translate("DemoDatabase", "filial %1, configuração %2").arg(q.value(0).toString(), q.value(1).toString());
+    while (q->next()) {
+        const QString conf = QCoreApplication::translate("DemoDatabase", "filial %1, configuração %2").arg(q->value(0).toString(), q->value(1).toString());
         if (conf != currentConf) {
             flushConf();
             currentConf = conf;
         }
-        areas << QStringLiteral("%1 %2 (%3)").arg(q.value(2).toString(), q.value(3).toString(), q.value(4).toString());
+        areas << QStringLiteral("%1 %2 (%3)").arg(q->value(2).toString(), q->value(3).toString(), q->value(4).toString());
     }
-    q.finish();
+    q->finish();
     flushConf();
     if (currentConf.isEmpty())
         lines << QCoreApplication::translate("DemoDatabase", "Nenhum ambiente posicionado.");

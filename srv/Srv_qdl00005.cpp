@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QSqlError>
 #include <exception>
 #include <map>
 #include <string>
@@ -11,7 +10,7 @@
 #include "connection.h"
 #include "layoutwatch.h"
 #include "errors.h"
-#include "schema.h"
+#include "statements.h"
 
 TrdmConfMesa* rdmConfMesa = nullptr;
 
@@ -35,10 +34,8 @@ public:
     {
         const bool ok = m_q->exec();
         if (!ok && !m_ran) {
-            const QSqlError error = m_q->lastError();
-            const QString refused = QStringLiteral("QPSQL: ")
-                + QCoreApplication::translate("QPSQLResult", "Unable to prepare statement");
-            if (error.driverText() == refused) {
+            const DbError error = m_q->lastError();
+            if (error.atPreparation()) {
                 m_q->finish();
                 throw EDatabaseError(m_step, error);
             }
@@ -51,7 +48,7 @@ public:
     QString columnName(int column) const override { return m_q->columnName(column); }
     QVariant value(int column) const override { return m_q->value(column); }
     int numRowsAffected() const override { return m_q->numRowsAffected(); }
-    QSqlError lastError() const override { return m_q->lastError(); }
+    DbError lastError() const override { return m_q->lastError(); }
     void finish() override { m_q->finish(); }
 
 private:
@@ -140,7 +137,7 @@ TADOQuery& TrdmConfMesa::statement(const char* component)
     if (!adcConfigMesa->Connected())
         throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "A conexão com o banco de dados não está aberta."));
 
-    QSqlError error;
+    DbError error;
     std::unique_ptr<TADOQuery> q = adcConfigMesa->prepare(QString::fromUtf8(def->sql), error);
     const QString step = QCoreApplication::translate("TrdmConfMesa", "Erro ao preparar o comando para %1 (%2)")
                              .arg(purposeText(*def), QLatin1String(component));
@@ -202,7 +199,7 @@ int escapedErrorCode(std::exception_ptr error)
         std::rethrow_exception(error);
     } catch (const EDatabaseError& e) {
         bool ok = false;
-        const int native = e.sqlError().nativeErrorCode().toInt(&ok);
+        const int native = e.sqlError().code().toInt(&ok);
         return ok && native != 0 ? native : 1;
     } catch (...) {
         return 1;
@@ -326,7 +323,7 @@ DataPacket readPacket(TADOQuery& q, const char* component)
             row.emplaceBack(q.value(i));
         packet.rows.emplaceBack(std::move(row));
     }
-    const QSqlError fetchError = q.lastError();
+    const DbError fetchError = q.lastError();
     q.finish();
     if (fetchError.isValid())
         throw EDatabaseError(stepText(component), fetchError);
@@ -537,7 +534,7 @@ bool hasRow(TADOQuery& q, const char* component)
 {
     execOrThrow(q, component);
     const bool found = q.next();
-    const QSqlError fetchError = q.lastError();
+    const DbError fetchError = q.lastError();
     q.finish();
     if (fetchError.isValid())
         throw EDatabaseError(stepText(component), fetchError);
@@ -672,7 +669,7 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
                     key << all.value(index[i]).toString();
                 tableButtons << key;
             }
-            const QSqlError fetchError = all.lastError();
+            const DbError fetchError = all.lastError();
             all.finish();
             if (fetchError.isValid())
                 throw EDatabaseError(stepText("adqTodasMesasAmb"), fetchError);

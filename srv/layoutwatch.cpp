@@ -1,6 +1,6 @@
 #include "layoutwatch.h"
 
-#include <QSqlError>
+#include <QLoggingCategory>
 
 #include "adoconnection.h"
 #include "connection.h"
@@ -25,17 +25,11 @@ QString signatureSql(bool sqlite)
                   : QStringLiteral("SELECT COALESCE(string_agg(K, ';' ORDER BY K), '') FROM (%1) R").arg(rows);
 }
 
-// The trigger that names the branch and configuration of every changed row.
-// Created once per database, by the first screen that finds it missing.
-const char kNotifyTrigger[] =
-    "CREATE OR REPLACE FUNCTION QDL_AVISA_LEIAUTE() RETURNS trigger AS $$ "
-    "BEGIN "
-    "  IF TG_OP <> 'INSERT' THEN PERFORM pg_notify('qdl_layout', OLD.CDFILIAL || '-' || OLD.NRCONFTELA); END IF; "
-    "  IF TG_OP <> 'DELETE' THEN PERFORM pg_notify('qdl_layout', NEW.CDFILIAL || '-' || NEW.NRCONFTELA); END IF; "
-    "  RETURN NULL; "
-    "END $$ LANGUAGE plpgsql; "
-    "CREATE OR REPLACE TRIGGER QDL_ITMENUCONFTE_AVISA AFTER INSERT OR UPDATE OR DELETE ON ITMENUCONFTE "
-    "FOR EACH ROW EXECUTE FUNCTION QDL_AVISA_LEIAUTE();";
+// The schema's trigger on ITMENUCONFTE, enabled: looked for by the table it
+// is on, so that a trigger of that name elsewhere does not count.
+const char kTriggerLookup[] =
+    "SELECT 1 FROM pg_trigger WHERE tgrelid = to_regclass('itmenuconfte') AND NOT tgisinternal "
+    "AND tgenabled <> 'D' AND tgname = 'qdl_itmenuconfte_avisa'";
 
 } // namespace
 
@@ -74,24 +68,22 @@ bool LayoutWatch::listenForChanges()
     int found = 0;
     try {
         // The trigger is looked for in the LISTEN's own round trip.
-        found = m_connection->listen(kChannel, "SELECT 1 FROM pg_trigger WHERE tgname = 'qdl_itmenuconfte_avisa'");
+        found = m_connection->listen(kChannel, kTriggerLookup);
     } catch (const std::exception&) {
         return false;
     }
     if (found > 0)
         return true;
-    try {
-        QSqlDatabase db = m_connection->database();
-        runSqlScript(db, QString::fromLatin1(kNotifyTrigger), QString());
-        return true;
-    } catch (const std::exception&) {
-        return false; // no right to create it: the rows are looked at instead
-    }
+    static bool told = false;
+    if (!std::exchange(told, true))
+        qWarning("qdl: the database has no enabled trigger QDL_ITMENUCONFTE_AVISA on ITMENUCONFTE; "
+                 "other terminals' changes are looked for every second (run the schema's set-up to add it)");
+    return false;
 }
 
 QString LayoutWatch::signature()
 {
-    QSqlError error;
+    DbError error;
     if (!m_signatureQuery)
         m_signatureQuery = m_connection->prepare(signatureSql(m_connection->isSqlite()), error);
     if (!m_signatureQuery)
@@ -108,6 +100,10 @@ QString LayoutWatch::signature()
 void LayoutWatch::tick()
 {
     ++m_ticks;
+    // A call of the screen's waits on the database, and the window is
+    // painted meanwhile: the session is its until it ends.
+    if (m_connection->Busy())
+        return;
     try {
         if (m_connection->Lost()) {
             // A dropped PostgreSQL session is opened again once a second; the

@@ -7,8 +7,9 @@
 //   SQLite: PRAGMA data_version on a light timer; when another connection
 //   has committed, one look at the configuration's rows says whether they
 //   changed.
-// A PostgreSQL that cannot take the trigger (no right to create it) is
-// watched like SQLite, by looking at the rows every second.
+// The trigger comes with the schema. A PostgreSQL database without it on
+// ITMENUCONFTE, or with it disabled, is watched like SQLite, by looking at
+// the rows every second, and the log says so once.
 
 #include <QObject>
 #include <QString>
@@ -31,7 +32,7 @@ private:
     void start();
     void tick();
     void notified(const QString& channel, const QString& payload);
-    bool listenForChanges(); // LISTEN, and the trigger that notifies made where missing
+    bool listenForChanges(); // LISTEN; false when no enabled trigger notifies
     // The configuration's rows in one text; empty when it cannot be read.
     QString signature();
 

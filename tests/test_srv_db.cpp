@@ -15,7 +15,7 @@
 #include "dbfixture.h"
 #include "demodb.h"
 #include "errors.h"
-#include "schema.h"
+#include "statements.h"
 #include "testmain.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "Srv_qdl00005.h"
 #include "adoquery.h"
 #include "dbfixture.h"
-#include "schema.h"
+#include "statements.h"
 #include "testmain.h"
 
 namespace {

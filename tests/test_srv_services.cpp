@@ -11,7 +11,7 @@
 #include "Srv_qdl00005.h"
 #include "dbfixture.h"
 #include "errors.h"
-#include "schema.h"
+#include "statements.h"
 #include "testmain.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "Srv_qdl00005.h"
 #include "connection.h"
 #include "formfixture.h"
-#include "schema.h"
+#include "statements.h"
 #include "testmain.h"
 
 namespace {

@@ -73,3 +73,16 @@ CREATE INDEX IX_ITMENUCONFTE_PAI ON ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTO
                                                    NRPGCONFTAUX, NRPGCONFTELA);
 -- Every lookup of one button (rename, recolour, delete, getMesaNrButon,
 -- getAmbNrbuton) names the whole key and goes through the primary key.
+
+-- Open screens show what other terminals change: every change to a button
+-- names its branch and configuration on the channel qdl_layout. Created with
+-- the schema, by its owner; the function runs with the rights of whoever
+-- writes the row, and a screen never creates it.
+CREATE FUNCTION QDL_AVISA_LEIAUTE() RETURNS trigger AS $$
+BEGIN
+  IF TG_OP <> 'INSERT' THEN PERFORM pg_notify('qdl_layout', OLD.CDFILIAL || '-' || OLD.NRCONFTELA); END IF;
+  IF TG_OP <> 'DELETE' THEN PERFORM pg_notify('qdl_layout', NEW.CDFILIAL || '-' || NEW.NRCONFTELA); END IF;
+  RETURN NULL;
+END $$ LANGUAGE plpgsql;
+CREATE TRIGGER QDL_ITMENUCONFTE_AVISA AFTER INSERT OR UPDATE OR DELETE ON ITMENUCONFTE
+  FOR EACH ROW EXECUTE FUNCTION QDL_AVISA_LEIAUTE();

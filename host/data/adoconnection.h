@@ -1,13 +1,11 @@
 #pragma once
 
-// The data-access layer's connection: one QSqlDatabase opened from a
-// connection string ("sqlite:PATH" or "postgresql://user@host:port/dbname"),
-// with connect events. Qt SQL opens and keeps the session; statements,
-// transaction state and notifications go through the handle its driver
-// opened (SQLite's own interface, libpq).
+// The data-access layer's connection: one session opened from a connection
+// string ("sqlite:PATH" or "postgresql://user@host:port/dbname"), with
+// connect events. The session runs on the database's own interface —
+// SQLite's C interface, libpq — and never waits past the wait limit.
 
 #include <QObject>
-#include <QSqlDatabase>
 #include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
@@ -17,10 +15,8 @@
 #include "adoquery.h"
 #include "qdl_data_global.h"
 
-struct sqlite3;
-struct pg_conn;
 namespace qdl::detail {
-struct LiveStatements;
+class Session;
 }
 
 class QDL_DATA_EXPORT TADOConnection : public QObject {
@@ -65,7 +61,22 @@ public:
     // run many times; null with the database's error on a statement it
     // refuses. Closing the connection ends every statement prepared on it:
     // run after that, it answers an error.
-    std::unique_ptr<TADOQuery> prepare(const QString& sql, QSqlError& error);
+    std::unique_ptr<TADOQuery> prepare(const QString& sql, DbError& error);
+    // Runs a whole SQL text (a schema, demo rows) with the database's own
+    // script execution, inside the open transaction if there is one; throws
+    // EDatabaseError (step as what failed) at the first statement refused.
+    void runScript(const QString& script, const QString& step);
+    // Runs one statement without parameters and throws EDatabaseError (step
+    // as what failed) when it fails; for set-up and tools, not the screen's
+    // own statements.
+    void execute(const QString& sql, const QString& step);
+    // Asks the database to stop what the connection runs now; from any
+    // thread.
+    void Cancel();
+    // A call on this connection is waiting on the database (and the window
+    // is being kept painting meanwhile): a timer's handler must leave the
+    // connection alone.
+    bool Busy() const;
 
     // ---- What other sessions commit ----
     // SQLite: a number that changes when another connection commits to the
@@ -82,9 +93,7 @@ public:
     // them then, and the socket shows nothing more). Cheap: no round trip.
     void pollNotifications();
 
-    // The session, for statements of its own kind (scripts, Qt's queries).
-    // Throws EDatabaseError when a pending BEGIN, sent first, fails.
-    QSqlDatabase database() const;
+    // The database the connection was last opened on.
     bool isSqlite() const;
     bool isPostgres() const;
 
@@ -92,26 +101,13 @@ signals:
     void notified(const QString& channel, const QString& payload);
 
 private:
-    // LISTEN on every channel, on a freshly opened PostgreSQL handle, with
+    // LISTEN on every channel, on a freshly opened PostgreSQL session, with
     // a reading query in the same round trip; answers its rows.
     int subscribe(const char* alsoAsk = nullptr);
-    void releaseStatements(); // every statement on the handle, before it closes or is replaced
-    void runControl(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step);
-    bool ridesWithStatements() const; // PostgreSQL with pipeline mode
-    QSqlDatabase session() const;     // database() without sending a pending BEGIN
-    [[noreturn]] void commitFailed(const QSqlError& error);
-    void checkCommitConfirmed();
 
-    QString m_connectionName;
-    // The driver's own handle while open, one of the two.
-    sqlite3* m_sqliteHandle = nullptr;
-    pg_conn* m_postgresHandle = nullptr;
-    std::unique_ptr<qdl::detail::LiveStatements> m_statements;
-    std::unique_ptr<TADOQuery> m_begin, m_commit, m_rollback, m_dataVersion; // SQLite's, prepared at first use
+    std::unique_ptr<qdl::detail::Session> m_session;
     QStringList m_channels;
-    // PostgreSQL's last warning since a commit began: a commit whose wait for
-    // a synchronous standby was cancelled is stored on this server only.
-    QString m_commitWarning;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    bool m_postgres = false;
     bool m_opened = false;
 };

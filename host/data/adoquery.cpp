@@ -1,5 +1,4 @@
-// The statement interface and what every statement on a driver's handle
-// shares: the handle's list of live statements, parameter checks, the error
+// The statement interface and what every statement on a session shares: the handle's list of live statements, parameter checks, the error
 // of a statement run after its connection closed.
 
 #include "adoquery.h"
@@ -47,8 +46,15 @@ int HandleQuery::checkedParameter(int index, const char* name)
 
 bool HandleQuery::closedError()
 {
-    m_error = QSqlError(QCoreApplication::translate("QSqlQuery", "Unable to execute statement"),
-                        QCoreApplication::translate("TADOQuery", "a conexão com o banco de dados foi fechada"), QSqlError::ConnectionError);
+    m_error = DbError(DbError::Kind::ConnectionLost, QString(),
+                      QCoreApplication::translate("TADOQuery", "a conexão com o banco de dados foi fechada"));
+    return false;
+}
+
+bool HandleQuery::busyError()
+{
+    m_error = DbError(DbError::Kind::Busy, QString(),
+                      QCoreApplication::translate("TADOQuery", "a conexão com o banco de dados está ocupada com outro comando"));
     return false;
 }
 
@@ -56,8 +62,8 @@ bool HandleQuery::takeBindError()
 {
     if (m_bindError.isEmpty())
         return false;
-    m_error = QSqlError(QCoreApplication::translate("TADOQuery", "O comando não tem o parâmetro %1").arg(m_bindError), QString(),
-                        QSqlError::StatementError);
+    m_error = DbError(DbError::Kind::Other, QString(),
+                      QCoreApplication::translate("TADOQuery", "O comando não tem o parâmetro %1").arg(m_bindError));
     m_bindError.clear();
     return true;
 }

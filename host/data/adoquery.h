@@ -6,14 +6,11 @@
 // Values come back as the data packets hold them: null, text, or a number
 // as a double.
 //
-// On SQLite the statement runs on the database handle Qt SQL opened, through
-// SQLite's own interface: Qt's driver converts every text to UTF-16 and back
-// and wraps every value, which doubles the cost of the screen's short
-// statements. On PostgreSQL it runs on the driver's connection through libpq,
-// prepared on the server once (Qt's driver sends every run as an EXECUTE
-// statement with the values written into its text).
+// On SQLite the statement runs through SQLite's C interface, prepared once;
+// on PostgreSQL through libpq, prepared on the server with its first run and
+// then run by name with the values apart from its text.
 
-#include <QSqlError>
+#include "dberror.h"
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -35,7 +32,7 @@ public:
     virtual QString columnName(int column) const = 0;
     virtual QVariant value(int column) const = 0;
     virtual int numRowsAffected() const = 0;
-    virtual QSqlError lastError() const = 0;
+    virtual DbError lastError() const = 0;
 
     // Ends a run: releases the result (and on SQLite the read it holds) and
     // clears the bound values.

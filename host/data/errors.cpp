@@ -9,19 +9,12 @@ EQdlError::EQdlError(const QString& message)
 
 EAbort::EAbort() : EQdlError(QStringLiteral("Operation aborted")) {}
 
-static QString describe(const QString& step, const QSqlError& error)
+static QString describe(const QString& step, const DbError& error)
 {
-    QString text = step;
-    const QString db = error.databaseText().trimmed();
-    const QString driver = error.driverText().trimmed();
-    if (!db.isEmpty())
-        text += QStringLiteral(": ") + db;
-    else if (!driver.isEmpty())
-        text += QStringLiteral(": ") + driver;
-    return text;
+    return error.message().isEmpty() ? step : step + QStringLiteral(": ") + error.message();
 }
 
-EDatabaseError::EDatabaseError(const QString& step, const QSqlError& error)
+EDatabaseError::EDatabaseError(const QString& step, const DbError& error)
     : EQdlError(describe(step, error)), m_step(step), m_error(error)
 {
 }

@@ -5,7 +5,7 @@
 // error to the host's general error report.
 
 #include <QString>
-#include <QSqlError>
+#include "dberror.h"
 #include <stdexcept>
 
 #include "qdl_data_global.h"
@@ -26,13 +26,13 @@ public:
 // A failed database step: what we tried, and the database's own error.
 class QDL_DATA_EXPORT EDatabaseError : public EQdlError {
 public:
-    EDatabaseError(const QString& step, const QSqlError& error);
+    EDatabaseError(const QString& step, const DbError& error);
     const QString& step() const { return m_step; }
-    const QSqlError& sqlError() const { return m_error; }
+    const DbError& sqlError() const { return m_error; }
 
 private:
     QString m_step;
-    QSqlError m_error;
+    DbError m_error;
 };
 
 // A service answered with a non-zero result code (an error escaped its trap).

@@ -1,0 +1,50 @@
+#include "checkcommand.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include "connection.h"
+#include "consistency.h"
+
+namespace {
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
+int runLayoutCheck(const QString& connectionString, QTextStream& out, const QString& branch)
+{
+    try {
+        const LayoutReport report = checkLayoutAt(connectionString, branch);
+        const QString where = withoutPassword(connectionString.trimmed()); // a report may be pasted anywhere
+        if (branch.isEmpty())
+            out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1: %2 botões em %3 configurações.")
+                       .arg(where)
+                       .arg(report.buttons)
+                       .arg(report.configurations)
+                << Qt::endl;
+        else
+            out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1, filial %2: %3 botões em %4 configurações.")
+                       .arg(where, quoted(branch))
+                       .arg(report.buttons)
+                       .arg(report.configurations)
+                << Qt::endl;
+        for (const LayoutProblem& p : report.problems)
+            out << p.text << Qt::endl;
+        if (report.clean()) {
+            out << QCoreApplication::translate("LayoutCheck", "Nenhum problema encontrado.") << Qt::endl;
+            return 0;
+        }
+        out << QCoreApplication::translate("LayoutCheck", "%n problema(s) encontrado(s).", nullptr, int(report.problems.size()))
+            << Qt::endl;
+        return 1;
+    } catch (const std::exception& e) {
+        out << QCoreApplication::translate("LayoutCheck", "Não foi possível verificar o leiaute: %1")
+                   .arg(ADOExceptionMessage(e, nullptr, QString()))
+            << Qt::endl;
+        return 2;
+    }
+}

@@ -1,0 +1,138 @@
+#include "connectionstring.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QUrlQuery>
+#include <libpq-fe.h>
+
+#include "errors.h"
+
+namespace {
+
+const QLatin1String kSqlitePrefix("sqlite:");
+
+bool isPostgresUri(const QString& text)
+{
+    return text.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+        || text.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+bool isSecret(const QString& key)
+{
+    return key.compare(QLatin1String("password"), Qt::CaseInsensitive) == 0
+        || key.compare(QLatin1String("sslpassword"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QString ConnectionString::redact(const QString& text)
+{
+    QUrl url(text, QUrl::StrictMode);
+    if (url.isValid() && !url.scheme().isEmpty() && !text.trimmed().startsWith(kSqlitePrefix, Qt::CaseInsensitive)) {
+        if (!url.password().isEmpty())
+            url.setPassword(QStringLiteral("***"));
+        QUrlQuery query(url);
+        bool changed = false;
+        auto items = query.queryItems(QUrl::FullyDecoded);
+        for (auto& [key, value] : items) {
+            if (isSecret(key)) {
+                value = QStringLiteral("***");
+                changed = true;
+            }
+        }
+        if (changed) {
+            query.setQueryItems(items);
+            url.setQuery(query);
+        }
+        return url.toString() == QUrl(text, QUrl::StrictMode).toString() ? text : url.toString();
+    }
+    // A keyword string: password=value or password='quoted value'.
+    static const QRegularExpression keyword(
+        QStringLiteral("(^|\\s)((?:ssl)?password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|\\S+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString shown = text;
+    shown.replace(keyword, QStringLiteral("\\1\\2***"));
+    return shown;
+}
+
+ConnectionString ConnectionString::parse(const QString& given)
+{
+    ConnectionString cs;
+    cs.m_text = given.trimmed();
+    if (cs.m_text.startsWith(kSqlitePrefix, Qt::CaseInsensitive)) {
+        cs.m_backend = Backend::Sqlite;
+        cs.m_sqlitePath = cs.m_text.mid(kSqlitePrefix.size());
+        if (cs.m_sqlitePath.trimmed().isEmpty())
+            throw EQdlError(QCoreApplication::translate("Connection", "Cadeia de conexão sem o caminho do banco SQLite: \"%1\"")
+                                .arg(cs.m_text));
+        return cs;
+    }
+    if (!isPostgresUri(cs.m_text))
+        throw EQdlError(QCoreApplication::translate("Connection", "Cadeia de conexão não reconhecida: \"%1\" (use sqlite:CAMINHO ou "
+                                                                  "postgresql://usuario@servidor:porta/banco)")
+                            .arg(redact(cs.m_text)));
+    cs.m_backend = Backend::Postgres;
+    // libpq reads its own URIs: several hosts, percent-encoding, every key.
+    char* why = nullptr;
+    PQconninfoOption* options = PQconninfoParse(cs.m_text.toUtf8().constData(), &why);
+    if (!options) {
+        const QString reason = why ? QString::fromUtf8(why).trimmed() : QString();
+        PQfreemem(why);
+        QString message = QCoreApplication::translate("Connection", "Cadeia de conexão PostgreSQL inválida: %1").arg(redact(cs.m_text));
+        if (!reason.isEmpty())
+            message += QStringLiteral(" (") + reason + QLatin1Char(')');
+        throw EQdlError(message);
+    }
+    for (const PQconninfoOption* o = options; o->keyword; ++o) {
+        if (o->val)
+            cs.m_parameters.emplace_back(QByteArray(o->keyword), QByteArray(o->val));
+    }
+    PQconninfoFree(options);
+    return cs;
+}
+
+QByteArray ConnectionString::value(const char* keyword) const
+{
+    for (const auto& [key, value] : m_parameters) {
+        if (key == keyword)
+            return value;
+    }
+    return {};
+}
+
+ConnectionString::Parameters ConnectionString::postgresParameters(int waitLimitMs) const
+{
+    Parameters out;
+    for (const auto& [key, value] : m_parameters) {
+        // The screen names its sessions itself, whatever the string says;
+        // the options are joined below.
+        if (key != "application_name" && key != "options")
+            out.emplace_back(key, value);
+    }
+    out.emplace_back("application_name", "quadrel-qdl00005");
+    // The server ends a statement, or a commit's wait for its standby, that
+    // runs past the wait limit; the user's options come first.
+    QByteArray options = value("options");
+    if (options.isEmpty())
+        options = qgetenv("PGOPTIONS");
+    options = options.trimmed();
+    if (!options.isEmpty())
+        options += ' ';
+    out.emplace_back("options", options + "-c statement_timeout=" + QByteArray::number(waitLimitMs));
+    // A link that goes silent under an open session (the TCP connection up,
+    // nothing passing) is found within the wait limit: keepalives probe an
+    // idle link, tcp_user_timeout ends one whose sent data is never
+    // acknowledged.
+    const int seconds = qMax(1, waitLimitMs / 1000);
+    const auto unlessGiven = [&](const char* key, const QByteArray& fallback) {
+        if (value(key).isEmpty())
+            out.emplace_back(key, fallback);
+    };
+    unlessGiven("keepalives", "1");
+    unlessGiven("keepalives_idle", QByteArray::number(qMax(1, seconds / 3)));
+    unlessGiven("keepalives_interval", QByteArray::number(qMax(1, seconds / 6)));
+    unlessGiven("keepalives_count", "3");
+    unlessGiven("tcp_user_timeout", QByteArray::number(waitLimitMs));
+    return out;
+}

@@ -1,0 +1,657 @@
+// A PostgreSQL server through libpq. A terminal may sit far from its server
+// and the link between them may stall, so:
+// - connecting, every statement, commit and script run through libpq's
+//   asynchronous interface and wait at most the wait limit; past it the
+//   server is asked to cancel, and a server that does not even answer that
+//   within a few seconds more is left (the session counts as lost, and the
+//   next call opens a new one);
+// - whatever can travel with a run does: a statement's preparation at its
+//   first run, and the transaction's BEGIN and COMMIT beside the statements
+//   they enclose — one pipeline (Parse, Bind, Describe, Execute, Sync), one
+//   round trip. The column types come from the first result.
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <atomic>
+#include <libpq-fe.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <utility>
+
+#include "adoqueryimpl.h"
+#include "connection.h"
+#include "connectionstring.h"
+#include "errors.h"
+
+namespace qdl::detail {
+
+namespace {
+
+// How long a server that was asked to cancel gets to answer before the
+// session is given up.
+constexpr int kCancelGraceMs = 5000;
+
+// How a column's text is handed on, by its type number of pg_type.
+enum class Kind { Text, Number, Boolean, Time };
+
+Kind columnKind(Oid type)
+{
+    switch (type) {
+    case 16: // bool
+        return Kind::Boolean;
+    case 20:   // int8
+    case 21:   // int2
+    case 23:   // int4
+    case 26:   // oid
+    case 700:  // float4
+    case 701:  // float8
+    case 1700: // numeric
+        return Kind::Number;
+    case 1083: // time
+    case 1114: // timestamp
+    case 1184: // timestamptz
+    case 1266: // timetz
+        return Kind::Time;
+    default:
+        return Kind::Text;
+    }
+}
+
+// libpq's own message for a failure without a server's answer ("connection
+// to server at ... failed: ..."), without its severity word.
+QString connectionMessage(const PGconn* conn)
+{
+    QString text = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+    for (const char* prefix : {"ERROR:", "FATAL:"}) {
+        if (text.startsWith(QLatin1String(prefix)))
+            text = text.mid(int(qstrlen(prefix))).trimmed();
+    }
+    return text;
+}
+
+// The server's error: its SQLSTATE and its primary message (with the
+// detail, when it sent one). Without a result, or a result the server did
+// not send, the connection's failure.
+DbError pgError(const PGconn* conn, const PGresult* result)
+{
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if (!primary) {
+        // libpq's own failure (a broken connection) is kept in the result's
+        // message; the connection's is replaced as a pipeline reads on.
+        const char* text = result ? PQresultErrorMessage(result) : "";
+        QString message = QString::fromUtf8(text && *text ? text : "").trimmed();
+        if (message.isEmpty())
+            message = connectionMessage(conn);
+        return DbError::fromSqlState(state ? QString::fromLatin1(state) : QString(), message);
+    }
+    QString message = QString::fromUtf8(primary);
+    if (const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL))
+        message += QLatin1Char('\n') + QString::fromUtf8(detail);
+    return DbError::fromSqlState(state ? QString::fromLatin1(state) : QString(), message);
+}
+
+DbError timedOutError()
+{
+    return DbError(DbError::Kind::TimedOut, QString(),
+                   QCoreApplication::translate("TADOConnection", "o servidor não respondeu em %1 s").arg(waitLimitMs() / 1000));
+}
+
+// Asks the server to cancel what the session runs, on a thread of its own:
+// libpq's cancel request opens a connection of its own and waits for it
+// without a bound, and on a stalled link it would wait for ever.
+void cancelDetached(PGconn* conn)
+{
+    PGcancel* request = PQgetCancel(conn);
+    if (!request)
+        return;
+    std::thread([request] {
+        char why[256];
+        PQcancel(request, why, int(sizeof why));
+        PQfreeCancel(request);
+    }).detach();
+}
+
+bool ok(const PGresult* r)
+{
+    const ExecStatusType status = PQresultStatus(r);
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY;
+}
+
+// Waits for the server's answers on a session that sent something, at most
+// the wait limit; past it the server is asked to cancel and gets a few
+// seconds more; past those the session is cut, so that libpq reports it
+// broken and every result still awaited comes back as an error at once.
+class BoundedWait {
+public:
+    BoundedWait(PGconn* conn, LiveStatements& statements)
+        : m_conn(conn), m_statements(statements), m_deadline(waitLimitMs())
+    {
+        ++m_statements.waiting;
+    }
+    ~BoundedWait() { --m_statements.waiting; }
+    BoundedWait(const BoundedWait&) = delete;
+    BoundedWait& operator=(const BoundedWait&) = delete;
+
+    // The next result, or null at the end of one command's results (and for
+    // good once the session broke).
+    PGresult* next()
+    {
+        while (PQconsumeInput(m_conn) && PQisBusy(m_conn)) {
+            if (m_deadline.hasExpired()) {
+                if (!m_cancelled) {
+                    cancelDetached(m_conn);
+                    m_cancelled = true;
+                    m_deadline = QDeadlineTimer(kCancelGraceMs);
+                    continue;
+                }
+                ::shutdown(PQsocket(m_conn), SHUT_RDWR);
+                continue; // the read meets the end: the session is broken
+            }
+            waitForSocket(PQsocket(m_conn), POLLIN, m_deadline);
+        }
+        return PQgetResult(m_conn);
+    }
+    bool timedOut() const { return m_cancelled; }
+
+private:
+    PGconn* m_conn;
+    LiveStatements& m_statements;
+    QDeadlineTimer m_deadline;
+    bool m_cancelled = false;
+};
+
+std::atomic<int> g_statementCounter{0};
+
+class PostgresQuery final : public HandleQuery {
+public:
+    PostgresQuery(LiveStatements& owner, PGconn* conn, QByteArray sql, const QStringList& parameters)
+        : HandleQuery(owner), m_conn(conn), m_name("qdl_stmt_" + QByteArray::number(++g_statementCounter)),
+          m_sql(std::move(sql)), m_parameters(parameters), m_values(size_t(parameters.size())),
+          m_pointers(size_t(parameters.size()), nullptr)
+    {
+    }
+    ~PostgresQuery() override { release(); }
+
+    void bindText(const char* name, const QString& value) override
+    {
+        if (const int at = parameter(name))
+            set(at, value.toUtf8());
+    }
+
+    void bindNumber(const char* name, double value) override
+    {
+        if (const int at = parameter(name))
+            set(at, QByteArray::number(value, 'g', 17));
+    }
+
+    bool exec() override
+    {
+        clearResult();
+        m_error = DbError();
+        m_changes = 0;
+        if (!m_conn)
+            return closedError();
+        if (m_owner->waiting > 0)
+            return busyError();
+        if (takeBindError())
+            return false;
+        if (!runPipeline(m_owner->riders))
+            return false;
+        const ExecStatusType status = PQresultStatus(m_result);
+        if (!m_described && (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK))
+            describe(m_result);
+        if (status == PGRES_TUPLES_OK) {
+            m_rows = PQntuples(m_result);
+            return true;
+        }
+        if (status == PGRES_COMMAND_OK) {
+            m_changes = QByteArray(PQcmdTuples(m_result)).toInt();
+            return true;
+        }
+        if (!m_error.isValid())
+            m_error = pgError(m_conn, m_result);
+        clearResult();
+        return false;
+    }
+
+    bool next() override
+    {
+        if (!m_result || m_row + 1 >= m_rows) {
+            m_row = m_rows;
+            return false;
+        }
+        ++m_row;
+        return true;
+    }
+
+    QVariant value(int column) const override
+    {
+        if (!m_result || m_row < 0 || m_row >= m_rows || column < 0 || column >= m_columns.size()
+            || PQgetisnull(m_result, m_row, column))
+            return {};
+        const QByteArrayView text(PQgetvalue(m_result, m_row, column), PQgetlength(m_result, m_row, column));
+        switch (m_kinds[size_t(column)]) {
+        case Kind::Boolean:
+            return text == "t" ? 1.0 : 0.0;
+        case Kind::Number:
+            return text.toDouble(); // the C locale's point, whatever the terminal's
+        case Kind::Time: {
+            // "2026-12-07 10:31:00.123" as the ISO text the packets keep.
+            QString iso = QString::fromLatin1(text);
+            iso.replace(QLatin1Char(' '), QLatin1Char('T'));
+            const qsizetype fraction = iso.indexOf(QLatin1Char('.'));
+            return fraction < 0 ? iso : iso.left(fraction);
+        }
+        case Kind::Text:
+            break;
+        }
+        return QString::fromUtf8(text);
+    }
+
+    void finish() override
+    {
+        clearResult();
+        for (QByteArray& v : m_values)
+            v.clear();
+        std::fill(m_pointers.begin(), m_pointers.end(), nullptr);
+    }
+
+private:
+    void describe(const PGresult* description)
+    {
+        const int columns = PQnfields(description);
+        for (int i = 0; i < columns; ++i) {
+            m_columns << QString::fromUtf8(PQfname(description, i));
+            m_kinds.push_back(columnKind(PQftype(description, i)));
+        }
+        m_described = true;
+    }
+
+    // Sends in one pipeline what this run carries — the transaction's BEGIN,
+    // the statement's preparation at its first run, the run, the COMMIT —
+    // and reads their answers in order within the wait limit (a COMMIT may
+    // wait for a standby that is not there). Leaves the run's result in
+    // m_result and the COMMIT's outcome with the riders. False, with the
+    // error, when the BEGIN or the preparation failed (the statement is
+    // prepared again at its next run) or nothing could be sent.
+    bool runPipeline(LiveStatements::Riders& riders)
+    {
+        const bool begin = std::exchange(riders.begin, false);
+        const bool commit = std::exchange(riders.commit, false);
+        const int count = int(m_pointers.size());
+        if (!PQenterPipelineMode(m_conn)) {
+            m_error = pgError(m_conn, nullptr);
+            return false;
+        }
+        const auto sendControl = [this](const char* sql) {
+            return PQsendQueryParams(m_conn, sql, 0, nullptr, nullptr, nullptr, nullptr, 0) != 0;
+        };
+        const bool sent = (!begin || sendControl("BEGIN"))
+            && (m_prepared || PQsendPrepare(m_conn, m_name.constData(), m_sql.constData(), count, nullptr))
+            && PQsendQueryPrepared(m_conn, m_name.constData(), count, m_pointers.data(), nullptr, nullptr, 0)
+            && (!commit || sendControl("COMMIT")) && PQpipelineSync(m_conn);
+        DbError failure; // the BEGIN's or the preparation's
+        bool timedOut = false;
+        if (sent) {
+            BoundedWait wait(m_conn, *m_owner);
+            // Each command's answer is followed by a null; a broken session
+            // may end them early.
+            const auto answer = [&]() {
+                PGresult* result = wait.next();
+                if (result) {
+                    while (PGresult* rest = wait.next())
+                        PQclear(rest);
+                }
+                return result;
+            };
+            if (begin) {
+                PGresult* r = answer();
+                if (PQresultStatus(r) != PGRES_COMMAND_OK)
+                    failure = pgError(m_conn, r);
+                PQclear(r);
+            }
+            if (!m_prepared) {
+                PGresult* r = answer();
+                if (!failure.isValid() && PQresultStatus(r) != PGRES_COMMAND_OK)
+                    failure = pgError(m_conn, r).setAtPreparation();
+                PQclear(r);
+            }
+            m_result = answer();
+            if (!failure.isValid() && !ok(m_result))
+                m_error = pgError(m_conn, m_result); // before the COMMIT's
+            if (commit) {
+                PGresult* r = answer();
+                riders.commitSent = true;
+                riders.commitError = PQresultStatus(r) == PGRES_COMMAND_OK ? DbError() : pgError(m_conn, r);
+                PQclear(r);
+            }
+            bool synced = false;
+            for (PGresult* r; !synced && (r = wait.next());) {
+                synced = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+                PQclear(r);
+            }
+            // A COMMIT counts only with the Sync's answer behind it: a server
+            // that gives up waiting for its synchronous standby (its
+            // postmaster gone) may still send the COMMIT's own answer, but
+            // never the ready-for-query after it.
+            if (commit && !synced && !riders.commitError.isValid())
+                riders.commitError = pgError(m_conn, nullptr);
+            timedOut = wait.timedOut();
+        } else {
+            failure = pgError(m_conn, nullptr);
+        }
+        PQexitPipelineMode(m_conn);
+        if (timedOut) {
+            // Whatever the server or libpq said after the cancel, the
+            // operator is told the wait ran out.
+            if (failure.isValid())
+                failure = timedOutError();
+            if (m_error.isValid())
+                m_error = timedOutError();
+            if (commit && riders.commitError.isValid())
+                riders.commitError = timedOutError();
+        }
+        if (failure.isValid()) {
+            m_error = failure;
+            clearResult();
+            return false;
+        }
+        m_prepared = true;
+        return true;
+    }
+
+    void release() override
+    {
+        // The server forgets the prepared statement with the session.
+        clearResult();
+        m_conn = nullptr;
+    }
+
+    int parameter(const char* name)
+    {
+        const qsizetype at = m_parameters.indexOf(QLatin1String(name[0] == ':' ? name + 1 : name));
+        return checkedParameter(int(at) + 1, name);
+    }
+
+    void set(int at, QByteArray value)
+    {
+        QByteArray& kept = m_values[size_t(at - 1)];
+        kept = std::move(value);
+        m_pointers[size_t(at - 1)] = kept.constData(); // never null: "" is the empty text
+    }
+
+    void clearResult()
+    {
+        if (m_result)
+            PQclear(m_result);
+        m_result = nullptr;
+        m_rows = 0;
+        m_row = -1;
+    }
+
+    PGconn* m_conn;
+    QByteArray m_name;
+    QByteArray m_sql; // for the preparation at the first run
+    QStringList m_parameters;
+    std::vector<QByteArray> m_values;
+    std::vector<const char*> m_pointers; // null: SQL NULL, for a parameter not bound
+    std::vector<Kind> m_kinds;           // by column
+    bool m_prepared = false;
+    bool m_described = false;
+    PGresult* m_result = nullptr;
+    int m_rows = 0;
+    int m_row = -1;
+};
+
+class PgSession final : public Session {
+public:
+    explicit PgSession(PGconn* conn) : m_conn(conn)
+    {
+        PQsetNoticeReceiver(
+            m_conn,
+            [](void* self, const PGresult* notice) {
+                // A warning while a commit ends: its wait for the standby was
+                // cancelled at the wait limit, the commit is local only (the
+                // server says so in the warning's detail).
+                const char* severity = PQresultErrorField(notice, PG_DIAG_SEVERITY_NONLOCALIZED);
+                if (severity && qstrcmp(severity, "WARNING") == 0) {
+                    const char* detail = PQresultErrorField(notice, PG_DIAG_MESSAGE_DETAIL);
+                    static_cast<PgSession*>(self)->m_commitWarning =
+                        QString::fromUtf8(PQresultErrorField(notice, PG_DIAG_MESSAGE_PRIMARY))
+                        + (detail ? QStringLiteral("\n") + QString::fromUtf8(detail) : QString());
+                }
+            },
+            this);
+    }
+    ~PgSession() override
+    {
+        m_statements.closeAll();
+        PQfinish(m_conn);
+    }
+
+    bool isPostgres() const override { return true; }
+    bool isOpen() const override { return PQstatus(m_conn) == CONNECTION_OK; }
+
+    void look() override
+    {
+        // A server that ends a session sends its reason, then closes: the
+        // first read takes the message, the second meets the end and marks
+        // the session bad.
+        for (int read = 0; read < 2 && PQconsumeInput(m_conn); ++read) {
+        }
+    }
+
+    std::unique_ptr<TADOQuery> prepare(const QString& sql, DbError& /*error*/) override
+    {
+        // Prepared on the server with its first run; the server infers each
+        // parameter's type from the statement.
+        QStringList parameters;
+        QByteArray text = qdl::positionalSql(sql, &parameters).toUtf8();
+        return std::make_unique<PostgresQuery>(m_statements, m_conn, std::move(text), parameters);
+    }
+
+    void runScript(const QByteArray& script, const QString& step) override
+    {
+        // A BEGIN still waiting for a statement goes first, in the same text,
+        // so that the script runs inside the transaction.
+        const bool begin = std::exchange(m_statements.riders.begin, false);
+        const DbError error = run(begin ? "BEGIN;" + script : script);
+        if (error.isValid())
+            throw EDatabaseError(step, error);
+    }
+
+    void begin() override
+    {
+        m_statements.riders = {};
+        m_statements.riders.begin = true;
+    }
+
+    void commitAfterNextStatement() override
+    {
+        if (!inTransaction())
+            return;
+        m_commitWarning.clear();
+        m_statements.riders.commit = true;
+    }
+
+    void commit() override
+    {
+        LiveStatements::Riders& riders = m_statements.riders;
+        if (riders.commitSent) {
+            const DbError error = std::exchange(riders, {}).commitError;
+            if (error.isValid())
+                commitFailed(error);
+            checkCommitConfirmed();
+            return;
+        }
+        if (riders.begin) {
+            riders = {}; // no statement ran: there is nothing to commit
+            return;
+        }
+        riders.commit = false;
+        m_commitWarning.clear();
+        const DbError error = run("COMMIT");
+        if (error.isValid())
+            commitFailed(error);
+        checkCommitConfirmed();
+    }
+
+    void rollback() override
+    {
+        // What the riders held is dropped; the server's transaction, if one
+        // is open, is rolled back.
+        m_statements.riders = {};
+        if (!inTransaction())
+            return;
+        const DbError error = run("ROLLBACK");
+        if (error.isValid() && isOpen())
+            throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao desfazer a transação"), error);
+    }
+
+    bool inTransaction() const override
+    {
+        if (m_statements.riders.begin || m_statements.riders.commitSent)
+            return true;
+        const PGTransactionStatusType status = PQtransactionStatus(m_conn);
+        return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+    }
+
+    void cancel() override { cancelDetached(m_conn); }
+
+    int listen(const QStringList& channels, const char* alsoAsk) override
+    {
+        // One text, one round trip: the server runs its statements in order
+        // and answers with the last one's result.
+        QByteArray sql;
+        for (const QString& channel : channels) {
+            // The channel is ours, a plain word: quoted as an identifier all the same.
+            sql += "LISTEN \"" + channel.toUtf8().replace('"', "\"\"") + "\";";
+        }
+        if (alsoAsk)
+            sql += alsoAsk;
+        int rows = -1;
+        const DbError error = run(sql, [&rows, alsoAsk](const PGresult* last) {
+            if (alsoAsk && PQresultStatus(last) == PGRES_TUPLES_OK)
+                rows = PQntuples(last);
+        });
+        if (error.isValid())
+            throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao assinar os avisos do banco de dados"), error);
+        return rows;
+    }
+
+    int socket() const override { return PQsocket(m_conn); }
+
+    bool readNotifications(const std::function<void(const QString&, const QString&)>& notified) override
+    {
+        if (!PQconsumeInput(m_conn))
+            return false;
+        const int self = PQbackendPID(m_conn);
+        while (PGnotify* n = PQnotifies(m_conn)) {
+            const QString channel = QString::fromUtf8(n->relname);
+            const QString payload = QString::fromUtf8(n->extra);
+            const bool own = n->be_pid == self;
+            PQfreemem(n);
+            if (!own)
+                notified(channel, payload);
+        }
+        return true;
+    }
+
+private:
+    // Runs an SQL text (one or several statements) within the wait limit;
+    // the first failure, or none. The last result goes to lastResult.
+    DbError run(const QByteArray& sql, const std::function<void(const PGresult*)>& lastResult = {})
+    {
+        if (m_statements.waiting > 0)
+            return DbError(DbError::Kind::Busy, QString(),
+                           QCoreApplication::translate("TADOQuery", "a conexão com o banco de dados está ocupada com outro comando"));
+        if (!PQsendQuery(m_conn, sql.constData()))
+            return pgError(m_conn, nullptr);
+        BoundedWait wait(m_conn, m_statements);
+        DbError failure;
+        while (PGresult* result = wait.next()) {
+            if (!failure.isValid() && !ok(result))
+                failure = pgError(m_conn, result);
+            if (!failure.isValid() && lastResult)
+                lastResult(result);
+            PQclear(result);
+        }
+        if (wait.timedOut())
+            return timedOutError();
+        if (!failure.isValid() && PQstatus(m_conn) != CONNECTION_OK)
+            failure = pgError(m_conn, nullptr);
+        return failure;
+    }
+
+    [[noreturn]] void commitFailed(const DbError& error)
+    {
+        if (inTransaction()) {
+            try {
+                rollback();
+            } catch (const EDatabaseError&) {
+                // the COMMIT's error is the one to report
+            }
+        }
+        throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao confirmar a transação"), error);
+    }
+
+    // A commit stored on this server but not confirmed by its standby (its
+    // wait was cancelled at the wait limit) is not done as far as the chain
+    // is concerned, and is said so.
+    void checkCommitConfirmed()
+    {
+        if (!m_commitWarning.isEmpty())
+            throw EDatabaseError(QCoreApplication::translate("TADOConnection", "A gravação não foi confirmada pelo servidor de reserva"),
+                                 DbError(DbError::Kind::TimedOut, QString(), m_commitWarning));
+    }
+
+    PGconn* m_conn;
+    // The server's last warning since a commit began.
+    QString m_commitWarning;
+};
+
+} // namespace
+
+std::unique_ptr<Session> openPostgres(const ConnectionString& cs)
+{
+    const int limitMs = waitLimitMs();
+    const ConnectionString::Parameters parameters = cs.postgresParameters(limitMs);
+    std::vector<const char*> keywords, values;
+    for (const auto& [key, value] : parameters) {
+        keywords.push_back(key.constData());
+        values.push_back(value.constData());
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    const QString step = QCoreApplication::translate("TADOConnection", "Não foi possível abrir o banco de dados");
+    PGconn* conn = PQconnectStartParams(keywords.data(), values.data(), 0);
+    if (!conn)
+        throw EQdlError(step);
+    const auto fail = [&](const DbError& error) {
+        PQfinish(conn);
+        throw EDatabaseError(step, error);
+    };
+    if (PQstatus(conn) == CONNECTION_BAD)
+        fail(pgError(conn, nullptr));
+    // The connection's own time-out (connect_timeout, PGCONNECT_TIMEOUT)
+    // when it is shorter than the wait limit.
+    int connectMs = limitMs;
+    const QByteArray given = cs.value("connect_timeout").isEmpty() ? qgetenv("PGCONNECT_TIMEOUT") : cs.value("connect_timeout");
+    if (const int seconds = given.toInt(); seconds > 0)
+        connectMs = qMin(connectMs, seconds * 1000);
+    const QDeadlineTimer deadline(connectMs);
+    for (PostgresPollingStatusType status = PGRES_POLLING_WRITING; status != PGRES_POLLING_OK;) {
+        if (status == PGRES_POLLING_FAILED)
+            fail(pgError(conn, nullptr));
+        const short events = status == PGRES_POLLING_READING ? POLLIN : POLLOUT;
+        if (!waitForSocket(PQsocket(conn), events, deadline))
+            fail(DbError(DbError::Kind::TimedOut, QString(),
+                         QCoreApplication::translate("TADOConnection", "o servidor não respondeu em %1 s").arg(connectMs / 1000.0)));
+        status = PQconnectPoll(conn);
+    }
+    return std::make_unique<PgSession>(conn);
+}
+
+} // namespace qdl::detail
