@@ -3,14 +3,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QRandomGenerator>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <atomic>
+#include <map>
+#include <memory>
 #include <stdexcept>
 
 #include "Srv_qdl00005.h"
+#include "adoconnection.h"
 #include "connection.h"
 #include "demodb.h"
 #include "errors.h"
@@ -22,8 +24,6 @@ void PrintTo(const QString& s, std::ostream* os)
 
 namespace {
 
-const char* const kAdminConnection = "qdl-test-pg-admin";
-
 QString pgUrl()
 {
     return qEnvironmentVariable("QDL_PG_URL");
@@ -34,45 +34,51 @@ QString checkConnectionName(const TestDatabase& db)
     return QStringLiteral("qdl-check-") + db.kind + QLatin1Char('-') + db.name;
 }
 
+// The tests' own connections, by name, kept until their database is
+// dropped (a TestDatabase is copied about; its connection is not).
+std::map<QString, std::unique_ptr<TADOConnection>>& connections()
+{
+    static std::map<QString, std::unique_ptr<TADOConnection>> open;
+    return open;
+}
+
 [[noreturn]] void fail(const QString& message)
 {
     throw std::runtime_error(message.toStdString());
 }
 
+TADOConnection& openConnection(const QString& name, const QString& connectionString)
+{
+    auto& slot = connections()[name];
+    if (!slot) {
+        slot = std::make_unique<TADOConnection>();
+        slot->ConnectionString = connectionString;
+    }
+    if (!slot->Connected())
+        slot->setConnected(true);
+    return *slot;
+}
+
 // The maintenance connection to the PostgreSQL server (QDL_PG_URL), opened
 // once per process.
-QSqlDatabase pgAdmin()
+TADOConnection& pgAdmin()
 {
-    if (QSqlDatabase::contains(QLatin1String(kAdminConnection))) {
-        QSqlDatabase db = QSqlDatabase::database(QLatin1String(kAdminConnection), false);
-        if (db.isOpen())
-            return db;
-        if (!db.open())
-            fail(QStringLiteral("PostgreSQL em %1 não responde: %2").arg(pgUrl(), db.lastError().text()));
-        return db;
-    }
     if (pgUrl().isEmpty())
         fail(QStringLiteral("QDL_PG_URL não está definida: sem servidor PostgreSQL para os testes"));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QLatin1String(kAdminConnection));
+    QString url = pgUrl();
+    url += url.contains(QLatin1Char('?')) ? QStringLiteral("&connect_timeout=5") : QStringLiteral("?connect_timeout=5");
     try {
-        applyConnectionString(db, pgUrl());
-    } catch (const EQdlError& e) {
-        fail(QStringLiteral("QDL_PG_URL inválida: %1").arg(e.message()));
+        return openConnection(QStringLiteral("qdl-test-pg-admin"), url);
+    } catch (const std::exception& e) {
+        fail(QStringLiteral("PostgreSQL em %1 não responde: %2").arg(pgUrl(), ADOExceptionMessage(e, nullptr, QString())));
     }
-    const QString options = db.connectOptions();
-    db.setConnectOptions(options.isEmpty() ? QStringLiteral("connect_timeout=5")
-                                           : options + QStringLiteral(";connect_timeout=5"));
-    if (!db.open())
-        fail(QStringLiteral("PostgreSQL em %1 não responde: %2").arg(pgUrl(), db.lastError().text()));
-    return db;
 }
 
 void adminExec(const QString& sql)
 {
-    QSqlDatabase db = pgAdmin();
-    QSqlQuery q(db);
+    SqlQuery q(pgAdmin());
     if (!q.exec(sql))
-        fail(QStringLiteral("PostgreSQL: %1 falhou: %2").arg(sql, q.lastError().text()));
+        fail(QStringLiteral("PostgreSQL: %1 falhou: %2").arg(sql, q.lastError().message()));
     q.finish();
 }
 
@@ -92,13 +98,13 @@ QString sqlLiteral(const QString& text)
     return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
-void failedStatement(const QSqlQuery& q, const QString& sql)
+void failedStatement(const SqlQuery& q, const QString& sql)
 {
-    ADD_FAILURE() << "SQL falhou: " << sql.toStdString() << "\n  " << q.lastError().text().toStdString();
+    ADD_FAILURE() << "SQL falhou: " << sql.toStdString() << "\n  " << errorText(q.lastError());
 }
 
 // Runs sql on the query's connection; a failed statement fails the test.
-bool execOrFail(QSqlQuery& q, const QString& sql)
+bool execOrFail(SqlQuery& q, const QString& sql)
 {
     if (q.exec(sql))
         return true;
@@ -157,31 +163,21 @@ TestDatabase TestDatabase::create(const QString& kind, bool withDemo)
         t.name = dir.path();
         const QString path = dir.filePath(QStringLiteral("qdl.db"));
         t.connectionString = QStringLiteral("sqlite:") + path;
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), checkConnectionName(t));
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
-        if (!db.open())
-            fail(QStringLiteral("SQLite: não foi possível criar %1: %2").arg(path, db.lastError().text()));
+        QFile file(path); // an empty file is an empty database
+        if (!file.open(QIODevice::WriteOnly))
+            fail(QStringLiteral("SQLite: não foi possível criar %1: %2").arg(path, file.errorString()));
     } else if (kind == QLatin1String("postgresql")) {
         t.name = QStringLiteral("qdl_t_") + uniqueSuffix();
         adminExec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(t.name));
         QUrl url(pgUrl());
         url.setPath(QLatin1Char('/') + t.name);
         t.connectionString = url.toString();
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), checkConnectionName(t));
-        applyConnectionString(db, t.connectionString);
-        if (!db.open()) {
-            const QString why = db.lastError().text();
-            t.drop();
-            fail(QStringLiteral("PostgreSQL: não foi possível abrir %1: %2").arg(t.name, why));
-        }
     } else {
         fail(QStringLiteral("banco de teste desconhecido: %1").arg(kind));
     }
 
     try {
-        QSqlDatabase db = t.openCheckConnection();
-        createQdlDatabase(db, withDemo);
+        createQdlDatabase(t.openCheckConnection(), withDemo);
     } catch (const std::exception& e) {
         t.drop();
         fail(QStringLiteral("criação das tabelas falhou: %1").arg(QString::fromUtf8(e.what())));
@@ -193,14 +189,7 @@ void TestDatabase::drop()
 {
     if (name.isEmpty())
         return;
-    const QString connection = checkConnectionName(*this);
-    if (QSqlDatabase::contains(connection)) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(connection, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(connection);
-    }
+    connections().erase(checkConnectionName(*this));
     if (isSqlite()) {
         QDir(name).removeRecursively();
     } else if (isPostgres()) {
@@ -216,20 +205,20 @@ void TestDatabase::drop()
     name.clear();
 }
 
-QSqlDatabase TestDatabase::openCheckConnection() const
+TADOConnection& TestDatabase::openCheckConnection() const
 {
-    const QString connection = checkConnectionName(*this);
-    if (!QSqlDatabase::contains(connection))
-        fail(QStringLiteral("o banco de teste %1 não existe (já removido?)").arg(name));
-    QSqlDatabase db = QSqlDatabase::database(connection, false);
-    if (!db.isOpen() && !db.open())
-        fail(QStringLiteral("conexão de verificação não abriu: %1").arg(db.lastError().text()));
-    return db;
+    if (name.isEmpty())
+        fail(QStringLiteral("o banco de teste não existe (já removido?)"));
+    try {
+        return openConnection(checkConnectionName(*this), connectionString);
+    } catch (const std::exception& e) {
+        fail(QStringLiteral("conexão de verificação não abriu: %1").arg(ADOExceptionMessage(e, nullptr, QString())));
+    }
 }
 
 bool TestDatabase::exec(const QString& sql) const
 {
-    QSqlQuery q(openCheckConnection());
+    SqlQuery q(openCheckConnection());
     if (!execOrFail(q, sql))
         return false;
     q.finish();
@@ -238,7 +227,7 @@ bool TestDatabase::exec(const QString& sql) const
 
 QString TestDatabase::scalar(const QString& sql) const
 {
-    QSqlQuery q(openCheckConnection());
+    SqlQuery q(openCheckConnection());
     if (!execOrFail(q, sql))
         return {};
     const QString v = q.next() ? q.value(0).toString() : QString();
@@ -248,7 +237,7 @@ QString TestDatabase::scalar(const QString& sql) const
 
 int TestDatabase::countRows(const QString& sql) const
 {
-    QSqlQuery q(openCheckConnection());
+    SqlQuery q(openCheckConnection());
     if (!execOrFail(q, sql))
         return -1;
     if (!q.next()) {

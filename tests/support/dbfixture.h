@@ -11,12 +11,13 @@
 //   };
 //   INSTANTIATE_TEST_SUITE_P(Db, MyTest, ::testing::ValuesIn(testBackends()), backendName);
 
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
+
+#include "sqlquery.h"
 
 // gtest prints QString parameters and values readably.
 void PrintTo(const QString& s, std::ostream* os);
@@ -34,7 +35,7 @@ struct TestDatabase {
     // A connection of the test's own, apart from the data module's, for
     // setting up rows and asserting the database's state; opened once and
     // kept until drop().
-    QSqlDatabase openCheckConnection() const;
+    TADOConnection& openCheckConnection() const;
     // First column of the first row of the query, as a number; -1 (and a test
     // failure) when the query fails.
     int countRows(const QString& sql) const;

@@ -1,6 +1,5 @@
 #include "formfixture.h"
 
-#include <QSqlError>
 
 #include "Srv_qdl00005.h"
 #include "connection.h"
@@ -28,9 +27,8 @@ void FormTest::TearDown()
 
 void FormTest::exec(const QString& sql)
 {
-    QSqlDatabase c = db->openCheckConnection();
-    QSqlQuery q(c);
-    ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << "\n" << q.lastError().text().toStdString();
+    SqlQuery q(db->openCheckConnection());
+    ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << "\n" << errorText(q.lastError());
 }
 
 int FormTest::count(const QString& sql)
@@ -40,10 +38,9 @@ int FormTest::count(const QString& sql)
 
 QString FormTest::value(const QString& sql)
 {
-    QSqlDatabase c = db->openCheckConnection();
-    QSqlQuery q(c);
+    SqlQuery q(db->openCheckConnection());
     if (!q.exec(sql) || !q.next()) {
-        ADD_FAILURE() << sql.toStdString() << "\n" << q.lastError().text().toStdString();
+        ADD_FAILURE() << sql.toStdString() << "\n" << errorText(q.lastError());
         return {};
     }
     return q.value(0).toString();

@@ -3,8 +3,6 @@
 // The real form on a real database, with the operator dialogs scripted.
 // Tests seed their own rows (the seed below) so each case states its data.
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,10 +1,11 @@
 #include "pgservers.h"
 
 #include <QProcess>
-#include <QSqlError>
 #include <gtest/gtest.h>
 
+#include "adoconnection.h"
 #include "connection.h"
+#include "errors.h"
 
 QString runPgCluster(const QString& command, const QHash<QString, QString>& env)
 {
@@ -39,18 +40,15 @@ PasswordServer::~PasswordServer()
         runPgCluster(QStringLiteral("qdl_pg_stop"), m_env);
 }
 
-void withConnection(const QString& connectionString, const std::function<void(QSqlDatabase&)>& body)
+void withConnection(const QString& connectionString, const std::function<void(TADOConnection&)>& body)
 {
-    static int counter = 0;
-    const QString name = QStringLiteral("qdl-own-connection-%1").arg(++counter);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connectionString), name);
-        applyConnectionString(db, connectionString);
-        if (!db.open())
-            ADD_FAILURE() << db.lastError().text().toStdString();
-        else
-            body(db);
-        db.close();
+    TADOConnection db;
+    db.ConnectionString = connectionString;
+    try {
+        db.setConnected(true);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << ADOExceptionMessage(e, nullptr, QString()).toStdString();
+        return;
     }
-    QSqlDatabase::removeDatabase(name);
+    body(db);
 }

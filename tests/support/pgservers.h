@@ -5,9 +5,10 @@
 // and a connection of the test's own on any connection string.
 
 #include <QHash>
-#include <QSqlDatabase>
 #include <QString>
 #include <functional>
+
+class TADOConnection;
 
 // Runs the shell command after sourcing scripts/pgcluster.sh, with the
 // variables in env added; fails the test when it does not end well. Answers
@@ -31,4 +32,4 @@ private:
 
 // Opens a connection of its own on the connection string, runs body and
 // removes the connection (a failure to open fails the test).
-void withConnection(const QString& connectionString, const std::function<void(QSqlDatabase&)>& body);
+void withConnection(const QString& connectionString, const std::function<void(TADOConnection&)>& body);
