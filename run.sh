@@ -7,7 +7,7 @@ source "$(dirname "$0")/scripts/common.sh"
 qdl_install_missing
 # Only what running needs: no tests, no benchmarks (so neither Google Test
 # nor Google Benchmark).
-qdl_build "$QDL_ROOT/build" -DBUILD_TESTING=OFF
+qdl_build run "$QDL_ROOT/build"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display found: serving the screen over VNC." >&2
   exec "$QDL_ROOT/scripts/vncscreen.sh" "$QDL_ROOT/build/bin/qdl-host" "$@"

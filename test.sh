@@ -23,7 +23,7 @@ trap qdl_pg_stop EXIT
 export QDL_REQUIRE_PG=1
 
 if [ "$part" != "sanitize" ]; then
-  qdl_build "$QDL_ROOT/build" -DBUILD_TESTING=ON -DQDL_WERROR=ON
+  qdl_build plain "$QDL_ROOT/build"
   (cd "$QDL_ROOT/build" && ctest --output-on-failure --timeout 900 -j "$(nproc)" "$@")
   "$QDL_ROOT/scripts/drills.sh" "$QDL_ROOT/build"
 fi

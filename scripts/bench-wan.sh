@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-wan}"
 if [ ! -x "$build/bin/bench_wan" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S "$root" --preset wan -B "$build" >/dev/null
   cmake --build "$build" --target qdl-host Pkg_qdl00005 qdl-delay-proxy bench_wan
 fi
 tmp="$(mktemp -d)"

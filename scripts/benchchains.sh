@@ -2,11 +2,11 @@
 # run, where the chain databases live and the SQLite ones made when missing
 # or stale.
 
-# qdl_bench_build TARGET...: configures build-bench/ (Release, with the
-# benchmarks) and builds the targets; sets build.
+# qdl_bench_build TARGET...: configures build-bench/ (preset bench: Release,
+# with the benchmarks) and builds the targets; sets build.
 qdl_bench_build() {
   build="$QDL_ROOT/build-bench"
-  cmake -S "$QDL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DQDL_BENCH=ON
+  qdl_configure bench "$build"
   nice cmake --build "$build" --target "$@"
 }
 

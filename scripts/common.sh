@@ -40,11 +40,20 @@ qdl_install_missing() {
   fi
 }
 
-# qdl_build DIR [cmake options...]
-# Configures every time (cheap when nothing changed), so options given now
-# take effect on a build folder configured before with others.
+# qdl_configure PRESET DIR
+# Configures DIR with the options of a configure preset of CMakePresets.json
+# (the one place each build variant's options are written). Configures every
+# time (cheap when nothing changed), so options given now take effect on a
+# build folder configured before with others.
+qdl_configure() {
+  cmake -S "$QDL_ROOT" --preset "$1" -B "$2"
+}
+
+# qdl_build PRESET DIR [TARGET...]   (default: everything)
 qdl_build() {
-  local dir="$1"; shift
-  cmake -S "$QDL_ROOT" -B "$dir" -G Ninja "$@"
-  cmake --build "$dir" --parallel "$(nproc)"
+  local preset="$1" dir="$2"; shift 2
+  qdl_configure "$preset" "$dir"
+  local targets=()
+  if (($#)); then targets=(--target "$@"); fi
+  cmake --build "$dir" --parallel "$(nproc)" "${targets[@]}"
 }

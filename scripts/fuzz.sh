@@ -15,8 +15,7 @@ mkdir -p "$out/work" "$out/artifacts"
 
 # Configured every time (cheap), built only when a source changed; the rest
 # of the project is configured but not built.
-cmake -S "$root" -B "$out/build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQDL_FUZZ=ON -DBUILD_TESTING=OFF >"$out/configure.log" 2>&1 \
+cmake -S "$root" --preset fuzz -B "$out/build" >"$out/configure.log" 2>&1 \
   || { cat "$out/configure.log" >&2; echo "fuzz: configuring the fuzz target failed" >&2; exit 1; }
 cmake --build "$out/build" --target fuzz_saved_table >&2
 binary="$out/build/bin/fuzz_saved_table"

@@ -8,7 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build_dir="${1:-$QDL_ROOT/build-asan}"
 [ $# -gt 0 ] && shift
 
-qdl_build "$build_dir" -DQDL_SANITIZE=ON -DQDL_BENCH=OFF -DBUILD_TESTING=ON -DQDL_WERROR=ON -DCMAKE_BUILD_TYPE=Debug
+qdl_build asan "$build_dir"
 
 if [ -z "${QDL_PG_URL:-}" ]; then
   source "$QDL_ROOT/scripts/pgcluster.sh"

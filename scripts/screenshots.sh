@@ -10,8 +10,7 @@ dir="${1:-$QDL_ROOT/docs/screenshots}"
 build_dir="${2:-$QDL_ROOT/build}"
 mkdir -p "$dir"
 
-cmake -S "$QDL_ROOT" -B "$build_dir" -G Ninja -DBUILD_TESTING=ON
-cmake --build "$build_dir" --parallel "$(nproc)" --target qdl-host Pkg_qdl00005 qdl-screenshots
+qdl_build screenshots "$build_dir" qdl-host Pkg_qdl00005 qdl-screenshots
 
 export QT_QPA_PLATFORM=offscreen
 "$build_dir/bin/qdl-screenshots" "$dir"
