@@ -3,7 +3,7 @@
 # screen on the embedded demo database (created on first use), or on the
 # database the configuration names. Where there is no display, the screen is
 # served over VNC on 127.0.0.1 only (scripts/vncscreen.sh).
-source "$(dirname "$0")/scripts/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/scripts/common.sh"
 qdl_install_missing
 # Only what running needs: no tests, no benchmarks (so neither Google Test
 # nor Google Benchmark).

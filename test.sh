@@ -8,7 +8,7 @@
 #   ./test.sh --plain     the plain build's part only
 #   ./test.sh --sanitize  the sanitizer part only
 # Further arguments go to ctest (e.g. -R test_reliability).
-source "$(dirname "$0")/scripts/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/scripts/common.sh"
 qdl_install_missing "${QDL_PACKAGES[@]}" "${QDL_TEST_PACKAGES[@]}"
 
 part="all"

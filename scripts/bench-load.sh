@@ -10,8 +10,7 @@
 # bin/qdl-load, instead of building build-bench/); QDL_BENCH_DIR,
 # QDL_BENCH_DURABLE as for the other benchmarks.
 # Output: docs/bench/load.txt (every run's report).
-set -euo pipefail
-source "$(dirname "$0")/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$QDL_ROOT/scripts/pgcluster.sh"
 source "$QDL_ROOT/scripts/benchchains.sh"
 

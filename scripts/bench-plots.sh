@@ -4,9 +4,8 @@
 # and PostgreSQL side by side.
 #   services.png            every service through our layers
 #   service-<name>.png      one service: ours, Qt SQL alone and the C API
-set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-out="$root/docs/bench"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+out="$QDL_ROOT/docs/bench"
 json="${1:-$out/services.json}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

@@ -9,8 +9,7 @@
 # and fsync), QDL_BENCH_FORM_SIZES
 # ("1000 1000000"), QDL_BENCH_RUNS (hyperfine runs, 40), QDL_BENCH_PG_URL.
 # Output: docs/bench/startup.json, startup.txt, form.json, form.txt.
-set -euo pipefail
-source "$(dirname "$0")/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$QDL_ROOT/scripts/pgcluster.sh"
 source "$QDL_ROOT/scripts/benchchains.sh"
 

@@ -11,8 +11,7 @@
 # qdl_chain_<rows> are made again).
 # Output: docs/bench/services.json (Google Benchmark JSON), services.txt
 # (the summary) and the PNGs of scripts/bench-plots.sh.
-set -euo pipefail
-source "$(dirname "$0")/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$QDL_ROOT/scripts/pgcluster.sh"
 source "$QDL_ROOT/scripts/benchchains.sh"
 

@@ -5,12 +5,10 @@
 #   scripts/bench-wan.sh [BUILD_DIR]
 # Environment: QDL_PG_URL (a running server; else a throwaway one is
 # started), QDL_WAN_DELAY_MS (one way, 25), QDL_WAN_ROWS (confirmation, 5).
-set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build-wan}"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+build="${1:-$QDL_ROOT/build-wan}"
 if [ ! -x "$build/bin/bench_wan" ]; then
-  cmake -S "$root" --preset wan -B "$build" >/dev/null
-  cmake --build "$build" --target qdl-host Pkg_qdl00005 qdl-delay-proxy bench_wan
+  qdl_build wan "$build" qdl-host Pkg_qdl00005 qdl-delay-proxy bench_wan
 fi
 tmp="$(mktemp -d)"
 proxy=""
@@ -22,7 +20,7 @@ cleanup() {
 db="qdl_wan_$$"
 trap cleanup EXIT
 if [ -z "${QDL_PG_URL:-}" ]; then
-  source "$root/scripts/pgcluster.sh"
+  source "$QDL_ROOT/scripts/pgcluster.sh"
 fi
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$tmp"
 chmod 700 "$tmp"

@@ -1,6 +1,7 @@
 # Shared by bench-services.sh and bench-screen.sh: the Release build they
 # run, where the chain databases live and the SQLite ones made when missing
 # or stale.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 # qdl_bench_build TARGET...: configures build-bench/ (preset bench: Release,
 # with the benchmarks) and builds the targets; sets build.

@@ -1,4 +1,6 @@
-# Shared by run.sh and test.sh: install what is missing, configure, build.
+# Sourced by run.sh, test.sh and the scripts under scripts/ (pgcluster.sh
+# aside, which tests source into shells of their own): strict mode, QDL_ROOT,
+# installing what is missing, configuring and building.
 set -euo pipefail
 
 QDL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

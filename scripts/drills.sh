@@ -5,15 +5,14 @@
 # The drill tests themselves are CTest tests (test_reliability_*); they print
 # their figures as "QDL-FIGURE name=value" lines, which CTest keeps in
 # Testing/Temporary/LastTest.log.
-set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build_dir="$(cd "${1:-$root/build}" && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+build_dir="$(cd "${1:-$QDL_ROOT/build}" && pwd)"
 figures="$build_dir/reliability-figures.txt"
 
-fuzz_out="$(QDL_FUZZ_DIR="$build_dir/fuzz" "$root/scripts/fuzz.sh")"
+fuzz_out="$(QDL_FUZZ_DIR="$build_dir/fuzz" "$QDL_ROOT/scripts/fuzz.sh")"
 
 {
-  echo "Reliability figures of $(date -u '+%Y-%m-%d %H:%M UTC'), $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo '?')"
+  echo "Reliability figures of $(date -u '+%Y-%m-%d %H:%M UTC'), $(git -C "$QDL_ROOT" rev-parse --short HEAD 2>/dev/null || echo '?')"
   log="$build_dir/Testing/Temporary/LastTest.log"
   if [ -f "$log" ]; then
     grep -o 'QDL-FIGURE .*' "$log" | sed 's/^QDL-FIGURE //' | tr ' ' '\n' | sort -u

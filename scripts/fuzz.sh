@@ -7,15 +7,14 @@
 # fuzz/corpus/ once mended.
 #   scripts/fuzz.sh                 60 seconds
 #   QDL_FUZZ_SECONDS=600 scripts/fuzz.sh
-set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-out="${QDL_FUZZ_DIR:-$root/build-fuzz}"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+out="${QDL_FUZZ_DIR:-$QDL_ROOT/build-fuzz}"
 seconds="${QDL_FUZZ_SECONDS:-60}"
 mkdir -p "$out/work" "$out/artifacts"
 
 # Configured every time (cheap), built only when a source changed; the rest
 # of the project is configured but not built.
-cmake -S "$root" --preset fuzz -B "$out/build" >"$out/configure.log" 2>&1 \
+qdl_configure fuzz "$out/build" >"$out/configure.log" 2>&1 \
   || { cat "$out/configure.log" >&2; echo "fuzz: configuring the fuzz target failed" >&2; exit 1; }
 cmake --build "$out/build" --target fuzz_saved_table >&2
 binary="$out/build/bin/fuzz_saved_table"
@@ -26,7 +25,7 @@ echo "Fuzzing parseSavedTable for ${seconds}s" >&2
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -artifact_prefix="$out/artifacts/" -print_final_stats=1 \
-  "$out/work" "$root/fuzz/corpus" 2>"$out/fuzz.log" || {
+  "$out/work" "$QDL_ROOT/fuzz/corpus" 2>"$out/fuzz.log" || {
     tail -40 "$out/fuzz.log" >&2
     echo "fuzz: parseSavedTable failed; the input is in $out/artifacts/" >&2
     exit 1

@@ -3,7 +3,6 @@
 # LeakSanitizer (scripts/lsan.supp lists what is not ours to free).
 #   scripts/sanitize.sh [BUILD_DIR] [ctest arguments...]   (default build-asan/)
 # Uses the PostgreSQL server of QDL_PG_URL, or starts one of its own.
-set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build_dir="${1:-$QDL_ROOT/build-asan}"
 [ $# -gt 0 ] && shift

@@ -4,7 +4,6 @@
 # (qdl-screenshots), on the offscreen platform; and the whole of a 1920 x 1080
 # display showing the screen at --scale auto (Xvfb, read back with xwd).
 #   scripts/screenshots.sh [DIR] [BUILD_DIR]   (default docs/screenshots/, build/)
-set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 dir="${1:-$QDL_ROOT/docs/screenshots}"
 build_dir="${2:-$QDL_ROOT/build}"

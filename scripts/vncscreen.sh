@@ -7,7 +7,7 @@
 #   scripts/vncscreen.sh PROGRAM [ARGUMENTS...]
 #   QDL_VNC_PORT   the first port tried (5900); the next free one is taken
 #   QDL_VNC_SIZE   the screen's size (1024x768)
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 size="${QDL_VNC_SIZE:-1024x768}"
 port="${QDL_VNC_PORT:-5900}"
 # shellcheck disable=SC2016 # expanded by the inner shell
