@@ -7,7 +7,10 @@
 class QWidget;
 
 // Applies the host's six-colour scheme (0x00BBGGRR values) to the form as a
-// palette: window, base, dark, mid, light, text in this order.
+// palette, in this order: c1 Window (the frame), c2 Button (the face of
+// Qt's own controls; the touch controls keep their fixed faces), c3 Dark
+// (bevel shadow), c4 Mid (disabled faces), c5 Base (the background; Light is
+// c5 a tenth lighter), c6 WindowText and Text (labels).
 QDL_UI_EXPORT void ColoreTela(QWidget* form, int c1, int c2, int c3, int c4, int c5, int c6);
 // Translates the form's captions in place (labels, buttons, window title)
 // with the installed translators; Portuguese stays as written otherwise.
