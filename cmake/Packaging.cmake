@@ -119,14 +119,13 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${QDL_DEB_ARCHITECTURE})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QDL_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries the binaries link come from dpkg-shlibdeps. What is loaded at
-# run time it cannot see: Qt's SQL drivers (libpq comes with the PostgreSQL
-# one, and the data layer takes its functions from that copy), the platform
+# The libraries the binaries link (Qt, SQLite, libpq) come from
+# dpkg-shlibdeps. What is loaded at run time it cannot see: the platform
 # plugins, and the fonts the screen draws with (DejaVu Sans, and DejaVu Sans
 # Condensed of the extra set). Qt's own translations are welcome, not needed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libqt6sql6-sqlite, libqt6sql6-psql, qt6-qpa-plugins, fonts-dejavu-core, fonts-dejavu-extra")
+  "qt6-qpa-plugins, fonts-dejavu-core, fonts-dejavu-extra")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_STRIP_FILES ON)

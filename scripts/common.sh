@@ -9,7 +9,7 @@ QDL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 QDL_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
-  libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev qt6-qpa-plugins
+  libqt6opengl6-dev qt6-qpa-plugins
   libpq-dev sqlite3 libsqlite3-dev zlib1g-dev
   xvfb xauth x11vnc fonts-dejavu-core fonts-dejavu-extra
 )
