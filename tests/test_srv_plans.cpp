@@ -6,8 +6,6 @@
 // their own branch's rows only.
 
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include "Srv_qdl00005.h"
 #include "adoquery.h"
@@ -132,17 +130,17 @@ protected:
 
     QStringList sqlitePlan(const qdl::StatementDef& def)
     {
-        QSqlQuery q(db.openCheckConnection());
+        SqlQuery q(db.openCheckConnection());
         const QString sql = QString::fromUtf8(def.sql);
         if (!q.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql)) {
-            ADD_FAILURE() << def.component << " " << q.lastError().text().toStdString();
+            ADD_FAILURE() << def.component << " " << errorText(q.lastError());
             return {};
         }
         for (const QString& name : parametersOf(sql))
             q.bindValue(QLatin1Char(':') + name, valueOf(name));
         QStringList plan;
         if (!q.exec())
-            ADD_FAILURE() << def.component << " " << q.lastError().text().toStdString();
+            ADD_FAILURE() << def.component << " " << errorText(q.lastError());
         while (q.next())
             plan << q.value(3).toString();
         return plan;
@@ -153,7 +151,7 @@ protected:
     // SET for the session first.
     QStringList postgresPlan(const qdl::StatementDef& def, const QStringList& settings)
     {
-        QSqlQuery q(db.openCheckConnection());
+        SqlQuery q(db.openCheckConnection());
         QStringList names;
         const QString positional = qdl::positionalSql(QString::fromUtf8(def.sql), &names);
         QStringList values;
@@ -161,11 +159,11 @@ protected:
             values << QLatin1Char('\'') + valueOf(n) + QLatin1Char('\'');
         QStringList plan;
         for (const QString& s : settings)
-            EXPECT_TRUE(q.exec(QStringLiteral("SET ") + s)) << q.lastError().text().toStdString();
+            EXPECT_TRUE(q.exec(QStringLiteral("SET ") + s)) << errorText(q.lastError());
         if (!q.exec(QStringLiteral("PREPARE qdl_plano AS ") + positional))
-            ADD_FAILURE() << def.component << " " << q.lastError().text().toStdString();
+            ADD_FAILURE() << def.component << " " << errorText(q.lastError());
         else if (!q.exec(QStringLiteral("EXPLAIN EXECUTE qdl_plano (%1)").arg(values.join(", "))))
-            ADD_FAILURE() << def.component << " " << q.lastError().text().toStdString();
+            ADD_FAILURE() << def.component << " " << errorText(q.lastError());
         while (q.next())
             plan << q.value(0).toString();
         q.exec(QStringLiteral("DEALLOCATE qdl_plano"));
@@ -177,7 +175,7 @@ protected:
     {
         QSet<QString> watchedIndexes;
         if (db.isPostgres()) {
-            QSqlQuery q(db.openCheckConnection());
+            SqlQuery q(db.openCheckConnection());
             ASSERT_TRUE(q.exec("SELECT c.relname FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid "
                                "JOIN pg_class t ON t.oid = i.indrelid WHERE t.relname IN ('itmenuconfte', 'mesa')"));
             while (q.next())

@@ -2,13 +2,11 @@
 // for each case, on SQLite and (with QDL_PG_URL) PostgreSQL.
 
 #include <QDateTime>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <algorithm>
 #include <memory>
 
 #include "Srv_qdl00005.h"
+#include "adoconnection.h"
 #include "dbfixture.h"
 #include "errors.h"
 #include "statements.h"
@@ -91,11 +89,27 @@ protected:
     // transaction it has open; false (and the reason) when it fails.
     ::testing::AssertionResult execOnDataModule(const QString& sql) const
     {
-        QSqlQuery q(rdmConfMesa->adcConfigMesa->database());
+        SqlQuery q(*rdmConfMesa->adcConfigMesa);
         if (!q.exec(sql))
-            return ::testing::AssertionFailure() << q.lastError().text().toStdString();
+            return ::testing::AssertionFailure() << errorText(q.lastError());
         q.finish();
         return ::testing::AssertionSuccess();
+    }
+    // Which session the data module's connection is: the database and the
+    // server process on PostgreSQL, the file on SQLite.
+    QString dataModuleSession() const
+    {
+        SqlQuery q(*rdmConfMesa->adcConfigMesa);
+        const bool ok = db.isSqlite()
+            ? q.exec("SELECT file FROM pragma_database_list WHERE name = 'main'")
+            : q.exec("SELECT current_database() || ':' || pg_backend_pid()");
+        if (!ok || !q.next()) {
+            ADD_FAILURE() << errorText(q.lastError());
+            return {};
+        }
+        const QString id = q.value(0).toString();
+        q.finish();
+        return id;
     }
 
     TestDatabase db;
@@ -555,7 +569,8 @@ TEST_P(SrvServices, TransactionOperationsTrackOneTransaction)
 
 TEST_P(SrvServices, SecondDataModuleOpensNewConnectionWithBothEvents)
 {
-    const QString firstConnection = rdmConfMesa->adcConfigMesa->database().connectionName();
+    const QString firstConnection = dataModuleSession();
+    ASSERT_FALSE(firstConnection.isEmpty());
     session.reset();
     EXPECT_EQ(rdmConfMesa, nullptr);
 
@@ -563,28 +578,29 @@ TEST_P(SrvServices, SecondDataModuleOpensNewConnectionWithBothEvents)
     TestDatabase other = TestDatabase::create(GetParam(), false);
     other.exec(QStringLiteral("INSERT INTO CONFTELA (CDFILIAL, NRCONFTELA, CDLOJA) VALUES ('9999', '00001', '77')"));
     session = std::make_unique<ServiceSession>(other);
-    EXPECT_NE(rdmConfMesa->adcConfigMesa->database().connectionName(), firstConnection);
+    EXPECT_NE(dataModuleSession(), firstConnection);
     ServiceResult r;
     ASSERT_EQ(getLoja(F, C, r), 0);
     EXPECT_EQ(column(r, "CDLOJA"), QStringList({"77"}));
 
     // The session was prepared on the new connection.
-    QSqlQuery q(rdmConfMesa->adcConfigMesa->database());
-    if (db.isSqlite()) {
-        ASSERT_TRUE(q.exec("PRAGMA foreign_keys") && q.next());
-        EXPECT_EQ(q.value(0).toInt(), 1);
-        ASSERT_TRUE(q.exec("PRAGMA busy_timeout") && q.next());
-        EXPECT_EQ(q.value(0).toInt(), 30000);
-        ASSERT_TRUE(q.exec("PRAGMA journal_mode") && q.next());
-        EXPECT_EQ(q.value(0).toString().toLower(), QStringLiteral("wal"));
-        ASSERT_TRUE(q.exec("PRAGMA synchronous") && q.next());
-        EXPECT_EQ(q.value(0).toInt(), 2); // FULL
-    } else {
-        ASSERT_TRUE(q.exec("SHOW application_name") && q.next());
-        EXPECT_EQ(q.value(0).toString(), QStringLiteral("quadrel-qdl00005"));
+    {
+        SqlQuery q(*rdmConfMesa->adcConfigMesa);
+        if (db.isSqlite()) {
+            ASSERT_TRUE(q.exec("PRAGMA foreign_keys") && q.next());
+            EXPECT_EQ(q.value(0).toInt(), 1);
+            ASSERT_TRUE(q.exec("PRAGMA busy_timeout") && q.next());
+            EXPECT_EQ(q.value(0).toInt(), 30000);
+            ASSERT_TRUE(q.exec("PRAGMA journal_mode") && q.next());
+            EXPECT_EQ(q.value(0).toString().toLower(), QStringLiteral("wal"));
+            ASSERT_TRUE(q.exec("PRAGMA synchronous") && q.next());
+            EXPECT_EQ(q.value(0).toInt(), 2); // FULL
+        } else {
+            ASSERT_TRUE(q.exec("SHOW application_name") && q.next());
+            EXPECT_EQ(q.value(0).toString(), QStringLiteral("quadrel-qdl00005"));
+        }
+        q.finish();
     }
-    q.finish();
-    q = QSqlQuery();
     session.reset();
     other.drop();
 }

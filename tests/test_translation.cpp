@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -21,6 +20,7 @@
 
 #include "Srv_qdl00005.h"
 #include "connection.h"
+#include "checkcommand.h"
 #include "consistency.h"
 #include "dialogs/colorchoice.h"
 #include "dialogs/keyboard.h"
@@ -291,8 +291,8 @@ protected:
         QStringList list;
         for (const char* sql : {"SELECT DSBUTTON FROM ITMENUCONFTE", "SELECT NMSALA FROM SALA",
                                 "SELECT NMMESA FROM MESA"}) {
-            QSqlQuery q(db->openCheckConnection());
-            EXPECT_TRUE(q.exec(QString::fromLatin1(sql)));
+            SqlQuery q(db->openCheckConnection());
+            EXPECT_TRUE(q.exec(QString::fromLatin1(sql))) << errorText(q.lastError());
             while (q.next())
                 list << q.value(0).toString();
         }
