@@ -139,10 +139,20 @@ int DelayProxy::start(int port)
     return ntohs(address.sin_port);
 }
 
+void DelayProxy::setStalled(bool stalled)
+{
+    {
+        std::lock_guard lock(m_stallMutex);
+        m_stalled = stalled;
+    }
+    m_stallChanged.notify_all();
+}
+
 void DelayProxy::stop()
 {
     if (m_stopping.exchange(true))
         return;
+    setStalled(false);
     if (m_listener >= 0)
         ::shutdown(m_listener, SHUT_RDWR);
     if (m_acceptor.joinable())
@@ -248,7 +258,7 @@ void DelayProxy::relay(std::shared_ptr<Link> link)
             queue.push({due, std::move(bytes)});
         }
     };
-    const auto writer = [link](bool toServer) {
+    const auto writer = [this, link](bool toServer) {
         const int to = toServer ? link->server : link->client;
         Queue& queue = toServer ? link->toServer : link->toClient;
         for (;;) {
@@ -258,6 +268,10 @@ void DelayProxy::relay(std::shared_ptr<Link> link)
                 queue.ready.wait(lock, [&] { return !queue.chunks.empty(); });
                 chunk = std::move(queue.chunks.front());
                 queue.chunks.pop_front();
+            }
+            {
+                std::unique_lock lock(m_stallMutex);
+                m_stallChanged.wait(lock, [this] { return !m_stalled; });
             }
             if (chunk.bytes.empty() || (std::this_thread::sleep_until(chunk.due), !writeAll(to, chunk.bytes))) {
                 ::shutdown(to, SHUT_WR);

@@ -31,6 +31,11 @@ public:
     int start(int port = 0);
     void stop();
 
+    // A stalled link: the connections stay up and nothing passes either way
+    // (new ones are taken, and wait too) until it resumes; what was sent
+    // meanwhile then passes in order.
+    void setStalled(bool stalled);
+
     std::int64_t roundTrips() const { return m_roundTrips.load(); }
     std::int64_t connections() const { return m_connections.load(); }
     // Called (from a relay thread) with the connection's number and the
@@ -49,6 +54,9 @@ private:
     int m_oneWayMs;
     int m_listener = -1;
     std::atomic<bool> m_stopping{false};
+    std::mutex m_stallMutex;
+    std::condition_variable m_stallChanged;
+    bool m_stalled = false;
     std::atomic<std::int64_t> m_roundTrips{0};
     std::atomic<std::int64_t> m_connections{0};
     std::thread m_acceptor;

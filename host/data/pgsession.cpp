@@ -30,7 +30,7 @@ namespace {
 
 // How long a server that was asked to cancel gets to answer before the
 // session is given up.
-constexpr int kCancelGraceMs = 5000;
+constexpr int kCancelGraceMs = 2000;
 
 // How a column's text is handed on, by its type number of pg_type.
 enum class Kind { Text, Number, Boolean, Time };
