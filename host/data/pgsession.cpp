@@ -578,10 +578,13 @@ private:
                 lastResult(result);
             PQclear(result);
         }
-        if (wait.timedOut())
-            return timedOutError();
         if (!failure.isValid() && PQstatus(m_conn) != CONNECTION_OK)
             failure = pgError(m_conn, nullptr);
+        // A command that ended well after all (a commit whose wait for its
+        // standby was cancelled: the server's warning tells it) is not a
+        // time-out.
+        if (failure.isValid() && wait.timedOut())
+            return timedOutError();
         return failure;
     }
 
