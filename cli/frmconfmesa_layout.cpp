@@ -36,9 +36,6 @@ ServiceCallObserver& serviceCallObserver()
 
 namespace {
 
-const QColor kNavy(0, 0, 128);
-constexpr int kAreaColor = 15779782; // RGB 198,199,240
-
 // The layout's fonts: DejaVu Sans stands in for Verdana, the narrower
 // DejaVu Sans Condensed for Tahoma and MS Sans Serif, so captions keep the
 // widths the layout was drawn for.
@@ -110,7 +107,7 @@ void TfrmConfMesa::buildFrameAndLabels()
     blsBorda->setGeometry(m_ui.rect({0, 0, 800, 600}));
     blsBorda->setBrushRole(QPalette::Window);
     QPalette silver = palette();
-    silver.setColor(QPalette::Window, QColor(192, 192, 192));
+    silver.setColor(QPalette::Window, kSilver);
     // The background shape takes the system highlight colour until the
     // colour scheme sets it at start-up.
     silver.setColor(QPalette::Base, QApplication::palette().color(QPalette::Highlight));
@@ -133,7 +130,7 @@ void TfrmConfMesa::buildFrameAndLabels()
     shpMostraCor = new TShape(this);
     shpMostraCor->setObjectName(QStringLiteral("shpMostraCor"));
     shpMostraCor->setGeometry(m_ui.rect({603, 530, 71, 25}));
-    shpMostraCor->setBrushColor(colorFromBgr(787));
+    shpMostraCor->setBrushColor(colorFromBgr(kColourSampleColor));
     shpMostraCor->hide();
 
     lblPag = label("lblPag", {603, 554, 46, 25}, QStringLiteral("pág."), layoutFont(21, true));
@@ -230,7 +227,7 @@ void TfrmConfMesa::buildAreaRow()
         area->setObjectName(QStringLiteral("tcbAmb") + twoDigits(n));
         area->setScale(m_ui.factor());
         area->setGeometry(m_ui.rect({140 + 107 * column, areaTop[row], 100, 40}));
-        area->SetColor(kAreaColor);
+        area->SetColor(kAreaButtonColor);
         area->setFont(m_ui.font(layoutFont(13, true, false)));
         area->setFocusPolicy(Qt::NoFocus);
         m_components.insert(area->objectName(), area);
@@ -239,7 +236,7 @@ void TfrmConfMesa::buildAreaRow()
         strip->setObjectName(QStringLiteral("panAmb") + twoDigits(n));
         strip->setScale(m_ui.factor());
         strip->setGeometry(m_ui.rect({140 + 107 * column, stripTop[row], 100, 12}));
-        strip->SetColor(kAreaColor);
+        strip->SetColor(kAreaButtonColor);
         strip->setFont(m_ui.font(layoutFont(13, true)));
         strip->setFocusPolicy(Qt::NoFocus);
         strip->setVisible(n == 1 || n == 9);

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kFreeText = 0;
 const QString kFreeCaption = QStringLiteral(" ");
 
 // Stored colours are whole numbers; a fractional part is dropped.
@@ -36,12 +35,12 @@ void TfrmConfMesa::setFreeLook(TTouchButton* button)
 {
     button->setText(kFreeCaption);
     button->SetColor(kFreeButtonColor);
-    button->setFontColor(kFreeText);
+    button->setFontColor(kFreeTextColor);
 }
 
 void TfrmConfMesa::setFreeLook(TSpeedButton* button)
 {
-    setLook(button, kFreeCaption, kFreeButtonColor, kFreeText, imgLivreCinza->pixmap());
+    setLook(button, kFreeCaption, kFreeButtonColor, kFreeTextColor, imgLivreCinza->pixmap());
 }
 
 void TfrmConfMesa::LimpaMenuAmbiente()

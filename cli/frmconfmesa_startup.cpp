@@ -8,15 +8,13 @@
 
 #include "Cli_qdl00005.h"
 #include "Srv_qdl00005.h"
+#include "colors.h"
 #include "guard.h"
 #include "process.h"
 #include "servicecall.h"
 #include "theme.h"
 
 namespace {
-
-// The colour scheme used when no parameters file sits beside the program.
-constexpr int kDefaultScheme[6] = {12960962, 14737632, 8683643, 8421504, 15658734, 8388608};
 
 // The window's clip: a rounded rectangle with corners of the given radius.
 QRegion roundedRegion(int width, int height, int radius)

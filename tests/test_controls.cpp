@@ -55,7 +55,6 @@ int clicksFromOneClick(QAbstractButton& button)
 
 const QColor kGreen(0, 255, 0);
 const QColor kRed(255, 0, 0);
-const QColor kNavy(0, 0, 128);
 
 } // namespace
 

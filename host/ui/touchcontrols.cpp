@@ -136,7 +136,7 @@ QPixmap dimmed(const QPixmap& pm)
 // Black or white, whichever reads on the face.
 QColor contrastOn(const QColor& face)
 {
-    return qGray(face.rgb()) > 140 ? QColor(0, 0, 0, 150) : QColor(255, 255, 255, 190);
+    return qGray(face.rgb()) > 140 ? kFocusOnLight : kFocusOnDark;
 }
 
 void drawFocusRing(QPainter& p, const QRectF& r, qreal radius, const QColor& face, qreal width)
@@ -235,14 +235,6 @@ void TTouchButton::paintEvent(QPaintEvent*)
 
 // ---------------------------------------------------------------------------
 
-namespace {
-const QColor kSilver(192, 192, 192);
-const QColor kHoverSilver(208, 208, 208);
-const QColor kNavy(0, 0, 128);
-const QColor kDisabledFace(128, 128, 128);
-const int kPressedBgr = 15198159;
-} // namespace
-
 TBlendedBitBtn::TBlendedBitBtn(QWidget* parent)
     : QAbstractButton(parent)
 {
@@ -283,7 +275,7 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
         face = kDisabledFace;
         ink = kSilver;
     } else if (down) {
-        face = colorFromBgr(kPressedBgr);
+        face = colorFromBgr(kPressedFaceColor);
         // The pressed caption takes the window colour (white by default).
         ink = palette().color(QPalette::Base);
     } else if (underMouse()) {
@@ -425,7 +417,7 @@ void TSpeedButton::paintEvent(QPaintEvent*)
     p.drawRoundedRect(r, radius, radius);
     if (down) {
         // A sunken inner edge along the top and left.
-        p.setPen(QPen(QColor(0, 0, 0, 60), line));
+        p.setPen(QPen(kSunkenEdge, line));
         const qreal edge = s.pxF(1) + line / 2;
         p.drawLine(QPointF(edge + s.pxF(1), edge), QPointF(width() - s.pxF(3), edge));
         p.drawLine(QPointF(edge, edge + s.pxF(1)), QPointF(edge, height() - s.pxF(3)));

@@ -29,7 +29,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    int m_color = 15779782;
+    int m_color = kAreaButtonColor;
     int m_fontColor = 0;
     UiScale m_scale;
 };

@@ -88,11 +88,11 @@ protected:
         const UiScale& s = m_ui;
         const QRectF r = QRectF(rect()).adjusted(s.px(4), s.px(4), -s.px(4), -s.px(4));
         if (m_selected) {
-            p.setPen(QPen(QColor(0, 0, 128), s.line(4)));
+            p.setPen(QPen(kNavy, s.line(4)));
             p.setBrush(Qt::NoBrush);
             p.drawRoundedRect(QRectF(rect()).adjusted(s.px(2), s.px(2), -s.px(2), -s.px(2)), s.pxF(10), s.pxF(10));
         }
-        p.setPen(QPen(isDown() ? QColor(0, 0, 128) : QColor(110, 110, 120), s.line(m_selected ? 2 : 1)));
+        p.setPen(QPen(isDown() ? kNavy : kSwatchOutline, s.line(m_selected ? 2 : 1)));
         p.setBrush(m_color);
         p.drawRoundedRect(r, s.pxF(7), s.pxF(7));
         if (m_selected) {
@@ -139,7 +139,7 @@ protected:
         const QColor face = m_mode == Mode::Background ? m_color : colorFromBgr(kFreeButtonColor);
         const QColor text = m_mode == Mode::Background ? touchui::contrastingText(m_color) : m_color;
         const qreal line = m_ui.line();
-        p.setPen(QPen(QColor(110, 110, 120), line));
+        p.setPen(QPen(kSwatchOutline, line));
         p.setBrush(face);
         p.drawRoundedRect(QRectF(rect()).adjusted(line, line, -line, -line), m_ui.pxF(8), m_ui.pxF(8));
         p.setPen(text);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "colors.h"
 #include "dialogs/touchdialog.h"
 #include "touchcontrols.h"
 
@@ -152,8 +153,8 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
     m_edit->setText(initial.left(maxLength));
     m_edit->setCursorPosition(int(m_edit->text().size()));
     m_edit->setStyleSheet(ui().styleSheet(QStringLiteral(
-        "QLineEdit { background: white; color: #1c1c24; border: 2px solid #1f4e9c;"
-        " border-radius: 8px; padding: 0px 10px; }")));
+        "QLineEdit { background: white; color: %1; border: 2px solid %2;"
+        " border-radius: 8px; padding: 0px 10px; }").arg(kDialogInk.name(), kDialogBlue.name())));
     m_counter = new QLabel(this);
     m_counter->setObjectName(QStringLiteral("kbdCounter"));
     m_counter->setFont(touchFont(18, true));
@@ -291,7 +292,7 @@ void TKeyboardDialog::textChanged()
     const int length = int(m_edit->text().size());
     m_counter->setText(QStringLiteral("%1/%2").arg(length).arg(m_maxLength));
     QPalette p = m_counter->palette();
-    p.setColor(QPalette::WindowText, length >= m_maxLength ? QColor(200, 0, 0) : QColor(0, 0, 128));
+    p.setColor(QPalette::WindowText, length >= m_maxLength ? kLimitRed : kNavy);
     m_counter->setPalette(p);
     if (m_preview)
         m_preview->setText(m_edit->text());
@@ -301,7 +302,7 @@ void TKeyboardDialog::textChanged()
 void TKeyboardDialog::refuse()
 {
     QApplication::beep();
-    m_counter->setStyleSheet(ui().styleSheet(QStringLiteral("background: #ffd0d0; border-radius: 6px;")));
+    m_counter->setStyleSheet(ui().styleSheet(QStringLiteral("background: %1; border-radius: 6px;").arg(kRefusalFlash.name())));
     QTimer::singleShot(400, m_counter, [counter = m_counter] { counter->setStyleSheet({}); });
 }
 

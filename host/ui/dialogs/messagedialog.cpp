@@ -7,6 +7,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "colors.h"
 #include "dialogs/touchdialog.h"
 
 namespace {
@@ -26,13 +27,13 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        QColor fill(31, 78, 156);
+        QColor fill = kDialogBlue;
         QString sign = QStringLiteral("i");
         if (m_kind == MessageKind::Question) {
-            fill = QColor(0, 0, 128);
+            fill = kNavy;
             sign = QStringLiteral("?");
         } else if (m_kind == MessageKind::Error) {
-            fill = QColor(196, 32, 32);
+            fill = kErrorSign;
             sign = QStringLiteral("!");
         }
         p.setPen(Qt::NoPen);
@@ -80,7 +81,7 @@ TMessageDialog::TMessageDialog(const QString& text, const QString& code, Message
     case MessageKind::Error: setTitle(tr("Erro")); break;
     }
     if (kind == MessageKind::Error)
-        setFrameColors(bodyColor(), QColor(150, 20, 20), Qt::white, QColor(192, 192, 192));
+        setFrameColors(bodyColor(), kErrorBand, Qt::white, kSilver);
 
     const int textWidth = ui().px(440);
     const int textRoom = ui().px(300); // taller text scrolls

@@ -215,7 +215,7 @@ void TPickListDialog::applyColors(const QColor& window, const QColor& alternate,
                                   const QColor& selection)
 {
     const QColor bandText = touchui::contrastingText(text);
-    setFrameColors(window, text, bandText, QColor(192, 192, 192));
+    setFrameColors(window, text, bandText, kSilver);
 
     // Plain rows a shade lighter than the alternate ones, so the stripes read.
     const QColor base = QColor::fromRgbF((alternate.redF() + 1.0) / 2, (alternate.greenF() + 1.0) / 2,

@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "colors.h"
+
 namespace touchui {
 
 QFont font(const UiScale& ui, int pixelSize, bool bold)
@@ -25,28 +27,37 @@ static QString styleFor(ButtonRole role)
     switch (role) {
     case ButtonRole::Primary:
         return QStringLiteral(
-            "QPushButton { color: white; border: 1px solid #0d2a5c; border-radius: 10px;"
-            " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3b6fc4, stop:1 #1f4e9c);"
-            " padding: 4px 18px; }"
-            "QPushButton:pressed { background: #163a75; }"
-            "QPushButton:disabled { color: #e4e4e4; background: #9a9ca4; border-color: #8a8c94; }");
+                   "QPushButton { color: white; border: 1px solid %1; border-radius: 10px;"
+                   " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %2, stop:1 %3);"
+                   " padding: 4px 18px; }"
+                   "QPushButton:pressed { background: %4; }"
+                   "QPushButton:disabled { color: %5; background: %6; border-color: %7; }")
+            .arg(kPrimaryBorder.name(), kPrimaryTop.name(), kDialogBlue.name(), kPrimaryPressed.name(),
+                 kPrimaryDisabledText.name(), kPrimaryDisabledFace.name(), kPrimaryDisabledBorder.name());
     case ButtonRole::Key:
         return QStringLiteral(
-            "QPushButton { color: #1c1c24; border: 1px solid #8e909c; border-radius: 8px;"
-            " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e3e4ea);"
-            " padding: 0px; }"
-            "QPushButton:pressed { background: rgb(207,231,231); }"
-            "QPushButton:checked { background: #c9d6f0; border: 2px solid #1f4e9c; }"
-            "QPushButton:disabled { color: #a8a8b0; background: #eeeef1; border-color: #c4c5cc; }");
+                   "QPushButton { color: %1; border: 1px solid %2; border-radius: 8px;"
+                   " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %3, stop:1 %4);"
+                   " padding: 0px; }"
+                   "QPushButton:pressed { background: %5; }"
+                   "QPushButton:checked { background: %6; border: 2px solid %7; }"
+                   "QPushButton:disabled { color: %8; background: %9; border-color: %10; }")
+            .arg(kDialogInk.name(), kButtonBorder.name(), kKeyTop.name(), kKeyBottom.name(),
+                 colorFromBgr(kPressedFaceColor).name(), kKeyChecked.name(), kDialogBlue.name(),
+                 kKeyDisabledText.name(), kKeyDisabledFace.name())
+            .arg(kKeyDisabledBorder.name());
     case ButtonRole::Normal:
         break;
     }
     return QStringLiteral(
-        "QPushButton { color: #000080; border: 1px solid #8e909c; border-radius: 10px;"
-        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f6f6f8, stop:1 #d2d3da);"
-        " padding: 4px 18px; }"
-        "QPushButton:pressed { background: rgb(207,231,231); }"
-        "QPushButton:disabled { color: #c0c0c0; background: #808080; border-color: #707070; }");
+               "QPushButton { color: %1; border: 1px solid %2; border-radius: 10px;"
+               " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %3, stop:1 %4);"
+               " padding: 4px 18px; }"
+               "QPushButton:pressed { background: %5; }"
+               "QPushButton:disabled { color: %6; background: %7; border-color: %8; }")
+        .arg(kNavy.name(), kButtonBorder.name(), kButtonTop.name(), kButtonBottom.name(),
+             colorFromBgr(kPressedFaceColor).name(), kSilver.name(), kDisabledFace.name(),
+             kButtonDisabledBorder.name());
 }
 
 QPushButton* makeButton(const QString& text, const QString& objectName, ButtonRole role,
@@ -147,7 +158,7 @@ void TTouchDialog::setFrameColors(const QColor& body, const QColor& band, const 
     QPalette own = palette();
     own.setColor(QPalette::Window, m_body);
     own.setColor(QPalette::WindowText, touchui::contrastingText(m_body) == Qt::black
-                                           ? QColor(0x1c, 0x1c, 0x24) : QColor(Qt::white));
+                                           ? kDialogInk : QColor(Qt::white));
     setPalette(own);
     update();
 }
