@@ -1,9 +1,10 @@
 // The embedded database through SQLite's C interface: the session (a
 // crash-safe journal, foreign keys on, a busy wait as long as the wait
-// limit), statements prepared once with sqlite3_prepare_v3 and bound by name,
+// limit that keeps the window painting), statements prepared once with sqlite3_prepare_v3 and bound by name,
 // and a progress handler that stops a statement running past the wait limit.
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -61,6 +62,8 @@ public:
         m_changes = 0;
         if (!m_stmt)
             return closedError();
+        if (m_owner->waiting > 0)
+            return busyError();
         if (takeBindError())
             return false;
         sqlite3_reset(m_stmt);
@@ -156,6 +159,11 @@ class SqliteSession final : public Session {
 public:
     explicit SqliteSession(sqlite3* db) : m_db(db)
     {
+        // Another writer holds the file: look again every few milliseconds
+        // up to the wait limit, the window painted meanwhile.
+        sqlite3_busy_handler(
+            m_db, [](void* self, int tries) -> int { return static_cast<SqliteSession*>(self)->busyWait(tries); },
+            this);
         // Every thousand virtual-machine steps: past the deadline the
         // statement ends with SQLITE_INTERRUPT (a lock's wait is the busy
         // timeout's).
@@ -258,14 +266,30 @@ public:
     // and one writer do not wait for each other.
     void prepareSession()
     {
-        const QByteArray settings = "PRAGMA busy_timeout = " + QByteArray::number(waitLimitMs())
-            + "; PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL;";
+        const QByteArray settings = "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL;";
         runScript(settings, QCoreApplication::translate("Connection", "Erro ao preparar a sessão do banco de dados (%1)")
                                 .arg(QString::fromLatin1(settings)));
         switchToWal();
     }
 
 private:
+    // SQLite's busy handler: nonzero to look again. The first call of a wait
+    // has tries 0.
+    int busyWait(int tries)
+    {
+        if (tries == 0)
+            m_busySince.start();
+        if (m_busySince.elapsed() >= waitLimitMs())
+            return 0;
+        QThread::msleep(tries < 10 ? 1 : 10);
+        if (m_busySince.elapsed() >= 100) {
+            ++m_statements.waiting; // a timer's handler leaves the session alone
+            keepPainting();
+            --m_statements.waiting;
+        }
+        return 1;
+    }
+
     void control(std::unique_ptr<TADOQuery>& statement, const char* sql, const QString& step)
     {
         DbError error;
@@ -317,6 +341,7 @@ private:
 
     sqlite3* m_db;
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
+    QElapsedTimer m_busySince;
     std::unique_ptr<TADOQuery> m_begin, m_commit, m_rollback, m_dataVersion; // prepared at first use
 };
 
