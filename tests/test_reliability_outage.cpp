@@ -6,17 +6,17 @@
 // database does.
 
 #include <QProcess>
-#include <QSqlError>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <thread>
 #include <unistd.h>
 
 #include "Cli_qdl00005.h"
 #include "Srv_qdl00005.h"
+#include "adoconnection.h"
 #include "connection.h"
 #include "consistency.h"
 #include "dbfixture.h"
@@ -45,25 +45,25 @@ const char* const kSeed[] = {
     "('9999', '00001', '3', '01', '10', 'Varanda 10', 0, 11571344, '', '4', '02', '1', '1')",
 };
 
-void seed(QSqlDatabase db)
+void seed(TADOConnection& db)
 {
     for (const char* sql : kSeed) {
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QString::fromUtf8(sql))) << q.lastError().text().toStdString();
+        SqlQuery q(db);
+        ASSERT_TRUE(q.exec(QString::fromUtf8(sql))) << errorText(q.lastError());
     }
 }
 
 QStringList dumpOf(const QString& connectionString)
 {
     QStringList rows;
-    withConnection(connectionString, [&](QSqlDatabase& db) { rows = dumpLayout(db); });
+    withConnection(connectionString, [&](TADOConnection& db) { rows = dumpLayout(db); });
     return rows;
 }
 
 bool checksClean(const QString& connectionString)
 {
     bool clean = false;
-    withConnection(connectionString, [&](QSqlDatabase& db) {
+    withConnection(connectionString, [&](TADOConnection& db) {
         const LayoutReport r = checkLayout(db);
         for (const LayoutProblem& p : r.problems)
             ADD_FAILURE() << p.text.toStdString();
@@ -114,12 +114,12 @@ public:
     QString createDatabase()
     {
         QString url;
-        withConnection(m_url, [&](QSqlDatabase& admin) {
-            QSqlQuery q(admin);
-            EXPECT_TRUE(q.exec("CREATE DATABASE qdl_outage")) << q.lastError().text().toStdString();
+        withConnection(m_url, [&](TADOConnection& admin) {
+            SqlQuery q(admin);
+            EXPECT_TRUE(q.exec("CREATE DATABASE qdl_outage")) << errorText(q.lastError());
         });
         url = QString(m_url).replace("/postgres", "/qdl_outage");
-        withConnection(url, [&](QSqlDatabase& db) {
+        withConnection(url, [&](TADOConnection& db) {
             createQdlDatabase(db, false);
             seed(db);
         });
@@ -177,10 +177,10 @@ TEST(PostgresOutage, AServerStoppedUnderTheScreenIsToldAndTheScreenWorksOnceItIs
     s.confirm(); // the same batch, now written whole
     EXPECT_TRUE(s.host.messages.isEmpty()) << s.lastMessage().toStdString();
     EXPECT_FALSE(boMudaFonte);
-    withConnection(url, [](QSqlDatabase& db) {
-        QSqlQuery q(db);
-        q.exec("SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCOLORTEXT = 255");
-        q.next();
+    withConnection(url, [](TADOConnection& db) {
+        SqlQuery q(db);
+        EXPECT_TRUE(q.exec("SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCOLORTEXT = 255")) << errorText(q.lastError());
+        EXPECT_TRUE(q.next());
         EXPECT_EQ(q.value(0).toInt(), 3);
     });
 
@@ -240,36 +240,50 @@ protected:
     TestDatabase db;
 };
 
-// Another writer holds the file's write lock for a while, on a thread of its
-// own; released is set just before it lets go.
+// Another writer holds the file's write lock, on a thread of its own, for
+// holdMs or until the holder goes, whichever comes first; released is set
+// just before it lets go.
 class LockHolder {
 public:
-    LockHolder(const QString& path, int holdMs)
+    LockHolder(const QString& connectionString, int holdMs)
     {
         std::promise<void> locked;
         std::future<void> isLocked = locked.get_future();
-        m_thread = std::thread([this, path, holdMs, &locked] {
-            {
-                QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "qdl-lock-holder");
-                c.setDatabaseName(path);
-                c.open();
-                QSqlQuery q(c);
-                q.exec("BEGIN IMMEDIATE");
+        std::shared_future<void> letGo = m_letGo.get_future().share();
+        m_thread = std::thread([this, connectionString, holdMs, letGo, &locked] {
+            TADOConnection c;
+            c.ConnectionString = connectionString;
+            try {
+                c.setConnected(true);
+                c.BeginTrans(); // BEGIN IMMEDIATE: the write lock, now
+            } catch (const std::exception& e) {
+                m_failure = ADOExceptionMessage(e, &c, QString());
                 locked.set_value();
-                QThread::msleep(static_cast<unsigned long>(holdMs));
-                released = true;
-                q.exec("COMMIT");
-                q.finish();
-                c.close();
+                return;
             }
-            QSqlDatabase::removeDatabase("qdl-lock-holder");
+            locked.set_value();
+            letGo.wait_for(std::chrono::milliseconds(holdMs));
+            released = true;
+            try {
+                c.CommitTrans();
+            } catch (const std::exception& e) {
+                m_failure = ADOExceptionMessage(e, &c, QString());
+            }
         });
         isLocked.wait();
+        EXPECT_TRUE(m_failure.isEmpty()) << m_failure.toStdString();
     }
-    ~LockHolder() { m_thread.join(); }
+    ~LockHolder()
+    {
+        m_letGo.set_value();
+        m_thread.join();
+        EXPECT_TRUE(m_failure.isEmpty()) << m_failure.toStdString();
+    }
     std::atomic<bool> released{false};
 
 private:
+    std::promise<void> m_letGo;
+    QString m_failure;
     std::thread m_thread;
 };
 
@@ -277,7 +291,7 @@ TEST_F(SqliteTest, AWriterHoldingTheFileForAFewSecondsIsWaitedForAndThePlacement
 {
     Screen s(db.connectionString);
     s.open();
-    LockHolder holder(db.connectionString.mid(7), 2000);
+    LockHolder holder(db.connectionString, 2000);
     s.host.picks.push_back({"NRMESA", "2"});
     s.click(s.form->tableButton(2));
     EXPECT_TRUE(holder.released); // it waited for the other writer
@@ -291,7 +305,7 @@ TEST_F(SqliteTest, AWriterHoldingTheFileBeyondTheWaitGivesAClearErrorNotAHang)
     s.open();
     const QStringList before = dumpLayout(db.openCheckConnection());
     {
-        LockHolder holder(db.connectionString.mid(7), 33000); // past the session's 30 s busy wait
+        LockHolder holder(db.connectionString, 33000); // past the session's 30 s busy wait
         s.host.picks.push_back({"NRMESA", "2"});
         s.click(s.form->tableButton(2));
         EXPECT_FALSE(holder.released);
@@ -331,10 +345,12 @@ protected:
     void makeReadOnly(bool wal)
     {
         const QString path = db.connectionString.mid(7);
-        if (wal)
-            db.exec("PRAGMA journal_mode = WAL");
-        db.openCheckConnection().close(); // nothing of the test's own holds the file open
         before = dumpOf(db.connectionString);
+        // The data layer's own connections leave a file in WAL mode; one
+        // that is not goes back to the rollback journal.
+        db.exec(wal ? "PRAGMA journal_mode = WAL" : "PRAGMA journal_mode = DELETE");
+        ASSERT_EQ(db.scalar("PRAGMA journal_mode"), wal ? QStringLiteral("wal") : QStringLiteral("delete"));
+        db.openCheckConnection().setConnected(false); // nothing of the test's own holds the file open
         // Others may make their -wal and -shm files in the folder; the file
         // itself stays unwritable.
         QFile::setPermissions(QFileInfo(path).absolutePath(), QFileDevice::Permissions(0x7777));
@@ -345,7 +361,7 @@ protected:
 
 TEST_F(ReadOnlyTest, AFileInWalModeThatCannotBeWrittenRefusesEachWriteInPlainWords)
 {
-    makeReadOnly(true);
+    ASSERT_NO_FATAL_FAILURE(makeReadOnly(true));
     const DrillRun run = runWritesDrill(db.connectionString);
     ASSERT_EQ(run.status, 0) << run.out.toStdString();
     ASSERT_TRUE(run.out.contains("OPENED")) << run.out.toStdString();
@@ -362,7 +378,7 @@ TEST_F(ReadOnlyTest, AFileInWalModeThatCannotBeWrittenRefusesEachWriteInPlainWor
 
 TEST_F(ReadOnlyTest, AFileThatCannotBeWrittenNorSwitchedToWalIsRefusedAtOpening)
 {
-    makeReadOnly(false);
+    ASSERT_NO_FATAL_FAILURE(makeReadOnly(false));
     const DrillRun run = runWritesDrill(db.connectionString);
     EXPECT_EQ(run.status, 0) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("STARTUP-ERROR") && run.out.contains("readonly")) << run.out.toStdString();
