@@ -3,15 +3,17 @@
 // is a data module of its own (its own connection) running the services, or
 // plain SQL as a sales terminal writes it.
 
+#include <QDeadlineTimer>
 #include <QProcess>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <QScopeGuard>
+#include <QTimer>
 #include <atomic>
-#include <sqlite3.h>
+#include <chrono>
+#include <future>
 #include <thread>
 
 #include "Srv_qdl00005.h"
+#include "adoconnection.h"
 #include "connection.h"
 #include "formfixture.h"
 #include "statements.h"
@@ -142,8 +144,8 @@ TEST_P(TerminalTest, AScreenWhoseSessionWasDroppedCatchesUpAfterReconnecting)
         GTEST_SKIP() << "a session the server drops (PostgreSQL)";
     placeArea("01", "SAL", "Salão");
     openScreen();
-    QSqlQuery pid(rdmConfMesa->adcConfigMesa->database());
-    ASSERT_TRUE(pid.exec("SELECT pg_backend_pid()") && pid.next());
+    SqlQuery pid(*rdmConfMesa->adcConfigMesa);
+    ASSERT_TRUE(pid.exec("SELECT pg_backend_pid()") && pid.next()) << errorText(pid.lastError());
     const QString backend = pid.value(0).toString();
     pid.finish();
     exec("SELECT pg_terminate_backend(" + backend + ")");
@@ -212,57 +214,83 @@ TEST_P(TerminalTest, AnAreaWhoseTableIsTakenDuringItsRemovalIsKept)
     placeTable("01", "1", "01", "1", "Mesa 1");
     openScreen();
 
-    std::atomic<bool> removalWaits{false};
-    if (db->isSqlite()) {
-        // The removal's wait for the write lock, seen from inside SQLite.
-        const QVariant handle = rdmConfMesa->adcConfigMesa->database().driver()->handle();
-        sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());
-        sqlite3_busy_handler(
-            sqlite,
-            [](void* flag, int) {
-                static_cast<std::atomic<bool>*>(flag)->store(true);
-                sqlite3_sleep(1);
-                return 1;
-            },
-            &removalWaits);
-    }
-    std::atomic<bool> salesBegan{false};
+    std::promise<bool> began;
+    std::future<bool> salesBegan = began.get_future();
+    std::promise<void> waiting;
+    std::future<void> removalWaits = waiting.get_future();
+    std::atomic<bool> removalWaited{false}, lockSeen{false};
+    QString salesFailure;
     const QString connection = db->connectionString;
+    const bool postgres = db->isPostgres();
     std::thread sales([&] {
-        const QString name = QStringLiteral("sales-terminal");
-        {
-            QSqlDatabase c = QSqlDatabase::addDatabase(driverOf(connection), name);
-            applyConnectionString(c, connection);
-            ASSERT_TRUE(c.open());
-            QSqlQuery q(c);
-            ASSERT_TRUE(q.exec(db->isSqlite() ? "BEGIN IMMEDIATE" : "BEGIN"));
-            ASSERT_TRUE(q.exec("UPDATE MESA SET IDSTMESAAUX = 'O' WHERE NRMESA = '1'"));
-            salesBegan = true;
-            // Commit once the removal waits on this transaction (bounded).
-            QSqlDatabase watcher = QSqlDatabase::addDatabase(driverOf(connection), name + "-watch");
-            applyConnectionString(watcher, connection);
-            watcher.open();
-            for (int i = 0; i < kBoundMs; ++i) {
-                if (db->isSqlite() ? removalWaits.load() : [&] {
-                        QSqlQuery w(watcher);
-                        return w.exec("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND "
-                                      "application_name = 'quadrel-qdl00005'")
-                            && w.next() && w.value(0).toInt() > 0;
-                    }())
-                    break;
-                QThread::msleep(1);
+        TADOConnection c;
+        c.ConnectionString = connection;
+        try {
+            c.setConnected(true);
+            c.BeginTrans();
+            SqlQuery q(c);
+            if (!q.exec("UPDATE MESA SET IDSTMESAAUX = 'O' WHERE NRMESA = '1'")) {
+                salesFailure = QString::fromStdString(errorText(q.lastError()));
+                began.set_value(false);
+                return;
             }
-            watcher.close();
-            ASSERT_TRUE(q.exec("COMMIT"));
+            began.set_value(true);
+            // Commit once the removal waits on this transaction (bounded).
+            removalWaited = removalWaits.wait_for(std::chrono::milliseconds(kBoundMs)) == std::future_status::ready;
+            if (removalWaited && postgres) {
+                // What it waits for, as the server sees it: this transaction's lock.
+                TADOConnection watcher;
+                watcher.ConnectionString = connection;
+                watcher.setConnected(true);
+                SqlQuery w(watcher);
+                w.prepare("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND "
+                          "application_name = 'quadrel-qdl00005'");
+                const QDeadlineTimer bound(kBoundMs);
+                while (!lockSeen && !bound.hasExpired()) { // a round trip a try
+                    if (!w.exec() || !w.next()) {
+                        salesFailure = QString::fromStdString(errorText(w.lastError()));
+                        break;
+                    }
+                    lockSeen = w.value(0).toInt() > 0;
+                    w.finish();
+                }
+            }
+            c.CommitTrans();
+        } catch (const std::exception& e) {
+            salesFailure = ADOExceptionMessage(e, &c, QString());
+            try {
+                began.set_value(false);
+            } catch (const std::future_error&) {
+                // it had begun
+            }
         }
-        QSqlDatabase::removeDatabase(name + "-watch");
-        QSqlDatabase::removeDatabase(name);
     });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return salesBegan.load(); }, kBoundMs));
+    auto joinSales = qScopeGuard([&] { sales.join(); });
+    ASSERT_EQ(salesBegan.wait_for(std::chrono::milliseconds(kBoundMs)), std::future_status::ready);
+    ASSERT_TRUE(salesBegan.get()) << salesFailure.toStdString();
 
+    // While a call waits on the database the window is kept painting, and
+    // timers run: one of them sees the removal's connection waiting.
+    bool told = false;
+    QTimer look;
+    look.setInterval(0);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (!told && rdmConfMesa->adcConfigMesa->Busy()) {
+            told = true;
+            waiting.set_value();
+        }
+    });
+    look.start();
     ServiceResult r;
     ASSERT_EQ(setDelAmbiente("9999", "00001", "SAL", "01", "4", "0", "0", "0", "1", r), 0);
+    look.stop();
     sales.join();
+    joinSales.dismiss();
+    EXPECT_TRUE(salesFailure.isEmpty()) << salesFailure.toStdString();
+    EXPECT_TRUE(removalWaited) << "the removal never waited for the sales terminal";
+    if (postgres) {
+        EXPECT_TRUE(lockSeen) << "the removal waited, but not for the sales terminal's lock";
+    }
     EXPECT_EQ(r.toText(), QString::fromLatin1(qdl::kMesaInd));
     EXPECT_EQ(buttons("1 = 1"), 2);
 }
