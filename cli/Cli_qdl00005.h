@@ -168,9 +168,12 @@ private:
     void renameButton(QAbstractButton* button, const ButtonKey& key);
 
     // The area click: a mode's change, or placing an area on a free button
-    // (false when the operator cancelled the pick).
+    // (false when the operator cancelled the pick); a strip's placement
+    // names its area button.
     void areaClickInMode(TTouchButton* button, const QString& stCodigo);
     void clearArea(TTouchButton* button, const QString& stCodigo);
+    // Whether a clear of area button stCodigo is already in the pending list.
+    bool hasPendingAreaClear(const QString& stCodigo);
     bool placeArea(TTouchButton* button, const QString& stCodigo);
     // The table click: placing a table on a free button, or a mode's change.
     void placeTable(TSpeedButton* button, const QString& stCodigo);

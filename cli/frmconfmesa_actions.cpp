@@ -122,7 +122,14 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
     if (!button)
         return;
     const QString stCodigo = lastTwo(sender);
-    const bool isFree = button->text() == kFree;
+    // A strip stands for its area button: it is free when that button is,
+    // whatever its own caption (a strip has none until a clear blanks it).
+    // The strip of a selected free slot, after "Amb_NCad" or a confirmed
+    // clear, must not rename, recolour or clear a button that is not stored.
+    TTouchButton* slot = areaButton(stCodigo.toInt());
+    if (!slot)
+        slot = button;
+    const bool isFree = slot->text() == kFree;
 
     if (!isFree) {
         const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
@@ -139,7 +146,7 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
             areaClickInMode(button, stCodigo);
         return;
     }
-    if (isFree && !placeArea(button, stCodigo))
+    if (isFree && !placeArea(slot, stCodigo))
         return;
     stNrFocusAmb = stCodigo;
     if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
@@ -182,13 +189,27 @@ void TfrmConfMesa::clearArea(TTouchButton* button, const QString& stCodigo)
     else
         cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
     const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
-    appendPending(stCodigo, four, one, zero, zero, zero, QString(), cdsala);
+    // The strip and its button clear the same area: one pending row for it,
+    // or the second would find the area gone that the first deleted.
+    if (!hasPendingAreaClear(stCodigo))
+        appendPending(stCodigo, four, one, zero, zero, zero, QString(), cdsala);
     if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
         cdsControleAmb.Delete();
     setFreeLook(button);
     if (TTouchButton* strip = areaStrip(stCodigo.toInt()))
         strip->SetColor(kFreeButtonColor);
     LimpaMenuMesa();
+}
+
+bool TfrmConfMesa::hasPendingAreaClear(const QString& stCodigo)
+{
+    for (int row = 0; row < cdsAlteracoes.RecordCount(); ++row) {
+        cdsAlteracoes.setRecNo(row);
+        const PendingRow r = currentPending();
+        if (r.type == u"4" && r.nrbutton == stCodigo)
+            return true;
+    }
+    return false;
 }
 
 bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)

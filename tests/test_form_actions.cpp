@@ -574,6 +574,79 @@ TEST_P(ActionTest, TableNumbersAsLongAsTheSchemaAllowsArePlacedAndClearedWhole)
     EXPECT_EQ(buttons("NRBUTTON = '01' AND CDIDENTBUTON = '1234'"), 1);
 }
 
+// The selected area's button and its strip stand for one area: clearing it
+// through both, in either order, is one pending clear, confirmed without a
+// word of another terminal.
+TEST_P(ActionTest, AnAreaClearedThroughItsButtonAndItsStripIsClearedOnce)
+{
+    placeArea("01", "SAL", "Salão");
+    placeArea("02", "VAR", "Varanda");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    openScreen(); // area 01 selected, its strip shown
+    const auto clearTwice = [&](QWidget* first, QWidget* second) {
+        click(form->tcbLimpar);
+        click(first);
+        click(second);
+        EXPECT_EQ(form->cdsAlteracoes.RecordCount(), 1);
+        host->clearRecords();
+        click(form->tcbConfirma);
+        EXPECT_EQ(host->services().count("setDelAmbiente"), 1);
+        EXPECT_EQ(host->messages.size(), 1) << host->messageTexts().join('|').toStdString(); // the question only
+        EXPECT_TRUE(idle());
+    };
+    clearTwice(area(1), strip(1));
+    EXPECT_EQ(buttons("NRBUTTON = '01'"), 0);
+    click(area(2));
+    clearTwice(strip(2), area(2));
+    EXPECT_EQ(buttons("1 = 1"), 0);
+}
+
+// The strip of a selected free slot (after "Amb_NCad", or after the selected
+// area's clear was confirmed) is free too: a mode's tap on it does nothing,
+// and a tap without a mode places an area on its slot.
+TEST_P(ActionTest, TheStripOfASelectedFreeSlotIsFree)
+{
+    placeArea("01", "SAL", "Salão");
+    placeArea("02", "VAR", "Varanda");
+    placeArea("03", "TER", "Terraço");
+    openScreen();
+    const auto tapInEveryMode = [&](int n) {
+        ASSERT_FALSE(strip(n)->isHidden());
+        for (QWidget* command : {form->tcbNome, form->tcbCorButton, form->tcbCorTexto, form->tcbLimpar}) {
+            if (command == form->tcbCorButton || command == form->tcbCorTexto)
+                host->colours.push_back("255");
+            click(command);
+            host->clearRecords();
+            host->typed.push_back("Novo nome");
+            click(strip(n));
+            EXPECT_TRUE(host->serviceCalls.isEmpty()) << host->serviceCalls.join('|').toStdString();
+            EXPECT_TRUE(host->messages.isEmpty()) << host->messageTexts().join('|').toStdString();
+            EXPECT_TRUE(host->keyboardInitial.isEmpty());
+            EXPECT_TRUE(form->cdsAlteracoes.IsEmpty());
+            EXPECT_FALSE(idle()); // the mode stays on
+            host->typed.clear();
+            key(Qt::Key_F2);
+        }
+    };
+    click(area(9)); // every area placed: "Amb_NCad", and slot 09 is selected
+    ASSERT_EQ(host->messageTexts(), QStringList{"Não há ambiente cadastrado."});
+    tapInEveryMode(9);
+
+    click(area(1));
+    click(form->tcbLimpar);
+    click(area(1));
+    click(form->tcbConfirma);
+    ASSERT_EQ(buttons("NRBUTTON = '01'"), 0);
+    tapInEveryMode(1);
+    EXPECT_EQ(buttons("1 = 1"), 2);
+
+    host->picks.push_back({"CDSALA", "SAL"});
+    click(strip(1));
+    EXPECT_EQ(buttons("IDTPBUTTON = '4' AND NRBUTTON = '01' AND CDIDENTBUTON = 'SAL'"), 1);
+    EXPECT_EQ(area(1)->text(), QStringLiteral("Salão")); // the slot shows what it holds now
+    EXPECT_EQ(form->stCdAmb, QStringLiteral("SAL"));
+}
+
 // A close asked by the window manager (its own Alt+F4, a taskbar's close)
 // would drop the pending changes: only the leave command closes the screen.
 TEST_P(ActionTest, OnlyTheLeaveCommandClosesTheScreen)
