@@ -9,11 +9,10 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QThread>
 #include <memory>
 
+#include "adoconnection.h"
 #include "connection.h"
 #include "consistency.h"
 #include "dbfixture.h"
@@ -71,30 +70,31 @@ protected:
     // and the layout check on it.
     QList<Row> readBack(LayoutReport* report)
     {
-        static int counter = 0;
-        const QString name = QStringLiteral("qdl-kill-check-%1").arg(++counter);
         QList<Row> now = rows;
-        {
-            QSqlDatabase c = QSqlDatabase::addDatabase(db.isSqlite() ? "QSQLITE" : "QPSQL", name);
-            applyConnectionString(c, db.connectionString);
-            EXPECT_TRUE(c.open()) << c.lastError().text().toStdString();
-            QHash<QString, qint64> stored;
-            QSqlQuery q(c);
-            EXPECT_TRUE(q.exec("SELECT NRPGCONFTELA, NRBUTTON, CDIDENTBUTON, NRCOLORTEXT FROM ITMENUCONFTE "
-                               "WHERE IDTPBUTTON = '3'"));
-            while (q.next())
-                stored.insert(q.value(0).toString() + '/' + q.value(1).toString() + '/' + q.value(2).toString(),
-                              qint64(q.value(3).toDouble()));
-            q.finish();
-            for (Row& r : now) {
-                const auto it = stored.constFind(r.page + '/' + r.number + '/' + r.table);
-                r.present = it != stored.constEnd();
-                r.colour = r.present ? *it : -1;
-            }
-            *report = checkLayout(c);
-            c.close();
+        TADOConnection c;
+        c.ConnectionString = db.connectionString;
+        try {
+            c.setConnected(true);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << ADOExceptionMessage(e, &c, QString()).toStdString();
+            return now;
         }
-        QSqlDatabase::removeDatabase(name);
+        QHash<QString, qint64> stored;
+        SqlQuery q(c);
+        EXPECT_TRUE(q.exec("SELECT NRPGCONFTELA, NRBUTTON, CDIDENTBUTON, NRCOLORTEXT FROM ITMENUCONFTE "
+                           "WHERE IDTPBUTTON = '3'"))
+            << errorText(q.lastError());
+        while (q.next())
+            stored.insert(q.value(0).toString() + '/' + q.value(1).toString() + '/' + q.value(2).toString(),
+                          qint64(q.value(3).toDouble()));
+        q.finish();
+        for (Row& r : now) {
+            const auto it = stored.constFind(r.page + '/' + r.number + '/' + r.table);
+            r.present = it != stored.constEnd();
+            r.colour = r.present ? *it : -1;
+        }
+        *report = checkLayout(c);
+        c.setConnected(false);
         return now;
     }
 
