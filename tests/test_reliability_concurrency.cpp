@@ -66,8 +66,7 @@ TEST_P(ConcurrencyTest, TwoTerminalsPlacingAndClearingTheSameButtonsKeepTheLayou
         }
     }
 
-    QSqlDatabase c = db->openCheckConnection();
-    const LayoutReport report = checkLayout(c);
+    const LayoutReport report = checkLayout(db->openCheckConnection());
     QStringList problems;
     for (const LayoutProblem& p : report.problems)
         problems << p.text;

@@ -15,7 +15,7 @@ class ConsistencyTest : public FormTest {
 protected:
     LayoutReport check()
     {
-        QSqlDatabase c = db->openCheckConnection();
+        TADOConnection& c = db->openCheckConnection();
         return checkLayout(c);
     }
     static QString texts(const LayoutReport& r)
@@ -236,7 +236,7 @@ TEST_P(ConsistencyTest, TheCheckOfOneBranchLeavesTheOtherBranchesOut)
          "('0001', '00001', '3', '01', '1', 'Mesa 1', 0, 0, '', '4', '02', '1', '1'), "
          "('0001', '00002', '4', '01', 'SAL', 'Salão', 0, 0, '', '0', '0', '1', '0')");
 
-    QSqlDatabase c = db->openCheckConnection();
+    TADOConnection& c = db->openCheckConnection();
     const LayoutReport all = checkLayout(c);
     EXPECT_EQ(all.buttons, 5);
     EXPECT_EQ(all.problems.size(), 2) << texts(all).toStdString();
@@ -252,7 +252,7 @@ TEST_P(ConsistencyTest, TheCheckOfOneBranchLeavesTheOtherBranchesOut)
     EXPECT_EQ(texts(broken), texts(all));
     EXPECT_EQ(broken.count(LayoutFault::UnknownCode), 1);
     EXPECT_EQ(broken.count(LayoutFault::MissingParent), 1);
-    c.close();
+    c.setConnected(false);
 
     const Run one = runCheck(db->connectionString, {"--check", "--branch", "9999"});
     EXPECT_EQ(one.status, 0) << one.out.toStdString();
@@ -293,10 +293,10 @@ TEST_P(ConsistencyTest, AChainReadInTwoHalvesReportsWhatOneReadFinds)
                             "('%1', '00001', '3', '02', '1', 'Mesa 1 de novo', 0, 0, '', '4', '01', '1', '1')")
                  .arg(branch));
     }
-    QSqlDatabase c = db->openCheckConnection();
+    TADOConnection& c = db->openCheckConnection();
     const LayoutReport once = checkLayout(c, QString(), std::numeric_limits<int>::max());
     const LayoutReport halves = checkLayout(c, QString(), 1);
-    c.close();
+    c.setConnected(false);
     EXPECT_EQ(once.count(LayoutFault::PlacedTwice), 5) << texts(once).toStdString();
     EXPECT_EQ(once.count(LayoutFault::UnknownCode), 3) << texts(once).toStdString();
     EXPECT_EQ(halves.buttons, once.buttons);

@@ -53,13 +53,15 @@ protected:
     }
     QStringList tablesUnder(const QString& areaButton)
     {
-        QSqlQuery q(db->openCheckConnection());
-        q.exec(QStringLiteral("SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE IDTPBUTTON = '3' AND NRBUTTONAUX = '%1' "
-                              "ORDER BY CDIDENTBUTON")
-                   .arg(areaButton));
+        SqlQuery q(db->openCheckConnection());
+        EXPECT_TRUE(q.exec(QStringLiteral("SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE IDTPBUTTON = '3' AND NRBUTTONAUX = '%1' "
+                                          "ORDER BY CDIDENTBUTON")
+                               .arg(areaButton)))
+            << errorText(q.lastError());
         QStringList l;
         while (q.next())
             l << q.value(0).toString();
+        q.finish();
         return l;
     }
     void enterClear() { key(Qt::Key_F7); }
