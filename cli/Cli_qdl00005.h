@@ -1,7 +1,9 @@
 #pragma once
 
 // The client half: the table-screen configuration form, its datasets, state
-// and handlers, and the unit globals the package exports.
+// and handlers, and the unit globals it shares with the package entry. None
+// of them leaves the library: the package exports only its entry points
+// (pkg/exports.map), and the halves are built with hidden visibility.
 
 #include <QDialog>
 #include <QHash>
@@ -168,8 +170,7 @@ private:
     void renameButton(QAbstractButton* button, const ButtonKey& key);
 
     // The area click: a mode's change, or placing an area on a free button
-    // (false when the operator cancelled the pick); a strip's placement
-    // names its area button.
+    // (false when the operator cancelled the pick).
     void areaClickInMode(TTouchButton* button, const QString& stCodigo);
     void clearArea(TTouchButton* button, const QString& stCodigo);
     // Whether a clear of area button stCodigo is already in the pending list.

@@ -8,7 +8,7 @@
 #include "colors.h"
 #include "dialogs/keyboard.h"
 #include "errors.h"
-#include "schema.h"
+#include "statements.h"
 #include "servicecall.h"
 #include "siblings.h"
 #include "textutil.h"
@@ -122,16 +122,15 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
     if (!button)
         return;
     const QString stCodigo = lastTwo(sender);
-    // A strip stands for its area button: it is free when that button is,
-    // whatever its own caption (a strip has none until a clear blanks it).
-    // The strip of a selected free slot, after "Amb_NCad" or a confirmed
-    // clear, must not rename, recolour or clear a button that is not stored.
-    TTouchButton* slot = areaButton(stCodigo.toInt());
-    if (!slot)
-        slot = button;
-    const bool isFree = slot->text() == kFree;
+    const bool isFree = button->text() == kFree;
+    // A strip stands for its area button. The strip of a selected free slot
+    // (after "Amb_NCad" or a confirmed clear) has no caption of its own and
+    // reads as occupied: without a mode a tap selects the slot again, but no
+    // mode may rename, recolour or clear a button that is not stored.
+    const TTouchButton* slot = areaButton(stCodigo.toInt());
+    const bool freeSlot = isFree || (slot && slot->text() == kFree);
 
-    if (!isFree) {
+    if (!freeSlot) {
         const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
         const ServiceResult r = callService(
             QStringLiteral("getAmbNrbuton"), {stCdfilial, stNrConf, four, zero, zero, zero, stCodigo, one},
@@ -142,11 +141,11 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
     }
     // In a mode a click changes the button and never selects it.
     if (anyMode()) {
-        if (!isFree)
+        if (!freeSlot)
             areaClickInMode(button, stCodigo);
         return;
     }
-    if (isFree && !placeArea(slot, stCodigo))
+    if (isFree && !placeArea(button, stCodigo))
         return;
     stNrFocusAmb = stCodigo;
     if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
