@@ -589,8 +589,9 @@ TEST_P(SrvServices, SecondDataModuleOpensNewConnectionWithBothEvents)
         if (db.isSqlite()) {
             ASSERT_TRUE(q.exec("PRAGMA foreign_keys") && q.next());
             EXPECT_EQ(q.value(0).toInt(), 1);
-            ASSERT_TRUE(q.exec("PRAGMA busy_timeout") && q.next());
-            EXPECT_EQ(q.value(0).toInt(), 30000);
+            // The wait for a busy file is the session's own busy handler,
+            // which PRAGMA busy_timeout does not show: the outage tests hold
+            // the file and time the wait.
             ASSERT_TRUE(q.exec("PRAGMA journal_mode") && q.next());
             EXPECT_EQ(q.value(0).toString().toLower(), QStringLiteral("wal"));
             ASSERT_TRUE(q.exec("PRAGMA synchronous") && q.next());
