@@ -242,9 +242,10 @@ TEST_F(DebianPackage, ItsLibrariesResolveInsideTheUnpackedTree)
     EXPECT_GE(ours, 3) << "qdl-host needs qdl_ui and qdl_data, qdl_ui needs qdl_data";
 }
 
-// Qt's platform plugins and SQL drivers are loaded at run time, where
-// dpkg-shlibdeps does not look: every one the program loads must come from
-// a package the .deb depends on. The screen is drawn on an X server (the
+// Qt's platform plugins are loaded at run time, where dpkg-shlibdeps does
+// not look: every one the program loads must come from a package the .deb
+// depends on. So must the databases' own libraries, SQLite's and libpq,
+// which the data layer links. The screen is drawn on an X server (the
 // terminals' platform) and a PostgreSQL connection is tried, so that each
 // kind is loaded; the loader's log says which files.
 TEST_F(DebianPackage, EveryPluginItLoadsComesFromAPackageItDependsOn)
@@ -276,22 +277,34 @@ TEST_F(DebianPackage, EveryPluginItLoadsComesFromAPackageItDependsOn)
     EXPECT_EQ(pg.exitCode, 2) << describe(pg); // no server: the database cannot be read
 
     static const QRegularExpression loaded(QStringLiteral("file=(\\S+/qt6/plugins/(?:platforms|sqldrivers)/\\S+) \\[0\\];\\s+dynamically loaded by"));
-    QSet<QString> plugins;
+    // A library the loader started, by its full path.
+    static const QRegularExpression started(QStringLiteral("calling init: (\\S+/lib(?:sqlite3|pq)\\.so\\S*)"));
+    QSet<QString> plugins, databaseLibraries;
     for (const QFileInfo& log : QDir(logs).entryInfoList(QDir::Files)) {
         QFile f(log.filePath());
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        auto it = loaded.globalMatch(QString::fromUtf8(f.readAll()));
+        const QString text = QString::fromUtf8(f.readAll());
+        auto it = loaded.globalMatch(text);
         while (it.hasNext()) {
             const QString file = it.next().captured(1);
             if (QFileInfo::exists(file)) // the loader also logs the names it only tried
                 plugins.insert(QFileInfo(file).canonicalFilePath());
         }
+        auto library = started.globalMatch(text);
+        while (library.hasNext())
+            databaseLibraries.insert(QFileInfo(library.next().captured(1)).canonicalFilePath());
     }
     const auto kinds = [&plugins](const char* kind) {
         return std::count_if(plugins.cbegin(), plugins.cend(), [kind](const QString& p) { return p.contains(QLatin1String(kind)); });
     };
     EXPECT_GE(kinds("/platforms/"), 1) << "no platform plugin seen loaded";
-    EXPECT_GE(kinds("/sqldrivers/"), 2) << "SQLite's and PostgreSQL's drivers";
+    const auto libraries = [&databaseLibraries](const char* name) {
+        return std::count_if(databaseLibraries.cbegin(), databaseLibraries.cend(),
+                             [name](const QString& p) { return QFileInfo(p).fileName().startsWith(QLatin1String(name)); });
+    };
+    EXPECT_EQ(libraries("libsqlite3.so"), 1) << "SQLite's library not seen loaded";
+    EXPECT_EQ(libraries("libpq.so"), 1) << "libpq not seen loaded";
+    plugins += databaseLibraries;
 
     const QSet<QString> depends = dependedOn(field(QStringLiteral("Depends")));
     for (const QString& plugin : plugins) {
