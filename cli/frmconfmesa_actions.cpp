@@ -169,7 +169,7 @@ void TfrmConfMesa::areaClickInMode(TTouchButton* button, const QString& stCodigo
     } else if (boMudaFonte) {
         const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
         appendPending(stCodigo, four, one, zero, zero, zero, CorFonte, cdsala);
-        button->setFontColor(colourValue(CorFonte));
+        button->SetFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
         renameButton(button, {stCodigo, one, four, zero, zero, zero});
     }
@@ -333,11 +333,11 @@ void TfrmConfMesa::tableClickInMode(TSpeedButton* button, const QString& stCodig
             });
         cdsMesaNrButon.setData(r.toPacket());
         button->setText(kFree);
-        button->setFontColor(0);
+        button->SetFontColor(0);
         button->setGlyph(imgLivreCinza->pixmap());
     } else if (boMudaFonte) {
         appendPending(stCodigo, three, page, four, stNrFocusAmb, one, CorFonte, QString());
-        button->setFontColor(colourValue(CorFonte));
+        button->SetFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
         renameButton(button, {stCodigo, page, three, four, stNrFocusAmb, one});
     }

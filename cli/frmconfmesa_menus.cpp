@@ -21,9 +21,9 @@ int colourOf(TClientDataSet& ds, const char* field)
 void setLook(TSpeedButton* b, const QString& caption, int back, int text, const QPixmap& glyph)
 {
     if (b->Color() != back)
-        b->setColor(back);
+        b->SetColor(back);
     if (b->FontColor() != text)
-        b->setFontColor(text);
+        b->SetFontColor(text);
     b->setText(caption); // an equal text is ignored
     if (b->glyph().cacheKey() != glyph.cacheKey())
         b->setGlyph(glyph);
@@ -35,7 +35,7 @@ void TfrmConfMesa::setFreeLook(TTouchButton* button)
 {
     button->setText(kFreeCaption);
     button->SetColor(kFreeButtonColor);
-    button->setFontColor(kFreeTextColor);
+    button->SetFontColor(kFreeTextColor);
 }
 
 void TfrmConfMesa::setFreeLook(TSpeedButton* button)
@@ -71,7 +71,7 @@ void TfrmConfMesa::MontaMenuAmbiente()
         const int back = colourOf(cdsPesqAmbientes, "NRCOLORBACK");
         if (auto* b = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("tcbAmb") + number))) {
             b->SetColor(back);
-            b->setFontColor(colourOf(cdsPesqAmbientes, "NRCOLORTEXT"));
+            b->SetFontColor(colourOf(cdsPesqAmbientes, "NRCOLORTEXT"));
             b->setText(cdsPesqAmbientes.FieldByName(QStringLiteral("DSBUTTON")).AsString());
         }
         if (auto* strip = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + number)))

@@ -121,7 +121,7 @@ TEST(TouchButton, CaptionIsCentredInFontColor)
     b.SetColor(0xFFFFFF);
     b.setText(QStringLiteral("WWW"));
     EXPECT_TRUE(pixelsOf(shot(b), kRed).isEmpty());
-    b.setFontColor(0x0000FF);
+    b.SetFontColor(0x0000FF);
     EXPECT_EQ(b.FontColor(), 0x0000FF);
     const QRect red = pixelsOf(shot(b), kRed);
     ASSERT_FALSE(red.isEmpty());
@@ -231,7 +231,7 @@ TEST(SpeedButton, ColoursRoundTripAndPaintTheFace)
     TSpeedButton b;
     EXPECT_EQ(b.Color(), 11571344);
     EXPECT_EQ(at(shot(b), 5, 25), QColor(144, 144, 176));
-    b.setColor(0x00FF00);
+    b.SetColor(0x00FF00);
     EXPECT_EQ(b.Color(), 0x00FF00);
     EXPECT_EQ(at(shot(b), 5, 25), QColor(0, 255, 0));
 }
@@ -250,8 +250,8 @@ TEST(SpeedButton, GlyphIsTheVeryPixmapSet)
 TEST(SpeedButton, GlyphSitsAboveTheCaptionAndShrinksToLeaveItRoom)
 {
     TSpeedButton b;
-    b.setColor(0xFFFFFF);
-    b.setFontColor(0x0000FF);
+    b.SetColor(0xFFFFFF);
+    b.SetFontColor(0x0000FF);
     for (const QString& caption : {QStringLiteral("Mesa 12"), QStringLiteral("Mesa do canto junto à janela")}) {
         for (int side : {32, 96}) {
             b.setText(caption);

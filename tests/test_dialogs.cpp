@@ -350,7 +350,7 @@ TEST(Keyboard, PreviewCopiesTheButtonBeingRenamed)
     TTouchButton area;
     area.resize(100, 40);
     area.SetColor(bgrFromColor(QColor(10, 120, 40)));
-    area.setFontColor(bgrFromColor(QColor(250, 250, 0)));
+    area.SetFontColor(bgrFromColor(QColor(250, 250, 0)));
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setPixelSize(13);
     area.setFont(f);

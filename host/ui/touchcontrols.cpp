@@ -187,7 +187,7 @@ void TTouchButton::SetColor(int bgr)
     update();
 }
 
-void TTouchButton::setFontColor(int bgr)
+void TTouchButton::SetFontColor(int bgr)
 {
     m_fontColor = bgr;
     update();
@@ -369,13 +369,13 @@ TSpeedButton::TSpeedButton(QWidget* parent)
     initTouchControl(*this, controlFont(10, true));
 }
 
-void TSpeedButton::setColor(int bgr)
+void TSpeedButton::SetColor(int bgr)
 {
     m_color = bgr;
     update();
 }
 
-void TSpeedButton::setFontColor(int bgr)
+void TSpeedButton::SetFontColor(int bgr)
 {
     m_fontColor = bgr;
     update();

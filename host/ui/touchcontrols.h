@@ -2,6 +2,9 @@
 
 // The touch controls the screen is built from. Captions are the buttons'
 // text() (a free button's caption is exactly " "); colours are 0x00BBGGRR.
+// Both touch buttons keep their colours under the names the screen's
+// controls have always had (SetColor and Color, SetFontColor and FontColor);
+// everything else follows Qt's naming.
 
 #include <QAbstractButton>
 #include <QPixmap>
@@ -19,7 +22,7 @@ public:
     explicit TTouchButton(QWidget* parent = nullptr);
     void SetColor(int bgr);
     int Color() const { return m_color; }
-    void setFontColor(int bgr);
+    void SetFontColor(int bgr);
     int FontColor() const { return m_fontColor; }
     void setScale(double factor);
     double scale() const { return m_scale.factor(); }
@@ -67,9 +70,9 @@ class QDL_UI_EXPORT TSpeedButton : public QAbstractButton {
     Q_OBJECT
 public:
     explicit TSpeedButton(QWidget* parent = nullptr);
-    void setColor(int bgr);
+    void SetColor(int bgr);
     int Color() const { return m_color; }
-    void setFontColor(int bgr);
+    void SetFontColor(int bgr);
     int FontColor() const { return m_fontColor; }
     void setGlyph(const QPixmap& glyph);
     const QPixmap& glyph() const { return m_glyph; }

@@ -114,8 +114,8 @@ void controlsPanel(const QString& dir)
         t->setGlyph(drawGlyph(t->text() == QStringLiteral(" ") ? Glyph::FreeTable : Glyph::AssignedTable,
                               QSize(32, 32), 2.0));
         if (i == 2) {
-            t->setColor(0x60C0F0);
-            t->setFontColor(0x800000);
+            t->SetColor(0x60C0F0);
+            t->SetFontColor(0x800000);
         }
         t->setDown(i == 4);
     }

@@ -54,13 +54,13 @@ QAbstractButton* makePreview(QWidget* source, const UiScale& ui, QWidget* parent
     if (auto* touch = qobject_cast<TTouchButton*>(source)) {
         auto* b = new TTouchButton(parent);
         b->SetColor(touch->Color());
-        b->setFontColor(touch->FontColor());
+        b->SetFontColor(touch->FontColor());
         b->setScale(touch->scale());
         preview = b;
     } else if (auto* speed = qobject_cast<TSpeedButton*>(source)) {
         auto* b = new TSpeedButton(parent);
-        b->setColor(speed->Color());
-        b->setFontColor(speed->FontColor());
+        b->SetColor(speed->Color());
+        b->SetFontColor(speed->FontColor());
         b->setGlyph(speed->glyph());
         b->setScale(speed->scale());
         preview = b;
