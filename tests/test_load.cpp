@@ -9,15 +9,14 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <memory>
 #include <vector>
 
+#include "adoconnection.h"
 #include "benchdata.h"
+#include "checkcommand.h"
 #include "connection.h"
 #include "consistency.h"
 #include "dbfixture.h"
@@ -48,20 +47,19 @@ protected:
     void TearDown() override
     {
         // The test's own connection goes with its database.
-        if (QSqlDatabase::contains(QStringLiteral("qdl-load-test"))) {
-            QSqlDatabase::database(QStringLiteral("qdl-load-test"), false).close();
-            QSqlDatabase::removeDatabase(QStringLiteral("qdl-load-test"));
-        }
+        own.reset();
         if (GetParam() == u"postgresql" && !connection.isEmpty()) {
             qdlbench::resetDatabase(connection); // empties it; then dropped through the server's own database
-            QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("qdl-load-drop"));
-            applyConnectionString(admin, qdlbench::withDatabase(connection, QStringLiteral("postgres")));
-            if (admin.open())
-                QSqlQuery(admin).exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)")
-                                          .arg(QStringLiteral("qdl_load_%1").arg(QCoreApplication::applicationPid())));
-            admin.close();
-            admin = QSqlDatabase();
-            QSqlDatabase::removeDatabase(QStringLiteral("qdl-load-drop"));
+            TADOConnection admin;
+            admin.ConnectionString = qdlbench::withDatabase(connection, QStringLiteral("postgres"));
+            try {
+                admin.setConnected(true);
+                admin.execute(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)")
+                                  .arg(QStringLiteral("qdl_load_%1").arg(QCoreApplication::applicationPid())),
+                              QStringLiteral("DROP DATABASE"));
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "the test's database stays: " << ADOExceptionMessage(e, &admin, QString()).toStdString();
+            }
         }
     }
 
@@ -113,18 +111,22 @@ protected:
     // Runs a statement on a connection of the test's own; answers the rows it changed.
     int exec(const QString& sql)
     {
-        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("qdl-load-test"), false);
-        if (!db.isValid()) {
-            db = QSqlDatabase::addDatabase(driverOf(connection), QStringLiteral("qdl-load-test"));
-            applyConnectionString(db, connection);
+        if (!own) {
+            own = std::make_unique<TADOConnection>();
+            own->ConnectionString = connection;
         }
-        if (!db.isOpen() && !db.open()) {
-            ADD_FAILURE() << "cannot open " << connection.toStdString();
-            return -1;
+        if (!own->Connected()) {
+            try {
+                own->setConnected(true);
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "cannot open " << connection.toStdString() << ": "
+                              << ADOExceptionMessage(e, own.get(), QString()).toStdString();
+                return -1;
+            }
         }
-        QSqlQuery q(db);
+        SqlQuery q(*own);
         if (!q.exec(sql))
-            ADD_FAILURE() << sql.toStdString() << ": " << q.lastError().text().toStdString();
+            ADD_FAILURE() << sql.toStdString() << ": " << errorText(q.lastError());
         const int changed = q.numRowsAffected();
         q.finish();
         return changed;
@@ -132,6 +134,7 @@ protected:
 
     QTemporaryDir dir;
     QString connection;
+    std::unique_ptr<TADOConnection> own; // the test's own, opened at its first statement
 };
 
 TEST_P(LoadTest, EveryCountedWriteIsThereOnceAndTheLayoutStaysConsistent)
