@@ -10,15 +10,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "Cli_qdl00005.h"
 #include "Srv_qdl00005.h"
+#include "adoconnection.h"
 #include "connection.h"
 
 namespace {
@@ -52,24 +51,34 @@ int main(int argc, char** argv)
     frmConfMesa->show();
     QCoreApplication::processEvents();
 
-    QSqlDatabase other = QSqlDatabase::addDatabase(driverOf(connection), QStringLiteral("other-terminal"));
-    applyConnectionString(other, connection);
-    if (!other.open()) {
-        std::fprintf(stderr, "%s\n", qPrintable(other.lastError().text()));
+    TADOConnection other;
+    other.ConnectionString = connection;
+    DbError error;
+    std::unique_ptr<TADOQuery> rename;
+    try {
+        other.setConnected(true);
+        rename = other.prepare(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = :P_DSBUTTON WHERE CDFILIAL = '9999' "
+                                              "AND NRCONFTELA = '00001' AND IDTPBUTTON = '4' AND NRBUTTON = '01'"),
+                               error);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 2;
+    }
+    if (!rename) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
         return 2;
     }
 
     std::vector<double> latency;
     for (int i = 0; i < 100; ++i) {
         const QString caption = QStringLiteral("Sala %1").arg(i);
-        QSqlQuery q(other);
         QElapsedTimer clock;
-        if (!q.exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = '%1' WHERE CDFILIAL = '9999' AND "
-                                   "NRCONFTELA = '00001' AND IDTPBUTTON = '4' AND NRBUTTON = '01'")
-                        .arg(caption))) {
-            std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
+        rename->bindText(":P_DSBUTTON", caption);
+        if (!rename->exec()) {
+            std::fprintf(stderr, "%s\n", qPrintable(rename->lastError().message()));
             return 2;
         }
+        rename->finish();
         clock.start(); // the commit has returned
         while (frmConfMesa->areaButton(1)->text() != caption && clock.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
@@ -90,6 +99,7 @@ int main(int argc, char** argv)
     report("menu rebuild (Cancel)", rebuild);
     report("refresh", refresh);
 
+    rename.reset();
     delete frmConfMesa;
     frmConfMesa = nullptr;
     delete rdmConfMesa;

@@ -1,9 +1,8 @@
 // The thirteen services at the scale of a chain, on SQLite and PostgreSQL,
 // through our layers (rdmConfMesa on the database) and, beside them, the
 // floor: the same statements run with sqlite3's C API and with libpq,
-// prepared once, without our layers; and in between Qt SQL alone (the same
-// statements prepared once on a QSqlDatabase), which shows what our own
-// code adds. The floors are in floors.cpp; the cases are here.
+// prepared once, without our layers. The floors are in floors.cpp; the cases
+// are here.
 //
 // Databases made by qdl-gen (scripts/bench-services.sh makes them):
 //   QDL_BENCH_DIR      folder of the SQLite files chain-<rows>.db (default /var/tmp/qdl-bench)
@@ -51,7 +50,7 @@ struct ChainDb {
     std::string backend; // "sqlite" or "postgresql"
     qint64 rows = 0;
     QString connection;
-    std::unique_ptr<Raw> raw, qt, restorer;
+    std::unique_ptr<Raw> raw, restorer;
 
     Raw& floor() { return open(raw); }
     // Rows go back through a connection of their own, so every measured
@@ -67,12 +66,6 @@ struct ChainDb {
                 r = qdlbench::postgresFloor(connection.toStdString());
         }
         return *r;
-    }
-    Raw& qtAlone()
-    {
-        if (!qt)
-            qt = qdlbench::qtFloor(connection);
-        return *qt;
     }
 };
 
@@ -373,14 +366,14 @@ std::vector<Case> cases()
     return c;
 }
 
-enum class Layer { Ours, Qt, Floor };
-const char* const kLayerNames[] = {"ours", "qt", "floor"};
+enum class Layer { Ours, Floor };
+const char* const kLayerNames[] = {"ours", "floor"};
 
 void runCase(benchmark::State& state, ChainDb& db, const Case& c, Layer layer)
 {
     try {
         Raw& raw = db.putBack();
-        Raw& measured = layer == Layer::Qt ? db.qtAlone() : db.floor();
+        Raw& measured = db.floor();
         const bool ours = layer == Layer::Ours;
         if (ours)
             useOurs(db);
@@ -408,8 +401,6 @@ void runCase(benchmark::State& state, ChainDb& db, const Case& c, Layer layer)
         // Leave no transaction open behind: the next benchmark would wait on it.
         db.floor().rollback();
         db.putBack().rollback();
-        if (db.qt)
-            db.qt->rollback();
         if (rdmConfMesa)
             rdmConfMesa->Rollback();
         state.SkipWithError(e.what());
@@ -460,11 +451,10 @@ public:
             std::printf("%-17s", "service");
             for (qint64 s : sizes)
                 std::printf(" %10lld", s);
-            std::printf(" %9s %9s %9s %9s %9s\n", "large/sm", "qt", "floor", "ours/qt", "ours/flr");
+            std::printf(" %9s %9s %9s\n", "large/sm", "floor", "ours/flr");
             for (const auto& [service, layers] : services) {
                 std::printf("%-17s", service.c_str());
                 const auto ours = layers.find("ours");
-                const auto qt = layers.find("qt");
                 const auto floor = layers.find("floor");
                 for (qint64 s : sizes) {
                     const double v = ours != layers.end() && ours->second.count(s) ? ours->second.at(s) : NAN;
@@ -474,12 +464,12 @@ public:
                     return it != end && it->second.count(s) ? it->second.at(s) : NAN;
                 };
                 const double growth = at(ours, layers.end(), large) / at(ours, layers.end(), small);
-                const double flr = at(floor, layers.end(), large), q = at(qt, layers.end(), large);
+                const double flr = at(floor, layers.end(), large);
                 const double o = at(ours, layers.end(), large);
-                std::printf(" %9.2f %9.1f %9.1f %9.2f %9.2f\n", growth, q, flr, o / q, o / flr);
+                std::printf(" %9.2f %9.1f %9.2f\n", growth, flr, o / flr);
             }
-            std::printf("large/sm: median at %lld rows / median at %lld rows (goal <= 2); qt, floor: Qt SQL alone "
-                        "and the C API at %lld rows; ours/flr goal <= 1.5\n",
+            std::printf("large/sm: median at %lld rows / median at %lld rows (goal <= 2); floor: the C API at "
+                        "%lld rows; ours/flr goal <= 1.2\n",
                         large, small, large);
         }
         std::fflush(stdout);
@@ -547,7 +537,7 @@ int main(int argc, char** argv)
     // By database, so each database is opened once.
     for (auto& db : databases) {
         for (const Case& c : all) {
-            for (const Layer layer : {Layer::Ours, Layer::Qt, Layer::Floor}) {
+            for (const Layer layer : {Layer::Ours, Layer::Floor}) {
                 const std::string name = db->backend + "/" + c.service + "/" + kLayerNames[int(layer)] + "/"
                                        + std::to_string(db->rows);
                 ChainDb* target = db.get();

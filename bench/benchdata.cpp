@@ -446,14 +446,14 @@ bool isSqlite(const QString& connection)
 }
 
 // The schema's CREATE INDEX statements, by index name.
-QList<std::pair<QString, QString>> secondaryIndexes(const QString& driver)
+QList<std::pair<QString, QString>> secondaryIndexes(bool postgres)
 {
     // An index statement holds no semicolon of its own.
     static const QRegularExpression create(QStringLiteral("^CREATE\\s+INDEX\\s+(\\w+)[^;]*"),
                                            QRegularExpression::CaseInsensitiveOption
                                                | QRegularExpression::MultilineOption);
     QList<std::pair<QString, QString>> out;
-    for (const QRegularExpressionMatch& m : create.globalMatch(qdlSchemaScript(driver)))
+    for (const QRegularExpressionMatch& m : create.globalMatch(qdlSchemaScript(postgres)))
         out.append({m.captured(1), m.captured(0).trimmed()});
     return out;
 }
@@ -494,7 +494,7 @@ LoadReport generateChain(const QString& connection, qint64 targetButtons, std::u
         sink = std::make_unique<PostgresSink>(connection);
         sink->exec(QStringLiteral("SET maintenance_work_mem = '256MB'"));
     }
-    const auto indexes = secondaryIndexes(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"));
+    const auto indexes = secondaryIndexes(!sqlite);
 
     sink->exec(QStringLiteral("BEGIN"));
     for (const auto& [name, sql] : indexes)

@@ -1,24 +1,17 @@
-// The floors: sqlite3's C API, libpq and Qt SQL alone (floors.h).
+// The floors: sqlite3's C API and libpq (floors.h).
 
 #include "floors.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringList>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
 #include <libpq-fe.h>
 #include <map>
 #include <sqlite3.h>
 #include <stdexcept>
 
 #include "adoquery.h"
-#include "connection.h"
-#include "schema.h"
+#include "statements.h"
 
 namespace qdlbench {
 
@@ -218,119 +211,6 @@ private:
     std::map<std::string, Prepared> m_statements;
 };
 
-class RawQt : public Raw {
-public:
-    explicit RawQt(const QString& connection)
-        : m_name(QStringLiteral("bench-qt-%1").arg(quintptr(this)))
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connection), m_name);
-            applyConnectionString(db, connection);
-            if (!db.open())
-                fail("Qt open: " + db.lastError().text().toStdString());
-            m_sqlite = db.driverName() == QLatin1String("QSQLITE");
-            const QStringList session = m_sqlite ? QStringList{"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
-                                                              "PRAGMA synchronous = FULL", "PRAGMA busy_timeout = 30000"}
-                                                 : QStringList{};
-            for (const QString& sql : session) {
-                QSqlQuery q(db);
-                if (!q.exec(sql))
-                    fail(sql.toStdString());
-            }
-        }
-        // PostgreSQL cannot prepare BEGIN; Qt's own transaction() sends it.
-        if (m_sqlite) {
-            m_begin = query("BEGIN IMMEDIATE");
-            m_commit = query("COMMIT");
-        }
-    }
-    ~RawQt() override
-    {
-        m_statements.clear();
-        m_begin.reset();
-        m_commit.reset();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    void begin() override
-    {
-        if (m_begin)
-            exec(*m_begin, "BEGIN");
-        else if (!QSqlDatabase::database(m_name, false).transaction())
-            fail("BEGIN failed");
-    }
-    void commit() override
-    {
-        if (m_commit)
-            exec(*m_commit, "COMMIT");
-        else if (!QSqlDatabase::database(m_name, false).commit())
-            fail("COMMIT failed");
-    }
-    void rollback() override
-    {
-        for (auto& [name, q] : m_statements)
-            q->finish();
-        QSqlQuery q(QSqlDatabase::database(m_name, false));
-        q.exec(QStringLiteral("ROLLBACK")); // "no transaction" is fine
-    }
-    int run(const char* component, const Binds& binds, std::vector<Row>* rows) override
-    {
-        auto it = m_statements.find(component);
-        if (it == m_statements.end()) {
-            auto q = query(qdl::statementText(component));
-            q->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-            it = m_statements.emplace(component, std::move(q)).first;
-        }
-        QSqlQuery& q = *it->second;
-        for (const auto& [name, value] : binds)
-            if (std::strstr(qdl::statementText(component), name.c_str()))
-                q.bindValue(QString::fromStdString(name), QString::fromStdString(value));
-        if (!q.exec()) {
-            const std::string error = q.lastError().text().toStdString();
-            q.finish();
-            fail(std::string(component) + ": " + error);
-        }
-        if (!q.isSelect()) {
-            const int changed = q.numRowsAffected();
-            q.finish();
-            return changed;
-        }
-        int count = 0;
-        const int columns = q.record().count();
-        while (q.next()) {
-            ++count;
-            Row row;
-            for (int c = 0; c < columns; ++c) {
-                const QVariant v = q.value(c);
-                if (rows)
-                    row.push_back(v.toString().toStdString());
-            }
-            if (rows)
-                rows->push_back(std::move(row));
-        }
-        q.finish();
-        return count;
-    }
-
-private:
-    std::unique_ptr<QSqlQuery> query(const char* sql)
-    {
-        auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(m_name, false));
-        q->setForwardOnly(true);
-        if (!q->prepare(QString::fromUtf8(sql)))
-            fail(std::string(sql) + ": " + q->lastError().text().toStdString());
-        return q;
-    }
-    static void exec(QSqlQuery& q, const char* what)
-    {
-        if (!q.exec())
-            fail(std::string(what) + ": " + q.lastError().text().toStdString());
-    }
-    QString m_name;
-    bool m_sqlite = false;
-    std::unique_ptr<QSqlQuery> m_begin, m_commit;
-    std::map<std::string, std::unique_ptr<QSqlQuery>, std::less<>> m_statements;
-};
-
 } // namespace
 
 std::unique_ptr<Raw> sqliteFloor(const std::string& path)
@@ -341,11 +221,6 @@ std::unique_ptr<Raw> sqliteFloor(const std::string& path)
 std::unique_ptr<Raw> postgresFloor(const std::string& url)
 {
     return std::make_unique<RawPostgres>(url);
-}
-
-std::unique_ptr<Raw> qtFloor(const QString& connection)
-{
-    return std::make_unique<RawQt>(connection);
 }
 
 } // namespace qdlbench

@@ -2,12 +2,10 @@
 
 // The floors the services are measured against: the same statements run
 // without our layers, on one connection, each statement prepared once,
-// values bound as text, every value of every row read.
-//   sqlite3's C API and libpq   what the database itself costs
-//   Qt SQL alone                what our own code adds shows against it
+// values bound as text, every value of every row read: sqlite3's C API and
+// libpq, what the database itself costs.
 // Every failure throws std::runtime_error with the statement and the reason.
 
-#include <QString>
 #include <memory>
 #include <string>
 #include <utility>
@@ -38,8 +36,5 @@ public:
 std::unique_ptr<Raw> sqliteFloor(const std::string& path);
 // A PostgreSQL database through libpq; statements in positional form.
 std::unique_ptr<Raw> postgresFloor(const std::string& url);
-// Qt SQL alone on a connection string ("sqlite:PATH" or a postgresql:// URL):
-// the statements prepared once on a QSqlDatabase, bound by name.
-std::unique_ptr<Raw> qtFloor(const QString& connection);
 
 } // namespace qdlbench

@@ -1,8 +1,5 @@
 #include "loadseats.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 #include <cmath>
 
@@ -63,6 +60,95 @@ qint64 colour(const QVariant& v)
     return v.isNull() ? 0 : std::llround(v.toDouble());
 }
 
+// ---------------------------------------------------------------------------
+// The check connection
+
+namespace {
+
+// "?" outside quotes as :P_Q1, :P_Q2, ...
+QString namedPlaceholders(const QString& sql)
+{
+    QString out;
+    int n = 0;
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'?') {
+            out += QStringLiteral(":P_Q%1").arg(++n);
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+CheckConnection::CheckConnection(const QString& connection)
+{
+    m_db.ConnectionString = connection;
+    m_db.setConnected(true);
+}
+
+TADOQuery& CheckConnection::run(const QString& sql, const QVariantList& values)
+{
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        DbError error;
+        std::unique_ptr<TADOQuery> q = m_db.prepare(namedPlaceholders(sql), error);
+        if (!q)
+            throw EDatabaseError(sql, error);
+        it = m_statements.emplace(sql, std::move(q)).first;
+    }
+    TADOQuery& q = *it->second;
+    int n = 0;
+    for (const QVariant& v : values) {
+        const QByteArray name = QStringLiteral(":P_Q%1").arg(++n).toUtf8();
+        const int type = v.typeId();
+        if (type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::Double)
+            q.bindNumber(name.constData(), v.toDouble());
+        else
+            q.bindText(name.constData(), v.toString());
+    }
+    if (!q.exec()) {
+        const DbError error = q.lastError();
+        q.finish();
+        throw EDatabaseError(sql, error);
+    }
+    return q;
+}
+
+QList<QVariantList> CheckConnection::rows(const QString& sql, const QVariantList& values)
+{
+    TADOQuery& q = run(sql, values);
+    QList<QVariantList> out;
+    const int columns = q.columnCount();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row << q.value(i);
+        out << row;
+    }
+    const DbError error = q.lastError();
+    q.finish();
+    if (error.isValid())
+        throw EDatabaseError(sql, error);
+    return out;
+}
+
+int CheckConnection::exec(const QString& sql, const QVariantList& values)
+{
+    TADOQuery& q = run(sql, values);
+    const int changed = q.numRowsAffected();
+    q.finish();
+    return changed;
+}
+
 void generate(const QString& connection, int terminals, qint64 rows, std::uint32_t /*seed*/)
 {
     qint64 needed = qdlbench::screenBranch().buttons.size();
@@ -74,18 +160,20 @@ void generate(const QString& connection, int terminals, qint64 rows, std::uint32
 void freeTables(const QString& connection, int terminals)
 {
     CheckConnection c(connection);
-    QSqlDatabase db = c.db();
-    db.transaction();
-    for (const Seat& s : seats(terminals)) {
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("UPDATE MESA SET IDSTMESA = 'A', IDSTMESAAUX = 'D' WHERE CDFILIAL = ? AND CDSALA = ?"));
-        q.addBindValue(s.branch);
-        q.addBindValue(areaOf(s, s.areaButton).first);
-        if (!q.exec())
-            throw EDatabaseError(QStringLiteral("Cannot free the tables of terminal %1").arg(s.terminal), q.lastError());
+    c.db().BeginTrans();
+    try {
+        for (const Seat& s : seats(terminals))
+            c.exec(QStringLiteral("UPDATE MESA SET IDSTMESA = 'A', IDSTMESAAUX = 'D' WHERE CDFILIAL = ? AND CDSALA = ?"),
+                   {s.branch, areaOf(s, s.areaButton).first});
+        c.db().CommitTrans();
+    } catch (...) {
+        try {
+            c.db().RollbackTrans();
+        } catch (const EDatabaseError&) {
+            // the first failure is the one to report
+        }
+        throw;
     }
-    if (!db.commit())
-        throw EDatabaseError(QStringLiteral("Cannot free the tables"), db.lastError());
 }
 
 } // namespace qdlload

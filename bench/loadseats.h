@@ -4,14 +4,13 @@
 // the seats stand on, and the connection with which the engine sets up and
 // checks the database.
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <atomic>
+#include <QVariant>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <utility>
 
+#include "adoconnection.h"
 #include "connection.h"
 #include "errors.h"
 #include "loadengine.h"
@@ -26,42 +25,23 @@ inline constexpr std::uint32_t kChainSeed = 5;
 std::pair<QString, QString> areaOf(const Seat& s, const QString& button);
 
 // A connection of its own for setting up and checking, closed with it.
+// Statements take their values in order ("?"), each prepared once.
 class CheckConnection {
 public:
-    explicit CheckConnection(const QString& connection)
-    {
-        static std::atomic<int> counter{0};
-        m_name = QStringLiteral("qdl-load-%1").arg(++counter);
-        QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connection), m_name);
-        applyConnectionString(db, connection);
-        if (!db.open())
-            throw EDatabaseError(QStringLiteral("Cannot open %1").arg(withoutPassword(connection)), db.lastError());
-    }
-    ~CheckConnection() { QSqlDatabase::removeDatabase(m_name); }
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+    explicit CheckConnection(const QString& connection);
+    TADOConnection& db() { return m_db; }
 
     // Rows of a query with values bound in order; throws on an error.
-    QList<QVariantList> rows(const QString& sql, const QVariantList& values) const
-    {
-        QSqlQuery q(db());
-        if (!q.prepare(sql))
-            throw EDatabaseError(sql, q.lastError());
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!q.exec())
-            throw EDatabaseError(sql, q.lastError());
-        QList<QVariantList> out;
-        while (q.next()) {
-            QVariantList row;
-            for (int i = 0; i < q.record().count(); ++i)
-                row << q.value(i);
-            out << row;
-        }
-        return out;
-    }
+    QList<QVariantList> rows(const QString& sql, const QVariantList& values);
+    // A command with values bound in order: the rows it changed; throws on
+    // an error.
+    int exec(const QString& sql, const QVariantList& values);
 
 private:
-    QString m_name;
+    TADOQuery& run(const QString& sql, const QVariantList& values);
+
+    TADOConnection m_db;
+    std::map<QString, std::unique_ptr<TADOQuery>> m_statements; // ended before m_db closes
 };
 
 // A colour column as the engine keeps it (NULL is 0).

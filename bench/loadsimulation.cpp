@@ -50,7 +50,7 @@ public:
     WorkerResult run(const std::function<void()>& ready);
 
 private:
-    void open(Terminal& t, const CheckConnection& c);
+    void open(Terminal& t, CheckConnection& c);
     void act(Terminal& t);
     // One service call, timed and counted. call answers its code (0 when
     // the service trapped everything) and fills the result.
@@ -78,7 +78,7 @@ private:
     QString m_actionService; // the first service the current action called
 };
 
-void Worker::open(Terminal& t, const CheckConnection& c)
+void Worker::open(Terminal& t, CheckConnection& c)
 {
     std::tie(t.area, t.areaName) = areaOf(t.seat, t.seat.areaButton);
     for (const QVariantList& r :

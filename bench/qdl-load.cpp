@@ -30,9 +30,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
@@ -41,7 +38,9 @@
 #include <string>
 #include <vector>
 
+#include "adoconnection.h"
 #include "benchdata.h"
+#include "checkcommand.h"
 #include "connection.h"
 #include "consistency.h"
 #include "loadengine.h"
@@ -83,26 +82,37 @@ struct LockSampler {
     {
         if (isSqliteConnectionString(connection))
             return;
-        QSqlDatabase db = QSqlDatabase::addDatabase(driverOf(connection), QStringLiteral("qdl-load-locks"));
-        applyConnectionString(db, connection);
-        on = db.open();
+        db.ConnectionString = connection;
+        try {
+            db.setConnected(true);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "qdl-load: no lock sampling: %s\n", e.what());
+            return;
+        }
+        DbError error;
+        query = db.prepare(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND "
+                                          "datname = current_database()"),
+                           error);
+        on = query != nullptr;
     }
     void sample()
     {
         if (!on)
             return;
-        QSqlQuery q(QSqlDatabase::database(QStringLiteral("qdl-load-locks")));
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND "
-                                   "datname = current_database()")) ||
-            !q.next())
+        if (!query->exec() || !query->next()) {
+            query->finish();
             return;
-        const int waiting = q.value(0).toInt();
+        }
+        const int waiting = int(query->value(0).toDouble());
+        query->finish();
         ++samples;
         if (waiting > 0)
             ++withWaits;
         sessionSamples += waiting;
         maxWaiting = std::max(maxWaiting, waiting);
     }
+    TADOConnection db;
+    std::unique_ptr<TADOQuery> query;
     bool on = false;
     qint64 samples = 0, withWaits = 0, sessionSamples = 0;
     int maxWaiting = 0;
