@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "clientdataset.h"
+#include "layoutcodes.h"
 #include "messages.h"
 #include "screenscale.h"
 #include "touchcontrols.h"
@@ -36,10 +37,6 @@ extern QString stNmConf;
 extern QString CorButton;
 extern QString CorFonte;
 extern QString stCdfilial;
-
-// The two button families and their numbers.
-constexpr int NRBUTTONSMESA = 48;
-constexpr int NRBUTTONSAMBI = 18;
 
 // Windows virtual-key codes the key handler speaks.
 namespace vk {

@@ -16,8 +16,6 @@
 namespace {
 
 const QString kFree = QStringLiteral(" ");
-// The pick list's four colours.
-constexpr int kPick1 = 11776174, kPick2 = 13684686, kPick3 = 4407615, kPick4 = 8487297;
 
 QString lastTwo(QObject* sender)
 {
@@ -131,11 +129,11 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
     const bool freeSlot = isFree || (slot && slot->text() == kFree);
 
     if (!freeSlot) {
-        const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
+        const QString one = QStringLiteral("1"), zero = QStringLiteral("0");
         const ServiceResult r = callService(
-            QStringLiteral("getAmbNrbuton"), {stCdfilial, stNrConf, four, zero, zero, zero, stCodigo, one},
+            QStringLiteral("getAmbNrbuton"), {stCdfilial, stNrConf, kAreaButtonType, zero, zero, zero, stCodigo, one},
             [&](ServiceResult& out) {
-                return getAmbNrbuton(stCdfilial, stNrConf, four, zero, zero, zero, stCodigo, one, out);
+                return getAmbNrbuton(stCdfilial, stNrConf, kAreaButtonType, zero, zero, zero, stCodigo, one, out);
             });
         cdsAmbNrbuton.setData(r.toPacket());
     }
@@ -156,22 +154,22 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
 
 void TfrmConfMesa::areaClickInMode(TTouchButton* button, const QString& stCodigo)
 {
-    const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
+    const QString one = QStringLiteral("1"), zero = QStringLiteral("0");
     if (boExcluir) {
         clearArea(button, stCodigo);
     } else if (boMudaCor) {
         const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-        appendPending(stCodigo, four, one, zero, zero, zero, CorButton, cdsala);
+        appendPending(stCodigo, kAreaButtonType, one, zero, zero, zero, CorButton, cdsala);
         const int colour = colourValue(CorButton);
         button->SetColor(colour);
         if (TTouchButton* strip = areaStrip(stCodigo.toInt()))
             strip->SetColor(colour);
     } else if (boMudaFonte) {
         const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-        appendPending(stCodigo, four, one, zero, zero, zero, CorFonte, cdsala);
+        appendPending(stCodigo, kAreaButtonType, one, zero, zero, zero, CorFonte, cdsala);
         button->SetFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
-        renameButton(button, {stCodigo, one, four, zero, zero, zero});
+        renameButton(button, {stCodigo, one, kAreaButtonType, zero, zero, zero});
     }
 }
 
@@ -187,11 +185,11 @@ void TfrmConfMesa::clearArea(TTouchButton* button, const QString& stCodigo)
         cdsala = cdsPesqAmbientes.FieldByName(QStringLiteral("CDIDENTBUTON")).AsString();
     else
         cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-    const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
+    const QString one = QStringLiteral("1"), zero = QStringLiteral("0");
     // The strip and its button clear the same area: one pending row for it,
     // or the second would find the area gone that the first deleted.
     if (!hasPendingAreaClear(stCodigo))
-        appendPending(stCodigo, four, one, zero, zero, zero, QString(), cdsala);
+        appendPending(stCodigo, kAreaButtonType, one, zero, zero, zero, QString(), cdsala);
     if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
         cdsControleAmb.Delete();
     setFreeLook(button);
@@ -205,7 +203,7 @@ bool TfrmConfMesa::hasPendingAreaClear(const QString& stCodigo)
     for (int row = 0; row < cdsAlteracoes.RecordCount(); ++row) {
         cdsAlteracoes.setRecNo(row);
         const PendingRow r = currentPending();
-        if (r.type == u"4" && r.nrbutton == stCodigo)
+        if (r.type == kAreaButtonType && r.nrbutton == stCodigo)
             return true;
     }
     return false;
@@ -213,7 +211,7 @@ bool TfrmConfMesa::hasPendingAreaClear(const QString& stCodigo)
 
 bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
 {
-    const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), four = QStringLiteral("4");
+    const QString one = QStringLiteral("1"), zero = QStringLiteral("0");
     const ServiceResult areas =
         callService(QStringLiteral("getAmbientes"), {stCdfilial, stNrConf},
                     [](ServiceResult& out) { return getAmbientes(stCdfilial, stNrConf, out); });
@@ -223,7 +221,8 @@ bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
         return true; // the free button is selected all the same
     }
     requireProc(bool(Pesquisa), "Pesquisa");
-    if (!Pesquisa(cdsAmbientes, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
+    if (!Pesquisa(cdsAmbientes, stFigura, QStringLiteral("S"), kPickListColors[0], kPickListColors[1],
+                  kPickListColors[2], kPickListColors[3], 0))
         return false;
     // Paints and system events pass; the operator's next tap waits.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -233,10 +232,10 @@ bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
     const float NrColorBack = float(kFreeButtonColor);
     callService(QStringLiteral("getInsere"),
                 {stCdfilial, stNrConf, stCodigo, nmsala, QStringLiteral("0"), QString::number(kFreeButtonColor),
-                 one, cdsala, QStringLiteral("40"), zero, zero},
+                 one, cdsala, kAreaButtonType + zero, zero, zero},
                 [&](ServiceResult& out) {
                     return getInsere(stCdfilial, stNrConf, stCodigo, nmsala, NrColorText, NrColorBack, QString(),
-                                     one, cdsala, four, zero, zero, zero, out);
+                                     one, cdsala, kAreaButtonType, zero, zero, zero, out);
                 });
     cdsControleAmb.Append();
     cdsControleAmb.FieldByName(QStringLiteral("NRBUTTON")).setAsString(stCodigo);
@@ -292,22 +291,23 @@ void TfrmConfMesa::placeTable(TSpeedButton* button, const QString& stCodigo)
         return;
     }
     requireProc(bool(Pesquisa), "Pesquisa");
-    if (!Pesquisa(cdsMesas, stFigura, QStringLiteral("S"), kPick1, kPick2, kPick3, kPick4, 0))
+    if (!Pesquisa(cdsMesas, stFigura, QStringLiteral("S"), kPickListColors[0], kPickListColors[1],
+                  kPickListColors[2], kPickListColors[3], 0))
         return;
     // Paints and system events pass; the operator's next tap waits.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const QString nrmesa = cdsMesas.FieldByName(QStringLiteral("NRMESA")).AsString();
     const QString nmmesa = cdsMesas.FieldByName(QStringLiteral("NMMESA")).AsString();
     const QString page = pageText();
-    const QString one = QStringLiteral("1"), three = QStringLiteral("3"), four = QStringLiteral("4");
+    const QString one = QStringLiteral("1");
     const float NrColorText = 0;
     const float NrColorBack = float(kFreeButtonColor);
     callService(QStringLiteral("getInsere"),
                 {stCdfilial, stNrConf, stCodigo, nmmesa, QStringLiteral("0"), QString::number(kFreeButtonColor),
-                 QString(), page, nrmesa, QStringLiteral("34"), stNrFocusAmb, one},
+                 QString(), page, nrmesa, kTableButtonType + kAreaButtonType, stNrFocusAmb, one},
                 [&](ServiceResult& out) {
                     return getInsere(stCdfilial, stNrConf, stCodigo, nmmesa, NrColorText, NrColorBack, QString(),
-                                     page, nrmesa, three, four, stNrFocusAmb, one, out);
+                                     page, nrmesa, kTableButtonType, kAreaButtonType, stNrFocusAmb, one, out);
                 });
     button->setText(nmmesa);
     button->setGlyph(imgLivre->pixmap());
@@ -316,9 +316,9 @@ void TfrmConfMesa::placeTable(TSpeedButton* button, const QString& stCodigo)
 void TfrmConfMesa::tableClickInMode(TSpeedButton* button, const QString& stCodigo)
 {
     const QString page = pageText();
-    const QString one = QStringLiteral("1"), three = QStringLiteral("3"), four = QStringLiteral("4");
+    const QString one = QStringLiteral("1");
     if (boExcluir) {
-        appendPending(stCodigo, three, page, four, stNrFocusAmb, one, QString(), QString());
+        appendPending(stCodigo, kTableButtonType, page, kAreaButtonType, stNrFocusAmb, one, QString(), QString());
         // Nothing reads cdsMesaNrButon afterwards; the lookup stays so that a
         // database that cannot answer ends the click before the button looks
         // free. It takes its key from the row just recorded.
@@ -333,13 +333,13 @@ void TfrmConfMesa::tableClickInMode(TSpeedButton* button, const QString& stCodig
             });
         cdsMesaNrButon.setData(r.toPacket());
         button->setText(kFree);
-        button->SetFontColor(0);
+        button->SetFontColor(kFreeTextColor);
         button->setGlyph(imgLivreCinza->pixmap());
     } else if (boMudaFonte) {
-        appendPending(stCodigo, three, page, four, stNrFocusAmb, one, CorFonte, QString());
+        appendPending(stCodigo, kTableButtonType, page, kAreaButtonType, stNrFocusAmb, one, CorFonte, QString());
         button->SetFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
-        renameButton(button, {stCodigo, page, three, four, stNrFocusAmb, one});
+        renameButton(button, {stCodigo, page, kTableButtonType, kAreaButtonType, stNrFocusAmb, one});
     }
 }
 
@@ -464,7 +464,7 @@ void TfrmConfMesa::confirmClears()
         return;
     }
     walkPending([this](const PendingRow& r) {
-        if (r.type != u"3" && r.type != u"4")
+        if (r.type != kTableButtonType && r.type != kAreaButtonType)
             return false; // not a button this screen clears
         const QString status = deletePendingButton(r);
         if (EmptyString(status))
@@ -484,7 +484,7 @@ void TfrmConfMesa::confirmClears()
 
 QString TfrmConfMesa::deletePendingButton(const PendingRow& r)
 {
-    if (r.type == u"4") {
+    if (r.type == kAreaButtonType) {
         return callService(QStringLiteral("setDelAmbiente"),
                            {stCdfilial, stNrConf, r.cdsala, r.nrbutton, r.type, r.auxType, r.auxNumber, r.auxPage,
                             r.page},

@@ -8,6 +8,7 @@
 #include "adoconnection.h"
 #include "connection.h"
 #include "errors.h"
+#include "layoutcodes.h"
 
 namespace {
 
@@ -130,15 +131,16 @@ QString describeQdlDatabase(TADOConnection& db)
         QString line = QCoreApplication::translate("DemoDatabase", "%1: %2 linhas").arg(t, scalar(QStringLiteral("SELECT COUNT(*) FROM ") + t));
         if (t == QLatin1String("ITMENUCONFTE"))
             line += QCoreApplication::translate("DemoDatabase", " (%1 botões de ambiente, %2 botões de mesa)")
-                        .arg(scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '4'")),
-                             scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '3'")));
+                        .arg(scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '%1'").arg(kAreaButtonType)),
+                             scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '%1'").arg(kTableButtonType)));
         lines << line;
     }
 
     DbError error;
     std::unique_ptr<TADOQuery> q = db.prepare(QStringLiteral("SELECT I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON, I.DSBUTTON, I.CDIDENTBUTON "
-                                                             "FROM ITMENUCONFTE I WHERE I.IDTPBUTTON = '4' "
-                                                             "ORDER BY I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON"),
+                                                             "FROM ITMENUCONFTE I WHERE I.IDTPBUTTON = '%1' "
+                                                             "ORDER BY I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON")
+                                                  .arg(kAreaButtonType),
                                               error);
     if (!q || !q->exec())
         throw EDatabaseError(step, q ? q->lastError() : error);

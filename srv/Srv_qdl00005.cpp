@@ -10,6 +10,7 @@
 #include "connection.h"
 #include "layoutwatch.h"
 #include "errors.h"
+#include "layoutcodes.h"
 #include "statements.h"
 
 TrdmConfMesa* rdmConfMesa = nullptr;
@@ -450,7 +451,7 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
     return updateService(result, [&] {
         TrdmConfMesa& dm = dataModule();
         dm.StartTrans();
-        if (idtpbutton == u"3") {
+        if (idtpbutton == kTableButtonType) {
             // Two terminals: the area button this screen shows may have been
             // cleared or given another area since; the table must not land
             // under it then (it would be left behind when that area goes).
