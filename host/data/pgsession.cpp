@@ -197,7 +197,8 @@ public:
             return busyError();
         if (takeBindError())
             return false;
-        if (!runPipeline(m_owner->riders))
+        LiveStatements::Riders& riders = m_owner->riders;
+        if (!(m_prepared && !riders.begin && !riders.commit ? runPrepared() : runPipeline(riders)))
             return false;
         const ExecStatusType status = PQresultStatus(m_result);
         if (!m_described && (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK))
@@ -267,6 +268,27 @@ private:
             m_kinds.push_back(columnKind(PQftype(description, i)));
         }
         m_described = true;
+    }
+
+    // A prepared statement's run with nothing beside it: Bind, Describe,
+    // Execute and Sync, as a pipeline would send them, without entering one.
+    bool runPrepared()
+    {
+        const int count = int(m_pointers.size());
+        if (!PQsendQueryPrepared(m_conn, m_name.constData(), count, m_pointers.data(), nullptr, nullptr, 0)) {
+            m_error = pgError(m_conn, nullptr);
+            return false;
+        }
+        BoundedWait wait(m_conn, *m_owner);
+        m_result = wait.next();
+        while (PGresult* rest = wait.next())
+            PQclear(rest);
+        if (wait.timedOut() && !ok(m_result)) {
+            m_error = timedOutError();
+            clearResult();
+            return false;
+        }
+        return true;
     }
 
     // Sends in one pipeline what this run carries — the transaction's BEGIN,

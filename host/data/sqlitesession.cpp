@@ -67,6 +67,7 @@ public:
         if (takeBindError())
             return false;
         sqlite3_reset(m_stmt);
+        m_limitMs = waitLimitMs(); // read once a run, not once a row
         // Step once now: a write is done when exec returns, and a query's
         // first row waits for next().
         m_hasRow = step();
@@ -134,7 +135,7 @@ private:
 
     bool step()
     {
-        *m_deadline = QDeadlineTimer(waitLimitMs());
+        *m_deadline = QDeadlineTimer(m_limitMs);
         const int rc = sqlite3_step(m_stmt);
         if (rc == SQLITE_ROW)
             return true;
@@ -150,6 +151,7 @@ private:
     sqlite3_stmt* m_stmt;
     QDeadlineTimer* m_deadline; // the session's, read by its progress handler
     std::vector<QByteArray> m_texts; // by parameter index
+    int m_limitMs = 0;
     bool m_hasRow = false;
     bool m_firstPending = false;
     bool m_done = true;
