@@ -2,6 +2,7 @@
 // confirmation of pending changes, and the keys.
 
 #include <QCoreApplication>
+#include <tuple>
 
 #include "Cli_qdl00005.h"
 #include "Srv_qdl00005.h"
@@ -35,6 +36,24 @@ int colourValue(const QString& text)
     if (!ok)
         throw EQdlError(QCoreApplication::translate("TfrmConfMesa", "'%1' não é uma cor válida.").arg(text));
     return value;
+}
+
+// A button placed by the screen: a free button's colours, no message.
+// getInsere's argument text is not its argument list: the colours go as
+// decimal text, the button's type and its parent's type stand together as
+// one element, and the empty message has an element only for a table button.
+void insertButton(const QString& nrbutton, const QString& caption, const QString& page, const QString& ident,
+                  const QString& type, const QString& auxType, const QString& auxNumber, const QString& auxPage)
+{
+    const int text = kFreeTextColor, back = kFreeButtonColor;
+    QStringList argumentText{stCdfilial, stNrConf, nrbutton, caption, QString::number(text), QString::number(back)};
+    if (type == kTableButtonType)
+        argumentText << QString();
+    argumentText << page << ident << type + auxType << auxNumber << auxPage;
+    callServiceWithText(QStringLiteral("getInsere"), argumentText, [&](ServiceResult& out) {
+        return getInsere(stCdfilial, stNrConf, nrbutton, caption, float(text), float(back), QString(), page, ident,
+                         type, auxType, auxNumber, auxPage, out);
+    });
 }
 
 void requireProc(bool installed, const char* name)
@@ -89,13 +108,8 @@ void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
         button->setText(stNome);
         QString status;
         try {
-            status = callService(QStringLiteral("getMudaNome"),
-                                 {stCdfilial, stNrConf, key.nrbutton, key.page, stNome, key.type, key.auxType,
-                                  key.auxNumber, key.auxPage},
-                                 [&](ServiceResult& out) {
-                                     return getMudaNome(stCdfilial, stNrConf, key.nrbutton, key.page, stNome,
-                                                        key.type, key.auxType, key.auxNumber, key.auxPage, out);
-                                 })
+            status = callService(QStringLiteral("getMudaNome"), getMudaNome, stCdfilial, stNrConf, key.nrbutton,
+                                 key.page, stNome, key.type, key.auxType, key.auxNumber, key.auxPage)
                          .toText();
         } catch (...) {
             button->setText(stored);
@@ -130,11 +144,8 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
 
     if (!freeSlot) {
         const QString one = QStringLiteral("1"), zero = QStringLiteral("0");
-        const ServiceResult r = callService(
-            QStringLiteral("getAmbNrbuton"), {stCdfilial, stNrConf, kAreaButtonType, zero, zero, zero, stCodigo, one},
-            [&](ServiceResult& out) {
-                return getAmbNrbuton(stCdfilial, stNrConf, kAreaButtonType, zero, zero, zero, stCodigo, one, out);
-            });
+        const ServiceResult r = callService(QStringLiteral("getAmbNrbuton"), getAmbNrbuton, stCdfilial, stNrConf,
+                                            kAreaButtonType, zero, zero, zero, stCodigo, one);
         cdsAmbNrbuton.setData(r.toPacket());
     }
     // In a mode a click changes the button and never selects it.
@@ -212,9 +223,7 @@ bool TfrmConfMesa::hasPendingAreaClear(const QString& stCodigo)
 bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
 {
     const QString one = QStringLiteral("1"), zero = QStringLiteral("0");
-    const ServiceResult areas =
-        callService(QStringLiteral("getAmbientes"), {stCdfilial, stNrConf},
-                    [](ServiceResult& out) { return getAmbientes(stCdfilial, stNrConf, out); });
+    const ServiceResult areas = callService(QStringLiteral("getAmbientes"), getAmbientes, stCdfilial, stNrConf);
     cdsAmbientes.setData(areas.toPacket());
     if (cdsAmbientes.IsEmpty()) {
         showMessageKey(QStringLiteral("Amb_NCad"));
@@ -228,15 +237,7 @@ bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const QString cdsala = cdsAmbientes.FieldByName(QStringLiteral("CDSALA")).AsString();
     const QString nmsala = cdsAmbientes.FieldByName(QStringLiteral("NMSALA")).AsString();
-    const float NrColorText = 0;
-    const float NrColorBack = float(kFreeButtonColor);
-    callService(QStringLiteral("getInsere"),
-                {stCdfilial, stNrConf, stCodigo, nmsala, QStringLiteral("0"), QString::number(kFreeButtonColor),
-                 one, cdsala, kAreaButtonType + zero, zero, zero},
-                [&](ServiceResult& out) {
-                    return getInsere(stCdfilial, stNrConf, stCodigo, nmsala, NrColorText, NrColorBack, QString(),
-                                     one, cdsala, kAreaButtonType, zero, zero, zero, out);
-                });
+    insertButton(stCodigo, nmsala, one, cdsala, kAreaButtonType, zero, zero, zero);
     cdsControleAmb.Append();
     cdsControleAmb.FieldByName(QStringLiteral("NRBUTTON")).setAsString(stCodigo);
     cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).setAsString(cdsala);
@@ -274,17 +275,15 @@ void TfrmConfMesa::placeTable(TSpeedButton* button, const QString& stCodigo)
         showMessageKey(QStringLiteral("Amb_deve"));
         return;
     }
-    const ServiceResult loja = callService(QStringLiteral("getLoja"), {stCdfilial, stNrConf},
-                                           [](ServiceResult& out) { return getLoja(stCdfilial, stNrConf, out); });
+    const ServiceResult loja = callService(QStringLiteral("getLoja"), getLoja, stCdfilial, stNrConf);
     cdsLoja.setData(loja.toPacket());
     if (cdsLoja.IsEmpty()) {
         showMessageKey(QStringLiteral("Loja_NCad"));
         return;
     }
     stCdLojaAber = cdsLoja.FieldByName(QStringLiteral("CDLOJA")).AsString();
-    const ServiceResult mesas = callService(
-        QStringLiteral("getMesas"), {stCdfilial, stCdLojaAber, stCdAmb, stNrConf},
-        [&](ServiceResult& out) { return getMesas(stCdfilial, stCdLojaAber, stCdAmb, stNrConf, out); });
+    const ServiceResult mesas =
+        callService(QStringLiteral("getMesas"), getMesas, stCdfilial, stCdLojaAber, stCdAmb, stNrConf);
     cdsMesas.setData(mesas.toPacket());
     if (cdsMesas.IsEmpty()) {
         showMessageKey(QStringLiteral("Mesa_NCad"));
@@ -300,15 +299,7 @@ void TfrmConfMesa::placeTable(TSpeedButton* button, const QString& stCodigo)
     const QString nmmesa = cdsMesas.FieldByName(QStringLiteral("NMMESA")).AsString();
     const QString page = pageText();
     const QString one = QStringLiteral("1");
-    const float NrColorText = 0;
-    const float NrColorBack = float(kFreeButtonColor);
-    callService(QStringLiteral("getInsere"),
-                {stCdfilial, stNrConf, stCodigo, nmmesa, QStringLiteral("0"), QString::number(kFreeButtonColor),
-                 QString(), page, nrmesa, kTableButtonType + kAreaButtonType, stNrFocusAmb, one},
-                [&](ServiceResult& out) {
-                    return getInsere(stCdfilial, stNrConf, stCodigo, nmmesa, NrColorText, NrColorBack, QString(),
-                                     page, nrmesa, kTableButtonType, kAreaButtonType, stNrFocusAmb, one, out);
-                });
+    insertButton(stCodigo, nmmesa, page, nrmesa, kTableButtonType, kAreaButtonType, stNrFocusAmb, one);
     button->setText(nmmesa);
     button->setGlyph(imgLivre->pixmap());
 }
@@ -323,14 +314,9 @@ void TfrmConfMesa::tableClickInMode(TSpeedButton* button, const QString& stCodig
         // database that cannot answer ends the click before the button looks
         // free. It takes its key from the row just recorded.
         const PendingRow row = currentPending();
-        const ServiceResult r = callService(
-            QStringLiteral("getMesaNrButon"),
-            {stCdfilial, stCdLojaAber, row.type, row.nrbutton, row.page, row.auxNumber, row.auxPage, stNrConf,
-             row.auxType},
-            [&](ServiceResult& out) {
-                return getMesaNrButon(stCdfilial, stCdLojaAber, row.type, row.nrbutton, row.page, row.auxNumber,
-                                      row.auxPage, stNrConf, row.auxType, out);
-            });
+        const ServiceResult r =
+            callService(QStringLiteral("getMesaNrButon"), getMesaNrButon, stCdfilial, stCdLojaAber, row.type,
+                        row.nrbutton, row.page, row.auxNumber, row.auxPage, stNrConf, row.auxType);
         cdsMesaNrButon.setData(r.toPacket());
         button->setText(kFree);
         button->SetFontColor(kFreeTextColor);
@@ -485,22 +471,12 @@ void TfrmConfMesa::confirmClears()
 QString TfrmConfMesa::deletePendingButton(const PendingRow& r)
 {
     if (r.type == kAreaButtonType) {
-        return callService(QStringLiteral("setDelAmbiente"),
-                           {stCdfilial, stNrConf, r.cdsala, r.nrbutton, r.type, r.auxType, r.auxNumber, r.auxPage,
-                            r.page},
-                           [&](ServiceResult& out) {
-                               return setDelAmbiente(stCdfilial, stNrConf, r.cdsala, r.nrbutton, r.type, r.auxType,
-                                                     r.auxNumber, r.auxPage, r.page, out);
-                           })
+        return callService(QStringLiteral("setDelAmbiente"), setDelAmbiente, stCdfilial, stNrConf, r.cdsala,
+                           r.nrbutton, r.type, r.auxType, r.auxNumber, r.auxPage, r.page)
             .toText();
     }
-    return callService(
-                   QStringLiteral("setDeleta"),
-                   {stCdfilial, stNrConf, r.nrbutton, r.page, r.type, r.auxType, r.auxNumber, r.auxPage},
-                   [&](ServiceResult& out) {
-                       return setDeleta(stCdfilial, stNrConf, r.nrbutton, r.page, r.type, r.auxType, r.auxNumber,
-                                        r.auxPage, out);
-                   })
+    return callService(QStringLiteral("setDeleta"), setDeleta, stCdfilial, stNrConf, r.nrbutton, r.page, r.type,
+                       r.auxType, r.auxNumber, r.auxPage)
         .toText();
 }
 
@@ -509,18 +485,15 @@ void TfrmConfMesa::confirmColours(bool background)
     bool changedElsewhere = false;
     walkPending([&](const PendingRow& r) {
         // The colour services take the same nine arguments in the same order.
-        const QStringList arguments{stCdfilial, stNrConf, r.nrbutton, r.page, r.colour,
-                                    r.type,     r.auxType, r.auxNumber, r.auxPage};
-        const ServiceResult status =
-            background ? callService(QStringLiteral("getMudaCor"), arguments,
-                                     [&](ServiceResult& out) {
-                                         return getMudaCor(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour,
-                                                           r.type, r.auxType, r.auxNumber, r.auxPage, out);
-                                     })
-                       : callServiceDirect(QStringLiteral("getMudaFonte"), arguments, [&] {
-                             return getMudaFonte(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type,
-                                                 r.auxType, r.auxNumber, r.auxPage);
-                         });
+        const auto arguments =
+            std::tie(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType, r.auxNumber, r.auxPage);
+        const auto mudaCor = [](const auto&... a) {
+            return callService(QStringLiteral("getMudaCor"), getMudaCor, a...);
+        };
+        const auto mudaFonte = [](const auto&... a) {
+            return callServiceDirect(QStringLiteral("getMudaFonte"), getMudaFonte, a...);
+        };
+        const ServiceResult status = background ? std::apply(mudaCor, arguments) : std::apply(mudaFonte, arguments);
         if (status.toText() == QLatin1String(qdl::kBotaoAlterado)) {
             reportChangedElsewhere();
             changedElsewhere = true;

@@ -54,8 +54,7 @@ void TfrmConfMesa::MontaMenuAmbiente()
 {
     cdsControleAmb.EmptyDataSet();
     const ServiceResult packet =
-        callService(QStringLiteral("getPesqAmbientes"), {stCdfilial, stNrConf},
-                    [](ServiceResult& r) { return getPesqAmbientes(stCdfilial, stNrConf, r); });
+        callService(QStringLiteral("getPesqAmbientes"), getPesqAmbientes, stCdfilial, stNrConf);
     cdsPesqAmbientes.setData(packet.toPacket());
     LimpaMenuAmbiente();
     if (cdsPesqAmbientes.IsEmpty())
@@ -101,9 +100,8 @@ void TfrmConfMesa::LimpaMenuMesa()
 void TfrmConfMesa::MontaMenuMesa()
 {
     const QString page = pageText();
-    const ServiceResult packet = callService(
-        QStringLiteral("getPesqMesas"), {stCdfilial, stNrConf, page, stNrFocusAmb},
-        [&](ServiceResult& r) { return getPesqMesas(stCdfilial, stNrConf, page, stNrFocusAmb, r); });
+    const ServiceResult packet =
+        callService(QStringLiteral("getPesqMesas"), getPesqMesas, stCdfilial, stNrConf, page, stNrFocusAmb);
     cdsPesqMesas.setData(packet.toPacket());
     // The free look, then the stored rows over it (a later row of the same
     // number wins), given to each button in one go: a button whose look does

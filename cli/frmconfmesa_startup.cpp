@@ -92,8 +92,7 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
     cdsAlteracoes.EmptyDataSet();
     lblConfig->setText(msgPadrao.Msg(QStringLiteral("Conf_Mesa")));
 
-    const ServiceResult loja = callService(QStringLiteral("getLoja"), {stCdfilial, stNrConf},
-                                           [](ServiceResult& r) { return getLoja(stCdfilial, stNrConf, r); });
+    const ServiceResult loja = callService(QStringLiteral("getLoja"), getLoja, stCdfilial, stNrConf);
     cdsLoja.setData(loja.toPacket());
     stCdLojaAber = cdsLoja.FieldByName(QStringLiteral("CDLOJA")).AsString();
 

@@ -19,8 +19,10 @@ inline const QString kUnitName = QStringLiteral("Cli_Qdl00005");
 using ServiceCallObserver = std::function<void(const QString& service, const QString& arguments)>;
 ServiceCallObserver& serviceCallObserver();
 
+// A call whose argument text is given apart from the call itself: only for a
+// service whose text is not its argument list (getInsere).
 template <class Call>
-ServiceResult callService(const QString& service, const QStringList& argumentText, Call&& call)
+ServiceResult callServiceWithText(const QString& service, const QStringList& argumentText, Call&& call)
 {
     const QString arguments = argumentText.join(QLatin1Char('-'));
     if (serviceCallObserver())
@@ -32,12 +34,21 @@ ServiceResult callService(const QString& service, const QStringList& argumentTex
     return MensagemMetodo(result, true, 0, service, kUnitName, arguments, QString());
 }
 
-// getMudaFonte answers its value directly and has no result code.
-template <class Call>
-ServiceResult callServiceDirect(const QString& service, const QStringList& argumentText, Call&& call)
+// The usual call: the text arguments, written once, are what the service
+// receives and, in the same order, the argument text.
+template <class Service, class... Arguments>
+ServiceResult callService(const QString& service, Service&& function, const Arguments&... arguments)
 {
-    const QString arguments = argumentText.join(QLatin1Char('-'));
+    return callServiceWithText(service, QStringList{arguments...},
+                               [&](ServiceResult& out) { return function(arguments..., out); });
+}
+
+// getMudaFonte answers its value directly and has no result code.
+template <class Service, class... Arguments>
+ServiceResult callServiceDirect(const QString& service, Service&& function, const Arguments&... arguments)
+{
+    const QString argumentText = QStringList{arguments...}.join(QLatin1Char('-'));
     if (serviceCallObserver())
-        serviceCallObserver()(service, arguments);
-    return MensagemMetodo(call(), true, 0, service, kUnitName, arguments, QString());
+        serviceCallObserver()(service, argumentText);
+    return MensagemMetodo(function(arguments...), true, 0, service, kUnitName, argumentText, QString());
 }

@@ -698,6 +698,36 @@ TEST_P(ActionTest, TapsQueuedDuringAPlacementDoNotRunInsideIt)
     EXPECT_EQ(table(1)->text(), QStringLiteral("Mesa 1"));
 }
 
+// ---- argument texts ----------------------------------------------------------------
+
+// A service's argument text is its arguments, in the order the service takes
+// them, joined with "-" (getInsere's is checked with the placements).
+TEST_P(ActionTest, EachCallsArgumentTextIsItsArgumentsInTheirOrder)
+{
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    openScreen();
+
+    host->colours.push_back("255");
+    key(Qt::Key_F5);
+    click(area(1));
+    key(Qt::Key_Enter, Qt::ControlModifier);
+    host->colours.push_back("65280");
+    click(form->tcbCorTexto);
+    click(table(1));
+    click(form->tcbConfirma);
+    key(Qt::Key_F7);
+    click(table(1));
+    click(form->tcbCancela);
+
+    const QStringList& calls = host->serviceCalls;
+    EXPECT_TRUE(calls.contains("getAmbNrbuton:9999-00001-4-0-0-0-01-1")) << calls.join('|').toStdString();
+    EXPECT_TRUE(calls.contains("getMudaCor:9999-00001-01-1-255-4-0-0-0")) << calls.join('|').toStdString();
+    EXPECT_TRUE(calls.contains("getMudaFonte:9999-00001-01-1-65280-3-4-01-1")) << calls.join('|').toStdString();
+    EXPECT_TRUE(calls.contains("getMesaNrButon:9999-" + form->stCdLojaAber + "-3-01-1-01-1-00001-4"))
+        << calls.join('|').toStdString();
+}
+
 } // namespace
 
 QDL_FORM_SUITE(ActionTest);
