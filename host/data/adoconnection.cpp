@@ -137,7 +137,9 @@ void TADOConnection::RollbackTrans()
 
 bool TADOConnection::InTransaction() const
 {
-    return m_session && m_session->isOpen() && m_session->inTransaction();
+    // Also on a session the server closed meanwhile: a COMMIT that went with
+    // the last statement keeps its outcome for CommitTrans to tell.
+    return m_session && m_session->inTransaction();
 }
 
 qint64 TADOConnection::dataVersion()

@@ -336,8 +336,12 @@ private:
             }
             if (!m_prepared) {
                 PGresult* r = answer();
-                if (!failure.isValid() && PQresultStatus(r) != PGRES_COMMAND_OK)
-                    failure = pgError(m_conn, r).setAtPreparation();
+                if (!failure.isValid() && PQresultStatus(r) != PGRES_COMMAND_OK) {
+                    // The server refused the statement; a session that broke
+                    // meanwhile is no refusal of it.
+                    failure = pgError(m_conn, r);
+                    failure.setAtPreparation(failure.kind() != DbError::Kind::ConnectionLost);
+                }
                 PQclear(r);
             }
             m_result = answer();
