@@ -11,6 +11,7 @@
 # build is never packaged.
 
 set(QDL_PACKAGE_NAME quadrel-qdl)
+set(QDL_PACKAGE_PREFIX /usr)
 set(QDL_PACKAGING OFF)
 find_program(QDL_HELP2MAN help2man)
 find_program(QDL_DPKG_SHLIBDEPS dpkg-shlibdeps)
@@ -51,18 +52,22 @@ set(QDL_DEB_FILE ${CMAKE_BINARY_DIR}/${QDL_PACKAGE_NAME}_${PROJECT_VERSION}_${QD
 set(QDL_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 set(QDL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${QDL_PACKAGE_NAME})
 
-# The manual page, in English, from the program's own help; its name line
-# comes from packaging/qdl-host.h2m.
+# The manual page, in English, from the program's own help (its options);
+# packaging/qdl-host.h2m gives the rest of an administrator's manual: name,
+# description, exit status, environment, files, examples. It names the
+# private library folder as the package installs it.
 set(QDL_MAN_PAGE ${QDL_PACKAGING_DIR}/qdl-host.1)
+set(QDL_PRIVATE_LIBDIR ${QDL_PACKAGE_PREFIX}/${QDL_INSTALL_PRIVATE_LIBDIR})
+configure_file(${PROJECT_SOURCE_DIR}/packaging/qdl-host.h2m ${QDL_PACKAGING_DIR}/qdl-host.h2m @ONLY)
 add_custom_command(OUTPUT ${QDL_MAN_PAGE}.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${QDL_PACKAGING_DIR}
   COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${QDL_CHANGELOG_Timestamp} QT_QPA_PLATFORM=offscreen
     ${QDL_HELP2MAN} --no-info --section=1
-      --include=${PROJECT_SOURCE_DIR}/packaging/qdl-host.h2m
+      --include=${QDL_PACKAGING_DIR}/qdl-host.h2m
       "--help-option=--lang=en --help" "--version-option=--lang=en --version"
       --output=${QDL_MAN_PAGE} $<TARGET_FILE:qdl-host>
   COMMAND gzip -9nf ${QDL_MAN_PAGE}
-  DEPENDS qdl-host ${PROJECT_SOURCE_DIR}/packaging/qdl-host.h2m
+  DEPENDS qdl-host ${QDL_PACKAGING_DIR}/qdl-host.h2m
   COMMENT "Writing the manual page qdl-host(1)"
   VERBATIM)
 
@@ -113,7 +118,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "The layout is kept in a SQLite file, or on a PostgreSQL server that many"
   "terminals share. The program qdl-host opens the screen, creates a"
   "demonstration database and checks a stored layout.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${QDL_PACKAGE_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${QDL_DEB_ARCHITECTURE})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QDL_PACKAGE_MAINTAINER}")

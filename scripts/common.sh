@@ -15,14 +15,17 @@ QDL_PACKAGES=(
 )
 # What testing adds (./test.sh): Google Test, Google Benchmark, the
 # PostgreSQL server the tests start, clang for the fuzzer, the benchmark tools,
-# and what makes and checks the Debian package (the manual page, the library
-# dependencies, lintian, the desktop entry's validator).
+# what makes and checks the Debian package (the manual page, the library
+# dependencies, lintian, hardening-check of devscripts, the desktop entry's
+# validator), and openssl, whose DES answers the VNC password in the test of
+# the headless screen.
 QDL_TEST_PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   postgresql postgresql-client
   hyperfine gnuplot-nox
   clang libclang-rt-14-dev
-  help2man dpkg-dev file lintian desktop-file-utils
+  help2man dpkg-dev file lintian devscripts desktop-file-utils
+  openssl
 )
 
 # qdl_install_missing [PACKAGE...]   (default: what running needs)
