@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and opens the table-screen configuration
 # screen on the embedded demo database (created on first use), or on the
 # database the configuration names. Where there is no display, the screen is
-# served over VNC on 127.0.0.1 only (scripts/vncscreen.sh).
+# served over VNC on 127.0.0.1 only, behind the user's VNC password
+# (scripts/vncscreen.sh).
 source "$(dirname "${BASH_SOURCE[0]}")/scripts/common.sh"
 qdl_install_missing
 # Only what running needs: no tests, no benchmarks (so neither Google Test
