@@ -29,8 +29,9 @@
 namespace {
 
 constexpr int kLimitS = 3;
-// The limit, the two seconds a cancel is given, and a margin for a loaded
-// machine: within the limit + 5 s.
+// The limit, the second the server gets to end the statement itself, the
+// two a cancel is given, and a margin for a loaded machine: within the
+// limit + 5 s.
 constexpr int kToldWithinMs = (kLimitS + 5) * 1000;
 
 // Sets QDL_WAIT_LIMIT for the test's own connections.

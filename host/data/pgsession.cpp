@@ -28,6 +28,12 @@ namespace qdl::detail {
 
 namespace {
 
+// The server ends a statement at the wait limit itself (statement_timeout);
+// the client asks it to cancel only this much later, when the server has
+// not answered by then (a stalled link, a server that does not run). A
+// cancel sent at the same moment as the server's own time-out would arrive
+// late and cancel the session's next statement instead.
+constexpr int kCancelAfterLimitMs = 1000;
 // How long a server that was asked to cancel gets to answer before the
 // session is given up.
 constexpr int kCancelGraceMs = 2000;
@@ -126,7 +132,7 @@ bool ok(const PGresult* r)
 class BoundedWait {
 public:
     BoundedWait(PGconn* conn, LiveStatements& statements)
-        : m_conn(conn), m_statements(statements), m_deadline(waitLimitMs())
+        : m_conn(conn), m_statements(statements), m_deadline(waitLimitMs() + kCancelAfterLimitMs)
     {
         ++m_statements.waiting;
     }
@@ -546,7 +552,7 @@ public:
 
     void cancel() override { cancelDetached(m_conn); }
 
-    int listen(const QStringList& channels, const char* alsoAsk) override
+    QVariantList listen(const QStringList& channels, const QByteArray& alsoAsk) override
     {
         // One text, one round trip: the server runs its statements in order
         // and answers with the last one's result.
@@ -555,16 +561,18 @@ public:
             // The channel is ours, a plain word: quoted as an identifier all the same.
             sql += "LISTEN \"" + channel.toUtf8().replace('"', "\"\"") + "\";";
         }
-        if (alsoAsk)
-            sql += alsoAsk;
-        int rows = -1;
-        const DbError error = run(sql, [&rows, alsoAsk](const PGresult* last) {
-            if (alsoAsk && PQresultStatus(last) == PGRES_TUPLES_OK)
-                rows = PQntuples(last);
+        sql += alsoAsk;
+        QVariantList row;
+        const DbError error = run(sql, [&row](const PGresult* last) {
+            if (PQresultStatus(last) != PGRES_TUPLES_OK || PQntuples(last) == 0)
+                return;
+            row.clear();
+            for (int column = 0; column < PQnfields(last); ++column)
+                row << (PQgetisnull(last, 0, column) ? QVariant() : QVariant(QString::fromUtf8(PQgetvalue(last, 0, column))));
         });
         if (error.isValid())
             throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao assinar os avisos do banco de dados"), error);
-        return rows;
+        return row;
     }
 
     int socket() const override { return PQsocket(m_conn); }
