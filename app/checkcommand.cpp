@@ -5,6 +5,7 @@
 
 #include "connection.h"
 #include "consistency.h"
+#include "schemaversion.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ int runLayoutCheck(const QString& connectionString, QTextStream& out, const QStr
                        .arg(report.buttons)
                        .arg(report.configurations)
                 << Qt::endl;
+        const QString notice = schemaVersionNotice(report.schemaVersion);
+        if (!notice.isEmpty())
+            out << notice << Qt::endl;
         for (const LayoutProblem& p : report.problems)
             out << p.text << Qt::endl;
         if (report.clean()) {

@@ -20,6 +20,7 @@
 #include "connection.h"
 #include "consistency.h"
 #include "demodb.h"
+#include "schemaupgrade.h"
 #include "dialogs/install.h"
 #include "errors.h"
 #include "hostconfig.h"
@@ -135,12 +136,15 @@ struct Options {
     QCommandLineOption branch{QStringLiteral("branch"),
                               QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO."),
                               QCoreApplication::translate("qdl-host", "CÓDIGO")};
+    QCommandLineOption upgrade{QStringLiteral("upgrade"),
+                               QCoreApplication::translate("qdl-host", "Atualiza o esquema do banco de dados para o desta versão, "
+                                  "um passo numerado por transação, e sai (rodado pelo dono do esquema).")};
     QCommandLineOption showConfig{QStringLiteral("show-config"),
                                   QCoreApplication::translate("qdl-host", "Mostra o banco de dados, o idioma e a escala em vigor e de onde vêm, e sai.")};
 
     void addTo(QCommandLineParser& parser) const
     {
-        parser.addOptions({database, createDemo, screenshot, lang, scale, check, branch, showConfig});
+        parser.addOptions({database, createDemo, upgrade, screenshot, lang, scale, check, branch, showConfig});
     }
     // What the command line says of the settings a configuration file can give.
     HostCommandLine settings(const QCommandLineParser& parser) const
@@ -165,6 +169,7 @@ int main(int argc, char** argv)
                                 || arg == "--show-config" || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v";
         if (windowless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+                                || arg == "--upgrade"
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quadrel"));
@@ -239,6 +244,14 @@ int main(int argc, char** argv)
 
         // Only the built-in default makes the demo database; one named by
         // the command line, the environment or a configuration file must be there.
+        if (parser.isSet(options.upgrade)) {
+            TADOConnection db;
+            db.ConnectionString = connection;
+            db.setConnected(true);
+            QTextStream out(stdout);
+            upgradeSchema(db, out);
+            return 0;
+        }
         const QString path = sqlitePathOf(connection);
         if (!path.isEmpty() && !QFileInfo::exists(path)) {
             if (config.database.origin != HostSetting::Origin::Default) {
@@ -252,6 +265,11 @@ int main(int argc, char** argv)
         }
     } catch (const std::exception& e) {
         say(QString::fromUtf8(e.what()));
+        } else if (!path.isEmpty() && config.database.origin == HostSetting::Origin::Default) {
+            // The user's own demo file follows the program's schema, a copy
+            // of the older one kept beside it.
+            QTextStream err(stderr);
+            upgradeOwnSqliteFile(path, err);
         return 2;
     }
 

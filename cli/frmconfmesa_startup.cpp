@@ -9,6 +9,7 @@
 #include "Cli_qdl00005.h"
 #include "Srv_qdl00005.h"
 #include "colors.h"
+#include "errors.h"
 #include "guard.h"
 #include "process.h"
 #include "servicecall.h"
@@ -101,6 +102,18 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
     ControlaHabilitacao(QStringLiteral("H"));
     tcbAnterior->hide();
     watchLayout();
+    // A database whose schema is not this program's is said at once, where
+    // the screen's hints are, without stopping it: an older one names the
+    // command that upgrades it; a newer one is not written to (each change
+    // is refused with the same words).
+    QString notice;
+    try {
+        notice = rdmConfMesa ? rdmConfMesa->schemaNotice() : QString();
+    } catch (const EQdlError&) {
+        // unread here, it is read again before the first change
+    }
+    if (!notice.isEmpty())
+        lblMensagem->setText(notice);
 }
 
 void TfrmConfMesa::ControlaFocus()

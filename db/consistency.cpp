@@ -11,6 +11,7 @@
 
 #include "adoconnection.h"
 #include "errors.h"
+#include "schemaupgrade.h"
 
 namespace {
 
@@ -502,5 +503,8 @@ LayoutReport checkLayoutAt(const QString& connectionString, const QString& branc
     TADOConnection db;
     db.ConnectionString = connectionString;
     db.setConnected(true);
-    return checkLayout(db, branch);
+    const int version = schemaVersionOf(db);
+    LayoutReport report = checkLayout(db, branch);
+    report.schemaVersion = version;
+    return report;
 }

@@ -28,6 +28,7 @@ struct LayoutProblem {
 struct LayoutReport {
     int buttons = 0;
     int configurations = 0;
+    int schemaVersion = -1; // as checkLayoutAt found it (db/schemaversion.h)
     QList<LayoutProblem> problems;
 
     bool clean() const { return problems.isEmpty(); }

@@ -11,6 +11,7 @@
 #include "layoutwatch.h"
 #include "errors.h"
 #include "layoutcodes.h"
+#include "schemaversion.h"
 #include "statements.h"
 
 TrdmConfMesa* rdmConfMesa = nullptr;
@@ -93,8 +94,10 @@ TrdmConfMesa::~TrdmConfMesa()
 
 void TrdmConfMesa::adcConfigMesaBeforeConnect(QObject* /*sender*/)
 {
-    // Statements prepared on an earlier connection are no good on the new one.
+    // Statements prepared on an earlier connection are no good on the new one,
+    // and the server that answers now may hold another schema.
     m_statements->byComponent.clear();
+    m_schemaVersion = kUnknownSchema;
     adcConfigMesa->ConnectionString = _GetStringConexQdl(QString());
 }
 
@@ -105,8 +108,30 @@ void TrdmConfMesa::adcConfigMesaAfterConnect(QObject* /*sender*/)
 
 void TrdmConfMesa::StartTrans()
 {
+    // Every change begins here: a schema newer than this program's is never
+    // written to.
+    if (schemaTooNew(schemaVersion()))
+        throw EQdlError(schemaVersionNotice(m_schemaVersion));
     if (!adcConfigMesa->InTransaction())
         adcConfigMesa->BeginTrans();
+}
+
+int TrdmConfMesa::schemaVersion()
+{
+    if (m_schemaVersion == kUnknownSchema && adcConfigMesa->Connected() && !adcConfigMesa->InTransaction()) {
+        DbError error;
+        std::unique_ptr<TADOQuery> q = adcConfigMesa->prepare(schemaVersionQuery(adcConfigMesa->isPostgres()), error);
+        if (!q || !q->exec() || !q->next())
+            throw EDatabaseError(QCoreApplication::translate("TrdmConfMesa", "Erro ao ler a versão do esquema"),
+                                 q ? q->lastError() : error);
+        m_schemaVersion = q->value(0).toInt();
+    }
+    return m_schemaVersion;
+}
+
+QString TrdmConfMesa::schemaNotice()
+{
+    return schemaVersionHint(schemaVersion());
 }
 
 void TrdmConfMesa::Commit()
@@ -154,7 +179,8 @@ TADOQuery& TrdmConfMesa::statement(const char* component)
 void TrdmConfMesa::watchLayout(const QString& cdfilial, const QString& nrconftela, std::function<void()> changed)
 {
     m_watch.reset(); // statements of the old watch go before a new one prepares its own
-    m_watch = std::make_unique<LayoutWatch>(adcConfigMesa, cdfilial, nrconftela, std::move(changed));
+    m_watch = std::make_unique<LayoutWatch>(adcConfigMesa, cdfilial, nrconftela, std::move(changed),
+                                            [this](int version) { m_schemaVersion = version; });
 }
 
 // ---------------------------------------------------------------------------

@@ -41,7 +41,15 @@ public:
     // own changes). One watch at a time; a new call replaces it.
     void watchLayout(const QString& cdfilial, const QString& nrconftela, std::function<void()> changed);
 
+    // The schema's version of the open database, read once a connection
+    // (on PostgreSQL it comes with the watch's first round trip), and what
+    // the screen's hint line says of it: empty when it is this program's.
+    int schemaVersion();
+    QString schemaNotice();
+
 private:
+    int m_schemaVersion = kUnknownSchema;
+    static constexpr int kUnknownSchema = -2;
     struct Statements;
     std::unique_ptr<Statements> m_statements;
     std::unique_ptr<LayoutWatch> m_watch;

@@ -4,6 +4,7 @@
 
 #include "adoconnection.h"
 #include "connection.h"
+#include "schemaversion.h"
 
 namespace {
 
@@ -26,20 +27,25 @@ QString signatureSql(bool sqlite)
 }
 
 // The schema's trigger on ITMENUCONFTE, enabled: looked for by the table it
-// is on, so that a trigger of that name elsewhere does not count.
-const char kTriggerLookup[] =
-    "SELECT 1 FROM pg_trigger WHERE tgrelid = to_regclass('itmenuconfte') AND NOT tgisinternal "
-    "AND tgenabled <> 'D' AND tgname = 'qdl_itmenuconfte_avisa'";
+// is on, so that a trigger of that name elsewhere does not count. The
+// schema's version comes in the same row.
+QByteArray triggerLookup()
+{
+    return "SELECT (SELECT COUNT(*) FROM pg_trigger WHERE tgrelid = to_regclass('itmenuconfte') AND NOT tgisinternal "
+           "AND tgenabled <> 'D' AND tgname = 'qdl_itmenuconfte_avisa'), ("
+        + schemaVersionQuery(true).toUtf8() + ")";
+}
 
 } // namespace
 
 LayoutWatch::LayoutWatch(TADOConnection* connection, QString cdfilial, QString nrconftela,
-                         std::function<void()> changed, QObject* parent)
+                         std::function<void()> changed, std::function<void(int)> schemaVersion, QObject* parent)
     : QObject(parent),
       m_connection(connection),
       m_cdfilial(std::move(cdfilial)),
       m_nrconftela(std::move(nrconftela)),
-      m_changed(std::move(changed))
+      m_changed(std::move(changed)),
+      m_schemaVersion(std::move(schemaVersion))
 {
     connect(m_connection, &TADOConnection::notified, this, &LayoutWatch::notified);
     connect(&m_timer, &QTimer::timeout, this, &LayoutWatch::tick);
@@ -65,14 +71,17 @@ void LayoutWatch::start()
 
 bool LayoutWatch::listenForChanges()
 {
-    int found = 0;
+    QVariantList row;
     try {
-        // The trigger is looked for in the LISTEN's own round trip.
-        found = m_connection->listen(kChannel, kTriggerLookup);
+        // The trigger and the schema's version are looked for in the
+        // LISTEN's own round trip.
+        row = m_connection->listen(kChannel, triggerLookup());
     } catch (const std::exception&) {
         return false;
     }
-    if (found > 0)
+    if (row.size() == 2 && m_schemaVersion)
+        m_schemaVersion(row[1].toInt());
+    if (!row.isEmpty() && row[0].toInt() > 0)
         return true;
     static bool told = false;
     if (!std::exchange(told, true))

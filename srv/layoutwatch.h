@@ -22,8 +22,10 @@ class TADOQuery;
 
 class LayoutWatch : public QObject {
 public:
+    // schemaVersion, when given, hears the schema's version whenever a
+    // PostgreSQL session starts listening (it comes free with the LISTEN).
     LayoutWatch(TADOConnection* connection, QString cdfilial, QString nrconftela, std::function<void()> changed,
-                QObject* parent = nullptr);
+                std::function<void(int)> schemaVersion = {}, QObject* parent = nullptr);
     ~LayoutWatch() override;
 
     static constexpr int kTickMs = 250;
@@ -39,6 +41,7 @@ private:
     TADOConnection* m_connection;
     QString m_cdfilial, m_nrconftela;
     std::function<void()> m_changed;
+    std::function<void(int)> m_schemaVersion;
     QTimer m_timer;
     std::unique_ptr<TADOQuery> m_signatureQuery;
     QString m_signature;

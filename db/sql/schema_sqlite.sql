@@ -77,3 +77,6 @@ CREATE INDEX IX_ITMENUCONFTE_PAI ON ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTO
                                                    NRPGCONFTAUX, NRPGCONFTELA);
 -- Every lookup of one button (rename, recolour, delete, getMesaNrButon,
 -- getAmbNrbuton) names the whole key and goes through the primary key.
+
+-- The schema's version (db/schemaversion.h): what --upgrade starts from.
+PRAGMA user_version = 1;

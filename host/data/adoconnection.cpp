@@ -147,23 +147,23 @@ qint64 TADOConnection::dataVersion()
     return Connected() ? m_session->dataVersion() : -1;
 }
 
-int TADOConnection::listen(const QString& channel, const char* alsoAsk)
+QVariantList TADOConnection::listen(const QString& channel, const QByteArray& alsoAsk)
 {
     if (!m_channels.contains(channel))
         m_channels << channel;
     return subscribe(alsoAsk);
 }
 
-int TADOConnection::subscribe(const char* alsoAsk)
+QVariantList TADOConnection::subscribe(const QByteArray& alsoAsk)
 {
     if (!Connected() || !m_postgres || m_channels.isEmpty())
-        return -1;
-    const int rows = m_session->listen(m_channels, alsoAsk);
+        return {};
+    const QVariantList row = m_session->listen(m_channels, alsoAsk);
     if (!m_notifier) {
         m_notifier = std::make_unique<QSocketNotifier>(m_session->socket(), QSocketNotifier::Read);
         connect(m_notifier.get(), &QSocketNotifier::activated, this, &TADOConnection::pollNotifications);
     }
-    return rows;
+    return row;
 }
 
 void TADOConnection::pollNotifications()

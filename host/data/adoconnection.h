@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <functional>
 #include <memory>
 
@@ -86,9 +87,9 @@ public:
     // PostgreSQL: listens on the channel now and after every reopen;
     // notified() reports each notification another session sends on it.
     // A reading query given beside it runs in the same round trip; the
-    // answer is how many rows it found. Nothing on SQLite (answers -1).
+    // answer is its first row, as text. Nothing on SQLite (answers no row).
     // Throws EDatabaseError.
-    int listen(const QString& channel, const char* alsoAsk = nullptr);
+    QVariantList listen(const QString& channel, const QByteArray& alsoAsk = {});
     // Reads notifications that arrived while statements ran (libpq queues
     // them then, and the socket shows nothing more). Cheap: no round trip.
     void pollNotifications();
@@ -103,7 +104,7 @@ signals:
 private:
     // LISTEN on every channel, on a freshly opened PostgreSQL session, with
     // a reading query in the same round trip; answers its rows.
-    int subscribe(const char* alsoAsk = nullptr);
+    QVariantList subscribe(const QByteArray& alsoAsk = {});
 
     std::unique_ptr<qdl::detail::Session> m_session;
     QStringList m_channels;

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QStringList>
+#include <QVariantList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -109,8 +110,8 @@ public:
     // PostgreSQL.
     virtual qint64 dataVersion() { return -1; }
     // PostgreSQL: LISTEN on the channels, with a reading query in the same
-    // round trip; answers its rows (-1 without one, or on SQLite).
-    virtual int listen(const QStringList& /*channels*/, const char* /*alsoAsk*/) { return -1; }
+    // round trip; answers its first row (none without one, or on SQLite).
+    virtual QVariantList listen(const QStringList& /*channels*/, const QByteArray& /*alsoAsk*/) { return {}; }
     virtual int socket() const { return -1; }
     // Reads notifications that came in; false when the session broke.
     virtual bool readNotifications(const std::function<void(const QString&, const QString&)>& /*notified*/)

@@ -1,0 +1,89 @@
+#include "schemaupgrade.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+
+#include "adoconnection.h"
+#include "errors.h"
+
+namespace {
+
+QString readResource(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EQdlError(QCoreApplication::translate("DemoDatabase", "Script SQL embutido não encontrado: %1").arg(path));
+    return QString::fromUtf8(f.readAll());
+}
+
+// The step that takes a database from version step - 1 to step.
+QString stepScript(int step, bool postgres)
+{
+    return readResource(QStringLiteral(":/db/sql/upgrade_%1_%2.sql")
+                            .arg(step)
+                            .arg(postgres ? QStringLiteral("postgresql") : QStringLiteral("sqlite")));
+}
+
+} // namespace
+
+int schemaVersionOf(TADOConnection& db)
+{
+    const QString step = QCoreApplication::translate("SchemaVersion", "Erro ao ler a versão do esquema");
+    DbError error;
+    std::unique_ptr<TADOQuery> q = db.prepare(schemaVersionQuery(db.isPostgres()), error);
+    if (!q || !q->exec() || !q->next())
+        throw EDatabaseError(step, q ? q->lastError() : error);
+    return q->value(0).toInt();
+}
+
+int upgradeSchema(TADOConnection& db, QTextStream& log)
+{
+    const int found = schemaVersionOf(db);
+    if (found == kNoSchema)
+        throw EQdlError(QCoreApplication::translate("SchemaVersion",
+                                                    "O banco de dados não tem as tabelas da configuração de mesas; "
+                                                    "crie-as com --create-demo."));
+    if (schemaTooNew(found))
+        throw EQdlError(schemaVersionNotice(found));
+    if (found == kSchemaVersion) {
+        log << QCoreApplication::translate("SchemaVersion", "O esquema já está na versão %1.").arg(kSchemaVersion) << Qt::endl;
+        return 0;
+    }
+    for (int step = found + 1; step <= kSchemaVersion; ++step) {
+        const QString what = QCoreApplication::translate("SchemaVersion", "Erro ao atualizar o esquema para a versão %1").arg(step);
+        db.BeginTrans();
+        try {
+            db.runScript(stepScript(step, db.isPostgres()), what);
+            db.CommitTrans();
+        } catch (...) {
+            try {
+                db.RollbackTrans();
+            } catch (...) {
+                // the step's own error is the one to report
+            }
+            throw;
+        }
+        log << QCoreApplication::translate("SchemaVersion", "Esquema atualizado da versão %1 para a %2.").arg(step - 1).arg(step)
+            << Qt::endl;
+    }
+    return kSchemaVersion - found;
+}
+
+QString upgradeOwnSqliteFile(const QString& path, QTextStream& log)
+{
+    TADOConnection db;
+    db.ConnectionString = QStringLiteral("sqlite:") + path;
+    db.setConnected(true);
+    const int found = schemaVersionOf(db);
+    if (found == kNoSchema || found >= kSchemaVersion)
+        return {};
+    const QString copy = QStringLiteral("%1.v%2.bak").arg(path).arg(found);
+    // A consistent copy of the file as it stands, the journal's pages in it.
+    QFile::remove(copy);
+    db.execute(QStringLiteral("VACUUM INTO '%1'").arg(QString(copy).replace(QLatin1Char('\''), QLatin1String("''"))),
+               QCoreApplication::translate("SchemaVersion", "Erro ao guardar a cópia do banco de dados em %1").arg(copy));
+    log << QCoreApplication::translate("SchemaVersion", "Cópia do banco de dados antes da atualização: %1").arg(copy) << Qt::endl;
+    upgradeSchema(db, log);
+    return copy;
+}

@@ -1,0 +1,150 @@
+// A database made by release 5.80.12 (schema version 0: no stamp, the index
+// of tables by number without their area) upgraded to this program's schema
+// with every row kept; a newer schema than the program's never written to;
+// the embedded default file upgraded after a copy is kept beside it. The
+// databases come from tests/data: a SQLite file and a PostgreSQL dump, each
+// the demo layout with a few changes.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QUrl>
+
+#include "Srv_qdl00005.h"
+#include "adoconnection.h"
+#include "consistency.h"
+#include "dbfixture.h"
+#include "errors.h"
+#include "hostprogram.h"
+#include "layoutdump.h"
+#include "schemaupgrade.h"
+#include "testmain.h"
+
+namespace {
+
+QString dataFile(const QString& name)
+{
+    return qEnvironmentVariable("QDL_SOURCE_DIR") + QStringLiteral("/tests/data/") + name;
+}
+
+class Upgrade : public ::testing::TestWithParam<QString> {
+protected:
+    void SetUp() override
+    {
+        QDL_REQUIRE_BACKEND(GetParam());
+        if (GetParam() == QLatin1String("sqlite")) {
+            ASSERT_TRUE(QFile::copy(dataFile("release-5.80.12.db"), dir.filePath("old.db")));
+            QFile(dir.filePath("old.db")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            url = QStringLiteral("sqlite:") + dir.filePath("old.db");
+        } else {
+            db = TestDatabase::create(GetParam(), false);
+            // An empty database holding the dump: the test's tables go first.
+            for (const char* table : {"ITMENUCONFTE", "CONFTELA", "MESA", "SALA", "LOJA", "QDL_VERSAO"})
+                db.exec(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(QLatin1String(table)));
+            db.exec("DROP FUNCTION IF EXISTS QDL_AVISA_LEIAUTE() CASCADE");
+            QFile dump(dataFile("release-5.80.12-postgresql.sql"));
+            ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+            QString script;
+            for (const QString& line : QString::fromUtf8(dump.readAll()).split(QLatin1Char('\n')))
+                if (!line.startsWith(QLatin1Char('\\'))) // psql's own commands
+                    script += line + QLatin1Char('\n');
+            TADOConnection restore; // the dump empties search_path for its session
+            restore.ConnectionString = db.connectionString;
+            restore.setConnected(true);
+            restore.runScript(script, QStringLiteral("restore"));
+            url = db.connectionString;
+        }
+        connection.ConnectionString = url;
+        connection.setConnected(true);
+    }
+    void TearDown() override
+    {
+        connection.setConnected(false);
+        db.drop();
+    }
+
+    QTemporaryDir dir;
+    TestDatabase db;
+    QString url;
+    TADOConnection connection;
+};
+
+TEST_P(Upgrade, AReleaseWithoutAVersionUpgradesWithEveryRowKeptAndTodaysIndexes)
+{
+    ASSERT_EQ(schemaVersionOf(connection), 0);
+    const QStringList before = dumpLayout(connection);
+    ASSERT_EQ(before.size(), 19);
+
+    QString said;
+    QTextStream log(&said);
+    EXPECT_EQ(upgradeSchema(connection, log), kSchemaVersion);
+    EXPECT_EQ(schemaVersionOf(connection), kSchemaVersion);
+    EXPECT_EQ(dumpLayout(connection), before);
+    SqlQuery index(connection);
+    ASSERT_TRUE(index.exec(GetParam() == QLatin1String("sqlite")
+                               ? "SELECT COUNT(*) FROM pragma_index_info('IX_MESA_NRMESA') WHERE name = 'CDSALA'"
+                               : "SELECT COUNT(*) FROM pg_indexes WHERE indexname = 'ix_mesa_nrmesa' "
+                                 "AND indexdef LIKE '%cdsala%'"));
+    ASSERT_TRUE(index.next());
+    EXPECT_EQ(index.value(0).toInt(), 1);
+    index.finish();
+    EXPECT_TRUE(checkLayout(connection).clean());
+
+    EXPECT_EQ(upgradeSchema(connection, log), 0); // once is enough
+}
+
+TEST_P(Upgrade, ANewerSchemaIsNeverWrittenToAndNotUpgraded)
+{
+    QString said;
+    QTextStream log(&said);
+    upgradeSchema(connection, log);
+    connection.execute(GetParam() == QLatin1String("sqlite") ? QStringLiteral("PRAGMA user_version = 9")
+                                                             : QStringLiteral("INSERT INTO QDL_VERSAO (NRVERSAO) VALUES (9)"),
+                       QStringLiteral("stamp"));
+    const QStringList before = dumpLayout(connection);
+    EXPECT_THROW(upgradeSchema(connection, log), EQdlError);
+
+    TestDatabase target;
+    target.kind = GetParam();
+    target.connectionString = url;
+    ServiceSession session(target);
+    ServiceResult r;
+    getMudaNome("9999", "00001", "01", "1", "Novo nome", "4", "0", "0", "0", r);
+    EXPECT_TRUE(r.toText().contains("9")) << r.toText().toStdString();
+    EXPECT_TRUE(r.toText().contains(QString::number(kSchemaVersion))) << r.toText().toStdString();
+    EXPECT_EQ(dumpLayout(connection), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, Upgrade, ::testing::ValuesIn(testBackends()), backendName);
+
+TEST(OwnDemoFile, IsUpgradedWithACopyKeptBeside)
+{
+    QTemporaryDir home;
+    const QString file = home.filePath("quadrel/qdl-demo.db");
+    ASSERT_TRUE(QDir().mkpath(home.filePath("quadrel")));
+    ASSERT_TRUE(QFile::copy(dataFile("release-5.80.12.db"), file));
+    QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_CONFIG_DIRS", home.filePath("none"));
+    env.remove("QDL_DATABASE");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const HostRun run = runHostProgram(env, {"--screenshot", home.filePath("shot.png")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(file + ".v0.bak")) << run.err.toStdString();
+    TADOConnection upgraded;
+    upgraded.ConnectionString = QStringLiteral("sqlite:") + file;
+    upgraded.setConnected(true);
+    EXPECT_EQ(schemaVersionOf(upgraded), kSchemaVersion);
+    TADOConnection copy;
+    copy.ConnectionString = QStringLiteral("sqlite:") + file + ".v0.bak";
+    copy.setConnected(true);
+    EXPECT_EQ(schemaVersionOf(copy), 0);
+    EXPECT_EQ(dumpLayout(copy), dumpLayout(upgraded));
+}
+
+} // namespace
+
+QDL_TEST_MAIN()
