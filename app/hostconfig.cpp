@@ -9,6 +9,10 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
+#include <cstring>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "connection.h"
 #include "connectionstring.h"
@@ -71,9 +75,52 @@ ScreenScale checkScale(const Place& place, const QString& value)
     return *scale;
 }
 
+QString userName(uid_t uid)
+{
+    const passwd* entry = getpwuid(uid);
+    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString::number(uid);
+}
+
+// A configuration another user could have written is refused, as ssh
+// refuses one: the file and every folder above it must belong to this user
+// or root, and neither group nor others may write them. Above the file's
+// own folder, a folder all may write but where only an entry's owner may
+// rename or remove it (the sticky bit, as /tmp) is no way in.
+void checkNoOtherWriter(const QString& path)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty())
+        return; // gone since it was seen: the read says so
+    const uid_t me = geteuid();
+    QString current = real;
+    for (int level = 0;; ++level) {
+        struct stat st {};
+        if (stat(QFile::encodeName(current).constData(), &st) != 0)
+            return;
+        if (st.st_uid != me && st.st_uid != 0) {
+            throw EQdlError(level == 0 ? tr("%1: recusado: o arquivo é do usuário %2, não de %3 nem de root. Corrija com chown %3 %1.")
+                                             .arg(path, userName(st.st_uid), userName(me))
+                                       : tr("%1: recusado: a pasta %2 é do usuário %3, não de %4 nem de root. Corrija com chown %4 %2.")
+                                             .arg(path, current, userName(st.st_uid), userName(me)));
+        }
+        const bool sticky = (st.st_mode & S_ISVTX) && level >= 2;
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !sticky) {
+            const QString mode = QString::number(st.st_mode & 07777, 8).rightJustified(4, QLatin1Char('0'));
+            throw EQdlError(level == 0 ? tr("%1: recusado: o grupo ou outros usuários podem alterar o arquivo (modo %2). Corrija com chmod go-w %1.")
+                                             .arg(path, mode)
+                                       : tr("%1: recusado: o grupo ou outros usuários podem alterar a pasta %2 (modo %3). Corrija com chmod go-w %2.")
+                                             .arg(path, current, mode));
+        }
+        if (current == QLatin1String("/"))
+            return;
+        current = QFileInfo(current).path();
+    }
+}
+
 // One configuration file's settings, checked whole.
 QHash<QString, QString> readConfigFile(const QString& path)
 {
+    checkNoOtherWriter(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EQdlError(tr("%1: o arquivo de configuração não pode ser lido (%2).").arg(path, file.errorString()));
@@ -143,6 +190,30 @@ QString HostConfig::describe() const
         {kDatabase, &database}, {kLanguage, &language}, {kScale, &scale}};
     for (const auto& [key, setting] : settings)
         text += QStringLiteral("%1 = %2 (%3)\n").arg(key, withoutPassword(setting->value), setting->originText());
+    try {
+        const ConnectionString cs = ConnectionString::parse(database.value);
+        if (!cs.isSqlite()) {
+            const ConnectionString::SslMode ssl = cs.sslMode();
+            QString origin;
+            switch (ssl.origin) {
+            case ConnectionString::SslMode::Origin::String:
+                origin = tr("cadeia de conexão do banco de dados");
+                break;
+            case ConnectionString::SslMode::Origin::Environment:
+                origin = tr("variável de ambiente PGSSLMODE");
+                break;
+            case ConnectionString::SslMode::Origin::Program:
+                origin = tr("escolhido pelo programa: servidor fora desta máquina");
+                break;
+            case ConnectionString::SslMode::Origin::Libpq:
+                origin = tr("padrão da libpq");
+                break;
+            }
+            text += QStringLiteral("sslmode = %1 (%2)\n").arg(QString::fromUtf8(ssl.mode), origin);
+        }
+    } catch (const EQdlError&) {
+        // resolved settings are read; nothing else reaches here
+    }
     return text;
 }
 
@@ -178,6 +249,12 @@ HostConfig resolveHostConfig(const HostCommandLine& given)
     HostConfig config;
     const QString environment = qEnvironmentVariable("QDL_DATABASE");
     if (!given.database.isNull()) {
+        // Any user of the machine reads another's command line (ps).
+        if (holdsPassword(given.database))
+            throw EQdlError(tr("%1: --database traz uma senha, que a lista de processos mostra a todos os usuários da máquina. "
+                               "Deixe a senha no arquivo de senhas da libpq (~/.pgpass, ou o que PGPASSFILE nomear) ou no "
+                               "arquivo de configuração %2, restrito ao dono (chmod 600 %2).")
+                                .arg(commandLine, hostConfigFiles().constFirst()));
         checkDatabase({commandLine, QStringLiteral("--database")}, given.database);
         config.database = {given.database, HostSetting::Origin::CommandLine, {}};
     } else if (!environment.isEmpty()) {
@@ -206,6 +283,34 @@ HostConfig resolveHostConfig(const HostCommandLine& given)
 
 bool holdsPassword(const QString& connectionString)
 {
-    return withoutPassword(connectionString) != connectionString;
+    return ConnectionString::holdsPassword(connectionString);
 }
 
+
+void hidePasswordArguments(int argc, char** argv)
+{
+    static const char option[] = "--database";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return; // the rest are not options
+        char* value = nullptr;
+        if (std::strcmp(argv[i], option) == 0 && i + 1 < argc)
+            value = argv[++i];
+        else if (std::strncmp(argv[i], option, sizeof option - 1) == 0 && argv[i][sizeof option - 1] == '=')
+            value = argv[i] + sizeof option;
+        if (!value)
+            continue;
+        const QString given = QString::fromLocal8Bit(value);
+        if (!holdsPassword(given))
+            continue;
+        // Written over in place, never longer: the text with *** for the
+        // password where it fits (a password of one or two characters is
+        // shorter), else a keyword password still read as one.
+        const size_t room = std::strlen(value);
+        QByteArray shown = withoutPassword(given).toLocal8Bit();
+        if (size_t(shown.size()) > room)
+            shown = QByteArrayLiteral("password=*").left(qsizetype(room));
+        std::memset(value, 0, room);
+        std::memcpy(value, shown.constData(), size_t(shown.size()));
+    }
+}

@@ -29,7 +29,8 @@ struct HostConfig {
     HostSetting scale;    // "auto" or a factor; "1" by default
     ScreenScale screenScale;
 
-    // One line a setting, "key = value (origin)", the password hidden.
+    // One line a setting, "key = value (origin)", the password hidden; for
+    // a PostgreSQL database also the sslmode in force and who chose it.
     QString describe() const;
 };
 
@@ -46,9 +47,16 @@ QStringList hostConfigFiles();
 // checked whole, whether or not its values are used. Throws EQdlError,
 // naming the file (or the option) and the key, when a file cannot be read,
 // is not valid INI, holds an unknown key or a value that is not valid, or
-// holds a password and can be read by group or others; nothing is resolved
-// then.
+// holds a password and can be read by group or others; naming the file or
+// folder, when another user owns it or group or others may write it (as ssh
+// refuses one); and when --database carries a password, which the process
+// list would show. Nothing is resolved then.
 HostConfig resolveHostConfig(const HostCommandLine& given);
+
+// Overwrites, in the program's own argument memory (what the process list
+// shows), every password a --database value carries: called first thing in
+// main, before the value is refused.
+void hidePasswordArguments(int argc, char** argv);
 
 // Whether a connection string carries a password (in a URL's user part,
 // as a password= query item, or as a password= keyword).

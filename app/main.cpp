@@ -160,6 +160,9 @@ struct Options {
 
 int main(int argc, char** argv)
 {
+    // A password given with --database leaves the process list at once;
+    // the option is then refused.
+    hidePasswordArguments(argc, argv);
     // Checking the layout, creating the demo database, showing the
     // configuration and printing help open no window: they must run where
     // there is no display.

@@ -1101,5 +1101,41 @@ Database message: </translation>
         <source>ambiente</source>
         <translation>environment</translation>
     </message>
+    <message>
+        <source>%1: recusado: o arquivo é do usuário %2, não de %3 nem de root. Corrija com chown %3 %1.</source>
+        <translation>%1: refused: the file belongs to user %2, not to %3 or root. Fix it with chown %3 %1.</translation>
+    </message>
+    <message>
+        <source>%1: recusado: a pasta %2 é do usuário %3, não de %4 nem de root. Corrija com chown %4 %2.</source>
+        <translation>%1: refused: the folder %2 belongs to user %3, not to %4 or root. Fix it with chown %4 %2.</translation>
+    </message>
+    <message>
+        <source>%1: recusado: o grupo ou outros usuários podem alterar o arquivo (modo %2). Corrija com chmod go-w %1.</source>
+        <translation>%1: refused: group or other users may change the file (mode %2). Fix it with chmod go-w %1.</translation>
+    </message>
+    <message>
+        <source>%1: recusado: o grupo ou outros usuários podem alterar a pasta %2 (modo %3). Corrija com chmod go-w %2.</source>
+        <translation>%1: refused: group or other users may change the folder %2 (mode %3). Fix it with chmod go-w %2.</translation>
+    </message>
+    <message>
+        <source>cadeia de conexão do banco de dados</source>
+        <translation>the database&apos;s connection string</translation>
+    </message>
+    <message>
+        <source>variável de ambiente PGSSLMODE</source>
+        <translation>environment PGSSLMODE</translation>
+    </message>
+    <message>
+        <source>escolhido pelo programa: servidor fora desta máquina</source>
+        <translation>chosen by the program: the server is not on this machine</translation>
+    </message>
+    <message>
+        <source>padrão da libpq</source>
+        <translation>libpq&apos;s default</translation>
+    </message>
+    <message>
+        <source>%1: --database traz uma senha, que a lista de processos mostra a todos os usuários da máquina. Deixe a senha no arquivo de senhas da libpq (~/.pgpass, ou o que PGPASSFILE nomear) ou no arquivo de configuração %2, restrito ao dono (chmod 600 %2).</source>
+        <translation>%1: --database carries a password, which the process list shows to every user of the machine. Keep the password in libpq&apos;s password file (~/.pgpass, or the one PGPASSFILE names) or in the configuration file %2, kept to its owner (chmod 600 %2).</translation>
+    </message>
 </context>
 </TS>

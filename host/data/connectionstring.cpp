@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
+#include <arpa/inet.h>
 #include <libpq-fe.h>
 
 #include "errors.h"
@@ -24,20 +25,46 @@ bool isSecret(const QString& key)
         || key.compare(QLatin1String("sslpassword"), Qt::CaseInsensitive) == 0;
 }
 
+// A server reached on this machine: a Unix socket (libpq's default, a
+// folder, or Linux's abstract "@name"), "localhost" or a loopback address.
+bool isThisMachine(const QByteArray& host)
+{
+    if (host.isEmpty() || host.startsWith('/') || host.startsWith('@') || host.compare("localhost", Qt::CaseInsensitive) == 0)
+        return true;
+    in_addr v4{};
+    if (inet_pton(AF_INET, host.constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, host.constData(), &v6) == 1) {
+        if (IN6_IS_ADDR_LOOPBACK(&v6))
+            return true;
+        return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
+    }
+    // A name other than localhost is resolved by DNS, which may be told
+    // anything: not this machine.
+    return false;
+}
+
 } // namespace
 
-QString ConnectionString::redact(const QString& text)
+bool ConnectionString::holdsPassword(const QString& text)
+{
+    // A password equal to one mask is changed by the other.
+    return redact(text) != text || redact(text, QStringLiteral("#")) != text;
+}
+
+QString ConnectionString::redact(const QString& text, const QString& mask)
 {
     QUrl url(text, QUrl::StrictMode);
     if (url.isValid() && !url.scheme().isEmpty() && !text.trimmed().startsWith(kSqlitePrefix, Qt::CaseInsensitive)) {
         if (!url.password().isEmpty())
-            url.setPassword(QStringLiteral("***"));
+            url.setPassword(mask);
         QUrlQuery query(url);
         bool changed = false;
         auto items = query.queryItems(QUrl::FullyDecoded);
         for (auto& [key, value] : items) {
             if (isSecret(key)) {
-                value = QStringLiteral("***");
+                value = mask;
                 changed = true;
             }
         }
@@ -52,7 +79,7 @@ QString ConnectionString::redact(const QString& text)
         QStringLiteral("(^|\\s)((?:ssl)?password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|\\S+)"),
         QRegularExpression::CaseInsensitiveOption);
     QString shown = text;
-    shown.replace(keyword, QStringLiteral("\\1\\2***"));
+    shown.replace(keyword, QStringLiteral("\\1\\2") + mask); // masks hold no backslash
     return shown;
 }
 
@@ -101,6 +128,47 @@ QByteArray ConnectionString::value(const char* keyword) const
     return {};
 }
 
+QByteArray ConnectionString::valueOrEnvironment(const char* keyword, const char* variable) const
+{
+    // libpq reads the variable only for a keyword the string leaves out,
+    // not for one it sets empty.
+    for (const auto& [key, value] : m_parameters) {
+        if (key == keyword)
+            return value;
+    }
+    return qgetenv(variable);
+}
+
+bool ConnectionString::onThisMachine() const
+{
+    // libpq pairs the lists: the i-th hostaddr, when given, is where the
+    // i-th server is reached (the host then only names it for the
+    // certificate); else the i-th host.
+    const QByteArrayList hosts = valueOrEnvironment("host", "PGHOST").split(',');
+    const QByteArrayList addresses = valueOrEnvironment("hostaddr", "PGHOSTADDR").split(',');
+    for (qsizetype i = 0; i < qMax(hosts.size(), addresses.size()); ++i) {
+        const QByteArray address = addresses.value(i).trimmed();
+        if (!isThisMachine(address.isEmpty() ? hosts.value(i).trimmed() : address))
+            return false;
+    }
+    return true;
+}
+
+ConnectionString::SslMode ConnectionString::sslMode() const
+{
+    // libpq reads the old requiressl as sslmode already.
+    if (const QByteArray mode = value("sslmode"); !mode.isEmpty())
+        return {mode, SslMode::Origin::String};
+    if (qEnvironmentVariableIsSet("PGSSLMODE"))
+        return {qgetenv("PGSSLMODE"), SslMode::Origin::Environment};
+    // A server elsewhere is reached over networks the chain does not own:
+    // the connection is encrypted and the server proves its name with a
+    // certificate from the chain's own authority (sslrootcert).
+    if (!onThisMachine())
+        return {"verify-full", SslMode::Origin::Program};
+    return {"prefer", SslMode::Origin::Libpq};
+}
+
 ConnectionString::Parameters ConnectionString::postgresParameters(int waitLimitMs) const
 {
     Parameters out;
@@ -134,5 +202,7 @@ ConnectionString::Parameters ConnectionString::postgresParameters(int waitLimitM
     unlessGiven("keepalives_interval", QByteArray::number(qMax(1, seconds / 6)));
     unlessGiven("keepalives_count", "3");
     unlessGiven("tcp_user_timeout", QByteArray::number(waitLimitMs));
+    if (const SslMode ssl = sslMode(); ssl.origin == SslMode::Origin::Program)
+        out.emplace_back("sslmode", ssl.mode);
     return out;
 }

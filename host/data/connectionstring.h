@@ -18,11 +18,24 @@ public:
     enum class Backend { Sqlite, Postgres };
     using Parameters = std::vector<std::pair<QByteArray, QByteArray>>;
 
+    // The sslmode a PostgreSQL connection runs with, and who chose it: the
+    // string (sslmode=, or the old requiressl=1), libpq's PGSSLMODE, the
+    // program (verify-full, for a server not on this machine), or libpq's
+    // own default (prefer).
+    struct SslMode {
+        enum class Origin { String, Environment, Program, Libpq };
+        QByteArray mode;
+        Origin origin = Origin::Libpq;
+    };
+
     // Throws EQdlError, with the string redacted, on one it cannot read.
     static ConnectionString parse(const QString& text);
     // The text with every password (password, sslpassword, the URI's own)
-    // shown as ***; any text, read or not.
-    static QString redact(const QString& text);
+    // shown as the mask, ***; any text, read or not.
+    static QString redact(const QString& text, const QString& mask = QStringLiteral("***"));
+    // Whether the text carries a password in any of those forms (one that
+    // reads *** included).
+    static bool holdsPassword(const QString& text);
 
     Backend backend() const { return m_backend; }
     bool isSqlite() const { return m_backend == Backend::Sqlite; }
@@ -34,13 +47,23 @@ public:
     // program's own joined in: the session's name, the wait limit as the
     // server's statement_timeout (after the user's options, or PGOPTIONS'),
     // and TCP keepalives and tcp_user_timeout so that a silent link is
-    // found. Whatever the string leaves out, libpq takes from its
-    // environment (PGSSLMODE, PGCONNECT_TIMEOUT, ...) as it always does.
+    // found; and sslmode=verify-full when a server is not on this machine
+    // and neither the string nor PGSSLMODE names a mode. Whatever else the
+    // string leaves out, libpq takes from its environment (PGCONNECT_TIMEOUT,
+    // PGHOST, ...) as it always does.
     Parameters postgresParameters(int waitLimitMs) const;
+    SslMode sslMode() const;
+    // Whether every server the string names (libpq's several hosts
+    // included, PGHOST and PGHOSTADDR where it names none) is reached on
+    // this machine: a Unix socket or a loopback address.
+    bool onThisMachine() const;
     // A value the string sets for a libpq keyword; empty when it sets none.
     QByteArray value(const char* keyword) const;
 
 private:
+    // The value the string sets, else libpq's environment variable for it.
+    QByteArray valueOrEnvironment(const char* keyword, const char* variable) const;
+
     QString m_text;
     Backend m_backend = Backend::Sqlite;
     QString m_sqlitePath;
