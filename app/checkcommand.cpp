@@ -5,13 +5,14 @@
 
 #include "connection.h"
 #include "consistency.h"
+#include "storedvalues.h"
 #include "schemaversion.h"
 
 namespace {
 
 QString quoted(const QString& text)
 {
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return QLatin1Char('"') + printableText(text) + QLatin1Char('"');
 }
 
 } // namespace
@@ -20,7 +21,8 @@ int runLayoutCheck(const QString& connectionString, QTextStream& out, const QStr
 {
     try {
         const LayoutReport report = checkLayoutAt(connectionString, branch);
-        const QString where = withoutPassword(connectionString.trimmed()); // a report may be pasted anywhere
+        // A report may be pasted anywhere: no password in it.
+        const QString where = printableText(withoutPassword(connectionString.trimmed()));
         if (branch.isEmpty())
             out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1: %2 botões em %3 configurações.")
                        .arg(where)
@@ -47,7 +49,8 @@ int runLayoutCheck(const QString& connectionString, QTextStream& out, const QStr
         return 1;
     } catch (const std::exception& e) {
         out << QCoreApplication::translate("LayoutCheck", "Não foi possível verificar o leiaute: %1")
-                   .arg(ADOExceptionMessage(e, nullptr, QString()))
+                   // The database's own words may quote a stored value.
+                   .arg(printableText(ADOExceptionMessage(e, nullptr, QString()), LineBreaks::Keep))
             << Qt::endl;
         return 2;
     }

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -208,6 +209,10 @@ private:
                        const QString& nrcolor, const QString& cdsala);
     void chooseColour(bool background);
     void showMessageKey(const QString& key);
+    // Tells the operator of stored colours a menu refused (one line each),
+    // those not told before; m_reportedColours keeps what was told.
+    void reportRefusedColours(const QStringList& refused);
+    QSet<QString> m_reportedColours;
     QString pageText() const { return QString::number(NrPagina); }
 
     // The rounded outline's corner radius (corner ellipses 40 × 40), in the

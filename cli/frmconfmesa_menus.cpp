@@ -1,20 +1,41 @@
 // The area and table menus built from the stored configuration, paging,
 // command enabling and cursors.
 
+#include <QCoreApplication>
+
 #include "Cli_qdl00005.h"
 #include "Srv_qdl00005.h"
 #include "colors.h"
 #include "servicecall.h"
+#include "storedvalues.h"
 
 namespace {
 
 const QString kFreeCaption = QStringLiteral(" ");
 
-// Stored colours are whole numbers; a fractional part is dropped.
-int colourOf(TClientDataSet& ds, const char* field)
-{
-    return int(qint64(ds.FieldByName(QLatin1String(field)).AsFloat()));
-}
+// The stored colours of the rows of one menu, as the buttons take them.
+// Whole numbers from 0 to 0xFFFFFF (a fractional part is dropped); a value
+// that is no colour (1e300, NaN, negative, above white, written by another
+// program) is refused: the button shows the fallback, and the refusal is
+// kept for the operator.
+class StoredColours {
+public:
+    // button() names the button, only for a refusal.
+    template <class Button>
+    int of(TClientDataSet& ds, const char* field, int fallback, Button&& button)
+    {
+        const double stored = ds.FieldByName(QLatin1String(field)).AsFloat();
+        if (const std::optional<int> colour = storedColour(stored))
+            return *colour;
+        const QString what = qstrcmp(field, "NRCOLORTEXT") == 0
+                                 ? QCoreApplication::translate("TfrmConfMesa", "cor do texto")
+                                 : QCoreApplication::translate("TfrmConfMesa", "cor de fundo");
+        refused << QStringLiteral("%1, %2 (%3): %4")
+                       .arg(button(), what, QLatin1String(field), QString::number(stored, 'g', 15));
+        return fallback;
+    }
+    QStringList refused;
+};
 
 // Sets only what differs: every setter repaints the button, and a rebuild
 // mostly finds what the screen already shows (paging back, a confirmation).
@@ -64,17 +85,25 @@ void TfrmConfMesa::MontaMenuAmbiente()
     const QString selectedButton = stNrFocusAmb;
     QString selectedCode;
     bool selectedStored = false;
+    StoredColours colours;
     for (; !cdsPesqAmbientes.Eof(); cdsPesqAmbientes.Next()) {
         const QString number = cdsPesqAmbientes.FieldByName(QStringLiteral("NRBUTTON")).AsString();
         const QString code = cdsPesqAmbientes.FieldByName(QStringLiteral("CDIDENTBUTON")).AsString();
-        const int back = colourOf(cdsPesqAmbientes, "NRCOLORBACK");
-        if (auto* b = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("tcbAmb") + number))) {
-            b->SetColor(back);
-            b->SetFontColor(colourOf(cdsPesqAmbientes, "NRCOLORTEXT"));
-            b->setText(cdsPesqAmbientes.FieldByName(QStringLiteral("DSBUTTON")).AsString());
+        auto* b = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("tcbAmb") + number));
+        auto* strip = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + number));
+        if (b || strip) {
+            const auto button = [&number] {
+                return QCoreApplication::translate("TfrmConfMesa", "botão de ambiente %1").arg(number);
+            };
+            const int back = colours.of(cdsPesqAmbientes, "NRCOLORBACK", kFreeButtonColor, button);
+            if (b) {
+                b->SetColor(back);
+                b->SetFontColor(colours.of(cdsPesqAmbientes, "NRCOLORTEXT", kFreeTextColor, button));
+                b->setText(cdsPesqAmbientes.FieldByName(QStringLiteral("DSBUTTON")).AsString());
+            }
+            if (strip)
+                strip->SetColor(back);
         }
-        if (auto* strip = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + number)))
-            strip->SetColor(back);
         cdsControleAmb.Append();
         cdsControleAmb.FieldByName(QStringLiteral("NRBUTTON")).setAsString(number);
         cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).setAsString(code);
@@ -88,6 +117,26 @@ void TfrmConfMesa::MontaMenuAmbiente()
     // placed next belong under the button the operator sees selected.
     if (selectedStored)
         stCdAmb = selectedCode;
+    reportRefusedColours(colours.refused);
+}
+
+void TfrmConfMesa::reportRefusedColours(const QStringList& refused)
+{
+    // Each refusal is told once: a menu built again (paging, another
+    // terminal's change) shows the same buttons without asking again.
+    QStringList unseen;
+    for (const QString& line : refused)
+        if (!m_reportedColours.contains(line)) {
+            m_reportedColours.insert(line);
+            unseen << line;
+        }
+    if (unseen.isEmpty())
+        return;
+    Mensagem(QCoreApplication::translate("TfrmConfMesa", "Cor gravada fora de 0 a %1 recusada; o botão é mostrado com a "
+                                                         "cor padrão até que outra cor seja escolhida:\n%2")
+                 .arg(kHighestStoredColour)
+                 .arg(unseen.join(QLatin1Char('\n'))),
+             QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
 }
 
 void TfrmConfMesa::LimpaMenuMesa()
@@ -111,11 +160,18 @@ void TfrmConfMesa::MontaMenuMesa()
         int back, text;
     };
     QHash<TSpeedButton*, Look> stored;
+    StoredColours colours;
     for (cdsPesqMesas.First(); !cdsPesqMesas.Eof(); cdsPesqMesas.Next()) {
         const QString number = cdsPesqMesas.FieldByName(QStringLiteral("NRBUTTON")).AsString();
-        if (auto* b = qobject_cast<TSpeedButton*>(FindComponent(QStringLiteral("tcb") + number)))
+        if (auto* b = qobject_cast<TSpeedButton*>(FindComponent(QStringLiteral("tcb") + number))) {
+            const auto button = [&] {
+                return QCoreApplication::translate("TfrmConfMesa", "botão de mesa %1, página %2 do botão de ambiente %3")
+                    .arg(number, page, stNrFocusAmb);
+            };
             stored.insert(b, {cdsPesqMesas.FieldByName(QStringLiteral("DSBUTTON")).AsString(),
-                              colourOf(cdsPesqMesas, "NRCOLORBACK"), colourOf(cdsPesqMesas, "NRCOLORTEXT")});
+                              colours.of(cdsPesqMesas, "NRCOLORBACK", kFreeButtonColor, button),
+                              colours.of(cdsPesqMesas, "NRCOLORTEXT", kFreeTextColor, button)});
+        }
     }
     const QPixmap assigned = imgLivre->pixmap();
     for (int i = 1; i <= NRBUTTONSMESA; ++i) {
@@ -128,6 +184,7 @@ void TfrmConfMesa::MontaMenuMesa()
         else
             setLook(b, it->caption, it->back, it->text, assigned);
     }
+    reportRefusedColours(colours.refused);
 }
 
 void TfrmConfMesa::tcbProximoClick(QObject*)

@@ -11,6 +11,7 @@
 
 #include "adoconnection.h"
 #include "errors.h"
+#include "storedvalues.h"
 #include "schemaupgrade.h"
 
 namespace {
@@ -36,9 +37,17 @@ bool isPage(const QString& text)
     return page.match(text).hasMatch();
 }
 
+// Every stored value a problem's text names goes through printable, quoted
+// or not: the text is printed on an administrator's terminal, where a code
+// holding ESC [ 2 J must show as text, not clear the screen.
+QString printable(const QString& text)
+{
+    return printableText(text);
+}
+
 QString quoted(const QString& text)
 {
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return QLatin1Char('"') + printable(text) + QLatin1Char('"');
 }
 
 QString describe(const Button& b)
@@ -266,7 +275,8 @@ private:
     {
         report.problems << LayoutProblem{
             fault, b.branch, b.configuration,
-            QCoreApplication::translate("LayoutCheck", "filial %1, configuração %2: %3: %4.").arg(b.branch, b.configuration, describe(b), what)};
+            QCoreApplication::translate("LayoutCheck", "filial %1, configuração %2: %3: %4.")
+                .arg(printable(b.branch), printable(b.configuration), describe(b), what)};
     }
 
     void checkArea(const Button& b, bool areaKnown)
@@ -364,7 +374,7 @@ private:
             report.problems << LayoutProblem{
                 LayoutFault::PlacedTwice, first.branch, first.configuration,
                 QCoreApplication::translate("LayoutCheck", "filial %1, configuração %2: %3 %4 está em %5 botões: %6.")
-                    .arg(first.branch, first.configuration,
+                    .arg(printable(first.branch), printable(first.configuration),
                          first.type == u"4" ? QCoreApplication::translate("LayoutCheck", "o ambiente") : QCoreApplication::translate("LayoutCheck", "a mesa"),
                          quoted(first.code))
                     .arg(same.size())

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QHash>
 #include <exception>
 #include <map>
 #include <string>
@@ -13,6 +14,7 @@
 #include "layoutcodes.h"
 #include "schemaversion.h"
 #include "statements.h"
+#include "storedvalues.h"
 
 TrdmConfMesa* rdmConfMesa = nullptr;
 
@@ -333,6 +335,20 @@ ServiceResult changeAnswer(int rowsChanged)
     return ServiceResult::text(rowsChanged > 0 ? QString() : QString::fromLatin1(qdl::kBotaoAlterado));
 }
 
+// The schema's width of a caption or name the services read; 0 for every
+// other column. A longer value (written past the schema: a SQLite table
+// without its checks, a column widened by hand) is cut to it as its row is
+// read, so the screen shows what the schema allows and a packet holds no
+// more, however long the stored text: only the row being read holds it whole.
+// Keys and codes are never cut: cut, they would name another row.
+int readWidth(const QString& column)
+{
+    static const QHash<QString, int> widths{{QStringLiteral("DSBUTTON"), 40},     {QStringLiteral("NMSALA"), 30},
+                                            {QStringLiteral("NMMESA"), 30},       {QStringLiteral("DSPOSICMESA"), 60},
+                                            {QStringLiteral("DSMESSAGEBUT"), 255}};
+    return widths.value(column, 0);
+}
+
 // All rows of an executed query, read before anything else runs on the
 // connection; the query is finished (SQLite keeps a read transaction while a
 // statement is open).
@@ -341,13 +357,20 @@ DataPacket readPacket(TADOQuery& q, const char* component)
     DataPacket packet;
     const int columns = q.columnCount();
     packet.columns.reserve(columns);
-    for (int i = 0; i < columns; ++i)
+    QList<int> widths(columns, 0);
+    for (int i = 0; i < columns; ++i) {
         packet.columns << q.columnName(i).toUpper();
+        widths[i] = readWidth(packet.columns.last());
+    }
     while (q.next()) {
         QVariantList row;
         row.reserve(columns);
-        for (int i = 0; i < columns; ++i)
-            row.emplaceBack(q.value(i));
+        for (int i = 0; i < columns; ++i) {
+            QVariant v = q.value(i);
+            if (widths[i] > 0 && v.typeId() == QMetaType::QString)
+                v = cutToWidth(v.toString(), widths[i]);
+            row.emplaceBack(std::move(v));
+        }
         packet.rows.emplaceBack(std::move(row));
     }
     const DbError fetchError = q.lastError();

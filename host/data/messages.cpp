@@ -4,6 +4,7 @@
 #include <QDebug>
 
 #include "errors.h"
+#include "storedvalues.h"
 
 QString TMessages::Msg(const QString& key) const
 {
@@ -31,10 +32,13 @@ void setMensagemProc(MensagemProc proc)
 bool Mensagem(const QString& text, const QString&, const QString&, const QString& answerFlag, int kind,
               const QString&, const QString& code, int, TClientDataSet*)
 {
-    const MessageRequest request{text, answerFlag, kind, code};
+    // Messages name stored values (captions, names, codes, the database's
+    // own error texts): no control character of theirs reaches the message
+    // box or, without one, the terminal. The message's own lines stay.
+    const MessageRequest request{printableText(text, LineBreaks::Keep), answerFlag, kind, code};
     if (!currentProc()) {
         // No host dialog installed (a batch run): say it where someone can see it.
-        qWarning().noquote() << (code.isEmpty() ? QString() : code + QStringLiteral(": ")) + text;
+        qWarning().noquote() << (code.isEmpty() ? QString() : code + QStringLiteral(": ")) + request.text;
         return false;
     }
     return currentProc()(request);
@@ -47,7 +51,7 @@ ServiceResult MensagemMetodo(const ServiceResult& value, bool, int, const QStrin
         return value;
     const QString text = QCoreApplication::translate(
         "MensagemMetodo", "O serviço %1 (%2) falhou.\n%3\nArgumentos: %4")
-        .arg(service, unit, value.toText(), arguments);
+        .arg(service, unit, value.toText(), printableText(arguments)); // the arguments: one line
     Mensagem(text, {}, QStringLiteral("N"), QStringLiteral("N"), 3, {}, {}, 0, nullptr);
     throw EAbort();
 }
