@@ -4,6 +4,28 @@
 <context>
     <name>TfrmConfMesa</name>
     <message>
+        <source>cor do texto</source>
+        <translation>text colour</translation>
+    </message>
+    <message>
+        <source>cor de fundo</source>
+        <translation>background colour</translation>
+    </message>
+    <message>
+        <source>botão de ambiente %1</source>
+        <translation>area button %1</translation>
+    </message>
+    <message>
+        <source>Cor gravada fora de 0 a %1 recusada; o botão é mostrado com a cor padrão até que outra cor seja escolhida:
+%2</source>
+        <translation>Stored colour outside 0 to %1 refused; the button is shown in the default colour until another colour is chosen:
+%2</translation>
+    </message>
+    <message>
+        <source>botão de mesa %1, página %2 do botão de ambiente %3</source>
+        <translation>table button %1, page %2 of area button %3</translation>
+    </message>
+    <message>
         <source>Quadrel - Configuração Tela de Mesa</source>
         <translation>Quadrel - Table Screen Setup</translation>
     </message>
@@ -536,6 +558,10 @@ Database message: </translation>
 <context>
     <name>DemoDatabase</name>
     <message>
+        <source>Não foi possível criar o arquivo %1: %2</source>
+        <translation>Could not create the file %1: %2</translation>
+    </message>
+    <message>
         <source>Script SQL embutido não encontrado: %1</source>
         <translation>Embedded SQL script not found: %1</translation>
     </message>
@@ -775,6 +801,10 @@ Database message: </translation>
 <context>
     <name>TADOConnection</name>
     <message>
+        <source>o servidor não respondeu em %1 s</source>
+        <translation>the server did not answer within %1 s</translation>
+    </message>
+    <message>
         <source>Não foi possível abrir o banco de dados</source>
         <translation>Could not open the database</translation>
     </message>
@@ -817,6 +847,14 @@ Database message: </translation>
 </context>
 <context>
     <name>TADOQuery</name>
+    <message>
+        <source>a conexão com o banco de dados está ocupada com outro comando</source>
+        <translation>the database connection is busy with another statement</translation>
+    </message>
+    <message>
+        <source>O comando está vazio.</source>
+        <translation>The statement is empty.</translation>
+    </message>
     <message>
         <source>a conexão com o banco de dados foi fechada</source>
         <translation>the database connection was closed</translation>
@@ -863,6 +901,10 @@ Database message: </translation>
 </context>
 <context>
     <name>TrdmConfMesa</name>
+    <message>
+        <source>Erro ao ler a versão do esquema</source>
+        <translation>Could not read the schema version</translation>
+    </message>
     <message>
         <source>ler os botões de ambiente</source>
         <translation>read the area buttons</translation>
@@ -970,6 +1012,10 @@ Database message: </translation>
 </context>
 <context>
     <name>qdl-host</name>
+    <message>
+        <source>Atualiza o esquema do banco de dados para o desta versão, um passo numerado por transação, e sai (rodado pelo dono do esquema).</source>
+        <translation>Upgrade the database&apos;s schema to this version&apos;s, one numbered step per transaction, then exit (run by the schema&apos;s owner).</translation>
+    </message>
     <message>
         <source>Quadrel - configuração da tela de mesas (Qdl00005)</source>
         <translation>Quadrel - table-screen configuration (Qdl00005)</translation>
@@ -1136,6 +1182,53 @@ Database message: </translation>
     <message>
         <source>%1: --database traz uma senha, que a lista de processos mostra a todos os usuários da máquina. Deixe a senha no arquivo de senhas da libpq (~/.pgpass, ou o que PGPASSFILE nomear) ou no arquivo de configuração %2, restrito ao dono (chmod 600 %2).</source>
         <translation>%1: --database carries a password, which the process list shows to every user of the machine. Keep the password in libpq&apos;s password file (~/.pgpass, or the one PGPASSFILE names) or in the configuration file %2, kept to its owner (chmod 600 %2).</translation>
+    </message>
+</context>
+<context>
+    <name>SchemaVersion</name>
+    <message>
+        <source>O banco de dados tem o esquema da versão %1; esta versão do programa usa a %2. O dono do esquema deve rodar &quot;qdl-host --database URL --upgrade&quot;.</source>
+        <translation>The database holds schema version %1; this version of the program uses %2. The schema&apos;s owner should run &quot;qdl-host --database URL --upgrade&quot;.</translation>
+    </message>
+    <message>
+        <source>O banco de dados tem o esquema da versão %1, mais nova que a %2 que esta versão do programa conhece: nada será gravado. Atualize o programa.</source>
+        <translation>The database holds schema version %1, newer than the %2 this version of the program knows: nothing will be written. Update the program.</translation>
+    </message>
+    <message>
+        <source>Esquema antigo (versão %1 de %2):
+rode qdl-host --upgrade.</source>
+        <translation>Old schema (version %1 of %2):
+run qdl-host --upgrade.</translation>
+    </message>
+    <message>
+        <source>Esquema mais novo (versão %1 de %2):
+nada será gravado.</source>
+        <translation>Newer schema (version %1 of %2):
+nothing will be written.</translation>
+    </message>
+    <message>
+        <source>O banco de dados não tem as tabelas da configuração de mesas; crie-as com --create-demo.</source>
+        <translation>The database does not hold the table-setup tables; create them with --create-demo.</translation>
+    </message>
+    <message>
+        <source>O esquema já está na versão %1.</source>
+        <translation>The schema is already at version %1.</translation>
+    </message>
+    <message>
+        <source>Erro ao atualizar o esquema para a versão %1</source>
+        <translation>Could not upgrade the schema to version %1</translation>
+    </message>
+    <message>
+        <source>Esquema atualizado da versão %1 para a %2.</source>
+        <translation>Schema upgraded from version %1 to %2.</translation>
+    </message>
+    <message>
+        <source>Erro ao guardar a cópia do banco de dados em %1</source>
+        <translation>Could not keep the copy of the database in %1</translation>
+    </message>
+    <message>
+        <source>Cópia do banco de dados antes da atualização: %1</source>
+        <translation>Copy of the database before the upgrade: %1</translation>
     </message>
 </context>
 </TS>

@@ -11,10 +11,12 @@ namespace {
 const QString kChannel = QStringLiteral("qdl_layout");
 
 // The configuration's rows as one text, the same on both databases but for
-// the aggregate's name.
+// the aggregate's name. A caption counts as far as the schema's width (40),
+// as the screen shows it: one written longer by another program must not
+// be held whole for the session.
 const char kRowKey[] =
     "IDTPBUTTON || '|' || NRBUTTON || '|' || NRPGCONFTELA || '|' || IDTPBUTONAUX || '|' || NRBUTTONAUX || '|' || "
-    "NRPGCONFTAUX || '|' || COALESCE(CDIDENTBUTON, '') || '|' || COALESCE(DSBUTTON, '') || '|' || "
+    "NRPGCONFTAUX || '|' || COALESCE(CDIDENTBUTON, '') || '|' || COALESCE(SUBSTR(DSBUTTON, 1, 40), '') || '|' || "
     "COALESCE(CAST(NRCOLORTEXT AS VARCHAR(30)), '') || '|' || COALESCE(CAST(NRCOLORBACK AS VARCHAR(30)), '')";
 
 QString signatureSql(bool sqlite)

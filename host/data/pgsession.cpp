@@ -243,7 +243,13 @@ public:
         case Kind::Boolean:
             return text == "t" ? 1.0 : 0.0;
         case Kind::Number:
-            return text.toDouble(); // the C locale's point, whatever the terminal's
+            // The C locale's point, whatever the terminal's; PostgreSQL
+            // spells the values that are no number its own way.
+            if (text == "NaN")
+                return qQNaN();
+            if (text == "Infinity" || text == "-Infinity")
+                return text.front() == '-' ? -qInf() : qInf();
+            return text.toDouble();
         case Kind::Time: {
             // "2026-12-07 10:31:00.123" as the ISO text the packets keep.
             QString iso = QString::fromLatin1(text);
