@@ -169,10 +169,10 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         const bool windowless = arg == "--check" || arg == "--branch" || arg.startsWith("--branch=") || arg == "--create-demo"
-                                || arg == "--show-config" || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v";
+                                || arg == "--upgrade" || arg == "--show-config" || arg == "--help" || arg == "-h"
+                                || arg == "--version" || arg == "-v";
         if (windowless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-                                || arg == "--upgrade"
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quadrel"));
@@ -245,8 +245,6 @@ int main(int argc, char** argv)
             return 0;
         }
 
-        // Only the built-in default makes the demo database; one named by
-        // the command line, the environment or a configuration file must be there.
         if (parser.isSet(options.upgrade)) {
             TADOConnection db;
             db.ConnectionString = connection;
@@ -255,6 +253,9 @@ int main(int argc, char** argv)
             upgradeSchema(db, out);
             return 0;
         }
+
+        // Only the built-in default makes the demo database; one named by
+        // the command line, the environment or a configuration file must be there.
         const QString path = sqlitePathOf(connection);
         if (!path.isEmpty() && !QFileInfo::exists(path)) {
             if (config.database.origin != HostSetting::Origin::Default) {
@@ -265,14 +266,14 @@ int main(int argc, char** argv)
             }
             say(QCoreApplication::translate("qdl-host", "Criando o banco de dados de demonstração em %1").arg(path));
             createDemo(connection);
-        }
-    } catch (const std::exception& e) {
-        say(QString::fromUtf8(e.what()));
         } else if (!path.isEmpty() && config.database.origin == HostSetting::Origin::Default) {
             // The user's own demo file follows the program's schema, a copy
             // of the older one kept beside it.
             QTextStream err(stderr);
             upgradeOwnSqliteFile(path, err);
+        }
+    } catch (const std::exception& e) {
+        say(QString::fromUtf8(e.what()));
         return 2;
     }
 
