@@ -21,6 +21,7 @@
 #include "consistency.h"
 #include "demodb.h"
 #include "schemaupgrade.h"
+#include "terminalroles.h"
 #include "dialogs/install.h"
 #include "errors.h"
 #include "hostconfig.h"
@@ -134,17 +135,25 @@ struct Options {
                              QCoreApplication::translate("qdl-host", "Confere o leiaute gravado, lista cada regra violada e sai "
                                 "(0 consistente, 1 problemas encontrados, 2 banco de dados ilegível).")};
     QCommandLineOption branch{QStringLiteral("branch"),
-                              QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO."),
+                              QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula."),
                               QCoreApplication::translate("qdl-host", "CÓDIGO")};
     QCommandLineOption upgrade{QStringLiteral("upgrade"),
                                QCoreApplication::translate("qdl-host", "Atualiza o esquema do banco de dados para o desta versão, "
                                   "um passo numerado por transação, e sai (rodado pelo dono do esquema).")};
+    QCommandLineOption grantTerminal{QStringLiteral("grant-terminal"),
+                                     QCoreApplication::translate("qdl-host", "PostgreSQL: dá ao papel de login PAPEL o que a tela precisa, "
+                                        "só nas filiais de --branch CÓDIGO[,CÓDIGO...], e sai (rodado pelo dono do esquema)."),
+                                     QCoreApplication::translate("qdl-host", "PAPEL")};
+    QCommandLineOption revokeTerminal{QStringLiteral("revoke-terminal"),
+                                      QCoreApplication::translate("qdl-host", "PostgreSQL: tira do papel PAPEL o que --grant-terminal deu, e sai."),
+                                      QCoreApplication::translate("qdl-host", "PAPEL")};
     QCommandLineOption showConfig{QStringLiteral("show-config"),
                                   QCoreApplication::translate("qdl-host", "Mostra o banco de dados, o idioma e a escala em vigor e de onde vêm, e sai.")};
 
     void addTo(QCommandLineParser& parser) const
     {
-        parser.addOptions({database, createDemo, upgrade, screenshot, lang, scale, check, branch, showConfig});
+        parser.addOptions({database, createDemo, upgrade, grantTerminal, revokeTerminal, screenshot, lang, scale, check, branch,
+                           showConfig});
     }
     // What the command line says of the settings a configuration file can give.
     HostCommandLine settings(const QCommandLineParser& parser) const
@@ -169,8 +178,9 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         const bool windowless = arg == "--check" || arg == "--branch" || arg.startsWith("--branch=") || arg == "--create-demo"
-                                || arg == "--upgrade" || arg == "--show-config" || arg == "--help" || arg == "-h"
-                                || arg == "--version" || arg == "-v";
+                                || arg == "--upgrade" || arg == "--grant-terminal" || arg.startsWith("--grant-terminal=")
+                                || arg == "--revoke-terminal" || arg.startsWith("--revoke-terminal=") || arg == "--show-config"
+                                || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v";
         if (windowless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -230,6 +240,23 @@ int main(int argc, char** argv)
         setConnectionStringOverride(connection);
         setScreenScale(config.screenScale);
 
+        if (parser.isSet(options.grantTerminal) || parser.isSet(options.revokeTerminal)) {
+            const bool grant = parser.isSet(options.grantTerminal);
+            if (grant != parser.isSet(options.branch)) {
+                say(QCoreApplication::translate("qdl-host", "--grant-terminal PAPEL pede --branch CÓDIGO[,CÓDIGO...]; "
+                                                            "--revoke-terminal PAPEL não o aceita."));
+                return 2;
+            }
+            TADOConnection db;
+            db.ConnectionString = connection;
+            db.setConnected(true);
+            QTextStream out(stdout);
+            if (grant)
+                grantTerminal(db, parser.value(options.grantTerminal), parser.value(options.branch).split(QLatin1Char(',')), out);
+            else
+                revokeTerminal(db, parser.value(options.revokeTerminal), out);
+            return 0;
+        }
         if (parser.isSet(options.branch) && (!parser.isSet(options.check) || parser.value(options.branch).trimmed().isEmpty())) {
             say(QCoreApplication::translate("qdl-host", "--branch CÓDIGO só vale com --check e o código de uma filial."));
             return 2;

@@ -1013,6 +1013,22 @@ Database message: </translation>
 <context>
     <name>qdl-host</name>
     <message>
+        <source>PostgreSQL: dá ao papel de login PAPEL o que a tela precisa, só nas filiais de --branch CÓDIGO[,CÓDIGO...], e sai (rodado pelo dono do esquema).</source>
+        <translation>PostgreSQL: give the login role ROLE what the screen needs, on the branches of --branch CODE[,CODE...] only, then exit (run by the schema&apos;s owner).</translation>
+    </message>
+    <message>
+        <source>PostgreSQL: tira do papel PAPEL o que --grant-terminal deu, e sai.</source>
+        <translation>PostgreSQL: take from the role ROLE what --grant-terminal gave, then exit.</translation>
+    </message>
+    <message>
+        <source>PAPEL</source>
+        <translation>ROLE</translation>
+    </message>
+    <message>
+        <source>--grant-terminal PAPEL pede --branch CÓDIGO[,CÓDIGO...]; --revoke-terminal PAPEL não o aceita.</source>
+        <translation>--grant-terminal ROLE needs --branch CODE[,CODE...]; --revoke-terminal ROLE does not take it.</translation>
+    </message>
+    <message>
         <source>Atualiza o esquema do banco de dados para o desta versão, um passo numerado por transação, e sai (rodado pelo dono do esquema).</source>
         <translation>Upgrade the database&apos;s schema to this version&apos;s, one numbered step per transaction, then exit (run by the schema&apos;s owner).</translation>
     </message>
@@ -1049,8 +1065,8 @@ Database message: </translation>
         <translation>Check the stored layout and list every broken rule, then exit (0 consistent, 1 problems found, 2 database not readable).</translation>
     </message>
     <message>
-        <source>Com --check: confere só o leiaute da filial CÓDIGO.</source>
-        <translation>With --check: check the layout of branch CODE only.</translation>
+        <source>Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula.</source>
+        <translation>With --check: check the layout of branch CODE only. With --grant-terminal: the role&apos;s branches, comma-separated.</translation>
     </message>
     <message>
         <source>CÓDIGO</source>
@@ -1229,6 +1245,29 @@ nothing will be written.</translation>
     <message>
         <source>Cópia do banco de dados antes da atualização: %1</source>
         <translation>Copy of the database before the upgrade: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TerminalRoles</name>
+    <message>
+        <source>Papéis de terminal só existem no PostgreSQL.</source>
+        <translation>Terminal roles exist on PostgreSQL only.</translation>
+    </message>
+    <message>
+        <source>Erro ao ler o papel %1</source>
+        <translation>Error reading the role %1</translation>
+    </message>
+    <message>
+        <source>O papel %1 não existe no servidor.</source>
+        <translation>The role %1 does not exist on the server.</translation>
+    </message>
+    <message>
+        <source>--grant-terminal precisa de --branch CÓDIGO[,CÓDIGO...].</source>
+        <translation>--grant-terminal needs --branch CODE[,CODE...].</translation>
+    </message>
+    <message>
+        <source>Código de filial com mais de 4 caracteres: %1</source>
+        <translation>Branch code longer than 4 characters: %1</translation>
     </message>
 </context>
 </TS>

@@ -79,4 +79,4 @@ CREATE INDEX IX_ITMENUCONFTE_PAI ON ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTO
 -- getAmbNrbuton) names the whole key and goes through the primary key.
 
 -- The schema's version (db/schemaversion.h): what --upgrade starts from.
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
