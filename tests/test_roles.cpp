@@ -8,6 +8,7 @@
 
 #include "Srv_qdl00005.h"
 #include "adoconnection.h"
+#include "consistency.h"
 #include "dbfixture.h"
 #include "terminalroles.h"
 #include "testmain.h"
@@ -88,6 +89,12 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
         EXPECT_EQ(count(a, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE CDFILIAL <> '9999'").arg(t)), 0) << table;
         EXPECT_EQ(count(b, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE CDFILIAL <> '0001'").arg(t)), 0) << table;
     }
+
+    // The layout check as a terminal checks the branches it may see; as the
+    // owner, all of them.
+    EXPECT_EQ(checkLayoutAt(urlAs(terminal9999)).buttons,
+              db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999'"));
+    EXPECT_EQ(checkLayoutAt(db.connectionString).buttons, db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE"));
 
     // Another branch's button is not there to change, nor to add.
     EXPECT_EQ(count(a, "WITH U AS (UPDATE ITMENUCONFTE SET DSBUTTON = 'x' WHERE CDFILIAL = '0001' RETURNING 1) "
