@@ -63,31 +63,6 @@ qint64 colour(const QVariant& v)
 // ---------------------------------------------------------------------------
 // The check connection
 
-namespace {
-
-// "?" outside quotes as :P_Q1, :P_Q2, ...
-QString namedPlaceholders(const QString& sql)
-{
-    QString out;
-    int n = 0;
-    QChar quote;
-    for (const QChar c : sql) {
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'\'' || c == u'"') {
-            quote = c;
-        } else if (c == u'?') {
-            out += QStringLiteral(":P_Q%1").arg(++n);
-            continue;
-        }
-        out += c;
-    }
-    return out;
-}
-
-} // namespace
-
 CheckConnection::CheckConnection(const QString& connection)
 {
     m_db.ConnectionString = connection;
@@ -99,7 +74,7 @@ TADOQuery& CheckConnection::run(const QString& sql, const QVariantList& values)
     auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
         DbError error;
-        std::unique_ptr<TADOQuery> q = m_db.prepare(namedPlaceholders(sql), error);
+        std::unique_ptr<TADOQuery> q = m_db.prepare(qdl::namedPlaceholders(sql), error);
         if (!q)
             throw EDatabaseError(sql, error);
         it = m_statements.emplace(sql, std::move(q)).first;

@@ -49,4 +49,9 @@ namespace qdl {
 // colon) once, in the order of its number.
 QDL_DATA_EXPORT QString positionalSql(const QString& sql, QStringList* names);
 
+// The statement with its "?" placeholders (not inside quotes) named
+// ":P_Q1", ":P_Q2", ... in order, for statements written with positional
+// parameters (the tools' and tests' own).
+QDL_DATA_EXPORT QString namedPlaceholders(const QString& sql);
+
 } // namespace qdl

@@ -45,3 +45,23 @@ QString qdl::positionalSql(const QString& sql, QStringList* names)
     }
     return out;
 }
+
+QString qdl::namedPlaceholders(const QString& sql)
+{
+    QString out;
+    int n = 0;
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'?') {
+            out += QStringLiteral(":P_Q%1").arg(++n);
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}

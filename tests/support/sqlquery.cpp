@@ -1,33 +1,8 @@
 #include "sqlquery.h"
 
-namespace {
-
-// "?" outside quotes as :P_Q1, :P_Q2, ...
-QString namedPlaceholders(const QString& sql)
-{
-    QString out;
-    int n = 0;
-    QChar quote;
-    for (const QChar c : sql) {
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'\'' || c == u'"') {
-            quote = c;
-        } else if (c == u'?') {
-            out += QStringLiteral(":P_Q%1").arg(++n);
-            continue;
-        }
-        out += c;
-    }
-    return out;
-}
-
-} // namespace
-
 bool SqlQuery::prepare(const QString& sql)
 {
-    m_query = m_connection.prepare(namedPlaceholders(sql), m_error);
+    m_query = m_connection.prepare(qdl::namedPlaceholders(sql), m_error);
     m_positional = 0;
     return m_query != nullptr;
 }
