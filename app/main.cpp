@@ -25,6 +25,7 @@
 #include "dialogs/install.h"
 #include "errors.h"
 #include "hostconfig.h"
+#include "layoutcommand.h"
 #include "pngfile.h"
 #include "screenscale.h"
 #include "theme.h"
@@ -135,7 +136,8 @@ struct Options {
                              QCoreApplication::translate("qdl-host", "Confere o leiaute gravado, lista cada regra violada e sai "
                                 "(0 consistente, 1 problemas encontrados, 2 banco de dados ilegível).")};
     QCommandLineOption branch{QStringLiteral("branch"),
-                              QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula."),
+                              QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. "
+                                 "Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999)."),
                               QCoreApplication::translate("qdl-host", "CÓDIGO")};
     QCommandLineOption upgrade{QStringLiteral("upgrade"),
                                QCoreApplication::translate("qdl-host", "Atualiza o esquema do banco de dados para o desta versão, "
@@ -147,13 +149,30 @@ struct Options {
     QCommandLineOption revokeTerminal{QStringLiteral("revoke-terminal"),
                                       QCoreApplication::translate("qdl-host", "PostgreSQL: tira do papel PAPEL o que --grant-terminal deu, e sai."),
                                       QCoreApplication::translate("qdl-host", "PAPEL")};
+    QCommandLineOption exportLayout{QStringLiteral("export-layout"),
+                                    QCoreApplication::translate("qdl-host", "Grava o leiaute de --branch e --configuration no ARQUIVO de texto "
+                                       "(formato em docs/layout-format.md) e sai."),
+                                    QCoreApplication::translate("qdl-host", "ARQUIVO")};
+    QCommandLineOption importLayout{QStringLiteral("import-layout"),
+                                    QCoreApplication::translate("qdl-host", "Põe o leiaute do ARQUIVO na filial de --branch CÓDIGO, numa transação; "
+                                       "lista o que muda e o que a filial não tem, e sai (0 gravado, 1 recusado pela conferência, 2 erro)."),
+                                    QCoreApplication::translate("qdl-host", "ARQUIVO")};
+    QCommandLineOption restore{QStringLiteral("restore"),
+                               QCoreApplication::translate("qdl-host", "Volta o leiaute ao que era na HORA local (ISO 8601, como 2026-12-07T14:30), "
+                                  "pelo histórico, numa transação, e sai (0 gravado, 1 recusado pela conferência, 2 erro)."),
+                               QCoreApplication::translate("qdl-host", "HORA")};
+    QCommandLineOption dryRun{QStringLiteral("dry-run"),
+                              QCoreApplication::translate("qdl-host", "Com --import-layout e --restore: mostra o que mudaria e não grava nada.")};
+    QCommandLineOption configuration{QStringLiteral("configuration"),
+                                     QCoreApplication::translate("qdl-host", "A configuração de tela do leiaute (padrão 00001)."),
+                                     QStringLiteral("NNNNN")};
     QCommandLineOption showConfig{QStringLiteral("show-config"),
                                   QCoreApplication::translate("qdl-host", "Mostra o banco de dados, o idioma e a escala em vigor e de onde vêm, e sai.")};
 
     void addTo(QCommandLineParser& parser) const
     {
         parser.addOptions({database, createDemo, upgrade, grantTerminal, revokeTerminal, screenshot, lang, scale, check, branch,
-                           showConfig});
+                           exportLayout, importLayout, restore, dryRun, configuration, showConfig});
     }
     // What the command line says of the settings a configuration file can give.
     HostCommandLine settings(const QCommandLineParser& parser) const
@@ -180,7 +199,9 @@ int main(int argc, char** argv)
         const bool windowless = arg == "--check" || arg == "--branch" || arg.startsWith("--branch=") || arg == "--create-demo"
                                 || arg == "--upgrade" || arg == "--grant-terminal" || arg.startsWith("--grant-terminal=")
                                 || arg == "--revoke-terminal" || arg.startsWith("--revoke-terminal=") || arg == "--show-config"
-                                || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v";
+                                || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v"
+                                || arg.startsWith("--export-layout") || arg.startsWith("--import-layout")
+                                || arg.startsWith("--restore") || arg == "--dry-run" || arg.startsWith("--configuration");
         if (windowless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -257,8 +278,35 @@ int main(int argc, char** argv)
                 revokeTerminal(db, parser.value(options.revokeTerminal), out);
             return 0;
         }
+        // A layout's file or past, written or read: never the demo made first.
+        const int layoutCommands = int(parser.isSet(options.exportLayout)) + int(parser.isSet(options.importLayout))
+                                   + int(parser.isSet(options.restore));
+        if (layoutCommands > 1 || (parser.isSet(options.dryRun) && !parser.isSet(options.importLayout) && !parser.isSet(options.restore))
+            || (parser.isSet(options.configuration) && layoutCommands == 0)
+            || (parser.isSet(options.importLayout) && !parser.isSet(options.branch))) {
+            say(QCoreApplication::translate("qdl-host", "Use um só de --export-layout ARQUIVO, --import-layout ARQUIVO --branch CÓDIGO e "
+                                                        "--restore HORA; --configuration só com eles; --dry-run só com --import-layout e --restore."));
+            return 2;
+        }
+        if (layoutCommands == 1) {
+            LayoutCommand command;
+            command.kind = parser.isSet(options.exportLayout) ? LayoutCommand::Kind::Export
+                           : parser.isSet(options.importLayout) ? LayoutCommand::Kind::Import
+                                                                : LayoutCommand::Kind::Restore;
+            command.argument = parser.value(command.kind == LayoutCommand::Kind::Export   ? options.exportLayout
+                                             : command.kind == LayoutCommand::Kind::Import ? options.importLayout
+                                                                                           : options.restore);
+            if (parser.isSet(options.branch))
+                command.branch = parser.value(options.branch).trimmed();
+            if (parser.isSet(options.configuration))
+                command.configuration = parser.value(options.configuration).trimmed();
+            command.dryRun = parser.isSet(options.dryRun);
+            QTextStream out(stdout), err(stderr);
+            return runLayoutCommand(connection, command, out, err);
+        }
         if (parser.isSet(options.branch) && (!parser.isSet(options.check) || parser.value(options.branch).trimmed().isEmpty())) {
-            say(QCoreApplication::translate("qdl-host", "--branch CÓDIGO só vale com --check e o código de uma filial."));
+            say(QCoreApplication::translate("qdl-host", "--branch CÓDIGO só vale com --check, --export-layout, --import-layout e --restore, "
+                                                        "e com o código de uma filial."));
             return 2;
         }
         if (parser.isSet(options.check)) {

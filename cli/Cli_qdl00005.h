@@ -23,6 +23,7 @@
 #include "touchcontrols.h"
 
 class QFrame;
+class QKeyEvent;
 
 class TfrmConfMesa;
 
@@ -150,6 +151,12 @@ public:
     void refreshIfIdle();
     bool refreshPending() const { return m_refreshPending; }
 
+    // ---- Accessibility ----
+    // Gives every button the name and description assistive technology
+    // reads, from what the screen shows now: caption, page, selected area,
+    // pending changes and mode. Runs after each handler and refresh.
+    void describeScreen();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -224,6 +231,19 @@ private:
     // Asks the data module to report other terminals' changes to this
     // screen's configuration.
     void watchLayout();
+
+    // Keyboard movement over the buttons: arrows to the nearest button that
+    // way, Tab and Shift+Tab from group to group (areas, tables, commands).
+    // True when the key moved (or showed) the focus.
+    bool navigationKey(QKeyEvent* event);
+    QList<QAbstractButton*> navigableButtons(int group) const;
+    int navigationGroup(const QWidget* w) const;
+    void focusByKeyboard(QAbstractButton* button);
+    QPointer<QAbstractButton> m_groupFocus[3];
+    void describeArea(int n, const QList<PendingRow>& pending);
+    void describeTable(int n, const QList<PendingRow>& pending);
+    void describeCommands();
+    QList<PendingRow> pendingRows();
 
     bool m_inHandler = false;
     bool m_refreshPending = false;

@@ -193,7 +193,6 @@ void TfrmConfMesa::buildCommands()
         b->setMargin(m_ui.px(c.margin));
         b->setSpacing(m_ui.px(c.spacing));
         b->setFont(m_ui.font(layoutFont(11, false, false)));
-        b->setFocusPolicy(Qt::NoFocus);
         *c.member = b;
         m_components.insert(b->objectName(), b);
     }
@@ -212,7 +211,6 @@ void TfrmConfMesa::buildTableGrid()
         b->setScale(m_ui.factor());
         b->setGeometry(m_ui.rect({columnLeft[(n - 1) % 8], top, 77, 50}));
         b->setFont(m_ui.font(layoutFont(10, true, false)));
-        b->setFocusPolicy(Qt::NoFocus);
         m_components.insert(b->objectName(), b);
     }
 }
@@ -229,7 +227,6 @@ void TfrmConfMesa::buildAreaRow()
         area->setGeometry(m_ui.rect({140 + 107 * column, areaTop[row], 100, 40}));
         area->SetColor(kAreaButtonColor);
         area->setFont(m_ui.font(layoutFont(13, true, false)));
-        area->setFocusPolicy(Qt::NoFocus);
         m_components.insert(area->objectName(), area);
 
         auto* strip = new TTouchButton(this);
@@ -238,6 +235,8 @@ void TfrmConfMesa::buildAreaRow()
         strip->setGeometry(m_ui.rect({140 + 107 * column, stripTop[row], 100, 12}));
         strip->SetColor(kAreaButtonColor);
         strip->setFont(m_ui.font(layoutFont(13, true)));
+        // The keyboard reaches the area through its button; the strip only
+        // repeats it.
         strip->setFocusPolicy(Qt::NoFocus);
         strip->setVisible(n == 1 || n == 9);
         m_components.insert(strip->objectName(), strip);
@@ -356,6 +355,7 @@ void TfrmConfMesa::runHandler(const std::function<void()>& handler)
     m_inHandler = false;
     // A change seen while the operator worked shows once the screen is idle.
     runGuarded([this] { refreshIfIdle(); });
+    runGuarded([this] { describeScreen(); });
 }
 
 QWidget* TfrmConfMesa::FindComponent(const QString& name) const
@@ -380,6 +380,14 @@ TTouchButton* TfrmConfMesa::areaStrip(int n) const
 
 bool TfrmConfMesa::eventFilter(QObject* watched, QEvent* event)
 {
+    // A tap hides the keyboard's focus ring until a key moves the focus again.
+    if (event->type() == QEvent::MouseButtonPress && testAttribute(Qt::WA_KeyboardFocusChange)) {
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this) {
+            setAttribute(Qt::WA_KeyboardFocusChange, false);
+            if (QWidget* focused = focusWidget())
+                focused->update();
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -387,12 +395,18 @@ bool TfrmConfMesa::eventFilter(QObject* watched, QEvent* event)
     // has keys of its own.
     if (!widget || widget->window() != this || !isVisible())
         return QDialog::eventFilter(watched, event);
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    // Arrows and Tab move over the buttons wherever they arrive first.
+    if (!m_inHandler && navigationKey(keyEvent))
+        return true;
     // A key that the focused control ignores travels on to its parents; take
-    // it once, where it was first delivered.
+    // it once, where it was first delivered. The screen's own buttons ignore
+    // every key but Space, so the form takes the keys they pass on.
     QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+    if (navigationGroup(first) >= 0)
+        first = this;
     if (widget != first)
         return QDialog::eventFilter(watched, event);
-    auto* keyEvent = static_cast<QKeyEvent*>(event);
 
     quint16 key = 0;
     switch (keyEvent->key()) {
@@ -415,6 +429,12 @@ bool TfrmConfMesa::eventFilter(QObject* watched, QEvent* event)
         runHandler([&] { FormKeyDown(this, key, modifiers); });
         // A swallowed key, or one that reached a command, ends here.
         consumed = key == 0 || before != vk::Delete;
+        // Enter alone means nothing else here: it presses the focused button
+        // (Space, too, as for any button).
+        if (before == vk::Enter && modifiers == Qt::NoModifier && !m_inHandler)
+            if (auto* focused = qobject_cast<QAbstractButton*>(focusWidget());
+                focused && navigationGroup(focused) >= 0 && focused->isEnabled())
+                focused->click();
     }
     const QString text = keyEvent->text();
     if (!consumed && text.size() == 1 && !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {

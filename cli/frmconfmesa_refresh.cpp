@@ -37,6 +37,7 @@ void TfrmConfMesa::refreshIfIdle()
         throw;
     }
     m_refreshing = false;
+    describeScreen();
 }
 
 void TfrmConfMesa::watchLayout()

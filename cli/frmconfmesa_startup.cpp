@@ -114,6 +114,10 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
     }
     if (!notice.isEmpty())
         lblMensagem->setText(notice);
+    // The keyboard starts on the selected area; its ring shows at the first key.
+    if (TTouchButton* area = areaButton(stNrFocusAmb.toInt()))
+        area->setFocus(Qt::OtherFocusReason);
+    describeScreen();
 }
 
 void TfrmConfMesa::ControlaFocus()

@@ -508,6 +508,15 @@ LayoutReport checkLayout(TADOConnection& db, const QString& branch, int splitFro
     return checker.report;
 }
 
+LayoutReport checkLayoutWithin(TADOConnection& db, const QString& branch)
+{
+    Checker checker;
+    Reader reader(db, Scope{branch, {}, {}});
+    checker.readCounts(reader);
+    checker.readRules(reader);
+    return checker.report;
+}
+
 LayoutReport checkLayoutAt(const QString& connectionString, const QString& branch)
 {
     TADOConnection db;

@@ -44,6 +44,11 @@ struct LayoutReport {
 inline constexpr int kCheckSplitFrom = 100000;
 LayoutReport checkLayout(TADOConnection& db, const QString& branch = QString(), int splitFrom = kCheckSplitFrom);
 
+// The same rules read inside the transaction the caller holds on db, its own
+// uncommitted rows included: what a writer of a whole layout runs before it
+// commits. Neither begins nor ends a transaction; reads one branch.
+LayoutReport checkLayoutWithin(TADOConnection& db, const QString& branch);
+
 // Opens the database of the connection string on a connection of its own,
 // checks it as above and closes it. Throws EQdlError or EDatabaseError when
 // the database cannot be opened or read; never waits past the wait limit.

@@ -35,9 +35,10 @@ inline constexpr QColor kSilver{192, 192, 192};
 inline constexpr QColor kHoverSilver{208, 208, 208};
 inline constexpr QColor kNavy{0, 0, 128};
 inline constexpr QColor kDisabledFace{128, 128, 128};
-// The dotted focus ring: dark on a light face, light on a dark one.
-inline constexpr QColor kFocusOnLight{0, 0, 0, 150};
-inline constexpr QColor kFocusOnDark{255, 255, 255, 190};
+// The keyboard focus ring: black on a light face, white on a dark one, each
+// lined with the other.
+inline constexpr QColor kFocusOnLight{0, 0, 0};
+inline constexpr QColor kFocusOnDark{255, 255, 255};
 // The sunken inner edge of a pressed table button.
 inline constexpr QColor kSunkenEdge{0, 0, 0, 60};
 

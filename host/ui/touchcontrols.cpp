@@ -1,5 +1,7 @@
 #include "touchcontrols.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -139,12 +141,99 @@ QColor contrastOn(const QColor& face)
     return qGray(face.rgb()) > 140 ? kFocusOnLight : kFocusOnDark;
 }
 
+// Whether the control shows the keyboard focus: it has it, and the focus
+// came by keyboard (a tap leaves no ring behind).
+bool showsFocus(const QWidget& control)
+{
+    return control.hasFocus() && control.window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+// A solid ring in the colour that reads on the face, lined inside with the
+// other one: visible on any face colour of any scheme.
 void drawFocusRing(QPainter& p, const QRectF& r, qreal radius, const QColor& face, qreal width)
 {
-    QPen pen(contrastOn(face), width, Qt::DotLine);
-    p.setPen(pen);
+    const QColor outer = contrastOn(face);
+    const QColor inner = outer == kFocusOnLight ? kFocusOnDark : kFocusOnLight;
+    const qreal thick = 2 * width;
     p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(outer, thick));
     p.drawRoundedRect(r, radius, radius);
+    const qreal in = thick / 2 + width / 2;
+    p.setPen(QPen(inner, width));
+    p.drawRoundedRect(r.adjusted(in, in, -in, -in), qMax<qreal>(0, radius - in), qMax<qreal>(0, radius - in));
+}
+
+constexpr char kSelectedProperty[] = "qdlAccessibleSelected";
+constexpr char kShortcutProperty[] = "qdlAccessibleShortcut";
+
+class TouchControlAccessible : public QAccessibleWidget {
+public:
+    explicit TouchControlAccessible(QAbstractButton* button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        const QString name = widget()->accessibleName();
+        return name.isEmpty() ? oneLineCaption(button()->text()) : name;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.pressed = button()->isDown();
+        const QVariant selected = widget()->property(kSelectedProperty);
+        if (selected.isValid()) {
+            s.selectable = true;
+            s.selected = selected.toBool();
+        }
+        return s;
+    }
+
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (widget()->isEnabled())
+            names.prepend(pressAction());
+        return names;
+    }
+
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction() && widget()->isEnabled())
+            button()->animateClick();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+    QStringList keyBindingsForAction(const QString& action) const override
+    {
+        const QString keys = widget()->property(kShortcutProperty).toString();
+        if (action == pressAction() && !keys.isEmpty())
+            return {keys};
+        return QAccessibleWidget::keyBindingsForAction(action);
+    }
+
+private:
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+};
+
+QAccessibleInterface* touchControlFactory(const QString& className, QObject* object)
+{
+    if (object && object->isWidgetType()
+        && (className == QLatin1String("TTouchButton") || className == QLatin1String("TBlendedBitBtn")
+            || className == QLatin1String("TSpeedButton")))
+        return new TouchControlAccessible(static_cast<QAbstractButton*>(object));
+    return nullptr;
+}
+
+void installAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(touchControlFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 QColor disabledText(const QColor& text, const QColor& face)
@@ -166,12 +255,46 @@ QColor captionInk(int fontBgr, const QColor& face, bool enabled)
 // control's own.
 void initTouchControl(QAbstractButton& control, const QFont& font)
 {
+    installAccessibility();
     control.setFont(font);
     control.setFocusPolicy(Qt::TabFocus);
     control.resize(control.sizeHint());
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+
+QString oneLineCaption(const QString& caption)
+{
+    return captionParagraphs(caption).join(QLatin1Char(' ')).simplified();
+}
+
+void describeControl(QWidget* control, const QString& name, const QString& description)
+{
+    // Qt tells assistive technology of every call, changed or not.
+    if (control->accessibleName() != name)
+        control->setAccessibleName(name);
+    if (control->accessibleDescription() != description)
+        control->setAccessibleDescription(description);
+}
+
+void setAccessibleSelected(QWidget* control, bool selected)
+{
+    const QVariant before = control->property(kSelectedProperty);
+    if (before.isValid() && before.toBool() == selected)
+        return;
+    control->setProperty(kSelectedProperty, selected);
+    QAccessible::State changed;
+    changed.selected = true;
+    QAccessibleStateChangeEvent event(control, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void setAccessibleShortcut(QWidget* control, const QString& keys)
+{
+    control->setProperty(kShortcutProperty, keys);
+}
 
 // ---------------------------------------------------------------------------
 
@@ -220,7 +343,7 @@ void TTouchButton::paintEvent(QPaintEvent*)
     p.setBrush(face);
     p.drawRoundedRect(r, radius, radius);
 
-    if (hasFocus() && height() > s.px(8)) {
+    if (showsFocus(*this) && height() > s.px(8)) {
         const qreal inset = s.pxF(2);
         drawFocusRing(p, r.adjusted(inset, inset, -inset, -inset), qMax<qreal>(line, radius - inset), face, line);
     }
@@ -288,9 +411,9 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
     p.setPen(Qt::NoPen);
     p.setBrush(face);
     p.drawRoundedRect(r, radius, radius);
-    if (hasFocus()) {
+    if (showsFocus(*this)) {
         const qreal line = s.line();
-        const qreal inset = s.pxF(3) + line / 2;
+        const qreal inset = s.pxF(3) + line;
         drawFocusRing(p, r.adjusted(inset, inset, -inset, -inset), qMax<qreal>(line, radius - s.pxF(3)), face, line);
     }
 
@@ -422,8 +545,8 @@ void TSpeedButton::paintEvent(QPaintEvent*)
         p.drawLine(QPointF(edge + s.pxF(1), edge), QPointF(width() - s.pxF(3), edge));
         p.drawLine(QPointF(edge, edge + s.pxF(1)), QPointF(edge, height() - s.pxF(3)));
     }
-    if (hasFocus()) {
-        const qreal inset = s.pxF(2);
+    if (showsFocus(*this)) {
+        const qreal inset = s.pxF(1) + line;
         drawFocusRing(p, r.adjusted(inset, inset, -inset, -inset), s.pxF(2), face, line);
     }
 

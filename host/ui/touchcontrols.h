@@ -8,11 +8,28 @@
 
 #include <QAbstractButton>
 #include <QPixmap>
+#include <QString>
 #include <QWidget>
 
 #include "colors.h"
 #include "qdl_ui_global.h"
 #include "screenscale.h"
+
+// Assistive technology reads the touch controls through an interface of
+// their own (they draw caption and glyph themselves): the name is the
+// accessible name the screen gives, else the caption on one line; a control
+// marked selectable says whether it is selected; a command tells its key.
+// The focus ring is drawn once the window's focus has moved by keyboard
+// (Qt::WA_KeyboardFocusChange), so a tap leaves none behind.
+//
+// Sets name and description, telling assistive technology only of a change.
+QDL_UI_EXPORT void describeControl(QWidget* control, const QString& name, const QString& description);
+// Marks the control selectable, selected or not (a state change is told).
+QDL_UI_EXPORT void setAccessibleSelected(QWidget* control, bool selected);
+// The keys that press the control, as a screen reader reads them ("F3").
+QDL_UI_EXPORT void setAccessibleShortcut(QWidget* control, const QString& keys);
+// A caption as one line: line breaks of either order become one blank.
+QDL_UI_EXPORT QString oneLineCaption(const QString& caption);
 
 // Area buttons and indicator strips: a coloured rounded face with a
 // word-wrapped, centred caption.

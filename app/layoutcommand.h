@@ -1,0 +1,36 @@
+#pragma once
+
+// `qdl-host --export-layout`, `--import-layout` and `--restore`: a
+// configuration's layout written to a file, put back from one, or put back
+// as it stood at a past time (db/layoutfile.h does the work).
+//
+// Exit status: 0 done (buttons whose area or table the branch lacks are
+// listed and skipped); 1 the layout check refused the result, nothing was
+// written; 2 the command could not be done: a bad option, file or time, a
+// missing configuration or branch right, a database that cannot be opened,
+// read or written (nothing was written).
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+class QTextStream;
+
+struct LayoutCommand {
+    enum class Kind { Export, Import, Restore };
+    Kind kind = Kind::Export;
+    QString argument; // the file, or the time of --restore
+    QString branch = QStringLiteral("9999");
+    QString configuration = QStringLiteral("00001");
+    bool dryRun = false;
+};
+
+// Runs the command on the database of the connection string; what it did on
+// out, why it could not on err. Answers the exit status.
+int runLayoutCommand(const QString& connectionString, const LayoutCommand& command, QTextStream& out, QTextStream& err);
+
+// A time as an administrator writes it, ISO 8601 in local time
+// ("2026-12-07T14:30", "2026-12-07 14:30:05", a date alone for its
+// midnight; "Z" or an offset such as "+01:00" names another zone). Empty
+// when the text is no such time.
+std::optional<QDateTime> parseRestoreTime(const QString& text);

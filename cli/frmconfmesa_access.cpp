@@ -1,0 +1,322 @@
+// What assistive technology reads of the screen (every button's name and
+// description, from what it shows now) and moving over the buttons with the
+// keyboard.
+
+#include <QKeyEvent>
+#include <QPointer>
+
+#include "Cli_qdl00005.h"
+#include "layoutcodes.h"
+
+namespace {
+
+bool isFree(const QAbstractButton* b)
+{
+    return b->text().trimmed().isEmpty();
+}
+
+QString twoDigits(int n)
+{
+    return QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
+
+} // namespace
+
+QList<TfrmConfMesa::PendingRow> TfrmConfMesa::pendingRows()
+{
+    // Read without moving the list's cursor for good: a handler may read
+    // the row it has just appended.
+    QList<PendingRow> rows;
+    const int current = cdsAlteracoes.RecNo();
+    for (int row = 0; row < cdsAlteracoes.RecordCount(); ++row) {
+        cdsAlteracoes.setRecNo(row);
+        rows << currentPending();
+    }
+    if (current >= 0)
+        cdsAlteracoes.setRecNo(current);
+    return rows;
+}
+
+void TfrmConfMesa::describeScreen()
+{
+    const QList<PendingRow> pending = pendingRows();
+    for (int n = 1; n <= NRBUTTONSAMBI; ++n)
+        describeArea(n, pending);
+    for (int n = 1; n <= NRBUTTONSMESA; ++n)
+        describeTable(n, pending);
+    describeCommands();
+    describeControl(lblPagina, tr("Página %1").arg(NrPagina), QString());
+    describeControl(shpMostraCor, tr("Cor escolhida"), QString());
+}
+
+void TfrmConfMesa::describeArea(int n, const QList<PendingRow>& pending)
+{
+    TTouchButton* b = areaButton(n);
+    if (!b)
+        return;
+    const QString number = twoDigits(n);
+    const bool selected = stNrFocusAmb.toInt() == n;
+    QStringList pendingParts;
+    bool clearing = false;
+    for (const PendingRow& r : pending) {
+        if (r.type != kAreaButtonType || r.nrbutton != number)
+            continue;
+        if (boExcluir)
+            clearing = true;
+        else if (boMudaCor)
+            pendingParts << tr("nova cor de fundo pendente");
+        else if (boMudaFonte)
+            pendingParts << tr("nova cor do texto pendente");
+    }
+    if (clearing)
+        pendingParts.prepend(tr("limpeza pendente"));
+    pendingParts.removeDuplicates();
+
+    // A cleared button shows the free look until the clear is confirmed: its
+    // stored caption still names it.
+    QString caption = isFree(b) ? QString() : oneLineCaption(b->text());
+    if (caption.isEmpty() && clearing && cdsPesqAmbientes.Locate(QStringLiteral("NRBUTTON"), number, true))
+        caption = oneLineCaption(cdsPesqAmbientes.FieldByName(QStringLiteral("DSBUTTON")).AsString());
+
+    QStringList parts;
+    if (caption.isEmpty() && !clearing) {
+        parts << tr("Botão de ambiente %1, livre").arg(n);
+    } else {
+        parts << (caption.isEmpty() ? tr("Botão de ambiente %1").arg(n)
+                                    : tr("%1, botão de ambiente %2").arg(caption).arg(n));
+    }
+    if (selected)
+        parts << tr("selecionado");
+    parts << pendingParts;
+
+    QString description;
+    const bool occupied = !isFree(b);
+    if (!occupied)
+        description = (boExcluir || boMudaCor || boMudaFonte || boMudaNome)
+                          ? tr("Botão livre: não há o que mudar.")
+                          : tr("Escolhe um ambiente para este botão.");
+    else if (boExcluir)
+        description = tr("Marca o ambiente e suas mesas para serem limpos ao confirmar.");
+    else if (boMudaCor)
+        description = tr("Marca o botão para a cor de fundo escolhida.");
+    else if (boMudaFonte)
+        description = tr("Marca o botão para a cor do texto escolhida.");
+    else if (boMudaNome)
+        description = tr("Abre o teclado para mudar o nome do botão.");
+    else
+        description = tr("Seleciona este ambiente e mostra suas mesas.");
+
+    describeControl(b, parts.join(QStringLiteral(", ")), description);
+    setAccessibleSelected(b, selected);
+    if (TTouchButton* strip = areaStrip(n)) {
+        describeControl(strip, tr("Marca do botão de ambiente %1").arg(n), description);
+        setAccessibleSelected(strip, selected);
+    }
+}
+
+void TfrmConfMesa::describeTable(int n, const QList<PendingRow>& pending)
+{
+    TSpeedButton* b = tableButton(n);
+    if (!b)
+        return;
+    const QString number = twoDigits(n);
+    const QString page = pageText();
+    QStringList pendingParts;
+    bool clearing = false;
+    for (const PendingRow& r : pending) {
+        // Rows of this button on the page and area shown now.
+        if (r.type != kTableButtonType || r.nrbutton != number || r.page != page || r.auxNumber != stNrFocusAmb)
+            continue;
+        if (boExcluir)
+            clearing = true;
+        else if (boMudaFonte)
+            pendingParts << tr("nova cor do texto pendente");
+    }
+    if (clearing)
+        pendingParts.prepend(tr("limpeza pendente"));
+    pendingParts.removeDuplicates();
+
+    QString caption = isFree(b) ? QString() : oneLineCaption(b->text());
+    if (caption.isEmpty() && clearing && cdsPesqMesas.Locate(QStringLiteral("NRBUTTON"), number, true))
+        caption = oneLineCaption(cdsPesqMesas.FieldByName(QStringLiteral("DSBUTTON")).AsString());
+
+    QStringList parts;
+    if (caption.isEmpty() && !clearing) {
+        parts << tr("Botão de mesa %1, livre").arg(n);
+    } else {
+        parts << (caption.isEmpty() ? tr("Botão de mesa %1").arg(n) : caption);
+        parts << tr("página %1").arg(NrPagina);
+        const TTouchButton* area = areaButton(stNrFocusAmb.toInt());
+        if (area && !isFree(area))
+            parts << oneLineCaption(area->text());
+    }
+    parts << pendingParts;
+
+    QString description;
+    const bool occupied = !isFree(b);
+    if (!occupied)
+        description = (boExcluir || boMudaCor || boMudaFonte || boMudaNome)
+                          ? tr("Botão livre: não há o que mudar.")
+                          : tr("Escolhe uma mesa do ambiente selecionado para este botão.");
+    else if (boExcluir)
+        description = tr("Marca a mesa para ser limpa ao confirmar.");
+    else if (boMudaCor)
+        description = tr("A cor de fundo de uma mesa não pode ser mudada.");
+    else if (boMudaFonte)
+        description = tr("Marca o botão para a cor do texto escolhida.");
+    else if (boMudaNome)
+        description = tr("Abre o teclado para mudar o nome do botão.");
+    else
+        description = tr("Mesa colocada. Para mudar o nome, a cor do texto ou limpar, escolha antes o comando.");
+    describeControl(b, parts.join(QStringLiteral(", ")), description);
+}
+
+void TfrmConfMesa::describeCommands()
+{
+    struct Command {
+        TBlendedBitBtn* button;
+        const char* keys;
+        QString name, description;
+    };
+    const int pendingCount = cdsAlteracoes.RecordCount();
+    const Command commands[] = {
+        {tcbNome, "F3", tr("Mudar nome"), tr("Tecla F3: o próximo botão escolhido recebe um nome novo.")},
+        {tcbCorButton, "F5", tr("Cor do botão"),
+         tr("Tecla F5: escolhe a cor de fundo dos botões escolhidos em seguida.")},
+        {tcbCorTexto, "F6", tr("Cor da fonte"),
+         tr("Tecla F6: escolhe a cor do texto dos botões escolhidos em seguida.")},
+        {tcbLimpar, "F7", tr("Limpar botão"), tr("Tecla F7: os botões escolhidos em seguida são limpos ao confirmar.")},
+        {tcbConfirma, "Ctrl+Enter", tr("Confirmar"),
+         tr("Teclas Ctrl+Enter: grava as mudanças pendentes (%1).").arg(pendingCount)},
+        {tcbCancela, "F2", tr("Cancelar"), tr("Tecla F2: descarta as mudanças pendentes e volta ao início.")},
+        {tcbSair, "Esc", tr("Sair"), tr("Tecla Esc: fecha a tela; mudanças não confirmadas são descartadas.")},
+        {tcbAnterior, "A", tr("Página anterior"), tr("Tecla A: mostra a página %1 das mesas.").arg(qMax(1, NrPagina - 1))},
+        {tcbProximo, "B", tr("Próxima página"), tr("Tecla B: mostra a página %1 das mesas.").arg(NrPagina + 1)},
+    };
+    for (const Command& c : commands) {
+        describeControl(c.button, c.name, c.description);
+        setAccessibleShortcut(c.button, QLatin1String(c.keys));
+    }
+}
+
+// ---- Keyboard movement --------------------------------------------------------
+
+int TfrmConfMesa::navigationGroup(const QWidget* w) const
+{
+    if (!w)
+        return -1;
+    const QString name = w->objectName();
+    if (name.startsWith(QLatin1String("tcbAmb")))
+        return areaButton(name.right(2).toInt()) == w ? 0 : -1;
+    if (name.size() == 5 && name.startsWith(QLatin1String("tcb")))
+        return tableButton(name.right(2).toInt()) == w ? 1 : -1;
+    for (const QWidget* c : {tcbNome, tcbCorButton, tcbCorTexto, tcbLimpar, tcbConfirma, tcbCancela, tcbSair,
+                             tcbAnterior, tcbProximo})
+        if (c == w)
+            return 2;
+    return -1;
+}
+
+QList<QAbstractButton*> TfrmConfMesa::navigableButtons(int group) const
+{
+    QList<QAbstractButton*> all;
+    if (group < 0 || group == 0)
+        for (int n = 1; n <= NRBUTTONSAMBI; ++n)
+            all << areaButton(n);
+    if (group < 0 || group == 1)
+        for (int n = 1; n <= NRBUTTONSMESA; ++n)
+            all << tableButton(n);
+    if (group < 0 || group == 2)
+        all << QList<QAbstractButton*>{tcbNome, tcbCorButton, tcbCorTexto, tcbLimpar, tcbConfirma,
+                                       tcbCancela,  tcbSair,     tcbAnterior, tcbProximo};
+    QList<QAbstractButton*> usable;
+    for (QAbstractButton* b : all)
+        if (b && b->isEnabled() && b->isVisibleTo(this))
+            usable << b;
+    return usable;
+}
+
+void TfrmConfMesa::focusByKeyboard(QAbstractButton* button)
+{
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    button->setFocus(Qt::TabFocusReason);
+    button->update();
+    const int group = navigationGroup(button);
+    if (group >= 0)
+        m_groupFocus[group] = button;
+}
+
+bool TfrmConfMesa::navigationKey(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    const bool tab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
+    if (!(arrow && modifiers == Qt::NoModifier) && !(tab && (modifiers & ~Qt::ShiftModifier) == 0))
+        return false;
+
+    auto* current = qobject_cast<QAbstractButton*>(focusWidget());
+    const int group = navigationGroup(current);
+    const QList<QAbstractButton*> usable = navigableButtons(-1);
+    if (group < 0 || !usable.contains(current)) {
+        // No button holds the focus yet: the first key lands on the selected area.
+        QAbstractButton* start = areaButton(stNrFocusAmb.toInt());
+        if (!usable.contains(start))
+            start = usable.value(0);
+        if (start)
+            focusByKeyboard(start);
+        return true;
+    }
+    if (!testAttribute(Qt::WA_KeyboardFocusChange)) {
+        // The focus was not shown yet: the first key shows where it is.
+        focusByKeyboard(current);
+        return true;
+    }
+
+    if (tab) {
+        const int step = key == Qt::Key_Backtab || (modifiers & Qt::ShiftModifier) ? 2 : 1;
+        for (int i = 1; i <= 3; ++i) {
+            const int next = (group + step * i) % 3;
+            const QList<QAbstractButton*> members = navigableButtons(next);
+            if (members.isEmpty())
+                continue;
+            QAbstractButton* target = m_groupFocus[next];
+            if (!members.contains(target)) {
+                target = members.first();
+                if (next == 0 && members.contains(areaButton(stNrFocusAmb.toInt())))
+                    target = areaButton(stNrFocusAmb.toInt());
+            }
+            focusByKeyboard(target);
+            return true;
+        }
+        return true;
+    }
+
+    // The nearest button that way: distance along the key's direction, with
+    // a sideways step counted thrice, so rows and columns are kept.
+    const QPoint from = current->geometry().center();
+    QAbstractButton* best = nullptr;
+    qint64 bestScore = 0;
+    for (QAbstractButton* b : usable) {
+        if (b == current)
+            continue;
+        const QPoint to = b->geometry().center();
+        int along = 0, across = 0;
+        switch (key) {
+        case Qt::Key_Left: along = from.x() - to.x(); across = to.y() - from.y(); break;
+        case Qt::Key_Right: along = to.x() - from.x(); across = to.y() - from.y(); break;
+        case Qt::Key_Up: along = from.y() - to.y(); across = to.x() - from.x(); break;
+        default: along = to.y() - from.y(); across = to.x() - from.x(); break;
+        }
+        if (along <= 0)
+            continue;
+        const qint64 score = qint64(along) + 3 * qint64(qAbs(across));
+        if (!best || score < bestScore) {
+            best = b;
+            bestScore = score;
+        }
+    }
+    if (best)
+        focusByKeyboard(best);
+    return true;
+}

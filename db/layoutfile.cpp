@@ -1,0 +1,800 @@
+#include "layoutfile.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringDecoder>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "adoconnection.h"
+#include "consistency.h"
+#include "errors.h"
+#include "layoutcodes.h"
+#include "schemaupgrade.h"
+#include "storedvalues.h"
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("LayoutFile", text);
+}
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + printableText(text) + QLatin1Char('"');
+}
+
+// ---- Statements ----
+
+std::unique_ptr<TADOQuery> prepared(TADOConnection& db, const QString& sql, const QString& step)
+{
+    DbError error;
+    std::unique_ptr<TADOQuery> q = db.prepare(sql, error);
+    if (!q)
+        throw EDatabaseError(step, error);
+    return q;
+}
+
+void run(TADOQuery& q, const QString& step)
+{
+    if (!q.exec())
+        throw EDatabaseError(step, q.lastError());
+}
+
+// Reads every row; the fetch's own error ends the read.
+template <class OnRow>
+void readAll(TADOQuery& q, const QString& step, OnRow&& onRow)
+{
+    run(q, step);
+    while (q.next())
+        onRow(q);
+    const DbError error = q.lastError();
+    q.finish();
+    if (error.isValid())
+        throw EDatabaseError(step, error);
+}
+
+std::optional<QString> optionalText(const QVariant& v)
+{
+    return v.isNull() ? std::nullopt : std::optional<QString>(v.toString());
+}
+
+std::optional<double> optionalNumber(const QVariant& v)
+{
+    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+}
+
+const QString kButtonColumns = QStringLiteral("IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, "
+                                              "CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, DTULTATUITCT");
+
+LayoutButton buttonOfRow(const TADOQuery& q)
+{
+    LayoutButton b;
+    QString* const key[] = {&b.type, &b.number, &b.page, &b.parentType, &b.parentNumber, &b.parentPage, &b.code};
+    for (int i = 0; i < 7; ++i)
+        *key[i] = q.value(i).toString();
+    b.caption = optionalText(q.value(7));
+    b.textColour = optionalNumber(q.value(8));
+    b.backColour = optionalNumber(q.value(9));
+    b.message = optionalText(q.value(10));
+    b.updated = optionalText(q.value(11));
+    return b;
+}
+
+// What an operator recognises: the area or table and where it stands.
+QString describe(const LayoutButton& b)
+{
+    if (b.type == kAreaButtonType)
+        return tr("ambiente %1 no botão %2").arg(quoted(b.code), quoted(b.number));
+    if (b.type == kTableButtonType)
+        return tr("mesa %1 no botão %2, página %3, do botão de ambiente %4")
+            .arg(quoted(b.code), quoted(b.number), quoted(b.page), quoted(b.parentNumber));
+    return tr("botão %1 de tipo %2 (código %3)").arg(quoted(b.number), quoted(b.type), quoted(b.code));
+}
+
+QString colourText(const std::optional<double>& c)
+{
+    return c ? QString::number(*c, 'g', 17) : QStringLiteral("-");
+}
+
+QString differences(const LayoutButton& was, const LayoutButton& now)
+{
+    QStringList what;
+    if (was.code != now.code)
+        what << tr("código %1 em vez de %2").arg(quoted(now.code), quoted(was.code));
+    if (was.caption != now.caption)
+        what << tr("nome %1 em vez de %2").arg(quoted(now.caption.value_or(QString())), quoted(was.caption.value_or(QString())));
+    if (was.textColour != now.textColour)
+        what << tr("cor do texto %1 em vez de %2").arg(colourText(now.textColour), colourText(was.textColour));
+    if (was.backColour != now.backColour)
+        what << tr("cor do fundo %1 em vez de %2").arg(colourText(now.backColour), colourText(was.backColour));
+    if (was.message != now.message)
+        what << tr("mensagem %1 em vez de %2").arg(quoted(now.message.value_or(QString())), quoted(was.message.value_or(QString())));
+    return what.join(QStringLiteral(", "));
+}
+
+// ---- The file's text ----
+
+bool isEscaped(char16_t c)
+{
+    return c < 0x20 || c == 0x7f || (c >= 0x80 && c <= 0x9f) || c == u'\\';
+}
+
+QString escaped(const QString& text)
+{
+    static const char hex[] = "0123456789abcdef";
+    QString out;
+    out.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (!isEscaped(c)) {
+            out += ch;
+            continue;
+        }
+        switch (c) {
+        case u'\\': out += QLatin1String("\\\\"); break;
+        case u'\t': out += QLatin1String("\\t"); break;
+        case u'\n': out += QLatin1String("\\n"); break;
+        case u'\r': out += QLatin1String("\\r"); break;
+        default:
+            out += QLatin1String("\\x");
+            out += QLatin1Char(hex[(c >> 4) & 0xF]);
+            out += QLatin1Char(hex[c & 0xF]);
+        }
+    }
+    return out;
+}
+
+const QString kNull = QStringLiteral("\\N");
+
+QString optionalField(const std::optional<QString>& text)
+{
+    return text ? escaped(*text) : kNull;
+}
+
+// A colour as the file holds it: a whole number of NUMERIC(10)'s digits.
+constexpr double kColourLimit = 1e10;
+
+QString colourField(const std::optional<double>& colour, const LayoutButton& b)
+{
+    if (!colour)
+        return kNull;
+    if (!std::isfinite(*colour) || std::trunc(*colour) != *colour || std::fabs(*colour) >= kColourLimit)
+        throw EQdlError(tr("O %1 tem uma cor gravada que não é um número inteiro (%2): corrija-a na tela antes de exportar.")
+                            .arg(describe(b), QString::number(*colour, 'g', 17)));
+    return QString::number(qint64(*colour));
+}
+
+// Numbers of text sort as numbers: "2" before "10".
+bool numericLess(const QString& a, const QString& b)
+{
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+// The schema's widths, as a file line is checked against them.
+struct Field {
+    const char* name;
+    int width;
+};
+const Field kFields[] = {{"IDTPBUTTON", 1},   {"NRBUTTON", 2},     {"NRPGCONFTELA", 4}, {"IDTPBUTONAUX", 1},
+                         {"NRBUTTONAUX", 2},  {"NRPGCONFTAUX", 4}, {"CDIDENTBUTON", 10}, {"DSBUTTON", 40},
+                         {"NRCOLORTEXT", 10}, {"NRCOLORBACK", 10}, {"DSMESSAGEBUT", 255}};
+constexpr int kFieldCount = int(sizeof(kFields) / sizeof(kFields[0]));
+
+class LineError {
+public:
+    explicit LineError(QString what) : text(std::move(what)) {}
+    QString text;
+};
+
+// One field's value; nullopt for \N. Throws LineError.
+std::optional<QString> unescaped(const QString& field)
+{
+    if (field == kNull)
+        return std::nullopt;
+    QString out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const QChar c = field[i];
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || (c.unicode() >= 0x80 && c.unicode() <= 0x9f))
+            throw LineError(tr("caractere de controle sem escape (\\x%1)").arg(int(c.unicode()), 2, 16, QLatin1Char('0')));
+        if (c != u'\\') {
+            out += c;
+            continue;
+        }
+        const QChar next = i + 1 < field.size() ? field[i + 1] : QChar();
+        i += 1;
+        if (next == u'\\')
+            out += u'\\';
+        else if (next == u't')
+            out += u'\t';
+        else if (next == u'n')
+            out += u'\n';
+        else if (next == u'r')
+            out += u'\r';
+        else if (next == u'x') {
+            static const QRegularExpression hexDigits(QStringLiteral("^[0-9a-fA-F]{2}$"));
+            const QString digits = field.mid(i + 1, 2);
+            const int code = hexDigits.match(digits).hasMatch() ? digits.toInt(nullptr, 16) : -1;
+            if (code < 0 || !isEscaped(char16_t(code)))
+                throw LineError(tr("escape %1 inválido").arg(quoted(field.mid(i - 1, 4))));
+            out += QChar(char16_t(code));
+            i += 2;
+        } else {
+            throw LineError(tr("escape %1 inválido").arg(quoted(field.mid(i - 1, 2))));
+        }
+    }
+    return out;
+}
+
+std::optional<double> colourOf(const QString& field, const char* name)
+{
+    if (field == kNull)
+        return std::nullopt;
+    static const QRegularExpression whole(QStringLiteral("^-?[0-9]{1,10}$"));
+    if (!whole.match(field).hasMatch())
+        throw LineError(tr("%1 %2 não é um número inteiro de até 10 dígitos nem \\N").arg(QLatin1String(name), quoted(field)));
+    return field.toDouble();
+}
+
+LayoutButton parseLine(const QString& line)
+{
+    const QStringList fields = line.split(QLatin1Char('\t'));
+    if (fields.size() != kFieldCount)
+        throw LineError(tr("%1 campos separados por tabulação em vez de %2").arg(fields.size()).arg(kFieldCount));
+    std::optional<QString> values[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (i == 8 || i == 9)
+            continue;
+        values[i] = unescaped(fields[i]);
+        const bool nullable = i == 7 || i == 10;
+        if (!values[i] && !nullable)
+            throw LineError(tr("%1 não pode ser \\N").arg(QLatin1String(kFields[i].name)));
+        if (values[i] && cutToWidth(*values[i], kFields[i].width).size() != values[i]->size())
+            throw LineError(tr("%1 com mais de %2 caracteres").arg(QLatin1String(kFields[i].name)).arg(kFields[i].width));
+    }
+    LayoutButton b;
+    QString* const key[] = {&b.type, &b.number, &b.page, &b.parentType, &b.parentNumber, &b.parentPage, &b.code};
+    for (int i = 0; i < 7; ++i)
+        *key[i] = *values[i];
+    b.caption = values[7];
+    b.textColour = colourOf(fields[8], kFields[8].name);
+    b.backColour = colourOf(fields[9], kFields[9].name);
+    b.message = values[10];
+    return b;
+}
+
+// ---- History ----
+
+bool hasHistory(TADOConnection& db)
+{
+    const QString sql = db.isPostgres()
+                            ? QStringLiteral("SELECT COUNT(*) FROM (SELECT to_regclass('qdl_historico') AS t) r WHERE t IS NOT NULL")
+                            : QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND upper(name) = 'QDL_HISTORICO'");
+    const QString step = tr("Erro ao procurar a tabela QDL_HISTORICO");
+    const auto q = prepared(db, sql, step);
+    bool found = false;
+    readAll(*q, step, [&found](TADOQuery& row) { found = row.value(0).toInt() > 0; });
+    return found;
+}
+
+std::optional<LayoutButton> buttonOfJson(const QVariant& column, qint64 record)
+{
+    if (column.isNull())
+        return std::nullopt;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(column.toString().toUtf8(), &error);
+    if (!doc.isObject())
+        throw EQdlError(tr("O registro %1 do histórico não traz a linha como um objeto JSON (%2).").arg(record).arg(error.errorString()));
+    const QJsonObject o = doc.object();
+    const auto text = [&o](const char* name) -> std::optional<QString> {
+        const QJsonValue v = o.value(QLatin1String(name));
+        if (v.isNull() || v.isUndefined())
+            return std::nullopt;
+        return v.isDouble() ? QString::number(v.toDouble(), 'g', 17) : v.toString();
+    };
+    const auto number = [&o](const char* name) -> std::optional<double> {
+        const QJsonValue v = o.value(QLatin1String(name));
+        if (v.isNull() || v.isUndefined())
+            return std::nullopt;
+        return v.isString() ? v.toString().toDouble() : v.toDouble();
+    };
+    LayoutButton b;
+    b.type = text("IDTPBUTTON").value_or(QString());
+    b.number = text("NRBUTTON").value_or(QString());
+    b.page = text("NRPGCONFTELA").value_or(QString());
+    b.parentType = text("IDTPBUTONAUX").value_or(QString());
+    b.parentNumber = text("NRBUTTONAUX").value_or(QString());
+    b.parentPage = text("NRPGCONFTAUX").value_or(QString());
+    b.code = text("CDIDENTBUTON").value_or(QString());
+    b.caption = text("DSBUTTON");
+    b.textColour = number("NRCOLORTEXT");
+    b.backColour = number("NRCOLORBACK");
+    b.message = text("DSMESSAGEBUT");
+    b.updated = text("DTULTATUITCT");
+    return b;
+}
+
+// ---- Writing ----
+
+// Text and colour values that may be null, in SQL both databases take: the
+// data layer binds text and numbers only, so a flag says null.
+QString nullable(const char* parameter, bool postgres, const char* pgType = nullptr)
+{
+    const QString value = pgType && postgres ? QStringLiteral("CAST(:%1 AS %2)").arg(QLatin1String(parameter), QLatin1String(pgType))
+                                             : QStringLiteral(":%1").arg(QLatin1String(parameter));
+    return QStringLiteral("CASE WHEN :%1_NULO = 'S' THEN NULL ELSE %2 END").arg(QLatin1String(parameter), value);
+}
+
+void bindOptionalText(TADOQuery& q, const char* parameter, const std::optional<QString>& value)
+{
+    q.bindText(parameter, value.value_or(QStringLiteral("")));
+    q.bindText((QByteArray(parameter) + "_NULO").constData(), value ? QStringLiteral("N") : QStringLiteral("S"));
+}
+
+void bindOptionalNumber(TADOQuery& q, const char* parameter, const std::optional<double>& value)
+{
+    q.bindNumber(parameter, value.value_or(0));
+    q.bindText((QByteArray(parameter) + "_NULO").constData(), value ? QStringLiteral("N") : QStringLiteral("S"));
+}
+
+void bindKey(TADOQuery& q, const QString& branch, const QString& configuration, const LayoutButton& b)
+{
+    q.bindText(":P_CDFILIAL", branch);
+    q.bindText(":P_NRCONFTELA", configuration);
+    q.bindText(":P_IDTPBUTTON", b.type);
+    q.bindText(":P_NRBUTTON", b.number);
+    q.bindText(":P_NRPGCONFTELA", b.page);
+    q.bindText(":P_IDTPBUTONAUX", b.parentType);
+    q.bindText(":P_NRBUTTONAUX", b.parentNumber);
+    q.bindText(":P_NRPGCONFTAUX", b.parentPage);
+}
+
+const QString kKeyCondition = QStringLiteral(
+    "CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA AND IDTPBUTTON = :P_IDTPBUTTON AND NRBUTTON = :P_NRBUTTON "
+    "AND NRPGCONFTELA = :P_NRPGCONFTELA AND IDTPBUTONAUX = :P_IDTPBUTONAUX AND NRBUTTONAUX = :P_NRBUTTONAUX "
+    "AND NRPGCONFTAUX = :P_NRPGCONFTAUX");
+
+// Local wall-clock time, as the screen writes DTULTATUITCT.
+QString now()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+class Writer {
+public:
+    Writer(TADOConnection& db, QString branch, QString configuration)
+        : m_db(db), m_branch(std::move(branch)), m_configuration(std::move(configuration)), m_now(now())
+    {
+        const bool pg = db.isPostgres();
+        m_insert = prepared(db,
+                            QStringLiteral("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, "
+                                           "IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
+                                           "NRCOLORBACK, DSMESSAGEBUT, DTULTATUITCT) VALUES (:P_CDFILIAL, :P_NRCONFTELA, "
+                                           ":P_IDTPBUTTON, :P_NRBUTTON, :P_NRPGCONFTELA, :P_IDTPBUTONAUX, :P_NRBUTTONAUX, "
+                                           ":P_NRPGCONFTAUX, :P_CDIDENTBUTON, %1, %2, %3, %4, %5)")
+                                .arg(nullable("P_DSBUTTON", pg), nullable("P_NRCOLORTEXT", pg, "NUMERIC"),
+                                     nullable("P_NRCOLORBACK", pg, "NUMERIC"), nullable("P_DSMESSAGEBUT", pg),
+                                     nullable("P_DTULTATUITCT", pg, "TIMESTAMP")),
+                            tr("Erro ao preparar a inclusão de botões"));
+        m_update = prepared(db,
+                            QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = %1, NRCOLORTEXT = %2, NRCOLORBACK = %3, "
+                                           "DSMESSAGEBUT = %4, DTULTATUITCT = %5 WHERE %6")
+                                .arg(nullable("P_DSBUTTON", pg), nullable("P_NRCOLORTEXT", pg, "NUMERIC"),
+                                     nullable("P_NRCOLORBACK", pg, "NUMERIC"), nullable("P_DSMESSAGEBUT", pg),
+                                     nullable("P_DTULTATUITCT", pg, "TIMESTAMP"), kKeyCondition),
+                            tr("Erro ao preparar a mudança de botões"));
+        m_delete = prepared(db, QStringLiteral("DELETE FROM ITMENUCONFTE WHERE %1").arg(kKeyCondition),
+                            tr("Erro ao preparar a remoção de botões"));
+    }
+
+    void remove(const LayoutButton& b)
+    {
+        bindKey(*m_delete, m_branch, m_configuration, b);
+        once(*m_delete, tr("Erro ao remover o %1").arg(describe(b)));
+    }
+
+    void insert(const LayoutButton& b)
+    {
+        bindKey(*m_insert, m_branch, m_configuration, b);
+        m_insert->bindText(":P_CDIDENTBUTON", b.code);
+        bindValues(*m_insert, b);
+        once(*m_insert, tr("Erro ao incluir o %1").arg(describe(b)));
+    }
+
+    void update(const LayoutButton& b)
+    {
+        bindKey(*m_update, m_branch, m_configuration, b);
+        bindValues(*m_update, b);
+        once(*m_update, tr("Erro ao mudar o %1").arg(describe(b)));
+    }
+
+private:
+    void bindValues(TADOQuery& q, const LayoutButton& b)
+    {
+        bindOptionalText(q, ":P_DSBUTTON", b.caption);
+        bindOptionalNumber(q, ":P_NRCOLORTEXT", b.textColour);
+        bindOptionalNumber(q, ":P_NRCOLORBACK", b.backColour);
+        bindOptionalText(q, ":P_DSMESSAGEBUT", b.message);
+        bindOptionalText(q, ":P_DTULTATUITCT", b.updated ? b.updated : std::optional<QString>(m_now));
+    }
+
+    // Each statement touches the one row it names; any other count means
+    // another writer changed the configuration since it was read.
+    void once(TADOQuery& q, const QString& step)
+    {
+        run(q, step);
+        const int rows = q.numRowsAffected();
+        q.finish();
+        if (rows != 1)
+            throw EQdlError(step + QStringLiteral(": ")
+                            + tr("o leiaute foi mudado por outro terminal durante a operação; nada foi gravado. Tente de novo."));
+    }
+
+    TADOConnection& m_db;
+    QString m_branch, m_configuration, m_now;
+    std::unique_ptr<TADOQuery> m_insert, m_update, m_delete;
+};
+
+// The branch's areas, and the areas of each table number (MESA's key
+// includes the store: one number may stand in several).
+struct BranchCodes {
+    QSet<QString> areas;
+    QHash<QString, QSet<QString>> tableAreas;
+};
+
+BranchCodes readBranchCodes(TADOConnection& db, const QString& branch)
+{
+    BranchCodes codes;
+    const QString salaStep = tr("Erro ao ler os ambientes (SALA) da filial");
+    const auto salas = prepared(db, QStringLiteral("SELECT CDSALA FROM SALA WHERE CDFILIAL = :P_CDFILIAL"), salaStep);
+    salas->bindText(":P_CDFILIAL", branch);
+    readAll(*salas, salaStep, [&codes](TADOQuery& q) { codes.areas.insert(q.value(0).toString()); });
+    const QString mesaStep = tr("Erro ao ler as mesas (MESA) da filial");
+    const auto mesas = prepared(db, QStringLiteral("SELECT NRMESA, CDSALA FROM MESA WHERE CDFILIAL = :P_CDFILIAL"), mesaStep);
+    mesas->bindText(":P_CDFILIAL", branch);
+    readAll(*mesas, mesaStep, [&codes](TADOQuery& q) { codes.tableAreas[q.value(0).toString()].insert(q.value(1).toString()); });
+    return codes;
+}
+
+// The buttons the branch can take, the others listed in changes.skipped.
+QList<LayoutButton> matchToBranch(const QList<LayoutButton>& buttons, const BranchCodes& codes, const QString& branch,
+                                  LayoutChanges& changes)
+{
+    QHash<QString, const LayoutButton*> areaButtons; // by button number
+    QSet<QString> skippedAreaButtons;
+    QList<LayoutButton> kept;
+    for (const LayoutButton& b : buttons) {
+        if (b.type != kAreaButtonType)
+            continue;
+        if (!codes.areas.contains(b.code)) {
+            changes.skipped << tr("%1: o ambiente %2 não existe na filial %3.").arg(describe(b), quoted(b.code), quoted(branch));
+            if (b.page == u"1")
+                skippedAreaButtons.insert(b.number);
+            continue;
+        }
+        if (b.page == u"1")
+            areaButtons.insert(b.number, &b);
+        kept << b;
+    }
+    for (const LayoutButton& b : buttons) {
+        if (b.type == kAreaButtonType)
+            continue;
+        if (b.type == kTableButtonType && b.parentType == kAreaButtonType && b.parentPage == u"1") {
+            if (skippedAreaButtons.contains(b.parentNumber)) {
+                changes.skipped << tr("%1: o botão de ambiente %2 ficou de fora.").arg(describe(b), quoted(b.parentNumber));
+                continue;
+            }
+            const auto areas = codes.tableAreas.constFind(b.code);
+            if (areas == codes.tableAreas.cend()) {
+                changes.skipped << tr("%1: a mesa %2 não existe na filial %3.").arg(describe(b), quoted(b.code), quoted(branch));
+                continue;
+            }
+            const LayoutButton* parent = areaButtons.value(b.parentNumber);
+            if (parent && !areas->contains(parent->code)) {
+                QStringList where(areas->begin(), areas->end());
+                where.sort();
+                changes.skipped << tr("%1: na filial %2 a mesa %3 é do ambiente %4, não do %5.")
+                                       .arg(describe(b), quoted(branch), quoted(b.code),
+                                            quoted(where.join(QStringLiteral("\", \""))), quoted(parent->code));
+                continue;
+            }
+        }
+        // Anything else the check judges: a table without its area button,
+        // a button the screen never writes.
+        kept << b;
+    }
+    return kept;
+}
+
+void rollbackQuietly(TADOConnection& db)
+{
+    try {
+        db.RollbackTrans();
+    } catch (...) {
+        // the error that led here is the one to report
+    }
+}
+
+} // namespace
+
+QString LayoutButton::key() const
+{
+    return QStringList{type, number, page, parentType, parentNumber, parentPage}.join(QChar(0x1f));
+}
+
+bool LayoutButton::sameLayout(const LayoutButton& o) const
+{
+    return key() == o.key() && code == o.code && caption == o.caption && textColour == o.textColour
+           && backColour == o.backColour && message == o.message;
+}
+
+void sortLayout(QList<LayoutButton>& buttons)
+{
+    const auto rank = [](const LayoutButton& b) { return b.type == kAreaButtonType ? 0 : b.type == kTableButtonType ? 1 : 2; };
+    std::sort(buttons.begin(), buttons.end(), [&rank](const LayoutButton& a, const LayoutButton& b) {
+        if (rank(a) != rank(b))
+            return rank(a) < rank(b);
+        if (a.type != b.type)
+            return a.type < b.type;
+        const QString* const left[] = {&a.parentType, &a.parentNumber, &a.parentPage, &a.page, &a.number};
+        const QString* const right[] = {&b.parentType, &b.parentNumber, &b.parentPage, &b.page, &b.number};
+        for (int i = 0; i < 5; ++i)
+            if (*left[i] != *right[i])
+                return numericLess(*left[i], *right[i]);
+        return false;
+    });
+}
+
+QByteArray layoutFileText(QList<LayoutButton> buttons)
+{
+    sortLayout(buttons);
+    QString text = QStringLiteral("%1\t%2\n").arg(QLatin1String(kLayoutFileFormat)).arg(kLayoutFileVersion);
+    for (const LayoutButton& b : buttons) {
+        const QStringList fields{escaped(b.type),       escaped(b.number),     escaped(b.page),
+                                 escaped(b.parentType), escaped(b.parentNumber), escaped(b.parentPage),
+                                 escaped(b.code),       optionalField(b.caption), colourField(b.textColour, b),
+                                 colourField(b.backColour, b), optionalField(b.message)};
+        text += fields.join(QLatin1Char('\t'));
+        text += QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+QList<LayoutButton> parseLayoutFile(const QByteArray& bytes)
+{
+    const auto refuse = [](int line, const QString& what) {
+        return EQdlError(tr("Linha %1: %2.").arg(line).arg(what));
+    };
+    QByteArray data = bytes;
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data.remove(0, 3);
+    QList<QByteArray> lines = data.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast(); // the last line's own end
+    if (lines.isEmpty())
+        throw refuse(1, tr("arquivo vazio; a primeira linha deve ser \"%1<TAB>%2\"").arg(QLatin1String(kLayoutFileFormat)).arg(kLayoutFileVersion));
+
+    QList<LayoutButton> buttons;
+    QHash<QString, int> keys, codes; // where each was first given
+    for (int i = 0; i < lines.size(); ++i) {
+        const int lineNumber = i + 1;
+        QByteArray raw = lines[i];
+        if (raw.endsWith('\r'))
+            raw.chop(1); // a file saved with CRLF line ends
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString line = decoder.decode(raw);
+        if (decoder.hasError())
+            throw refuse(lineNumber, tr("o texto não é UTF-8"));
+        if (i == 0) {
+            const QStringList header = line.split(QLatin1Char('\t'));
+            if (header.size() != 2 || header[0] != QLatin1String(kLayoutFileFormat))
+                throw refuse(lineNumber, tr("não é um arquivo de leiaute (a primeira linha deve ser \"%1<TAB>%2\")")
+                                             .arg(QLatin1String(kLayoutFileFormat))
+                                             .arg(kLayoutFileVersion));
+            if (header[1] != QString::number(kLayoutFileVersion))
+                throw refuse(lineNumber, tr("versão %1 do formato desconhecida; este programa lê a versão %2")
+                                             .arg(quoted(header[1]))
+                                             .arg(kLayoutFileVersion));
+            continue;
+        }
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        try {
+            LayoutButton b = parseLine(line);
+            const QString code = b.type + QChar(0x1f) + b.code;
+            if (const int first = keys.value(b.key()))
+                throw LineError(tr("o mesmo botão que a linha %1").arg(first));
+            if (const int first = codes.value(code))
+                throw LineError(tr("o código %1 já está em um botão na linha %2").arg(quoted(b.code)).arg(first));
+            keys.insert(b.key(), lineNumber);
+            codes.insert(code, lineNumber);
+            buttons << b;
+        } catch (const LineError& e) {
+            throw refuse(lineNumber, e.text);
+        }
+    }
+    return buttons;
+}
+
+QList<LayoutButton> readLayout(TADOConnection& db, const QString& branch, const QString& configuration)
+{
+    const QString step = tr("Erro ao ler o leiaute da filial %1, configuração %2").arg(quoted(branch), quoted(configuration));
+    const auto q = prepared(db,
+                            QStringLiteral("SELECT %1 FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA")
+                                .arg(kButtonColumns),
+                            step);
+    q->bindText(":P_CDFILIAL", branch);
+    q->bindText(":P_NRCONFTELA", configuration);
+    QList<LayoutButton> buttons;
+    readAll(*q, step, [&buttons](TADOQuery& row) { buttons << buttonOfRow(row); });
+    sortLayout(buttons);
+    return buttons;
+}
+
+QList<LayoutButton> readLayoutAt(TADOConnection& db, const QString& branch, const QString& configuration, const QDateTime& at)
+{
+    if (!hasHistory(db))
+        throw EQdlError(tr("Este banco de dados não guarda o histórico do leiaute (tabela QDL_HISTORICO); o dono do esquema "
+                           "deve rodar \"qdl-host --database URL --upgrade\"."));
+    // The changes after `at`, oldest first; the first one of each key holds
+    // the row as it stood then (none: the button was not there).
+    const QDateTime utc = at.toUTC();
+    const bool pg = db.isPostgres();
+    const QString since = pg ? utc.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + QStringLiteral("+00")
+                             : utc.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    const QString step = tr("Erro ao ler o histórico da filial %1, configuração %2").arg(quoted(branch), quoted(configuration));
+    const auto q = prepared(db,
+                            QStringLiteral("SELECT NRHISTORICO, DSANTES, DSDEPOIS FROM QDL_HISTORICO WHERE CDFILIAL = :P_CDFILIAL "
+                                           "AND NRCONFTELA = :P_NRCONFTELA AND DTALTERACAO > %1 ORDER BY DTALTERACAO, NRHISTORICO")
+                                .arg(pg ? QStringLiteral("CAST(:P_DESDE AS TIMESTAMPTZ)") : QStringLiteral(":P_DESDE")),
+                            step);
+    q->bindText(":P_CDFILIAL", branch);
+    q->bindText(":P_NRCONFTELA", configuration);
+    q->bindText(":P_DESDE", since);
+    QHash<QString, std::optional<LayoutButton>> then; // by key: the row at `at`, or none
+    readAll(*q, step, [&then](TADOQuery& row) {
+        const qint64 record = row.value(0).toLongLong();
+        const std::optional<LayoutButton> before = buttonOfJson(row.value(1), record);
+        const std::optional<LayoutButton> after = buttonOfJson(row.value(2), record);
+        if (before && !then.contains(before->key()))
+            then.insert(before->key(), before);
+        // An update that moved the row: its new key was empty before.
+        if (after && !then.contains(after->key()))
+            then.insert(after->key(), std::nullopt);
+    });
+    QList<LayoutButton> buttons;
+    for (const LayoutButton& current : readLayout(db, branch, configuration))
+        if (!then.contains(current.key()))
+            buttons << current;
+    for (const std::optional<LayoutButton>& b : std::as_const(then))
+        if (b)
+            buttons << *b;
+    sortLayout(buttons);
+    return buttons;
+}
+
+void requireConfiguration(TADOConnection& db, const QString& branch, const QString& configuration)
+{
+    if (db.isPostgres() && schemaVersionOf(db) >= 2) {
+        // Row-level security hides another branch's rows: say so rather
+        // than that the configuration is missing.
+        const QString step = tr("Erro ao ler as filiais do papel");
+        const auto q = prepared(db,
+                                QStringLiteral("SELECT current_user::text, CDFILIAL FROM QDL_TERMINAL_FILIAL "
+                                               "WHERE ROLNAME = current_user::text ORDER BY CDFILIAL"),
+                                step);
+        QString role;
+        QStringList own;
+        readAll(*q, step, [&](TADOQuery& row) {
+            role = row.value(0).toString();
+            own << row.value(1).toString();
+        });
+        if (!own.isEmpty() && !own.contains(branch))
+            throw EQdlError(tr("O papel %1 é de terminal das filiais %2 e não pode ler nem mudar a filial %3; "
+                               "rode o comando com um papel dessa filial ou com o dono do esquema.")
+                                .arg(quoted(role), printableText(own.join(QStringLiteral(", "))), quoted(branch)));
+    }
+    const QString step = tr("Erro ao ler a configuração de tela (CONFTELA)");
+    const auto q = prepared(db,
+                            QStringLiteral("SELECT COUNT(*) FROM CONFTELA WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA"),
+                            step);
+    q->bindText(":P_CDFILIAL", branch);
+    q->bindText(":P_NRCONFTELA", configuration);
+    bool found = false;
+    readAll(*q, step, [&found](TADOQuery& row) { found = row.value(0).toInt() > 0; });
+    if (!found)
+        throw EQdlError(tr("A filial %1 não tem a configuração de tela %2 (nenhuma linha em CONFTELA); "
+                           "crie-a antes de pôr um leiaute nela.")
+                            .arg(quoted(branch), quoted(configuration)));
+}
+
+LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
+                          const QList<LayoutButton>& buttons, bool dryRun)
+{
+    const int version = schemaVersionOf(db);
+    if (schemaTooNew(version))
+        throw EQdlError(schemaVersionNotice(version));
+    LayoutChanges changes;
+    db.BeginTrans();
+    try {
+        requireConfiguration(db, branch, configuration);
+        if (db.isPostgres()) {
+            // The rows read are the rows written: a screen that changes one
+            // meanwhile waits for this transaction.
+            const QString step = tr("Erro ao travar o leiaute da configuração");
+            const auto lock = prepared(db,
+                                       QStringLiteral("SELECT 1 FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL "
+                                                      "AND NRCONFTELA = :P_NRCONFTELA FOR UPDATE"),
+                                       step);
+            lock->bindText(":P_CDFILIAL", branch);
+            lock->bindText(":P_NRCONFTELA", configuration);
+            readAll(*lock, step, [](TADOQuery&) {});
+        }
+        const QList<LayoutButton> current = readLayout(db, branch, configuration);
+        QList<LayoutButton> wanted = matchToBranch(buttons, readBranchCodes(db, branch), branch, changes);
+        sortLayout(wanted);
+
+        QHash<QString, const LayoutButton*> stored;
+        for (const LayoutButton& b : current)
+            stored.insert(b.key(), &b);
+        QSet<QString> kept;
+        QList<LayoutButton> inserts, updates, deletes;
+        for (const LayoutButton& b : wanted) {
+            kept.insert(b.key());
+            const LayoutButton* was = stored.value(b.key());
+            if (!was) {
+                inserts << b;
+                changes.added << describe(b);
+            } else if (!was->sameLayout(b)) {
+                changes.changed << tr("%1: %2").arg(describe(b), differences(*was, b));
+                // A new code is written as a new row: the old one goes first,
+                // so that no code stands on two buttons at any moment.
+                if (was->code != b.code) {
+                    deletes << *was;
+                    inserts << b;
+                } else {
+                    updates << b;
+                }
+            }
+        }
+        for (const LayoutButton& b : current)
+            if (!kept.contains(b.key())) {
+                deletes << b;
+                changes.removed << describe(b);
+            }
+
+        Writer writer(db, branch, configuration);
+        for (const LayoutButton& b : std::as_const(deletes))
+            writer.remove(b);
+        for (const LayoutButton& b : std::as_const(updates))
+            writer.update(b);
+        for (const LayoutButton& b : std::as_const(inserts))
+            writer.insert(b);
+
+        // The check sees this transaction's own rows. Problems the
+        // configuration does not hold (another configuration of the branch)
+        // are not this write's.
+        const LayoutReport report = checkLayoutWithin(db, branch);
+        for (const LayoutProblem& p : report.problems)
+            if (p.configuration == configuration)
+                changes.problems << p.text;
+        if (changes.refused() || dryRun) {
+            db.RollbackTrans();
+            return changes;
+        }
+        db.CommitTrans();
+        changes.written = true;
+    } catch (...) {
+        rollbackQuietly(db);
+        throw;
+    }
+    return changes;
+}

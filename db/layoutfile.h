@@ -1,0 +1,83 @@
+#pragma once
+
+// A configuration's layout taken out of the database and put back: the
+// layout file (`--export-layout`, `--import-layout`, docs/layout-format.md),
+// the layout as it stood at a past time (`--restore`, from QDL_HISTORICO),
+// and the one place that writes a whole layout into a configuration.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class TADOConnection;
+
+// One ITMENUCONFTE row without its branch and configuration.
+struct LayoutButton {
+    // The key (with branch and configuration, ITMENUCONFTE's primary key).
+    QString type, number, page, parentType, parentNumber, parentPage;
+    QString code; // CDIDENTBUTON: SALA.CDSALA of an area button, MESA.NRMESA of a table button
+    std::optional<QString> caption, message;
+    std::optional<double> textColour, backColour;
+    // DTULTATUITCT as stored; not part of a layout file. A row written from
+    // a button without it gets the time of the write.
+    std::optional<QString> updated;
+
+    QString key() const;
+    // Everything a layout says of the button: all but `updated`.
+    bool sameLayout(const LayoutButton& other) const;
+};
+
+// The file's order, which makes an export the same every time: area buttons
+// before table buttons, tables by area button, page (as a number) and
+// button number. Total over the key.
+void sortLayout(QList<LayoutButton>& buttons);
+
+// ---- The layout file ----
+inline constexpr char kLayoutFileFormat[] = "quadrel-layout";
+inline constexpr int kLayoutFileVersion = 1;
+
+// The file's text for these buttons (sorted here).
+QByteArray layoutFileText(QList<LayoutButton> buttons);
+// The buttons of a file's text. Throws EQdlError naming the line when the
+// file is not one this program writes: another format or version, a line
+// that is not a button, a key or a code twice.
+QList<LayoutButton> parseLayoutFile(const QByteArray& text);
+
+// ---- Reading a configuration ----
+// The configuration's buttons as stored now. Throws EDatabaseError.
+QList<LayoutButton> readLayout(TADOConnection& db, const QString& branch, const QString& configuration);
+
+// The configuration's buttons as they stood at `at` (any time spec; compared
+// in UTC with QDL_HISTORICO.DTALTERACAO): for each key, the row before the
+// first change recorded after `at`, else the row as it is now. Throws
+// EQdlError when the database keeps no history, EDatabaseError.
+QList<LayoutButton> readLayoutAt(TADOConnection& db, const QString& branch, const QString& configuration,
+                                 const QDateTime& at);
+
+// Throws EQdlError, in words an administrator can act on, when the
+// configuration cannot be read or written here: on PostgreSQL a terminal
+// role named for other branches only; the CONFTELA row missing.
+void requireConfiguration(TADOConnection& db, const QString& branch, const QString& configuration);
+
+// ---- Writing a configuration ----
+struct LayoutChanges {
+    QStringList added, changed, removed; // one readable line a button
+    QStringList skipped;                 // buttons whose area or table the branch lacks, and why
+    QStringList problems;                // the layout check's, when it refused the result
+    bool refused() const { return !problems.isEmpty(); }
+    bool written = false; // committed (never on a dry run or a refusal)
+};
+
+// Makes the configuration's layout the buttons given, in one transaction:
+// areas and tables are matched by code in the target branch; a button whose
+// area (SALA) or table (MESA, in its button's area) the branch lacks is
+// skipped and listed, and so are the table buttons under a skipped area
+// button. The result is checked (consistency.h) before the commit; when the
+// check finds a problem in the configuration, or on a dry run, the
+// transaction is rolled back. Throws EQdlError / EDatabaseError (nothing
+// written then).
+LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
+                          const QList<LayoutButton>& buttons, bool dryRun);
