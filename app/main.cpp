@@ -24,6 +24,7 @@
 #include "terminalroles.h"
 #include "dialogs/install.h"
 #include "errors.h"
+#include "historycommand.h"
 #include "hostconfig.h"
 #include "layoutcommand.h"
 #include "pngfile.h"
@@ -166,11 +167,22 @@ struct Options {
     QCommandLineOption configuration{QStringLiteral("configuration"),
                                      QCoreApplication::translate("qdl-host", "A configuração de tela do leiaute (padrão 00001)."),
                                      QStringLiteral("NNNNN")};
+    QCommandLineOption history{QStringLiteral("history"),
+                               QCoreApplication::translate("qdl-host", "Lista as mudanças do leiaute, a mais recente primeiro "
+                                  "(só as de --branch, --configuration e desde --since, quando dados), e sai.")};
+    QCommandLineOption since{QStringLiteral("since"),
+                             QCoreApplication::translate("qdl-host", "Com --history: só as mudanças desde a HORA local (ISO 8601, como 2026-12-07T14:30)."),
+                             QCoreApplication::translate("qdl-host", "HORA")};
+    QCommandLineOption pruneHistory{QStringLiteral("prune-history"),
+                                    QCoreApplication::translate("qdl-host", "Remove do histórico do leiaute os registros anteriores à HORA local "
+                                       "(ISO 8601), diz quantos e sai (rodado pelo dono do esquema)."),
+                                    QCoreApplication::translate("qdl-host", "HORA")};
     QCommandLineOption showConfig{QStringLiteral("show-config"),
                                   QCoreApplication::translate("qdl-host", "Mostra o banco de dados, o idioma e a escala em vigor e de onde vêm, e sai.")};
 
     void addTo(QCommandLineParser& parser) const
     {
+        parser.addOptions({history, since, pruneHistory});
         parser.addOptions({database, createDemo, upgrade, grantTerminal, revokeTerminal, screenshot, lang, scale, check, branch,
                            exportLayout, importLayout, restore, dryRun, configuration, showConfig});
     }
@@ -202,7 +214,8 @@ int main(int argc, char** argv)
                                 || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v"
                                 || arg.startsWith("--export-layout") || arg.startsWith("--import-layout")
                                 || arg.startsWith("--restore") || arg == "--dry-run" || arg.startsWith("--configuration");
-        if (windowless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        const bool history = arg == "--history" || arg.startsWith("--since") || arg.startsWith("--prune-history");
+        if ((windowless || history) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
@@ -277,6 +290,24 @@ int main(int argc, char** argv)
             else
                 revokeTerminal(db, parser.value(options.revokeTerminal), out);
             return 0;
+        }
+        if (parser.isSet(options.history) || parser.isSet(options.pruneHistory) || parser.isSet(options.since)) {
+            // --branch, --configuration and --since narrow the list; pruning
+            // is by time alone, the whole history's.
+            const bool prune = parser.isSet(options.pruneHistory);
+            if (prune == parser.isSet(options.history)
+                || (prune && (parser.isSet(options.branch) || parser.isSet(options.configuration) || parser.isSet(options.since)))) {
+                say(QCoreApplication::translate("qdl-host", "Use --history [--branch CÓDIGO] [--configuration NNNNN] [--since HORA] "
+                                                            "ou --prune-history HORA, um só."));
+                return 2;
+            }
+            QTextStream out(stdout), err(stderr);
+            if (prune)
+                return runPruneHistory(connection, parser.value(options.pruneHistory), out, err);
+            return runHistoryCommand(connection,
+                                     {parser.value(options.branch).trimmed(), parser.value(options.configuration).trimmed(),
+                                      parser.value(options.since)},
+                                     out, err);
         }
         // A layout's file or past, written or read: never the demo made first.
         const int layoutCommands = int(parser.isSet(options.exportLayout)) + int(parser.isSet(options.importLayout))

@@ -40,8 +40,9 @@ Target target(TADOConnection& db, const QString& role)
     const QString step = QCoreApplication::translate("TerminalRoles", "Erro ao ler o papel %1").arg(role);
     if (scalar(db, QStringLiteral("SELECT rolname FROM pg_roles WHERE rolname = %1").arg(literal(role)), step).isEmpty())
         throw EQdlError(QCoreApplication::translate("TerminalRoles", "O papel %1 não existe no servidor.").arg(role));
-    if (schemaVersionOf(db) < 2)
-        throw EQdlError(schemaVersionNotice(schemaVersionOf(db)));
+    // The grants name the history's table (version 3).
+    if (const int version = schemaVersionOf(db); version < 3)
+        throw EQdlError(schemaVersionNotice(version));
     return {role, scalar(db, QStringLiteral("SELECT current_schema()"), step)};
 }
 
@@ -87,6 +88,9 @@ void grantTerminal(TADOConnection& db, const QString& role, const QStringList& b
         QStringLiteral("GRANT SELECT ON LOJA, CONFTELA, SALA, MESA, ITMENUCONFTE, QDL_VERSAO TO %1").arg(r),
         // The layout itself: rename, recolour, add, move and delete buttons.
         QStringLiteral("GRANT INSERT, UPDATE, DELETE ON ITMENUCONFTE TO %1").arg(r),
+        // The history of its branches (qdl-host --history); its records are
+        // written by the owner's trigger function, never by the role.
+        QStringLiteral("GRANT SELECT ON QDL_HISTORICO TO %1").arg(r),
         // Area removal locks the area's tables (SELECT ... FOR SHARE), which
         // PostgreSQL allows only with UPDATE on at least one column; the
         // policy QDL_SO_TRAVA refuses any row such a role would write.
@@ -106,7 +110,7 @@ void revokeTerminal(TADOConnection& db, const QString& role, QTextStream& log)
     run(db,
         {
             // Column privileges go with the table's.
-            QStringLiteral("REVOKE ALL ON LOJA, CONFTELA, SALA, MESA, ITMENUCONFTE, QDL_VERSAO FROM %1").arg(r),
+            QStringLiteral("REVOKE ALL ON LOJA, CONFTELA, SALA, MESA, ITMENUCONFTE, QDL_VERSAO, QDL_HISTORICO FROM %1").arg(r),
             QStringLiteral("REVOKE USAGE ON SCHEMA %1 FROM %2").arg(ident(t.schema), r),
             QStringLiteral("DELETE FROM QDL_TERMINAL_FILIAL WHERE ROLNAME = %1").arg(literal(t.role)),
         },

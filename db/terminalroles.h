@@ -14,7 +14,7 @@ class TADOConnection;
 // `--grant-terminal ROLE --branch CODE[,CODE...]`: the grants, and the
 // role's branches recorded in place of any it had, in one transaction; each
 // step said on log. Throws EQdlError (not PostgreSQL, no such role, no
-// branch, a schema older than version 2) or EDatabaseError.
+// branch, a schema older than version 3) or EDatabaseError.
 void grantTerminal(TADOConnection& db, const QString& role, const QStringList& branches, QTextStream& log);
 
 // `--revoke-terminal ROLE`: every privilege the grant gave and the role's

@@ -40,9 +40,11 @@ protected:
         } else {
             db = TestDatabase::create(GetParam(), false);
             // An empty database holding the dump: the test's tables go first.
-            for (const char* table : {"ITMENUCONFTE", "CONFTELA", "MESA", "SALA", "LOJA", "QDL_VERSAO", "QDL_TERMINAL_FILIAL"})
+            for (const char* table : {"ITMENUCONFTE", "CONFTELA", "MESA", "SALA", "LOJA", "QDL_VERSAO", "QDL_TERMINAL_FILIAL",
+                                      "QDL_HISTORICO"})
                 db.exec(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(QLatin1String(table)));
             db.exec("DROP FUNCTION IF EXISTS QDL_AVISA_LEIAUTE() CASCADE");
+            db.exec("DROP FUNCTION IF EXISTS QDL_GUARDA_HISTORICO() CASCADE");
             QFile dump(dataFile("release-5.80.12-postgresql.sql"));
             ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
             QString script;

@@ -173,12 +173,15 @@ ConnectionString::Parameters ConnectionString::postgresParameters(int waitLimitM
 {
     Parameters out;
     for (const auto& [key, value] : m_parameters) {
-        // The screen names its sessions itself, whatever the string says;
-        // the options are joined below.
-        if (key != "application_name" && key != "options")
+        // The options are joined below.
+        if (key != "options")
             out.emplace_back(key, value);
     }
-    out.emplace_back("application_name", "quadrel-qdl00005");
+    // The session's name, which the server shows beside it and the layout's
+    // history records with each change: the program's, unless the string
+    // names one (a terminal telling itself apart).
+    if (value("application_name").isEmpty())
+        out.emplace_back("application_name", "quadrel-qdl00005");
     // The server ends a statement, or a commit's wait for its standby, that
     // runs past the wait limit; the user's options come first.
     QByteArray options = value("options");
