@@ -146,9 +146,12 @@ void TfrmConfMesa::describeTable(int n, const QList<PendingRow>& pending)
     } else {
         parts << (caption.isEmpty() ? tr("Botão de mesa %1").arg(n) : caption);
         parts << tr("página %1").arg(NrPagina);
+        // The area's caption, or its stored one while its clear is pending.
         const TTouchButton* area = areaButton(stNrFocusAmb.toInt());
         if (area && !isFree(area))
             parts << oneLineCaption(area->text());
+        else if (area && cdsPesqAmbientes.Locate(QStringLiteral("NRBUTTON"), stNrFocusAmb, true))
+            parts << oneLineCaption(cdsPesqAmbientes.FieldByName(QStringLiteral("DSBUTTON")).AsString());
     }
     parts << pendingParts;
 
@@ -308,7 +311,9 @@ bool TfrmConfMesa::navigationKey(QKeyEvent* event)
         case Qt::Key_Up: along = from.y() - to.y(); across = to.x() - from.x(); break;
         default: along = to.y() - from.y(); across = to.x() - from.x(); break;
         }
-        if (along <= 0)
+        // Only what lies that way, not far off to the side: Down from the
+        // last table row does not end on Leave.
+        if (along <= 0 || qAbs(across) > 2 * along)
             continue;
         const qint64 score = qint64(along) + 3 * qint64(qAbs(across));
         if (!best || score < bestScore) {

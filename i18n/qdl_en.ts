@@ -91,6 +91,174 @@
         <source>Este botão foi mudado em outro terminal; a tela mostra agora o que está gravado.</source>
         <translation>This button was changed on another terminal; the screen now shows what is stored.</translation>
     </message>
+    <message>
+        <source>Página %1</source>
+        <translation>Page %1</translation>
+    </message>
+    <message>
+        <source>Cor escolhida</source>
+        <translation>Chosen colour</translation>
+    </message>
+    <message>
+        <source>nova cor de fundo pendente</source>
+        <translation>new background colour pending</translation>
+    </message>
+    <message>
+        <source>nova cor do texto pendente</source>
+        <translation>new text colour pending</translation>
+    </message>
+    <message>
+        <source>limpeza pendente</source>
+        <translation>clear pending</translation>
+    </message>
+    <message>
+        <source>Botão de ambiente %1, livre</source>
+        <translation>Area button %1, free</translation>
+    </message>
+    <message>
+        <source>Botão de ambiente %1</source>
+        <translation>Area button %1</translation>
+    </message>
+    <message>
+        <source>%1, botão de ambiente %2</source>
+        <translation>%1, area button %2</translation>
+    </message>
+    <message>
+        <source>selecionado</source>
+        <translation>selected</translation>
+    </message>
+    <message>
+        <source>Botão livre: não há o que mudar.</source>
+        <translation>Free button: nothing to change.</translation>
+    </message>
+    <message>
+        <source>Escolhe um ambiente para este botão.</source>
+        <translation>Chooses an area for this button.</translation>
+    </message>
+    <message>
+        <source>Marca o ambiente e suas mesas para serem limpos ao confirmar.</source>
+        <translation>Marks the area and its tables to be cleared on confirming.</translation>
+    </message>
+    <message>
+        <source>Marca o botão para a cor de fundo escolhida.</source>
+        <translation>Marks the button for the chosen background colour.</translation>
+    </message>
+    <message>
+        <source>Marca o botão para a cor do texto escolhida.</source>
+        <translation>Marks the button for the chosen text colour.</translation>
+    </message>
+    <message>
+        <source>Abre o teclado para mudar o nome do botão.</source>
+        <translation>Opens the keyboard to rename the button.</translation>
+    </message>
+    <message>
+        <source>Seleciona este ambiente e mostra suas mesas.</source>
+        <translation>Selects this area and shows its tables.</translation>
+    </message>
+    <message>
+        <source>Marca do botão de ambiente %1</source>
+        <translation>Marker of area button %1</translation>
+    </message>
+    <message>
+        <source>Botão de mesa %1, livre</source>
+        <translation>Table button %1, free</translation>
+    </message>
+    <message>
+        <source>Botão de mesa %1</source>
+        <translation>Table button %1</translation>
+    </message>
+    <message>
+        <source>página %1</source>
+        <translation>page %1</translation>
+    </message>
+    <message>
+        <source>Escolhe uma mesa do ambiente selecionado para este botão.</source>
+        <translation>Chooses a table of the selected area for this button.</translation>
+    </message>
+    <message>
+        <source>Marca a mesa para ser limpa ao confirmar.</source>
+        <translation>Marks the table to be cleared on confirming.</translation>
+    </message>
+    <message>
+        <source>A cor de fundo de uma mesa não pode ser mudada.</source>
+        <translation>A table's background colour cannot be changed.</translation>
+    </message>
+    <message>
+        <source>Mesa colocada. Para mudar o nome, a cor do texto ou limpar, escolha antes o comando.</source>
+        <translation>Table placed. To rename it, change its text colour or clear it, choose the command first.</translation>
+    </message>
+    <message>
+        <source>Mudar nome</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>Tecla F3: o próximo botão escolhido recebe um nome novo.</source>
+        <translation>Key F3: the next button chosen gets a new name.</translation>
+    </message>
+    <message>
+        <source>Cor do botão</source>
+        <translation>Button colour</translation>
+    </message>
+    <message>
+        <source>Tecla F5: escolhe a cor de fundo dos botões escolhidos em seguida.</source>
+        <translation>Key F5: chooses the background colour of the buttons chosen next.</translation>
+    </message>
+    <message>
+        <source>Cor da fonte</source>
+        <translation>Text colour</translation>
+    </message>
+    <message>
+        <source>Tecla F6: escolhe a cor do texto dos botões escolhidos em seguida.</source>
+        <translation>Key F6: chooses the text colour of the buttons chosen next.</translation>
+    </message>
+    <message>
+        <source>Limpar botão</source>
+        <translation>Clear button</translation>
+    </message>
+    <message>
+        <source>Tecla F7: os botões escolhidos em seguida são limpos ao confirmar.</source>
+        <translation>Key F7: the buttons chosen next are cleared on confirming.</translation>
+    </message>
+    <message>
+        <source>Confirmar</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>Teclas Ctrl+Enter: grava as mudanças pendentes (%1).</source>
+        <translation>Keys Ctrl+Enter: writes the pending changes (%1).</translation>
+    </message>
+    <message>
+        <source>Cancelar</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Tecla F2: descarta as mudanças pendentes e volta ao início.</source>
+        <translation>Key F2: drops the pending changes and goes back to the start.</translation>
+    </message>
+    <message>
+        <source>Sair</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>Tecla Esc: fecha a tela; mudanças não confirmadas são descartadas.</source>
+        <translation>Key Esc: closes the screen; changes not confirmed are dropped.</translation>
+    </message>
+    <message>
+        <source>Página anterior</source>
+        <translation>Previous page</translation>
+    </message>
+    <message>
+        <source>Tecla A: mostra a página %1 das mesas.</source>
+        <translation>Key A: shows page %1 of the tables.</translation>
+    </message>
+    <message>
+        <source>Próxima página</source>
+        <translation>Next page</translation>
+    </message>
+    <message>
+        <source>Tecla B: mostra a página %1 das mesas.</source>
+        <translation>Key B: shows page %1 of the tables.</translation>
+    </message>
 </context>
 <context>
     <name>TMessages</name>
@@ -383,6 +551,14 @@ Arguments: %4</translation>
         <source>Digite o nome do botão</source>
         <translation>Type the button&apos;s name</translation>
     </message>
+    <message>
+        <source>Maiúsculas</source>
+        <translation>Capitals</translation>
+    </message>
+    <message>
+        <source>Prévia do botão</source>
+        <translation>Button preview</translation>
+    </message>
 </context>
 <context>
     <name>TMessageDialog</name>
@@ -504,6 +680,14 @@ Arguments: %4</translation>
     <message>
         <source>Filial</source>
         <translation>Branch</translation>
+    </message>
+    <message>
+        <source>Filtro da lista</source>
+        <translation>List filter</translation>
+    </message>
+    <message>
+        <source>Itens da lista</source>
+        <translation>List items</translation>
     </message>
 </context>
 <context>

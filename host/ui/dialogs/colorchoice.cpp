@@ -209,11 +209,13 @@ TColorChoiceDialog::TColorChoiceDialog(const QVariant& start, QWidget* parent) :
     m_back = new TColorSample(TColorSample::Mode::Background, ui(), this);
     m_back->setObjectName(QStringLiteral("colorPreviewBack"));
     m_back->setCaption(tr("Mesa 01"));
+    m_back->setAccessibleName(backLabel->text());
     auto* textLabel = new QLabel(tr("Como cor do texto"), this);
     textLabel->setObjectName(QStringLiteral("colorTextLabel"));
     m_text = new TColorSample(TColorSample::Mode::Text, ui(), this);
     m_text->setObjectName(QStringLiteral("colorPreviewText"));
     m_text->setCaption(tr("Mesa 01"));
+    m_text->setAccessibleName(textLabel->text());
     m_name = new QLabel(this);
     m_name->setObjectName(QStringLiteral("colorName"));
     m_name->setFont(touchFont(18, true));

@@ -152,6 +152,7 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
     m_edit->setMaxLength(maxLength);
     m_edit->setText(initial.left(maxLength));
     m_edit->setCursorPosition(int(m_edit->text().size()));
+    m_edit->setAccessibleName(title);
     m_edit->setStyleSheet(ui().styleSheet(QStringLiteral(
         "QLineEdit { background: white; color: %1; border: 2px solid %2;"
         " border-radius: 8px; padding: 0px 10px; }").arg(kDialogInk.name(), kDialogBlue.name())));
@@ -167,6 +168,7 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
         label->setObjectName(QStringLiteral("kbdPreviewLabel"));
         label->setFont(touchFont(16));
         m_preview = makePreview(source, ui(), this);
+        m_preview->setAccessibleName(tr("Prévia do botão"));
         top->addSpacing(ui().px(6));
         top->addWidget(label);
         top->addWidget(m_preview, 0, Qt::AlignVCenter);
@@ -188,6 +190,8 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
     auto* backspace = addKey(grid, QStringLiteral("⌫"), QStringLiteral("key_backspace"), 0, 10);
     backspace->setAutoRepeat(true);
     backspace->setToolTip(tr("Apagar o último caractere"));
+    // The symbol keys are read by what they do, not by their symbol.
+    backspace->setAccessibleName(tr("Apagar o último caractere"));
     for (int r = 1; r <= 2; ++r) {
         for (int c = 0; c < rows[r].size(); ++c)
             addCharKey(grid, rows[r][c], r, c);
@@ -195,6 +199,8 @@ TKeyboardDialog::TKeyboardDialog(const QString& initial, const QString& title, i
     m_shift = addKey(grid, QStringLiteral("⇧"), QStringLiteral("key_shift"), 3, 0);
     m_shift->setCheckable(true);
     m_shift->setToolTip(tr("Maiúsculas: um toque para a próxima letra, dois para travar"));
+    m_shift->setAccessibleName(tr("Maiúsculas"));
+    m_shift->setAccessibleDescription(m_shift->toolTip());
     for (int c = 0; c < rows[3].size(); ++c)
         addCharKey(grid, rows[3][c], 3, c + 1);
     for (int c = 0; c < rows[4].size(); ++c)

@@ -89,6 +89,7 @@ TMessageDialog::TMessageDialog(const QString& text, const QString& code, Message
     row->setSpacing(ui().px(18));
     auto* badge = new TMessageBadge(kind, ui(), this);
     badge->setObjectName(QStringLiteral("msgIcon"));
+    badge->setAccessibleName(title());
     row->addWidget(badge, 0, Qt::AlignTop);
 
     auto* label = new QLabel(text, this);

@@ -95,6 +95,7 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
     m_filter->setFont(touchFont(20));
     m_filter->setMinimumHeight(ui().px(touchui::kButtonHeight - 4));
     m_filter->setPlaceholderText(tr("Digite para filtrar"));
+    m_filter->setAccessibleName(tr("Filtro da lista"));
     m_filter->installEventFilter(this);
     auto* clear = makeButton(tr("Limpar"), QStringLiteral("pickClearFilter"), touchui::ButtonRole::Normal);
     auto* keyboard = makeButton(tr("Teclado"), QStringLiteral("pickKeyboard"), touchui::ButtonRole::Normal);
@@ -122,6 +123,7 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
     m_table->setTextElideMode(Qt::ElideRight);
     m_table->setCornerButtonEnabled(false);
     m_table->setFont(touchFont(19));
+    m_table->setAccessibleName(tr("Itens da lista"));
     m_table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_table->verticalHeader()->hide();
@@ -160,6 +162,9 @@ TPickListDialog::TPickListDialog(const TClientDataSet& dataset, const QString& f
     }
     m_up->setToolTip(tr("Página anterior"));
     m_down->setToolTip(tr("Próxima página"));
+    // Named by what they do: their arrows are glyphs.
+    m_up->setAccessibleName(m_up->toolTip());
+    m_down->setAccessibleName(m_down->toolTip());
     auto* pager = new QVBoxLayout;
     pager->setSpacing(ui().px(8));
     pager->addWidget(m_up, 1);
