@@ -822,6 +822,127 @@ Database message: </translation>
     </message>
 </context>
 <context>
+    <name>History</name>
+    <message>
+        <source>(vazio)</source>
+        <translation>(empty)</translation>
+    </message>
+    <message>
+        <source>botão de ambiente %1, página %2, %3</source>
+        <translation>area button %1, page %2, %3</translation>
+    </message>
+    <message>
+        <source>botão de mesa %1, página %2 do ambiente %3, %4</source>
+        <translation>table button %1, page %2 of area %3, %4</translation>
+    </message>
+    <message>
+        <source>botão de tipo %1 número %2, página %3, %4</source>
+        <translation>button of type %1 number %2, page %3, %4</translation>
+    </message>
+    <message>
+        <source>legenda</source>
+        <translation>caption</translation>
+    </message>
+    <message>
+        <source>cor do texto</source>
+        <translation>text colour</translation>
+    </message>
+    <message>
+        <source>cor do fundo</source>
+        <translation>background colour</translation>
+    </message>
+    <message>
+        <source>código</source>
+        <translation>code</translation>
+    </message>
+    <message>
+        <source>mensagem</source>
+        <translation>message</translation>
+    </message>
+    <message>
+        <source>botão</source>
+        <translation>button</translation>
+    </message>
+    <message>
+        <source>página</source>
+        <translation>page</translation>
+    </message>
+    <message>
+        <source>O banco de dados não tem as tabelas da configuração de mesas.</source>
+        <translation>The database does not hold the table configuration&apos;s tables.</translation>
+    </message>
+    <message>
+        <source>O banco de dados não tem o histórico do leiaute (esquema da versão %1).</source>
+        <translation>The database does not keep the layout&apos;s history (schema version %1).</translation>
+    </message>
+    <message>
+        <source>--since HORA: %1 não é uma hora local ISO 8601, como 2026-12-07T14:30 ou 2026-12-07 14:30:00.</source>
+        <translation>--since TIME: %1 is not an ISO 8601 local time, such as 2026-12-07T14:30 or 2026-12-07 14:30:00.</translation>
+    </message>
+    <message>
+        <source>Erro ao ler o histórico do leiaute</source>
+        <translation>Error reading the layout&apos;s history</translation>
+    </message>
+    <message>
+        <source>incluiu</source>
+        <translation>added</translation>
+    </message>
+    <message>
+        <source>alterou</source>
+        <translation>changed</translation>
+    </message>
+    <message>
+        <source>excluiu</source>
+        <translation>removed</translation>
+    </message>
+    <message>
+        <source>filial %1, configuração %2: %3</source>
+        <translation>branch %1, configuration %2: %3</translation>
+    </message>
+    <message>
+        <source>filial %1</source>
+        <translation>branch %1</translation>
+    </message>
+    <message>
+        <source>configuração %1</source>
+        <translation>configuration %1</translation>
+    </message>
+    <message>
+        <source>desde %1</source>
+        <translation>since %1</translation>
+    </message>
+    <message>
+        <source>Não foi possível ler o histórico do leiaute: %1</source>
+        <translation>Could not read the layout&apos;s history: %1</translation>
+    </message>
+    <message>
+        <source>--prune-history ANTES: %1 não é uma hora local ISO 8601, como 2025-12-07 ou 2025-12-07T14:30.</source>
+        <translation>--prune-history BEFORE: %1 is not an ISO 8601 local time, such as 2025-12-07 or 2025-12-07T14:30.</translation>
+    </message>
+    <message>
+        <source>Erro ao remover registros do histórico do leiaute</source>
+        <translation>Error removing records from the layout&apos;s history</translation>
+    </message>
+    <message>
+        <source>Não foi possível remover registros do histórico do leiaute: %1</source>
+        <translation>Could not remove records from the layout&apos;s history: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Histórico do leiaute de %1%2: %n alteração(ões), a mais recente primeiro.</source>
+        <translation>
+            <numerusform>Layout history of %1%2: %n change, newest first.</numerusform>
+            <numerusform>Layout history of %1%2: %n changes, newest first.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n registro(s) do histórico anterior(es) a %1 removido(s).</source>
+        <translation>
+            <numerusform>%n history record before %1 removed.</numerusform>
+            <numerusform>%n history records before %1 removed.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>LayoutCheck</name>
     <message>
         <source>botão de ambiente %1 (ambiente %2)</source>
@@ -1196,6 +1317,26 @@ Database message: </translation>
 </context>
 <context>
     <name>qdl-host</name>
+    <message>
+        <source>Lista as mudanças do leiaute, a mais recente primeiro (só as de --branch, --configuration e desde --since, quando dados), e sai.</source>
+        <translation>List the layout&apos;s changes, newest first (only those of --branch, --configuration and since --since, when given), then exit.</translation>
+    </message>
+    <message>
+        <source>Com --history: só as mudanças desde a HORA local (ISO 8601, como 2026-12-07T14:30).</source>
+        <translation>With --history: only the changes since the local TIME (ISO 8601, such as 2026-12-07T14:30).</translation>
+    </message>
+    <message>
+        <source>HORA</source>
+        <translation>TIME</translation>
+    </message>
+    <message>
+        <source>Remove do histórico do leiaute os registros anteriores à HORA local (ISO 8601), diz quantos e sai (rodado pelo dono do esquema).</source>
+        <translation>Remove the layout history&apos;s records older than the local TIME (ISO 8601), say how many, then exit (run by the schema&apos;s owner).</translation>
+    </message>
+    <message>
+        <source>Use --history [--branch CÓDIGO] [--configuration NNNNN] [--since HORA] ou --prune-history HORA, um só.</source>
+        <translation>Use --history [--branch CODE] [--configuration NNNNN] [--since TIME] or --prune-history TIME, not both.</translation>
+    </message>
     <message>
         <source>PostgreSQL: dá ao papel de login PAPEL o que a tela precisa, só nas filiais de --branch CÓDIGO[,CÓDIGO...], e sai (rodado pelo dono do esquema).</source>
         <translation>PostgreSQL: give the login role ROLE what the screen needs, on the branches of --branch CODE[,CODE...] only, then exit (run by the schema&apos;s owner).</translation>
