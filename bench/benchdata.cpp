@@ -357,6 +357,19 @@ public:
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
     }
+    // Each row's first two columns, as text.
+    QList<std::pair<QString, QString>> pairs(const QString& sql)
+    {
+        sqlite3_stmt* q = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &q, nullptr) != SQLITE_OK)
+            fail(QStringLiteral("SQLite: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
+        QList<std::pair<QString, QString>> out;
+        while (sqlite3_step(q) == SQLITE_ROW)
+            out.append({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(q, 0))),
+                        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(q, 1)))});
+        sqlite3_finalize(q);
+        return out;
+    }
 
 private:
     sqlite3* m_db = nullptr;
@@ -542,6 +555,18 @@ LoadReport generateChain(const QString& connection, qint64 targetButtons, std::u
                       .arg(1 + m / 240, 2, 10, QLatin1Char('0'))
                       .arg(8 + (m / 60) % 4, 2, 10, QLatin1Char('0'))
                       .arg(m % 60, 2, 10, QLatin1Char('0'));
+    // The chain stands for layouts made before their history began: the
+    // history's triggers stay off while it is loaded.
+    QList<std::pair<QString, QString>> historyTriggers;
+    if (sqlite) {
+        historyTriggers = static_cast<SqliteSink*>(sink.get())->pairs(
+            QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'trigger' AND tbl_name = 'ITMENUCONFTE' "
+                           "AND name LIKE 'QDL_ITMENUCONFTE_HIST%'"));
+        for (const auto& [name, sql] : historyTriggers)
+            sink->exec(QStringLiteral("DROP TRIGGER %1").arg(name));
+    } else {
+        sink->exec(QStringLiteral("ALTER TABLE ITMENUCONFTE DISABLE TRIGGER QDL_ITMENUCONFTE_HISTORICO"));
+    }
     sink->beginTable(QStringLiteral("ITMENUCONFTE"),
                      {"CDFILIAL", "NRCONFTELA", "IDTPBUTTON", "NRBUTTON", "CDIDENTBUTON", "DSBUTTON", "NRCOLORTEXT",
                       "NRCOLORBACK", "DSMESSAGEBUT", "IDTPBUTONAUX", "NRBUTTONAUX", "NRPGCONFTELA", "NRPGCONFTAUX",
@@ -555,6 +580,12 @@ LoadReport generateChain(const QString& connection, qint64 targetButtons, std::u
         }
     });
     sink->endTable();
+    if (sqlite) {
+        for (const auto& [name, sql] : historyTriggers)
+            sink->exec(sql);
+    } else {
+        sink->exec(QStringLiteral("ALTER TABLE ITMENUCONFTE ENABLE TRIGGER QDL_ITMENUCONFTE_HISTORICO"));
+    }
 
     for (const auto& [name, sql] : indexes)
         sink->exec(sql);
