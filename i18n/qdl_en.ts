@@ -1398,8 +1398,36 @@ Database message: </translation>
         <translation>CODE</translation>
     </message>
     <message>
-        <source>--branch CÓDIGO só vale com --check e o código de uma filial.</source>
-        <translation>--branch CODE only works with --check and a branch code.</translation>
+        <source>--branch CÓDIGO só vale com --check, --export-layout, --import-layout e --restore, e com o código de uma filial.</source>
+        <translation>--branch CODE is valid only with --check, --export-layout, --import-layout and --restore, and with a branch&apos;s code.</translation>
+    </message>
+    <message>
+        <source>Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999).</source>
+        <translation>With --check: checks only the layout of branch CODE. With --grant-terminal: the role&apos;s branches, separated by commas. With --export-layout, --import-layout and --restore: the layout&apos;s branch (default 9999).</translation>
+    </message>
+    <message>
+        <source>Grava o leiaute de --branch e --configuration no ARQUIVO de texto (formato em docs/layout-format.md) e sai.</source>
+        <translation>Writes the layout of --branch and --configuration to the text FILE (format in docs/layout-format.md) and exits.</translation>
+    </message>
+    <message>
+        <source>Põe o leiaute do ARQUIVO na filial de --branch CÓDIGO, numa transação; lista o que muda e o que a filial não tem, e sai (0 gravado, 1 recusado pela conferência, 2 erro).</source>
+        <translation>Puts the layout of FILE into the branch of --branch CODE, in one transaction; lists what changes and what the branch lacks, and exits (0 written, 1 refused by the check, 2 error).</translation>
+    </message>
+    <message>
+        <source>Volta o leiaute ao que era na HORA local (ISO 8601, como 2026-12-07T14:30), pelo histórico, numa transação, e sai (0 gravado, 1 recusado pela conferência, 2 erro).</source>
+        <translation>Puts the layout back as it was at local TIME (ISO 8601, such as 2026-12-07T14:30), from the history, in one transaction, and exits (0 written, 1 refused by the check, 2 error).</translation>
+    </message>
+    <message>
+        <source>Com --import-layout e --restore: mostra o que mudaria e não grava nada.</source>
+        <translation>With --import-layout and --restore: shows what would change and writes nothing.</translation>
+    </message>
+    <message>
+        <source>A configuração de tela do leiaute (padrão 00001).</source>
+        <translation>The layout&apos;s screen configuration (default 00001).</translation>
+    </message>
+    <message>
+        <source>Use um só de --export-layout ARQUIVO, --import-layout ARQUIVO --branch CÓDIGO e --restore HORA; --configuration só com eles; --dry-run só com --import-layout e --restore.</source>
+        <translation>Use one of --export-layout FILE, --import-layout FILE --branch CODE and --restore TIME; --configuration only with them; --dry-run only with --import-layout and --restore.</translation>
     </message>
     <message>
         <source>Banco de dados não encontrado: %1</source>
@@ -1593,6 +1621,260 @@ nothing will be written.</translation>
     <message>
         <source>Código de filial com mais de 4 caracteres: %1</source>
         <translation>Branch code longer than 4 characters: %1</translation>
+    </message>
+</context>
+<context>
+    <name>LayoutFile</name>
+    <message>
+        <source>ambiente %1 no botão %2</source>
+        <translation>area %1 on button %2</translation>
+    </message>
+    <message>
+        <source>mesa %1 no botão %2, página %3, do botão de ambiente %4</source>
+        <translation>table %1 on button %2, page %3, of area button %4</translation>
+    </message>
+    <message>
+        <source>botão %1 de tipo %2 (código %3)</source>
+        <translation>button %1 of type %2 (code %3)</translation>
+    </message>
+    <message>
+        <source>código %1 em vez de %2</source>
+        <translation>code %1 instead of %2</translation>
+    </message>
+    <message>
+        <source>nome %1 em vez de %2</source>
+        <translation>caption %1 instead of %2</translation>
+    </message>
+    <message>
+        <source>cor do texto %1 em vez de %2</source>
+        <translation>text colour %1 instead of %2</translation>
+    </message>
+    <message>
+        <source>cor do fundo %1 em vez de %2</source>
+        <translation>background colour %1 instead of %2</translation>
+    </message>
+    <message>
+        <source>mensagem %1 em vez de %2</source>
+        <translation>message %1 instead of %2</translation>
+    </message>
+    <message>
+        <source>O %1 tem uma cor gravada que não é um número inteiro (%2): corrija-a na tela antes de exportar.</source>
+        <translation>The %1 has a stored colour that is not a whole number (%2): correct it on the screen before exporting.</translation>
+    </message>
+    <message>
+        <source>caractere de controle sem escape (\x%1)</source>
+        <translation>control character not escaped (\x%1)</translation>
+    </message>
+    <message>
+        <source>escape %1 inválido</source>
+        <translation>invalid escape %1</translation>
+    </message>
+    <message>
+        <source>%1 %2 não é um número inteiro de até 10 dígitos nem \N</source>
+        <translation>%1 %2 is neither a whole number of up to 10 digits nor \N</translation>
+    </message>
+    <message>
+        <source>%1 campos separados por tabulação em vez de %2</source>
+        <translation>%1 tab-separated fields instead of %2</translation>
+    </message>
+    <message>
+        <source>%1 não pode ser \N</source>
+        <translation>%1 cannot be \N</translation>
+    </message>
+    <message>
+        <source>%1 com mais de %2 caracteres</source>
+        <translation>%1 longer than %2 characters</translation>
+    </message>
+    <message>
+        <source>Erro ao procurar a tabela QDL_HISTORICO</source>
+        <translation>Could not look for the table QDL_HISTORICO</translation>
+    </message>
+    <message>
+        <source>O registro %1 do histórico não traz a linha como um objeto JSON (%2).</source>
+        <translation>History record %1 does not hold the row as a JSON object (%2).</translation>
+    </message>
+    <message>
+        <source>Erro ao preparar a inclusão de botões</source>
+        <translation>Could not prepare adding buttons</translation>
+    </message>
+    <message>
+        <source>Erro ao preparar a mudança de botões</source>
+        <translation>Could not prepare changing buttons</translation>
+    </message>
+    <message>
+        <source>Erro ao preparar a remoção de botões</source>
+        <translation>Could not prepare removing buttons</translation>
+    </message>
+    <message>
+        <source>Erro ao remover o %1</source>
+        <translation>Could not remove the %1</translation>
+    </message>
+    <message>
+        <source>Erro ao incluir o %1</source>
+        <translation>Could not add the %1</translation>
+    </message>
+    <message>
+        <source>Erro ao mudar o %1</source>
+        <translation>Could not change the %1</translation>
+    </message>
+    <message>
+        <source>o leiaute foi mudado por outro terminal durante a operação; nada foi gravado. Tente de novo.</source>
+        <translation>another terminal changed the layout meanwhile; nothing was written. Try again.</translation>
+    </message>
+    <message>
+        <source>Erro ao ler os ambientes (SALA) da filial</source>
+        <translation>Could not read the branch&apos;s areas (SALA)</translation>
+    </message>
+    <message>
+        <source>Erro ao ler as mesas (MESA) da filial</source>
+        <translation>Could not read the branch&apos;s tables (MESA)</translation>
+    </message>
+    <message>
+        <source>%1: o ambiente %2 não existe na filial %3.</source>
+        <translation>%1: the area %2 does not exist in branch %3.</translation>
+    </message>
+    <message>
+        <source>%1: o botão de ambiente %2 ficou de fora.</source>
+        <translation>%1: its area button %2 was left out.</translation>
+    </message>
+    <message>
+        <source>%1: a mesa %2 não existe na filial %3.</source>
+        <translation>%1: the table %2 does not exist in branch %3.</translation>
+    </message>
+    <message>
+        <source>%1: na filial %2 a mesa %3 é do ambiente %4, não do %5.</source>
+        <translation>%1: in branch %2 the table %3 belongs to area %4, not to %5.</translation>
+    </message>
+    <message>
+        <source>Linha %1: %2.</source>
+        <translation>Line %1: %2.</translation>
+    </message>
+    <message>
+        <source>arquivo vazio; a primeira linha deve ser &quot;%1&lt;TAB&gt;%2&quot;</source>
+        <translation>empty file; the first line must be &quot;%1&lt;TAB&gt;%2&quot;</translation>
+    </message>
+    <message>
+        <source>o texto não é UTF-8</source>
+        <translation>the text is not UTF-8</translation>
+    </message>
+    <message>
+        <source>não é um arquivo de leiaute (a primeira linha deve ser &quot;%1&lt;TAB&gt;%2&quot;)</source>
+        <translation>not a layout file (the first line must be &quot;%1&lt;TAB&gt;%2&quot;)</translation>
+    </message>
+    <message>
+        <source>versão %1 do formato desconhecida; este programa lê a versão %2</source>
+        <translation>version %1 of the format unknown; this program reads version %2</translation>
+    </message>
+    <message>
+        <source>o mesmo botão que a linha %1</source>
+        <translation>the same button as line %1</translation>
+    </message>
+    <message>
+        <source>o código %1 já está em um botão na linha %2</source>
+        <translation>the code %1 is already on a button on line %2</translation>
+    </message>
+    <message>
+        <source>Erro ao ler o leiaute da filial %1, configuração %2</source>
+        <translation>Could not read the layout of branch %1, configuration %2</translation>
+    </message>
+    <message>
+        <source>Este banco de dados não guarda o histórico do leiaute (tabela QDL_HISTORICO); o dono do esquema deve rodar &quot;qdl-host --database URL --upgrade&quot;.</source>
+        <translation>This database keeps no history of the layout (table QDL_HISTORICO); the schema&apos;s owner must run &quot;qdl-host --database URL --upgrade&quot;.</translation>
+    </message>
+    <message>
+        <source>Erro ao ler o histórico da filial %1, configuração %2</source>
+        <translation>Could not read the history of branch %1, configuration %2</translation>
+    </message>
+    <message>
+        <source>Erro ao ler as filiais do papel</source>
+        <translation>Could not read the role&apos;s branches</translation>
+    </message>
+    <message>
+        <source>O papel %1 é de terminal das filiais %2 e não pode ler nem mudar a filial %3; rode o comando com um papel dessa filial ou com o dono do esquema.</source>
+        <translation>The role %1 is a terminal of branches %2 and may neither read nor change branch %3; run the command as a role of that branch or as the schema&apos;s owner.</translation>
+    </message>
+    <message>
+        <source>Erro ao ler a configuração de tela (CONFTELA)</source>
+        <translation>Could not read the screen configuration (CONFTELA)</translation>
+    </message>
+    <message>
+        <source>A filial %1 não tem a configuração de tela %2 (nenhuma linha em CONFTELA); crie-a antes de pôr um leiaute nela.</source>
+        <translation>Branch %1 has no screen configuration %2 (no CONFTELA row); create it before putting a layout in it.</translation>
+    </message>
+    <message>
+        <source>Erro ao travar o leiaute da configuração</source>
+        <translation>Could not lock the configuration&apos;s layout</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LayoutCommand</name>
+    <message>
+        <source>Filial %1, configuração %2</source>
+        <translation>Branch %1, configuration %2</translation>
+    </message>
+    <message>
+        <source>Ignorado: %1</source>
+        <translation>Skipped: %1</translation>
+    </message>
+    <message>
+        <source>Problema: %1</source>
+        <translation>Problem: %1</translation>
+    </message>
+    <message>
+        <source>%1: %2 incluído(s), %3 mudado(s), %4 removido(s), %5 ignorado(s).</source>
+        <translation>%1: %2 added, %3 changed, %4 removed, %5 skipped.</translation>
+    </message>
+    <message>
+        <source>O leiaute resultante não passou na conferência: nada foi gravado.</source>
+        <translation>The resulting layout failed the check: nothing was written.</translation>
+    </message>
+    <message>
+        <source>Simulação (--dry-run): nada foi gravado.</source>
+        <translation>Dry run (--dry-run): nothing was written.</translation>
+    </message>
+    <message>
+        <source>O leiaute já era este: nada mudou.</source>
+        <translation>The layout was already this one: nothing changed.</translation>
+    </message>
+    <message>
+        <source>Gravado.</source>
+        <translation>Written.</translation>
+    </message>
+    <message>
+        <source>Não foi possível gravar %1: %2</source>
+        <translation>Could not write %1: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2 botão(ões) exportado(s) para %3.</source>
+        <translation>%1: %2 button(s) exported to %3.</translation>
+    </message>
+    <message>
+        <source>Não foi possível ler %1: %2</source>
+        <translation>Could not read %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 recusado: %2</source>
+        <translation>%1 refused: %2</translation>
+    </message>
+    <message>
+        <source>Hora inválida para --restore: %1 (use a hora local em ISO 8601, como &quot;2026-12-07T14:30&quot; ou &quot;2026-12-07 14:30:05&quot;).</source>
+        <translation>Invalid time for --restore: %1 (give local time in ISO 8601, such as &quot;2026-12-07T14:30&quot; or &quot;2026-12-07 14:30:05&quot;).</translation>
+    </message>
+    <message>
+        <source>%1: o leiaute de %2 (%3 UTC) tinha %4 botão(ões).</source>
+        <translation>%1: the layout of %2 (%3 UTC) had %4 button(s).</translation>
+    </message>
+    <message>
+        <source>Filial (até 4 caracteres) ou configuração (até 5) inválida: %1, %2.</source>
+        <translation>Invalid branch (up to 4 characters) or configuration (up to 5): %1, %2.</translation>
+    </message>
+    <message>
+        <source>O comando não foi concluído; nada foi gravado no banco de dados: %1</source>
+        <translation>The command was not completed; nothing was written to the database: %1</translation>
     </message>
 </context>
 </TS>
