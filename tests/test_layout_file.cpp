@@ -1,0 +1,222 @@
+// A configuration's layout written out, put back and brought back from its
+// history (qdl-host --export-layout, --import-layout, --restore), on SQLite
+// and PostgreSQL. The program under test connects as db.connectionString (on
+// PostgreSQL a terminal role); set-up and assertions use the check
+// connection.
+
+#include <QDateTime>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <QUrl>
+
+#include "Srv_qdl00005.h"
+#include "adoconnection.h"
+#include "dbfixture.h"
+#include "errors.h"
+#include "hostprogram.h"
+#include "layoutcommand.h"
+#include "layoutfile.h"
+#include "terminalroles.h"
+#include "testmain.h"
+
+namespace {
+
+const QString F = QStringLiteral("9999");
+const QString C = QStringLiteral("00001");
+
+class LayoutFile : public ::testing::TestWithParam<QString> {
+protected:
+    void SetUp() override
+    {
+        QDL_REQUIRE_BACKEND(GetParam());
+        db = TestDatabase::create(GetParam());
+        ASSERT_TRUE(dir.isValid());
+    }
+    void TearDown() override { db.drop(); }
+
+    // The configuration as the file gives it, read by the owner.
+    QString stored(const QString& branch = F, const QString& configuration = C) const
+    {
+        return QString::fromUtf8(layoutFileText(readLayout(db.openCheckConnection(), branch, configuration)));
+    }
+    int history() const { return db.countRows(QStringLiteral("SELECT COUNT(*) FROM QDL_HISTORICO")); }
+
+    struct Run {
+        int status;
+        QString out, err;
+    };
+    Run command(LayoutCommand::Kind kind, const QString& argument, const QString& branch, const QString& configuration,
+                bool dryRun = false) const
+    {
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        const int status = runLayoutCommand(db.connectionString, {kind, argument, branch, configuration, dryRun}, o, e);
+        return {status, out, err};
+    }
+    QString file(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    static QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    static void write(const QString& path, const QByteArray& text)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    TestDatabase db;
+    QTemporaryDir dir;
+};
+
+TEST_P(LayoutFile, RestoreBringsBackAreaClearedOnScreen)
+{
+    // Balcão's own colours (white on navy) and its first table's (yellow).
+    const QString before = stored();
+    ASSERT_TRUE(before.contains(QStringLiteral("\tBALCA\tBalcão\t16777215\t8388608\t")));
+    const QDateTime beforeClear = QDateTime::currentDateTime();
+    // The history's clock must be past the time given (milliseconds).
+    while (QDateTime::currentDateTime() <= beforeClear.addMSecs(2))
+        QThread::yieldCurrentThread();
+    {
+        ServiceSession session(db);
+        ServiceResult r;
+        ASSERT_EQ(setDelAmbiente(F, C, "BALCA", "03", "4", "0", "0", "0", "1", r), 0);
+        ASSERT_EQ(r.toText(), QString()) << r.toText().toStdString();
+    }
+    ASSERT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDIDENTBUTON IN ('BALCA', '49', '50')"), 0);
+    // Renamed twice since: the name before the first rename comes back.
+    for (const char* name : {"Outro", "Mais outro"})
+        db.exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = '%1' WHERE CDFILIAL = '9999' AND NRCONFTELA = '00001' "
+                               "AND CDIDENTBUTON = 'SAL'")
+                    .arg(QLatin1String(name)));
+    const int recorded = history();
+
+    // Through the built program, as an administrator runs it.
+    const QString at = beforeClear.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+    HostRun dry = runHostProgram(QProcessEnvironment::systemEnvironment(),
+                                 {"--database", db.connectionString, "--restore", at, "--dry-run"});
+    EXPECT_EQ(dry.status, 0) << dry.out.toStdString() << dry.err.toStdString();
+    EXPECT_EQ(stored().count(QLatin1Char('\n')), before.count(QLatin1Char('\n')) - 3);
+    EXPECT_EQ(history(), recorded) << "a dry run records nothing";
+
+    HostRun run = runHostProgram(QProcessEnvironment::systemEnvironment(), {"--database", db.connectionString, "--restore", at});
+    ASSERT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("+ ambiente \"BALCA\" no botão \"03\""))) << run.out.toStdString();
+    EXPECT_EQ(stored(), before);
+    // The restore is itself a change: three buttons back, one renamed back.
+    EXPECT_EQ(history(), recorded + 4);
+}
+
+TEST_P(LayoutFile, RoundTripToAnotherBranchSkipsWhatItLacks)
+{
+    // Captions that need the file's escapes.
+    db.exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'a\tb\\c\nd' || char(1) || ' é', DSMESSAGEBUT = '\\N' "
+                           "WHERE CDFILIAL = '9999' AND CDIDENTBUTON = '1'")
+                .replace(QStringLiteral("char(1)"), db.isPostgres() ? QStringLiteral("chr(1)") : QStringLiteral("char(1)")));
+    db.exec("UPDATE ITMENUCONFTE SET NRCOLORTEXT = NULL WHERE CDFILIAL = '9999' AND CDIDENTBUTON = '2'");
+    // Branch 0001 gets Varanda and Balcão and the same tables, but for 50.
+    db.exec("INSERT INTO CONFTELA (CDFILIAL, NRCONFTELA, CDLOJA) VALUES ('0001', '00002', '00001')");
+    db.exec("INSERT INTO SALA (CDFILIAL, CDSALA, NMSALA, IDSITSALA) SELECT '0001', CDSALA, NMSALA, IDSITSALA FROM SALA "
+            "WHERE CDFILIAL = '9999' AND CDSALA IN ('VAR', 'BALCA')");
+    db.exec("INSERT INTO MESA (CDFILIAL, CDLOJA, NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX) SELECT '0001', CDLOJA, "
+            "NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = '9999' AND CDLOJA = '00001' AND NRMESA <> '50' "
+            "AND NRMESA NOT IN (SELECT NRMESA FROM MESA WHERE CDFILIAL = '0001')");
+
+    const Run exported = command(LayoutCommand::Kind::Export, file("a.txt"), F, C);
+    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+    const QByteArray a = read(file("a.txt"));
+    ASSERT_EQ(QString::fromUtf8(a), stored());
+
+    // A terminal role of branch 9999 (as the program connects on
+    // PostgreSQL) is told so, not that the configuration is missing.
+    const QString role = QUrl(db.connectionString).userName();
+    if (db.isPostgres() && db.countRows(QStringLiteral("SELECT COUNT(*) FROM QDL_TERMINAL_FILIAL WHERE ROLNAME = '%1'").arg(role)) > 0) {
+        const Run refused = command(LayoutCommand::Kind::Import, file("a.txt"), QStringLiteral("0001"), QStringLiteral("00002"));
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_TRUE(refused.err.contains(role)) << refused.err.toStdString();
+        QString granted;
+        QTextStream log(&granted);
+        grantTerminal(db.openCheckConnection(), role, {F, QStringLiteral("0001")}, log);
+    }
+    const Run imported = command(LayoutCommand::Kind::Import, file("a.txt"), QStringLiteral("0001"), QStringLiteral("00002"));
+    ASSERT_EQ(imported.status, 0) << imported.out.toStdString() << imported.err.toStdString();
+    EXPECT_TRUE(imported.out.contains(QStringLiteral("Ignorado: mesa \"50\""))) << imported.out.toStdString();
+
+    ASSERT_EQ(command(LayoutCommand::Kind::Export, file("b.txt"), QStringLiteral("0001"), QStringLiteral("00002")).status, 0);
+    QList<QByteArray> lines = a.split('\n');
+    lines.removeIf([](const QByteArray& line) { return line.contains("\t50\tBanqueta 2\t"); });
+    ASSERT_EQ(lines.size(), a.split('\n').size() - 1);
+    EXPECT_EQ(QString::fromUtf8(read(file("b.txt"))), QString::fromUtf8(lines.join('\n')));
+}
+
+TEST_P(LayoutFile, NothingWrittenOnDryRunFailedCheckOrFailingWrite)
+{
+    db.exec("INSERT INTO CONFTELA (CDFILIAL, NRCONFTELA, CDLOJA) VALUES ('9999', '00003', '00001')");
+    ASSERT_EQ(command(LayoutCommand::Kind::Export, file("a.txt"), F, C).status, 0);
+    const QByteArray a = read(file("a.txt"));
+    const int recorded = history();
+    const auto unchanged = [&] {
+        EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCONFTELA = '00003'"), 0);
+        EXPECT_EQ(history(), recorded);
+    };
+
+    const Run dry = command(LayoutCommand::Kind::Import, file("a.txt"), F, QStringLiteral("00003"), true);
+    EXPECT_EQ(dry.status, 0) << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains(QStringLiteral("19 incluído(s)"))) << dry.out.toStdString();
+    unchanged();
+
+    // Table buttons of an area whose button is not in the file: the check
+    // refuses the result before the commit.
+    QByteArray orphans = a;
+    orphans.replace("4\t01\t1\t0\t0\t0\tSAL\t", "#");
+    write(file("orphans.txt"), orphans);
+    const Run refused = command(LayoutCommand::Kind::Import, file("orphans.txt"), F, QStringLiteral("00003"));
+    EXPECT_EQ(refused.status, 1) << refused.out.toStdString() << refused.err.toStdString();
+    EXPECT_TRUE(refused.out.contains(QStringLiteral("Problema:"))) << refused.out.toStdString();
+    unchanged();
+
+    // The last button's insert fails: the ones before it go too.
+    installFailingTrigger(db, "qdl_falha_import", "INSERT", "ITMENUCONFTE", "NEW.CDIDENTBUTON = '50'", "falha de teste na inclusão");
+    const Run failed = command(LayoutCommand::Kind::Import, file("a.txt"), F, QStringLiteral("00003"));
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_TRUE(failed.err.contains(QStringLiteral("falha de teste na inclusão"))) << failed.err.toStdString();
+    unchanged();
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, LayoutFile, ::testing::ValuesIn(testBackends()), backendName);
+
+// What the file refuses, by line; what it escapes, back whole.
+TEST(LayoutFileText, RefusesOtherVersionsAndMalformedLinesByNumber)
+{
+    const auto refusal = [](const QByteArray& text) {
+        try {
+            parseLayoutFile(text);
+        } catch (const EQdlError& e) {
+            return e.message();
+        }
+        return QStringLiteral("<accepted>");
+    };
+    const QByteArray area = "4\t01\t1\t0\t0\t0\tSAL\tSal\\x01\\\\\\t\\n\t0\t\\N\t\\N\n";
+    EXPECT_TRUE(refusal("quadrel-layout\t2\n").startsWith(QStringLiteral("Linha 1:"))) << refusal("quadrel-layout\t2\n").toStdString();
+    EXPECT_TRUE(refusal("mesas\n").startsWith(QStringLiteral("Linha 1:")));
+    EXPECT_TRUE(refusal("quadrel-layout\t1\n# nota\n4\t01\t1\t0\t0\t0\tSAL\tx\t0\n").startsWith(QStringLiteral("Linha 3:")));
+    EXPECT_TRUE(refusal("quadrel-layout\t1\n" + area + "4\t02\t1\t0\t0\t0\tVAR\tV\\q\t0\t0\t\\N\n").startsWith(QStringLiteral("Linha 3:")));
+    EXPECT_TRUE(refusal("quadrel-layout\t1\n" + area + area).startsWith(QStringLiteral("Linha 3:")));
+    EXPECT_TRUE(refusal("quadrel-layout\t1\n4\t01\t1\t0\t0\t0\tSAL\tx\t1.5\t0\t\\N\n").startsWith(QStringLiteral("Linha 2:")));
+
+    const QList<LayoutButton> parsed = parseLayoutFile("quadrel-layout\t1\r\n" + area);
+    ASSERT_EQ(parsed.size(), 1);
+    EXPECT_EQ(parsed[0].caption, QStringLiteral("Sal\x01\\\t\n"));
+    EXPECT_FALSE(parsed[0].backColour.has_value());
+    EXPECT_FALSE(parsed[0].message.has_value());
+    EXPECT_EQ(layoutFileText(parsed), "quadrel-layout\t1\n" + area);
+}
+
+} // namespace
+
+QDL_TEST_MAIN()
