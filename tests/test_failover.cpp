@@ -50,7 +50,8 @@ public:
         runSql(m_url, "CREATE DATABASE qdl_failover");
         const QString url = QString(m_url).replace("/postgres?", "/qdl_failover?");
         createQdlDatabaseAt(url, true);
-        return url;
+        return grantTestTerminalAt(url); // the screens connect as a terminal
+
     }
     void killPrimary() { bash("qdl_pg_primary_kill"); }
     void promoteStandby() { bash("qdl_pg_standby_promote"); }
@@ -202,7 +203,8 @@ struct WaitingForNobody {
         // The tables are made on a connection that does not wait for the standby.
         localUrl = out[0] + QStringLiteral("?options=-c%20synchronous_commit%3Dlocal");
         createQdlDatabaseAt(localUrl, true);
-        url = out[0];
+        grantTestTerminalAt(localUrl);
+        url = urlAs(out[0], QLatin1String(kTestTerminalRole)); // the screens connect as a terminal
     }
     ~WaitingForNobody()
     {

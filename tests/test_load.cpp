@@ -20,6 +20,7 @@
 #include "connection.h"
 #include "consistency.h"
 #include "dbfixture.h"
+#include "pgservers.h"
 #include "loadengine.h"
 #include "testmain.h"
 
@@ -42,6 +43,19 @@ protected:
         qdlbench::resetDatabase(connection);
         qdlload::generate(connection, kTerminals, 2000, 1);
         qdlload::freeTables(connection, kTerminals);
+        terminals = connection;
+        if (GetParam() == u"postgresql") {
+            // The terminals connect as a terminal role of the chain's
+            // branches; the test checks as the schema's owner.
+            QStringList branches;
+            withConnection(connection, [&](TADOConnection& db) {
+                SqlQuery q(db);
+                EXPECT_TRUE(q.exec("SELECT DISTINCT CDFILIAL FROM LOJA")) << errorText(q.lastError());
+                while (q.next())
+                    branches << q.value(0).toString();
+            });
+            terminals = grantTestTerminalAt(connection, branches);
+        }
     }
 
     void TearDown() override
@@ -72,7 +86,7 @@ protected:
             auto p = std::make_unique<QProcess>();
             p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             p->start(qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-load"),
-                     {QStringLiteral("--database"), connection, QStringLiteral("--terminals"),
+                     {QStringLiteral("--database"), terminals, QStringLiteral("--terminals"),
                       QString::number(kTerminals), QStringLiteral("--workers"), QString::number(kWorkers),
                       QStringLiteral("--worker"), QString::number(i), QStringLiteral("--seconds"),
                       QString::number(seconds), QStringLiteral("--think"), QString::number(thinkMs),
@@ -133,7 +147,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    QString connection;
+    QString connection; // the schema's owner
+    QString terminals;  // what the terminals connect as
     std::unique_ptr<TADOConnection> own; // the test's own, opened at its first statement
 };
 

@@ -254,14 +254,15 @@ TEST_P(ConsistencyTest, TheCheckOfOneBranchLeavesTheOtherBranchesOut)
     EXPECT_EQ(broken.count(LayoutFault::MissingParent), 1);
     c.setConnected(false);
 
-    const Run one = runCheck(db->connectionString, {"--check", "--branch", "9999"});
+    // The owner checks every branch (a terminal role only its own).
+    const Run one = runCheck(db->ownerConnectionString, {"--check", "--branch", "9999"});
     EXPECT_EQ(one.status, 0) << one.out.toStdString();
     EXPECT_TRUE(one.out.contains("filial \"9999\": 2 botões em 1 configurações")) << one.out.toStdString();
-    const Run other = runCheck(db->connectionString, {"--check", "--branch=0001"});
+    const Run other = runCheck(db->ownerConnectionString, {"--check", "--branch=0001"});
     EXPECT_EQ(other.status, 1) << other.out.toStdString();
     EXPECT_TRUE(other.out.contains("o ambiente \"ZZZ\" não existe")) << other.out.toStdString();
     EXPECT_TRUE(other.out.contains("2 problema(s) encontrado(s)")) << other.out.toStdString();
-    const Run none = runCheck(db->connectionString, {"--check", "--branch", "0002"});
+    const Run none = runCheck(db->ownerConnectionString, {"--check", "--branch", "0002"});
     EXPECT_EQ(none.status, 0);
     EXPECT_TRUE(none.out.contains("0 botões em 0 configurações")) << none.out.toStdString();
     // Without --check, or without a code, --branch is a mistake: said, never a screen.

@@ -123,7 +123,7 @@ public:
             createQdlDatabase(db, false);
             seed(db);
         });
-        return url;
+        return grantTestTerminalAt(url); // the screen connects as a terminal
     }
     void pause() { bash("qdl_pg_pause"); }
     void resume() { bash("qdl_pg_resume"); }

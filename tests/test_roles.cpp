@@ -10,6 +10,8 @@
 #include "adoconnection.h"
 #include "consistency.h"
 #include "dbfixture.h"
+#include "hostprogram.h"
+#include "pgservers.h"
 #include "terminalroles.h"
 #include "testmain.h"
 
@@ -31,28 +33,27 @@ protected:
             db.exec(QStringLiteral("INSERT INTO %1 SELECT * FROM C").arg(QLatin1String(table)));
             db.exec("DROP TABLE C");
         }
-        for (const QString& role : {terminal9999, terminal0001})
-            db.exec(QStringLiteral("CREATE ROLE %1 LOGIN").arg(role));
+        // Login roles are the server administrator's to make, as in a chain.
+        superuser([this](TADOConnection& c) {
+            for (const QString& role : {terminal9999, terminal0001})
+                c.execute(QStringLiteral("CREATE ROLE %1 LOGIN").arg(role), QStringLiteral("CREATE ROLE"));
+        });
     }
     void TearDown() override
     {
         if (db.name.isEmpty())
             return;
-        for (const QString& role : {terminal9999, terminal0001})
-        {
-            db.exec(QStringLiteral("DROP OWNED BY %1").arg(role));
-            db.exec(QStringLiteral("DROP ROLE %1").arg(role));
-        }
-        db.drop();
+        db.drop(); // the roles' rights go with the database
+        superuser([this](TADOConnection& c) {
+            for (const QString& role : {terminal9999, terminal0001})
+                c.execute(QStringLiteral("DROP ROLE IF EXISTS %1").arg(role), QStringLiteral("DROP ROLE"));
+        });
     }
-
-    // The test database's URL with the role as its user.
-    QString urlAs(const QString& role) const
+    static void superuser(const std::function<void(TADOConnection&)>& body)
     {
-        QUrl url(db.connectionString);
-        url.setUserName(role);
-        return url.toString();
+        withConnection(qEnvironmentVariable("QDL_PG_URL"), body);
     }
+    QString urlAs(const QString& role) const { return ::urlAs(db.connectionString, role); }
     int count(TADOConnection& as, const QString& sql)
     {
         SqlQuery q(as);
@@ -74,7 +75,11 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
     QString said;
     QTextStream log(&said);
     grantTerminal(db.openCheckConnection(), terminal9999, {QStringLiteral("9999")}, log);
-    grantTerminal(db.openCheckConnection(), terminal0001, {QStringLiteral("0001")}, log);
+    // The other as an administrator does it, with the built program.
+    const HostRun granted = runHostProgram(QProcessEnvironment::systemEnvironment(),
+                                           {"--database", db.ownerConnectionString, "--grant-terminal", terminal0001,
+                                            "--branch", "0001"});
+    ASSERT_EQ(granted.status, 0) << granted.err.toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("GRANT UPDATE (IDSTMESAAUX) ON MESA"))) << said.toStdString();
 
     TADOConnection a;
@@ -94,7 +99,7 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
     // owner, all of them.
     EXPECT_EQ(checkLayoutAt(urlAs(terminal9999)).buttons,
               db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999'"));
-    EXPECT_EQ(checkLayoutAt(db.connectionString).buttons, db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE"));
+    EXPECT_EQ(checkLayoutAt(db.ownerConnectionString).buttons, db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE"));
 
     // Another branch's button is not there to change, nor to add.
     EXPECT_EQ(count(a, "WITH U AS (UPDATE ITMENUCONFTE SET DSBUTTON = 'x' WHERE CDFILIAL = '0001' RETURNING 1) "
@@ -129,9 +134,10 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'Novo nome' AND CDFILIAL = '9999'"), 1);
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDIDENTBUTON = 'BALCA'"), 1); // 0001's stays
 
-    said.clear();
-    revokeTerminal(db.openCheckConnection(), terminal9999, log);
-    EXPECT_TRUE(said.contains(QStringLiteral("REVOKE"))) << said.toStdString();
+    const HostRun revoked = runHostProgram(QProcessEnvironment::systemEnvironment(),
+                                           {"--database", db.ownerConnectionString, "--revoke-terminal", terminal9999});
+    ASSERT_EQ(revoked.status, 0) << revoked.err.toStdString();
+    EXPECT_TRUE(revoked.out.contains(QStringLiteral("REVOKE"))) << revoked.out.toStdString();
     EXPECT_EQ(db.countRows(QStringLiteral("SELECT COUNT(*) FROM QDL_TERMINAL_FILIAL WHERE ROLNAME = '%1'").arg(terminal9999)), 0);
     EXPECT_FALSE(q.exec("SELECT COUNT(*) FROM ITMENUCONFTE"));
     EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << errorText(q.lastError());

@@ -287,7 +287,7 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         db.exec("CREATE TABLE QDL_T (K VARCHAR(10) PRIMARY KEY, N NUMERIC(12, 2), T VARCHAR(40))");
-        connection.ConnectionString = db.connectionString;
+        connection.ConnectionString = db.ownerConnectionString; // a scratch table of its own
         connection.setConnected(true);
     }
 

@@ -217,7 +217,8 @@ TEST_P(SrvServices, MesasOffersOnlyPlaceableTablesOfStoreAndArea)
     ASSERT_EQ(getMesas(F, "00001", "VAR", "00002", r), 0);
     EXPECT_EQ(column(r, "NRMESA"), numbers(21, 32));
 
-    // Another branch sees only its own tables.
+    // Another branch sees only its own tables (a terminal of both).
+    db.grantTerminalBranches({QStringLiteral("9999"), QStringLiteral("0001")});
     ASSERT_EQ(getMesas("0001", "00001", "SAL", C, r), 0);
     EXPECT_EQ(column(r, "NRMESA"), numbers(1, 3));
 }
@@ -236,6 +237,7 @@ TEST_P(SrvServices, AmbientesOffersActiveUnplacedAreas)
     ASSERT_EQ(getAmbientes(F, C, r), 0);
     EXPECT_EQ(column(r, "CDSALA"), QStringList({"AVIP", "DECK"}));
 
+    db.grantTerminalBranches({QStringLiteral("9999"), QStringLiteral("0001")});
     ASSERT_EQ(getAmbientes("0001", C, r), 0);
     EXPECT_EQ(column(r, "CDSALA"), QStringList({"SAL", "JARD"}));
 }

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QRandomGenerator>
+#include <QSet>
+#include <QTextStream>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -16,6 +18,7 @@
 #include "connection.h"
 #include "demodb.h"
 #include "errors.h"
+#include "terminalroles.h"
 
 void PrintTo(const QString& s, std::ostream* os)
 {
@@ -114,6 +117,59 @@ bool execOrFail(SqlQuery& q, const QString& sql)
 
 } // namespace
 
+QString urlAs(const QString& url, const QString& role)
+{
+    // By hand: QUrl cannot hold libpq's list of hosts (h1:p1,h2:p2).
+    const qsizetype start = url.indexOf(QLatin1String("://")) + 3;
+    const qsizetype end = url.indexOf(QLatin1Char('/'), start);
+    const qsizetype at = url.lastIndexOf(QLatin1Char('@'), end < 0 ? -1 : end);
+    return url.left(start) + role + QLatin1Char('@') + url.mid(at >= start ? at + 1 : start);
+}
+
+QString grantTestTerminalAt(const QString& superUrl, const QStringList& branches)
+{
+    ensureTestRoles(superUrl);
+    TADOConnection db;
+    db.ConnectionString = superUrl;
+    db.setConnected(true);
+    grantTestTerminal(db, branches);
+    return urlAs(superUrl, QLatin1String(kTestTerminalRole));
+}
+
+void ensureTestRoles(const QString& superUrl)
+{
+    static QSet<QString> done; // servers of this process already set up
+    if (done.contains(superUrl))
+        return;
+    TADOConnection admin;
+    admin.ConnectionString = superUrl;
+    admin.setConnected(true);
+    // Test programs run in parallel: whichever comes second finds the role.
+    for (const char* role : {kTestOwnerRole, kTestTerminalRole})
+        admin.execute(QStringLiteral("DO $$ BEGIN CREATE ROLE %1 LOGIN; "
+                                     "EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END $$")
+                          .arg(QLatin1String(role)),
+                      QStringLiteral("CREATE ROLE"));
+    admin.execute(QStringLiteral("DO $$ BEGIN GRANT pg_read_all_stats, pg_signal_backend TO %1; "
+                                 "EXCEPTION WHEN unique_violation THEN NULL; END $$")
+                      .arg(QLatin1String(kTestOwnerRole)),
+                  QStringLiteral("GRANT"));
+    done.insert(superUrl);
+}
+
+void grantTestTerminal(TADOConnection& db, const QStringList& branches)
+{
+    QString said;
+    QTextStream log(&said);
+    grantTerminal(db, QLatin1String(kTestTerminalRole), branches, log);
+}
+
+void TestDatabase::grantTerminalBranches(const QStringList& branches) const
+{
+    if (isPostgres())
+        grantTestTerminal(openCheckConnection(), branches);
+}
+
 QStringList testBackends()
 {
     QStringList kinds{QStringLiteral("sqlite")};
@@ -163,21 +219,30 @@ TestDatabase TestDatabase::create(const QString& kind, bool withDemo)
         t.name = dir.path();
         const QString path = dir.filePath(QStringLiteral("qdl.db"));
         t.connectionString = QStringLiteral("sqlite:") + path;
+        t.ownerConnectionString = t.connectionString;
         QFile file(path); // an empty file is an empty database
         if (!file.open(QIODevice::WriteOnly))
             fail(QStringLiteral("SQLite: não foi possível criar %1: %2").arg(path, file.errorString()));
     } else if (kind == QLatin1String("postgresql")) {
         t.name = QStringLiteral("qdl_t_") + uniqueSuffix();
-        adminExec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(t.name));
+        try {
+            ensureTestRoles(pgUrl());
+        } catch (const std::exception& e) {
+            fail(QStringLiteral("os papéis de teste não foram criados: %1").arg(ADOExceptionMessage(e, nullptr, QString())));
+        }
+        adminExec(QStringLiteral("CREATE DATABASE %1 OWNER %2 ENCODING 'UTF8' TEMPLATE template0")
+                      .arg(t.name, QLatin1String(kTestOwnerRole)));
         QUrl url(pgUrl());
         url.setPath(QLatin1Char('/') + t.name);
-        t.connectionString = url.toString();
+        t.ownerConnectionString = urlAs(url.toString(), QLatin1String(kTestOwnerRole));
+        t.connectionString = urlAs(url.toString(), QLatin1String(kTestTerminalRole));
     } else {
         fail(QStringLiteral("banco de teste desconhecido: %1").arg(kind));
     }
 
     try {
         createQdlDatabase(t.openCheckConnection(), withDemo);
+        t.grantTerminalBranches({QStringLiteral("9999")});
     } catch (const std::exception& e) {
         t.drop();
         fail(QStringLiteral("criação das tabelas falhou: %1").arg(QString::fromUtf8(e.what())));
@@ -210,7 +275,7 @@ TADOConnection& TestDatabase::openCheckConnection() const
     if (name.isEmpty())
         fail(QStringLiteral("o banco de teste não existe (já removido?)"));
     try {
-        return openConnection(checkConnectionName(*this), connectionString);
+        return openConnection(checkConnectionName(*this), ownerConnectionString);
     } catch (const std::exception& e) {
         fail(QStringLiteral("conexão de verificação não abriu: %1").arg(ADOExceptionMessage(e, nullptr, QString())));
     }

@@ -2,7 +2,10 @@
 
 // Real databases for the tests: a fresh SQLite file, or a fresh database on
 // the PostgreSQL server named by QDL_PG_URL, created with the schema (and the
-// demo rows) and dropped at the end.
+// demo rows) and dropped at the end. On PostgreSQL the program under test
+// connects as a terminal would: a login role that is no superuser, granted
+// the screen's rights on branch 9999 only (`--grant-terminal`); the test's
+// own check connection is the schema's owner, who sees every branch.
 //
 //   class MyTest : public ::testing::TestWithParam<QString> {
 //       void SetUp() override { QDL_REQUIRE_BACKEND(GetParam()); db = TestDatabase::create(GetParam()); }
@@ -24,7 +27,8 @@ void PrintTo(const QString& s, std::ostream* os);
 
 struct TestDatabase {
     QString kind;             // "sqlite" or "postgresql"
-    QString connectionString; // what _GetStringConexQdl hands the data module
+    QString connectionString; // what _GetStringConexQdl hands the data module (PostgreSQL: the terminal role)
+    QString ownerConnectionString; // the schema's owner (SQLite: the same file)
     QString name;             // SQLite: the temporary folder; PostgreSQL: the database name
 
     // Throws std::runtime_error with the reason when it cannot be created.
@@ -44,9 +48,30 @@ struct TestDatabase {
     // One value read as text ("" when no row).
     QString scalar(const QString& sql) const;
 
+    // PostgreSQL: the terminal role's branches become these (the owner's
+    // grant, as `--grant-terminal` gives it); nothing on SQLite.
+    void grantTerminalBranches(const QStringList& branches) const;
+
     bool isSqlite() const { return kind == QLatin1String("sqlite"); }
     bool isPostgres() const { return kind == QLatin1String("postgresql"); }
 };
+
+// PostgreSQL: the tests' login roles, made once on the server of superUrl
+// (a superuser's connection string). The owner of the test databases is no
+// superuser either; it may read every session's activity and end sessions,
+// as a test's observer must.
+inline constexpr char kTestOwnerRole[] = "qdl_test_owner";
+inline constexpr char kTestTerminalRole[] = "qdl_test_terminal";
+void ensureTestRoles(const QString& superUrl);
+// The connection string url with its user replaced by role.
+QString urlAs(const QString& url, const QString& role);
+// Gives kTestTerminalRole the screen's rights on these branches of the
+// database db is connected to (run as its owner or a superuser).
+void grantTestTerminal(TADOConnection& db, const QStringList& branches);
+// A server of a test's own: the roles made and the terminal granted the
+// branches on the database superUrl names (a superuser's, which owns the
+// schema there); answers the terminal's connection string.
+QString grantTestTerminalAt(const QString& superUrl, const QStringList& branches = {QStringLiteral("9999")});
 
 // Backends to run on: always "sqlite"; "postgresql" when QDL_PG_URL is set or
 // QDL_REQUIRE_PG=1.
