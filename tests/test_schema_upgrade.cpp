@@ -52,10 +52,10 @@ protected:
                 if (!line.startsWith(QLatin1Char('\\'))) // psql's own commands
                     script += line + QLatin1Char('\n');
             TADOConnection restore; // the dump empties search_path for its session
-            restore.ConnectionString = db.connectionString;
+            restore.ConnectionString = db.ownerConnectionString;
             restore.setConnected(true);
             restore.runScript(script, QStringLiteral("restore"));
-            url = db.connectionString;
+            url = db.ownerConnectionString; // the schema's owner upgrades it
         }
         connection.ConnectionString = url;
         connection.setConnected(true);
@@ -92,6 +92,19 @@ TEST_P(Upgrade, AReleaseWithoutAVersionUpgradesWithEveryRowKeptAndTodaysIndexes)
     EXPECT_EQ(index.value(0).toInt(), 1);
     index.finish();
     EXPECT_TRUE(checkLayout(connection).clean());
+
+    // The history keeps what changes from now on, the row before included.
+    connection.execute(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Depois' WHERE IDTPBUTTON = '4' AND NRBUTTON = '01'"),
+                       QStringLiteral("rename"));
+    SqlQuery history(connection);
+    ASSERT_TRUE(history.exec("SELECT IDOPERACAO, DSANTES, DSDEPOIS, DSQUEM FROM QDL_HISTORICO"));
+    ASSERT_TRUE(history.next());
+    EXPECT_EQ(history.value(0).toString(), "U");
+    EXPECT_TRUE(history.value(1).toString().contains("\"CDIDENTBUTON\"")) << history.value(1).toString().toStdString();
+    EXPECT_TRUE(history.value(2).toString().contains("\"Depois\"")) << history.value(2).toString().toStdString();
+    EXPECT_NE(history.value(3).toString(), "unknown"); // this program's session names itself
+    EXPECT_FALSE(history.next());
+    history.finish();
 
     EXPECT_EQ(upgradeSchema(connection, log), 0); // once is enough
 }
