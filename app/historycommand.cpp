@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QTextStream>
 
 #include "adoconnection.h"
@@ -12,6 +11,7 @@
 #include "layoutcodes.h"
 #include "schemaupgrade.h"
 #include "storedvalues.h"
+#include "textutil.h"
 
 namespace {
 
@@ -145,25 +145,10 @@ int failed(QTextStream& err, const QString& what, const std::exception& e)
 
 } // namespace
 
-std::optional<QDateTime> parseHistoryTime(const QString& text)
-{
-    static const QRegularExpression form(
-        QStringLiteral("^([0-9]{4}-[0-9]{2}-[0-9]{2})(?:[T ]([0-9]{2}:[0-9]{2}(?::[0-9]{2}(?:\\.[0-9]{1,3})?)?))?$"));
-    const QRegularExpressionMatch m = form.match(text.trimmed());
-    if (!m.hasMatch())
-        return std::nullopt;
-    // Without a zone Qt reads local time, as the operator means it.
-    const QDateTime at = QDateTime::fromString(
-        m.captured(1) + QLatin1Char('T') + (m.captured(2).isEmpty() ? QStringLiteral("00:00") : m.captured(2)), Qt::ISODateWithMs);
-    if (!at.isValid())
-        return std::nullopt;
-    return at;
-}
-
 int runHistoryCommand(const QString& connectionString, const HistoryCommand& command, QTextStream& out, QTextStream& err)
 {
     std::optional<QDateTime> since;
-    if (!command.since.isEmpty() && !(since = parseHistoryTime(command.since))) {
+    if (!command.since.isEmpty() && !(since = parseCommandLineTime(command.since))) {
         err << tr("--since HORA: %1 não é uma hora local ISO 8601, como 2026-12-07T14:30 ou 2026-12-07 14:30:00.")
                    .arg(quoted(command.since))
             << Qt::endl;
@@ -246,7 +231,7 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
 
 int runPruneHistory(const QString& connectionString, const QString& beforeText, QTextStream& out, QTextStream& err)
 {
-    const std::optional<QDateTime> before = parseHistoryTime(beforeText);
+    const std::optional<QDateTime> before = parseCommandLineTime(beforeText);
     if (!before) {
         err << tr("--prune-history ANTES: %1 não é uma hora local ISO 8601, como 2025-12-07 ou 2025-12-07T14:30.")
                    .arg(quoted(beforeText))

@@ -17,17 +17,14 @@ class QTextStream;
 struct HistoryCommand {
     QString branch;        // empty: every branch the connection may see
     QString configuration; // empty: every configuration
-    QString since;         // a time as parseHistoryTime reads it; empty: all records
+    QString since;         // a time as parseCommandLineTime reads it; empty: all records
 };
 
 // Lists the records newest first on out, times in local time; why it could
 // not on err. Answers the exit status.
 int runHistoryCommand(const QString& connectionString, const HistoryCommand& command, QTextStream& out, QTextStream& err);
 
-// Removes the records older than the time (parseHistoryTime) and says how
+// Removes the records older than the time (parseCommandLineTime) and says how
 // many on out. Answers the exit status.
 int runPruneHistory(const QString& connectionString, const QString& before, QTextStream& out, QTextStream& err);
 
-// An ISO 8601 time in local time ("2026-12-07T14:30", "2026-12-07 14:30:00",
-// a date alone for its midnight). Empty when the text is no such time.
-std::optional<QDateTime> parseHistoryTime(const QString& text);

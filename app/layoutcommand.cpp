@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -11,6 +10,7 @@
 #include "errors.h"
 #include "layoutfile.h"
 #include "storedvalues.h"
+#include "textutil.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ int importLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, Q
 
 int restoreLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
-    const std::optional<QDateTime> at = parseRestoreTime(c.argument);
+    const std::optional<QDateTime> at = parseCommandLineTime(c.argument);
     if (!at) {
         err << tr("Hora inválida para --restore: %1 (use a hora local em ISO 8601, como \"2026-12-07T14:30\" ou "
                   "\"2026-12-07 14:30:05\").")
@@ -117,22 +117,6 @@ int restoreLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, 
 }
 
 } // namespace
-
-std::optional<QDateTime> parseRestoreTime(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral(
-        "^([0-9]{4}-[0-9]{2}-[0-9]{2})(?:[T ]([0-9]{2}:[0-9]{2}(?::[0-9]{2}(?:\\.[0-9]{1,3})?)?))?(Z|[+-][0-9]{2}:?[0-9]{2})?$"));
-    const QRegularExpressionMatch m = form.match(text.trimmed());
-    if (!m.hasMatch())
-        return std::nullopt;
-    QString iso = m.captured(1) + QLatin1Char('T') + (m.captured(2).isEmpty() ? QStringLiteral("00:00") : m.captured(2));
-    iso += m.captured(3);
-    // Without a zone Qt reads local time, as the operator means it.
-    const QDateTime at = QDateTime::fromString(iso, Qt::ISODateWithMs);
-    if (!at.isValid())
-        return std::nullopt;
-    return at;
-}
 
 int runLayoutCommand(const QString& connectionString, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {

@@ -29,8 +29,3 @@ struct LayoutCommand {
 // out, why it could not on err. Answers the exit status.
 int runLayoutCommand(const QString& connectionString, const LayoutCommand& command, QTextStream& out, QTextStream& err);
 
-// A time as an administrator writes it, ISO 8601 in local time
-// ("2026-12-07T14:30", "2026-12-07 14:30:05", a date alone for its
-// midnight; "Z" or an offset such as "+01:00" names another zone). Empty
-// when the text is no such time.
-std::optional<QDateTime> parseRestoreTime(const QString& text);

@@ -138,7 +138,7 @@ struct Options {
                                 "(0 consistente, 1 problemas encontrados, 2 banco de dados ilegível).")};
     QCommandLineOption branch{QStringLiteral("branch"),
                               QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. "
-                                 "Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999)."),
+                                 "Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999). Com --history: só os registros dessa filial."),
                               QCoreApplication::translate("qdl-host", "CÓDIGO")};
     QCommandLineOption upgrade{QStringLiteral("upgrade"),
                                QCoreApplication::translate("qdl-host", "Atualiza o esquema do banco de dados para o desta versão, "
@@ -336,7 +336,7 @@ int main(int argc, char** argv)
             return runLayoutCommand(connection, command, out, err);
         }
         if (parser.isSet(options.branch) && (!parser.isSet(options.check) || parser.value(options.branch).trimmed().isEmpty())) {
-            say(QCoreApplication::translate("qdl-host", "--branch CÓDIGO só vale com --check, --export-layout, --import-layout e --restore, "
+            say(QCoreApplication::translate("qdl-host", "--branch CÓDIGO só vale com --check, --history, --export-layout, --import-layout e --restore, "
                                                         "e com o código de uma filial."));
             return 2;
         }

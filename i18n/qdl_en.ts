@@ -1398,12 +1398,12 @@ Database message: </translation>
         <translation>CODE</translation>
     </message>
     <message>
-        <source>--branch CÓDIGO só vale com --check, --export-layout, --import-layout e --restore, e com o código de uma filial.</source>
-        <translation>--branch CODE is valid only with --check, --export-layout, --import-layout and --restore, and with a branch&apos;s code.</translation>
+        <source>--branch CÓDIGO só vale com --check, --history, --export-layout, --import-layout e --restore, e com o código de uma filial.</source>
+        <translation>--branch CODE is valid only with --check, --history, --export-layout, --import-layout and --restore, and with a branch&apos;s code.</translation>
     </message>
     <message>
-        <source>Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999).</source>
-        <translation>With --check: checks only the layout of branch CODE. With --grant-terminal: the role&apos;s branches, separated by commas. With --export-layout, --import-layout and --restore: the layout&apos;s branch (default 9999).</translation>
+        <source>Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999). Com --history: só os registros dessa filial.</source>
+        <translation>With --check: checks only the layout of branch CODE. With --grant-terminal: the role&apos;s branches, separated by commas. With --export-layout, --import-layout and --restore: the layout&apos;s branch (default 9999). With --history: only that branch&apos;s records.</translation>
     </message>
     <message>
         <source>Grava o leiaute de --branch e --configuration no ARQUIVO de texto (formato em docs/layout-format.md) e sai.</source>
