@@ -1,6 +1,6 @@
 // A database made by release 5.80.12 (schema version 0: no stamp, the index
-// of tables by number without their area) upgraded to this program's schema
-// with every row kept; a newer schema than the program's never written to;
+// of tables by number without their area), and one made at schema version 2
+// (before the history), upgraded to this program's schema with every row kept; a newer schema than the program's never written to;
 // the embedded default file upgraded after a copy is kept beside it. The
 // databases come from tests/data: a SQLite file and a PostgreSQL dump, each
 // the demo layout with a few changes.
@@ -30,11 +30,13 @@ QString dataFile(const QString& name)
 
 class Upgrade : public ::testing::TestWithParam<QString> {
 protected:
-    void SetUp() override
+    void SetUp() override { QDL_REQUIRE_BACKEND(GetParam()); }
+    // The database of tests/data/<base>.db or <base>-postgresql.sql, opened
+    // as its owner on connection.
+    void load(const QString& base)
     {
-        QDL_REQUIRE_BACKEND(GetParam());
         if (GetParam() == QLatin1String("sqlite")) {
-            ASSERT_TRUE(QFile::copy(dataFile("release-5.80.12.db"), dir.filePath("old.db")));
+            ASSERT_TRUE(QFile::copy(dataFile(base + ".db"), dir.filePath("old.db")));
             QFile(dir.filePath("old.db")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
             url = QStringLiteral("sqlite:") + dir.filePath("old.db");
         } else {
@@ -45,7 +47,7 @@ protected:
                 db.exec(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(QLatin1String(table)));
             db.exec("DROP FUNCTION IF EXISTS QDL_AVISA_LEIAUTE() CASCADE");
             db.exec("DROP FUNCTION IF EXISTS QDL_GUARDA_HISTORICO() CASCADE");
-            QFile dump(dataFile("release-5.80.12-postgresql.sql"));
+            QFile dump(dataFile(base + "-postgresql.sql"));
             ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
             QString script;
             for (const QString& line : QString::fromUtf8(dump.readAll()).split(QLatin1Char('\n')))
@@ -74,6 +76,7 @@ protected:
 
 TEST_P(Upgrade, AReleaseWithoutAVersionUpgradesWithEveryRowKeptAndTodaysIndexes)
 {
+    ASSERT_NO_FATAL_FAILURE(load("release-5.80.12"));
     ASSERT_EQ(schemaVersionOf(connection), 0);
     const QStringList before = dumpLayout(connection);
     ASSERT_EQ(before.size(), 19);
@@ -109,8 +112,32 @@ TEST_P(Upgrade, AReleaseWithoutAVersionUpgradesWithEveryRowKeptAndTodaysIndexes)
     EXPECT_EQ(upgradeSchema(connection, log), 0); // once is enough
 }
 
+TEST_P(Upgrade, ASecondVersionGetsItsHistoryAloneWithEveryRowKept)
+{
+    ASSERT_NO_FATAL_FAILURE(load("version-2"));
+    ASSERT_EQ(schemaVersionOf(connection), 2);
+    const QStringList before = dumpLayout(connection);
+    ASSERT_EQ(before.size(), 18);
+    QString said;
+    QTextStream log(&said);
+    EXPECT_EQ(upgradeSchema(connection, log), 1); // one step
+    EXPECT_EQ(schemaVersionOf(connection), kSchemaVersion);
+    EXPECT_EQ(dumpLayout(connection), before);
+    EXPECT_TRUE(checkLayout(connection).clean());
+    // The recoloured buttons' removal is recorded with the colours they had.
+    SqlQuery q(connection);
+    ASSERT_TRUE(q.exec("DELETE FROM ITMENUCONFTE WHERE NRCOLORTEXT = 16777215")) << errorText(q.lastError());
+    const int removed = q.numRowsAffected();
+    EXPECT_GT(removed, 0);
+    ASSERT_TRUE(q.exec("SELECT COUNT(*) FROM QDL_HISTORICO WHERE IDOPERACAO = 'D' AND DSDEPOIS IS NULL "
+                       "AND DSANTES LIKE '%16777215%'")) << errorText(q.lastError());
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), removed);
+}
+
 TEST_P(Upgrade, ANewerSchemaIsNeverWrittenToAndNotUpgraded)
 {
+    ASSERT_NO_FATAL_FAILURE(load("release-5.80.12"));
     QString said;
     QTextStream log(&said);
     upgradeSchema(connection, log);
