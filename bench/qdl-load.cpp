@@ -1,12 +1,16 @@
 // qdl-load: many terminals working on one database at once.
 //
 //   qdl-load --database URL --terminals 200 [--workers 4] [--seconds 60] [--think 5000]
-//            [--generate [--rows 100000]] [--seed 1]
+//            [--generate [--rows 100000]] [--seed 1] [--terminal-role ROLE]
 //
 // --think 0 runs at saturation (each worker's terminals one after the
 // other, no pause); --think 5000 is a chain's day: every terminal one action
 // every five seconds on average. --generate makes the chain first (the
 // SQLite file, or the PostgreSQL database emptied and filled again).
+// --terminal-role: on PostgreSQL the terminals connect as that login role
+// (made when missing, given every branch of the chain as --grant-terminal
+// gives it), as a chain's terminals do; --database stays the owner's, for
+// the set-up and the checks.
 //
 // What it measures and how (bench/loadengine.h has the terminals): the
 // services use the one global rdmConfMesa, so a process can run one service
@@ -31,6 +35,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QTextStream>
 #include <cstdio>
 #include <iostream>
@@ -43,7 +48,9 @@
 #include "checkcommand.h"
 #include "connection.h"
 #include "consistency.h"
+#include "errors.h"
 #include "loadengine.h"
+#include "terminalroles.h"
 
 namespace {
 
@@ -55,7 +62,34 @@ struct Options {
     bool generate = false;
     qint64 rows = 100000;
     QString result;
+    QString terminalRole;
 };
+
+// The role made when missing and granted every branch of the chain; answers
+// the connection string the terminals use.
+QString asTerminalRole(const QString& ownerConnection, const QString& role)
+{
+    TADOConnection db;
+    db.ConnectionString = ownerConnection;
+    db.setConnected(true);
+    db.execute(QStringLiteral("DO $$ BEGIN CREATE ROLE \"%1\" LOGIN; EXCEPTION WHEN duplicate_object THEN NULL; END $$")
+                   .arg(QString(role).replace(QLatin1Char('"'), QLatin1String("\"\""))),
+               QStringLiteral("CREATE ROLE"));
+    DbError error;
+    std::unique_ptr<TADOQuery> q = db.prepare(QStringLiteral("SELECT DISTINCT CDFILIAL FROM LOJA"), error);
+    if (!q || !q->exec())
+        throw EDatabaseError(QStringLiteral("branches of the chain"), q ? q->lastError() : error);
+    QStringList branches;
+    while (q->next())
+        branches << q->value(0).toString();
+    q.reset();
+    QString said;
+    QTextStream log(&said);
+    grantTerminal(db, role, branches, log);
+    QUrl url(ownerConnection, QUrl::StrictMode);
+    url.setUserName(role);
+    return url.toString();
+}
 
 int runAsWorker(const Options& o)
 {
@@ -132,6 +166,8 @@ int runParent(const Options& o)
         out << "chain made in " << QString::number(double(t.elapsed()) / 1000, 'f', 1) << " s" << Qt::endl;
     }
     qdlload::freeTables(o.connection, o.terminals);
+    const QString terminalsConnection =
+        sqlite || o.terminalRole.isEmpty() ? o.connection : asTerminalRole(o.connection, o.terminalRole);
 
     QTemporaryDir dir;
     const int workers = std::min(o.workers, o.terminals);
@@ -140,7 +176,7 @@ int runParent(const Options& o)
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--database"), o.connection, QStringLiteral("--terminals"),
+                 {QStringLiteral("--database"), terminalsConnection, QStringLiteral("--terminals"),
                   QString::number(o.terminals), QStringLiteral("--workers"), QString::number(workers),
                   QStringLiteral("--worker"), QString::number(i), QStringLiteral("--seconds"),
                   QString::number(o.seconds), QStringLiteral("--think"), QString::number(o.thinkMs),
@@ -251,11 +287,14 @@ int main(int argc, char** argv)
     const QCommandLineOption generate(QStringLiteral("generate"), QStringLiteral("Make the chain first."));
     const QCommandLineOption rows(QStringLiteral("rows"), QStringLiteral("ITMENUCONFTE rows of the chain, at least."),
                                   QStringLiteral("N"), QStringLiteral("100000"));
+    const QCommandLineOption terminalRole(QStringLiteral("terminal-role"),
+                                          QStringLiteral("PostgreSQL: the terminals connect as this login role."),
+                                          QStringLiteral("ROLE"));
     const QCommandLineOption worker(QStringLiteral("worker"), QStringLiteral("(internal) run as worker I."),
                                     QStringLiteral("I"));
     const QCommandLineOption result(QStringLiteral("result"), QStringLiteral("(internal) worker's result file."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({database, terminals, workers, seconds, think, seed, generate, rows, worker, result});
+    parser.addOptions({database, terminals, workers, seconds, think, seed, generate, rows, terminalRole, worker, result});
     parser.process(app);
 
     Options o;
@@ -267,6 +306,7 @@ int main(int argc, char** argv)
     o.seed = parser.value(seed).toUInt();
     o.generate = parser.isSet(generate);
     o.rows = parser.value(rows).toLongLong();
+    o.terminalRole = parser.value(terminalRole);
     if (o.connection.isEmpty() || o.terminals < 1) {
         std::fprintf(stderr, "qdl-load: --database and --terminals (at least 1) are required\n");
         return 2;

@@ -27,7 +27,8 @@ out="$QDL_ROOT/docs/bench"
 mkdir -p "$out"
 : >"$out/load.txt"
 
-# load URL TERMINALS [--generate]: a saturation run, then a realistic one.
+# load URL TERMINALS [--generate]: a saturation run, then a realistic one;
+# the terminals connect as in a chain (as_terminal).
 load() {
   local url="$1" n="$2"; shift 2
   for think in 0 5000; do
@@ -35,7 +36,7 @@ load() {
     [ "$think" = 0 ] && secs="$sat"
     echo "\$ qdl-load --terminals $n --workers $workers --seconds $secs --think $think" | tee -a "$out/load.txt"
     nice "$build/bin/qdl-load" --database "$url" --terminals "$n" --workers "$workers" \
-      --seconds "$secs" --think "$think" "$@" | tee -a "$out/load.txt"
+      --seconds "$secs" --think "$think" "${as_terminal[@]}" "$@" | tee -a "$out/load.txt"
     set --  # the chain is made once
   done
 }
@@ -43,12 +44,15 @@ load() {
 qdl_pg_start -c max_connections=300 -c fsync=$pgsync
 trap qdl_pg_stop EXIT
 pg="${QDL_PG_URL%/*}/qdl_load"
+# A terminal role of the chain's branches, not the superuser that owns it.
+as_terminal=(--terminal-role qdl_load_terminal)
 first=1
 for n in ${QDL_LOAD_PG:-10 50 200}; do
   if [ "$first" = 1 ]; then load "$pg" "$n" --generate; first=0; else load "$pg" "$n"; fi
 done
 
 db="$dir/load.db"
+as_terminal=()
 first=1
 for n in ${QDL_LOAD_SQLITE:-10 50}; do
   if [ "$first" = 1 ]; then load "sqlite:$db" "$n" --generate --rows 100000; first=0; else load "sqlite:$db" "$n"; fi
