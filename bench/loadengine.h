@@ -99,7 +99,14 @@ struct WorkerOptions {
     // 1.5 times it); 0: none, the worker's terminals one after the other.
     double thinkMs = 5000;
     std::uint32_t seed = 1;
+    // PostgreSQL: each terminal connects as terminalRoleOf(terminalRole, its
+    // branch), the set-up and checks as connection's user; empty: all as it.
+    QString terminalRole;
 };
+
+// The login role of a branch's terminals, and a connection string as it.
+QString terminalRoleOf(const QString& prefix, const QString& branch);
+QString connectionAs(const QString& connection, const QString& role);
 
 // Opens the worker's terminals (each a data module of its own), reads where
 // each area stands, then calls ready() and runs until the time is up.

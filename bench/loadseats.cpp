@@ -1,5 +1,6 @@
 #include "loadseats.h"
 
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 
@@ -149,6 +150,18 @@ void freeTables(const QString& connection, int terminals)
         }
         throw;
     }
+}
+
+QString terminalRoleOf(const QString& prefix, const QString& branch)
+{
+    return prefix + QLatin1Char('_') + branch;
+}
+
+QString connectionAs(const QString& connection, const QString& role)
+{
+    QUrl url(connection, QUrl::StrictMode);
+    url.setUserName(role);
+    return url.toString();
 }
 
 } // namespace qdlload

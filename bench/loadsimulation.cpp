@@ -115,7 +115,9 @@ void Worker::open(Terminal& t, CheckConnection& c)
         t.sharedStart = colour(shared[0][0]);
     }
 
-    setConnectionStringOverride(m_o.connection);
+    setConnectionStringOverride(m_o.terminalRole.isEmpty() || isSqliteConnectionString(m_o.connection)
+                                    ? m_o.connection
+                                    : connectionAs(m_o.connection, terminalRoleOf(m_o.terminalRole, t.seat.branch)));
     t.module = std::make_unique<TrdmConfMesa>(nullptr);
     t.module->adcConfigMesa->setConnected(true);
     // The first statement of each kind is prepared when first used, as on

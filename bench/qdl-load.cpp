@@ -7,10 +7,10 @@
 // other, no pause); --think 5000 is a chain's day: every terminal one action
 // every five seconds on average. --generate makes the chain first (the
 // SQLite file, or the PostgreSQL database emptied and filled again).
-// --terminal-role: on PostgreSQL the terminals connect as that login role
-// (made when missing, given every branch of the chain as --grant-terminal
-// gives it), as a chain's terminals do; --database stays the owner's, for
-// the set-up and the checks.
+// --terminal-role PREFIX: on PostgreSQL each terminal connects as the login
+// role PREFIX_BRANCH of its branch (made when missing, given that branch as
+// --grant-terminal gives it), as a chain's terminals do; --database stays
+// the owner's, for the set-up and the checks.
 //
 // What it measures and how (bench/loadengine.h has the terminals): the
 // services use the one global rdmConfMesa, so a process can run one service
@@ -35,7 +35,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QUrl>
+#include <QSet>
 #include <QTextStream>
 #include <cstdio>
 #include <iostream>
@@ -65,30 +65,25 @@ struct Options {
     QString terminalRole;
 };
 
-// The role made when missing and granted every branch of the chain; answers
-// the connection string the terminals use.
-QString asTerminalRole(const QString& ownerConnection, const QString& role)
+// Each terminal's branch gets its role, prefix_BRANCH, made when missing.
+void grantTerminalRoles(const QString& ownerConnection, const QString& prefix, int terminals)
 {
     TADOConnection db;
     db.ConnectionString = ownerConnection;
     db.setConnected(true);
-    db.execute(QStringLiteral("DO $$ BEGIN CREATE ROLE \"%1\" LOGIN; EXCEPTION WHEN duplicate_object THEN NULL; END $$")
-                   .arg(QString(role).replace(QLatin1Char('"'), QLatin1String("\"\""))),
-               QStringLiteral("CREATE ROLE"));
-    DbError error;
-    std::unique_ptr<TADOQuery> q = db.prepare(QStringLiteral("SELECT DISTINCT CDFILIAL FROM LOJA"), error);
-    if (!q || !q->exec())
-        throw EDatabaseError(QStringLiteral("branches of the chain"), q ? q->lastError() : error);
-    QStringList branches;
-    while (q->next())
-        branches << q->value(0).toString();
-    q.reset();
-    QString said;
-    QTextStream log(&said);
-    grantTerminal(db, role, branches, log);
-    QUrl url(ownerConnection, QUrl::StrictMode);
-    url.setUserName(role);
-    return url.toString();
+    QSet<QString> done;
+    for (const qdlload::Seat& seat : qdlload::seats(terminals)) {
+        if (done.contains(seat.branch))
+            continue;
+        done.insert(seat.branch);
+        const QString role = qdlload::terminalRoleOf(prefix, seat.branch);
+        db.execute(QStringLiteral("DO $$ BEGIN CREATE ROLE \"%1\" LOGIN; EXCEPTION WHEN duplicate_object THEN NULL; END $$")
+                       .arg(role),
+                   QStringLiteral("CREATE ROLE"));
+        QString said;
+        QTextStream log(&said);
+        grantTerminal(db, role, {seat.branch}, log);
+    }
 }
 
 int runAsWorker(const Options& o)
@@ -101,6 +96,7 @@ int runAsWorker(const Options& o)
     w.seconds = o.seconds;
     w.thinkMs = o.thinkMs;
     w.seed = o.seed;
+    w.terminalRole = o.terminalRole;
     const qdlload::WorkerResult r = qdlload::runWorker(w, [] {
         // Every worker's terminals are open before any starts.
         std::cout << "ready" << std::endl;
@@ -166,8 +162,8 @@ int runParent(const Options& o)
         out << "chain made in " << QString::number(double(t.elapsed()) / 1000, 'f', 1) << " s" << Qt::endl;
     }
     qdlload::freeTables(o.connection, o.terminals);
-    const QString terminalsConnection =
-        sqlite || o.terminalRole.isEmpty() ? o.connection : asTerminalRole(o.connection, o.terminalRole);
+    if (!sqlite && !o.terminalRole.isEmpty())
+        grantTerminalRoles(o.connection, o.terminalRole, o.terminals);
 
     QTemporaryDir dir;
     const int workers = std::min(o.workers, o.terminals);
@@ -176,7 +172,8 @@ int runParent(const Options& o)
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--database"), terminalsConnection, QStringLiteral("--terminals"),
+                 {QStringLiteral("--database"), o.connection, QStringLiteral("--terminal-role"), o.terminalRole,
+                  QStringLiteral("--terminals"),
                   QString::number(o.terminals), QStringLiteral("--workers"), QString::number(workers),
                   QStringLiteral("--worker"), QString::number(i), QStringLiteral("--seconds"),
                   QString::number(o.seconds), QStringLiteral("--think"), QString::number(o.thinkMs),
@@ -288,8 +285,8 @@ int main(int argc, char** argv)
     const QCommandLineOption rows(QStringLiteral("rows"), QStringLiteral("ITMENUCONFTE rows of the chain, at least."),
                                   QStringLiteral("N"), QStringLiteral("100000"));
     const QCommandLineOption terminalRole(QStringLiteral("terminal-role"),
-                                          QStringLiteral("PostgreSQL: the terminals connect as this login role."),
-                                          QStringLiteral("ROLE"));
+                                          QStringLiteral("PostgreSQL: each terminal connects as PREFIX_BRANCH."),
+                                          QStringLiteral("PREFIX"));
     const QCommandLineOption worker(QStringLiteral("worker"), QStringLiteral("(internal) run as worker I."),
                                     QStringLiteral("I"));
     const QCommandLineOption result(QStringLiteral("result"), QStringLiteral("(internal) worker's result file."),
