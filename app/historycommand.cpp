@@ -251,22 +251,13 @@ int runPruneHistory(const QString& connectionString, const QString& beforeText, 
         if (!q)
             throw EDatabaseError(step, error);
         q->bindText(":P_ANTES", utcText(*before) + (db.isPostgres() ? QStringLiteral("+00") : QString()));
-        db.BeginTrans();
         int removed = 0;
-        try {
+        db.inTransaction([&] {
             if (!q->exec())
                 throw EDatabaseError(step, q->lastError());
             removed = q->numRowsAffected();
             q->finish();
-            db.CommitTrans();
-        } catch (...) {
-            try {
-                db.RollbackTrans();
-            } catch (...) {
-                // the delete's own error is the one to report
-            }
-            throw;
-        }
+        });
         out << tr("%n registro(s) do histórico anterior(es) a %1 removido(s).", removed).arg(localText(*before)) << Qt::endl;
         return 0;
     } catch (const std::exception& e) {

@@ -136,20 +136,11 @@ void generate(const QString& connection, int terminals, qint64 rows, std::uint32
 void freeTables(const QString& connection, int terminals)
 {
     CheckConnection c(connection);
-    c.db().BeginTrans();
-    try {
+    c.db().inTransaction([&] {
         for (const Seat& s : seats(terminals))
             c.exec(QStringLiteral("UPDATE MESA SET IDSTMESA = 'A', IDSTMESAAUX = 'D' WHERE CDFILIAL = ? AND CDSALA = ?"),
                    {s.branch, areaOf(s, s.areaButton).first});
-        c.db().CommitTrans();
-    } catch (...) {
-        try {
-            c.db().RollbackTrans();
-        } catch (const EDatabaseError&) {
-            // the first failure is the one to report
-        }
-        throw;
-    }
+    });
 }
 
 QString terminalRoleOf(const QString& prefix, const QString& branch)

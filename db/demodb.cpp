@@ -69,22 +69,13 @@ void createQdlDatabase(TADOConnection& db, bool withDemo)
         throw EQdlError(QCoreApplication::translate("DemoDatabase", "O banco de dados já contém as tabelas %1; nada foi criado.")
                             .arg(existing.join(QStringLiteral(", "))));
 
-    db.BeginTrans();
-    try {
+    db.inTransaction([&] {
         // The demo rows after the schema, on their own: the session then
         // knows the history is there and names who wrote them.
         db.runScript(qdlSchemaScript(db.isPostgres()), step);
         if (withDemo)
             db.runScript(qdlDemoScript(), step);
-        db.CommitTrans();
-    } catch (...) {
-        try {
-            db.RollbackTrans();
-        } catch (...) {
-            // the script's or the commit's error is the one to report
-        }
-        throw;
-    }
+    });
 }
 
 void createQdlDatabaseAt(const QString& connectionString, bool withDemo)

@@ -52,18 +52,7 @@ int upgradeSchema(TADOConnection& db, QTextStream& log)
     }
     for (int step = found + 1; step <= kSchemaVersion; ++step) {
         const QString what = QCoreApplication::translate("SchemaVersion", "Erro ao atualizar o esquema para a versão %1").arg(step);
-        db.BeginTrans();
-        try {
-            db.runScript(stepScript(step, db.isPostgres()), what);
-            db.CommitTrans();
-        } catch (...) {
-            try {
-                db.RollbackTrans();
-            } catch (...) {
-                // the step's own error is the one to report
-            }
-            throw;
-        }
+        db.inTransaction([&] { db.runScript(stepScript(step, db.isPostgres()), what); });
         log << QCoreApplication::translate("SchemaVersion", "Esquema atualizado da versão %1 para a %2.").arg(step - 1).arg(step)
             << Qt::endl;
     }

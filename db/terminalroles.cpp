@@ -48,21 +48,12 @@ Target target(TADOConnection& db, const QString& role)
 
 void run(TADOConnection& db, const QStringList& statements, QTextStream& log)
 {
-    db.BeginTrans();
-    try {
+    db.inTransaction([&] {
         for (const QString& sql : statements) {
             db.execute(sql, sql);
             log << sql << Qt::endl;
         }
-        db.CommitTrans();
-    } catch (...) {
-        try {
-            db.RollbackTrans();
-        } catch (...) {
-            // the statement's own error is the one to report
-        }
-        throw;
-    }
+    });
 }
 
 } // namespace

@@ -135,6 +135,22 @@ void TADOConnection::RollbackTrans()
         m_session->rollback();
 }
 
+void TADOConnection::inTransaction(const std::function<void()>& body)
+{
+    BeginTrans();
+    try {
+        body();
+        CommitTrans();
+    } catch (...) {
+        try {
+            RollbackTrans();
+        } catch (...) {
+            // the error that led here is the one to report
+        }
+        throw;
+    }
+}
+
 bool TADOConnection::InTransaction() const
 {
     // Also on a session the server closed meanwhile: a COMMIT that went with

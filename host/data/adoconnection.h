@@ -57,6 +57,9 @@ public:
     void CommitAfterNextStatement();
     void CommitTrans();   // throws EDatabaseError; the transaction ends either way
     void RollbackTrans(); // throws EDatabaseError; the transaction ends either way
+    // Runs body in one transaction of its own: committed when body returns,
+    // rolled back when it throws, and body's error is the one that goes on.
+    void inTransaction(const std::function<void()>& body);
 
     // A statement prepared on the open connection, kept by the caller and
     // run many times; null with the database's error on a statement it
