@@ -377,6 +377,11 @@ int main(int argc, char** argv)
             // of the older one kept beside it.
             QTextStream err(stderr);
             upgradeOwnSqliteFile(path, err);
+            // It keeps a year of the layout's history, as a server's owner
+            // does with --prune-history; a failure here does not stop the screen.
+            QString pruned;
+            QTextStream quiet(&pruned);
+            runPruneHistory(connection, QDateTime::currentDateTime().addYears(-1).toString(Qt::ISODate), quiet, err);
         }
     } catch (const std::exception& e) {
         say(QString::fromUtf8(e.what()));

@@ -185,6 +185,19 @@ TEST(OwnDemoFile, IsUpgradedWithACopyKeptBeside)
     copy.setConnected(true);
     EXPECT_EQ(schemaVersionOf(copy), 0);
     EXPECT_EQ(dumpLayout(copy), dumpLayout(upgraded));
+
+    // It keeps a year of history: an older record goes when the screen opens.
+    upgraded.execute(QStringLiteral("INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSQUEM) "
+                                    "VALUES (strftime('%Y-%m-%d %H:%M:%f', 'now', '-13 months'), 'D', '9999', '00091', 'x'), "
+                                    "(strftime('%Y-%m-%d %H:%M:%f', 'now', '-11 months'), 'D', '9999', '00092', 'x')"),
+                     QStringLiteral("old records"));
+    upgraded.setConnected(false);
+    EXPECT_EQ(runHostProgram(env, {"--screenshot", home.filePath("shot.png")}).status, 0);
+    upgraded.setConnected(true);
+    SqlQuery q(upgraded);
+    ASSERT_TRUE(q.exec("SELECT group_concat(NRCONFTELA) FROM QDL_HISTORICO WHERE NRCONFTELA IN ('00091', '00092')"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("00092"));
 }
 
 } // namespace
