@@ -2,7 +2,9 @@
 // description, from what it shows now) and moving over the buttons with the
 // keyboard.
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <algorithm>
 #include <QPointer>
 
 #include "Cli_qdl00005.h"
@@ -18,6 +20,22 @@ bool isFree(const QAbstractButton* b)
 QString twoDigits(int n)
 {
     return QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
+
+// What the pending list holds for a button that has rows in it, in the
+// words a reader hears: its clear, or its new colour (a background only
+// where the button may have one).
+QStringList pendingWords(bool hasRows, bool backColourAllowed)
+{
+    if (!hasRows)
+        return {};
+    if (boExcluir)
+        return {QCoreApplication::translate("TfrmConfMesa", "limpeza pendente")};
+    if (boMudaCor && backColourAllowed)
+        return {QCoreApplication::translate("TfrmConfMesa", "nova cor de fundo pendente")};
+    if (boMudaFonte)
+        return {QCoreApplication::translate("TfrmConfMesa", "nova cor do texto pendente")};
+    return {};
 }
 
 } // namespace
@@ -56,21 +74,11 @@ void TfrmConfMesa::describeArea(int n, const QList<PendingRow>& pending)
         return;
     const QString number = twoDigits(n);
     const bool selected = stNrFocusAmb.toInt() == n;
-    QStringList pendingParts;
-    bool clearing = false;
-    for (const PendingRow& r : pending) {
-        if (r.type != kAreaButtonType || r.nrbutton != number)
-            continue;
-        if (boExcluir)
-            clearing = true;
-        else if (boMudaCor)
-            pendingParts << tr("nova cor de fundo pendente");
-        else if (boMudaFonte)
-            pendingParts << tr("nova cor do texto pendente");
-    }
-    if (clearing)
-        pendingParts.prepend(tr("limpeza pendente"));
-    pendingParts.removeDuplicates();
+    const bool hasRows = std::any_of(pending.cbegin(), pending.cend(), [&](const PendingRow& r) {
+        return r.type == kAreaButtonType && r.nrbutton == number;
+    });
+    const QStringList pendingParts = pendingWords(hasRows, true);
+    const bool clearing = hasRows && boExcluir;
 
     // A cleared button shows the free look until the clear is confirmed: its
     // stored caption still names it.
@@ -121,20 +129,12 @@ void TfrmConfMesa::describeTable(int n, const QList<PendingRow>& pending)
         return;
     const QString number = twoDigits(n);
     const QString page = pageText();
-    QStringList pendingParts;
-    bool clearing = false;
-    for (const PendingRow& r : pending) {
-        // Rows of this button on the page and area shown now.
-        if (r.type != kTableButtonType || r.nrbutton != number || r.page != page || r.auxNumber != stNrFocusAmb)
-            continue;
-        if (boExcluir)
-            clearing = true;
-        else if (boMudaFonte)
-            pendingParts << tr("nova cor do texto pendente");
-    }
-    if (clearing)
-        pendingParts.prepend(tr("limpeza pendente"));
-    pendingParts.removeDuplicates();
+    // Rows of this button on the page and area shown now.
+    const bool hasRows = std::any_of(pending.cbegin(), pending.cend(), [&](const PendingRow& r) {
+        return r.type == kTableButtonType && r.nrbutton == number && r.page == page && r.auxNumber == stNrFocusAmb;
+    });
+    const QStringList pendingParts = pendingWords(hasRows, false);
+    const bool clearing = hasRows && boExcluir;
 
     QString caption = isFree(b) ? QString() : oneLineCaption(b->text());
     if (caption.isEmpty() && clearing && cdsPesqMesas.Locate(QStringLiteral("NRBUTTON"), number, true))

@@ -50,7 +50,7 @@ QList<LayoutButton> parseLayoutFile(const QByteArray& text);
 // The configuration's buttons as stored now. Throws EDatabaseError.
 QList<LayoutButton> readLayout(TADOConnection& db, const QString& branch, const QString& configuration);
 
-// The configuration's buttons as they stood at `at` (any time spec; compared
+// The configuration's buttons as they stood at `at` (in any time zone; compared
 // in UTC with QDL_HISTORICO.DTALTERACAO): for each key, the row before the
 // first change recorded after `at`, else the row as it is now. Throws
 // EQdlError when the database keeps no history, EDatabaseError.
