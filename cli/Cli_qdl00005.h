@@ -236,6 +236,10 @@ private:
     // way, Tab and Shift+Tab from group to group (areas, tables, commands).
     // True when the key moved (or showed) the focus.
     bool navigationKey(QKeyEvent* event);
+    static bool pressKey(const QKeyEvent* event); // Enter or Space alone
+    bool focusRingShown() const;
+    void showFocusRing();
+    void focusByTap(QWidget* tapped);
     QList<QAbstractButton*> navigableButtons(int group) const;
     int navigationGroup(const QWidget* w) const;
     void focusByKeyboard(QAbstractButton* button);

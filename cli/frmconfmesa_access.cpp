@@ -249,6 +249,52 @@ void TfrmConfMesa::focusByKeyboard(QAbstractButton* button)
         m_groupFocus[group] = button;
 }
 
+void TfrmConfMesa::showFocusRing()
+{
+    // The first key shows where the focus is; with no button holding it,
+    // it lands on the selected area.
+    auto* current = qobject_cast<QAbstractButton*>(focusWidget());
+    const QList<QAbstractButton*> usable = navigableButtons(-1);
+    if (navigationGroup(current) < 0 || !usable.contains(current)) {
+        current = areaButton(stNrFocusAmb.toInt());
+        if (!usable.contains(current))
+            current = usable.value(0);
+    }
+    if (current)
+        focusByKeyboard(current);
+}
+
+bool TfrmConfMesa::focusRingShown() const
+{
+    return testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+bool TfrmConfMesa::pressKey(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    return modifiers == Qt::NoModifier && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space);
+}
+
+void TfrmConfMesa::focusByTap(QWidget* tapped)
+{
+    // A tap moves the focus to what it pressed (a strip stands for its area
+    // button) and hides the ring: the next key then starts from there, and
+    // never presses a button the operator did not choose.
+    QWidget* target = tapped;
+    if (tapped->objectName().startsWith(QLatin1String("panAmb")))
+        target = areaButton(tapped->objectName().right(2).toInt());
+    const bool hadRing = focusRingShown();
+    setAttribute(Qt::WA_KeyboardFocusChange, false);
+    QWidget* before = focusWidget();
+    if (auto* button = qobject_cast<QAbstractButton*>(target); button && navigationGroup(button) >= 0) {
+        button->setFocus(Qt::MouseFocusReason);
+        m_groupFocus[navigationGroup(button)] = button;
+    }
+    if (hadRing && before)
+        before->update();
+}
+
 bool TfrmConfMesa::navigationKey(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
@@ -261,18 +307,8 @@ bool TfrmConfMesa::navigationKey(QKeyEvent* event)
     auto* current = qobject_cast<QAbstractButton*>(focusWidget());
     const int group = navigationGroup(current);
     const QList<QAbstractButton*> usable = navigableButtons(-1);
-    if (group < 0 || !usable.contains(current)) {
-        // No button holds the focus yet: the first key lands on the selected area.
-        QAbstractButton* start = areaButton(stNrFocusAmb.toInt());
-        if (!usable.contains(start))
-            start = usable.value(0);
-        if (start)
-            focusByKeyboard(start);
-        return true;
-    }
-    if (!testAttribute(Qt::WA_KeyboardFocusChange)) {
-        // The focus was not shown yet: the first key shows where it is.
-        focusByKeyboard(current);
+    if (group < 0 || !usable.contains(current) || !focusRingShown()) {
+        showFocusRing();
         return true;
     }
 

@@ -380,14 +380,9 @@ TTouchButton* TfrmConfMesa::areaStrip(int n) const
 
 bool TfrmConfMesa::eventFilter(QObject* watched, QEvent* event)
 {
-    // A tap hides the keyboard's focus ring until a key moves the focus again.
-    if (event->type() == QEvent::MouseButtonPress && testAttribute(Qt::WA_KeyboardFocusChange)) {
-        if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this) {
-            setAttribute(Qt::WA_KeyboardFocusChange, false);
-            if (QWidget* focused = focusWidget())
-                focused->update();
-        }
-    }
+    if (event->type() == QEvent::MouseButtonPress)
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this)
+            focusByTap(w);
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -399,6 +394,12 @@ bool TfrmConfMesa::eventFilter(QObject* watched, QEvent* event)
     // Arrows and Tab move over the buttons wherever they arrive first.
     if (!m_inHandler && navigationKey(keyEvent))
         return true;
+    // Enter and Space press only a button whose ring the operator sees: the
+    // first one after a tap, or at start-up, shows where the focus is.
+    if (!m_inHandler && pressKey(keyEvent) && !focusRingShown()) {
+        showFocusRing();
+        return true;
+    }
     // A key that the focused control ignores travels on to its parents; take
     // it once, where it was first delivered. The screen's own buttons ignore
     // every key but Space, so the form takes the keys they pass on.

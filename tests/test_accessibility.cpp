@@ -213,6 +213,40 @@ TEST_P(Accessibility, KeysReachEveryAreaAndTableButtonAndPressThem)
     EXPECT_EQ(form->NrPagina, 2);
 }
 
+// A tap moves the focus without showing it; Enter and Space then only show
+// where it is, and never press a button the operator did not choose.
+TEST_P(Accessibility, AKeyAfterATapPressesOnlyWhatTheOperatorSees)
+{
+    placeArea("01", "SAL", "Salão Principal");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    placeArea("02", "VAR", "Varanda");
+    placeTable("01", "1", "02", "10", "Varanda 10");
+    openScreen();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+
+    click(area(2));
+    press(Qt::Key_F7);
+    click(table(1));
+    EXPECT_EQ(focusedName(), QStringLiteral("tcb01"));
+    for (const Qt::Key k : {Qt::Key_Return, Qt::Key_Space})
+        press(k); // the first shows the ring on the tapped table; the second presses it again: no change
+    ASSERT_EQ(form->cdsAlteracoes.RecordCount(), 1);
+    press(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDIDENTBUTON IN ('SAL', '1')"), 2);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDIDENTBUTON = '10'"), 0);
+
+    // At start-up too, the first Enter only shows the ring on the selected area.
+    closeScreen();
+    openScreen();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    press(Qt::Key_F7);
+    press(Qt::Key_Return);
+    EXPECT_TRUE(form->cdsAlteracoes.IsEmpty());
+    EXPECT_EQ(focusedName(), QStringLiteral("tcbAmb01"));
+}
+
 QDL_FORM_SUITE(Accessibility);
 
 } // namespace
