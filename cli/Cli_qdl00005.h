@@ -105,6 +105,10 @@ public:
     TTouchButton* areaButton(int n) const;    // 1..18
     TTouchButton* areaStrip(int n) const;     // 1..18
 
+    // What the operator is told when a change found its button, slot, table
+    // or area changed on another terminal meanwhile.
+    static QString changedElsewhereText();
+
     // The factor the screen is drawn at: the host's setting (screenScale())
     // resolved, once, on the screen the form opens on (its owner's, else the
     // primary screen).

@@ -42,7 +42,9 @@ int colourValue(const QString& text)
 // getInsere's argument text is not its argument list: the colours go as
 // decimal text, the button's type and its parent's type stand together as
 // one element, and the empty message has an element only for a table button.
-void insertButton(const QString& nrbutton, const QString& caption, const QString& page, const QString& ident,
+// Answers the service's value: empty when written, "Botao_Alt" when the slot
+// or the table or area was taken elsewhere meanwhile.
+QString insertButton(const QString& nrbutton, const QString& caption, const QString& page, const QString& ident,
                   const QString& type, const QString& auxType, const QString& auxNumber, const QString& auxPage)
 {
     const int text = kFreeTextColor, back = kFreeButtonColor;
@@ -50,10 +52,11 @@ void insertButton(const QString& nrbutton, const QString& caption, const QString
     if (type == kTableButtonType)
         argumentText << QString();
     argumentText << page << ident << type + auxType << auxNumber << auxPage;
-    callServiceWithText(QStringLiteral("getInsere"), argumentText, [&](ServiceResult& out) {
-        return getInsere(stCdfilial, stNrConf, nrbutton, caption, float(text), float(back), QString(), page, ident,
-                         type, auxType, auxNumber, auxPage, out);
-    });
+    return callServiceWithText(QStringLiteral("getInsere"), argumentText, [&](ServiceResult& out) {
+               return getInsere(stCdfilial, stNrConf, nrbutton, caption, float(text), float(back), QString(), page,
+                                ident, type, auxType, auxNumber, auxPage, out);
+           })
+        .toText();
 }
 
 void requireProc(bool installed, const char* name)
@@ -237,7 +240,11 @@ bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const QString cdsala = cdsAmbientes.FieldByName(QStringLiteral("CDSALA")).AsString();
     const QString nmsala = cdsAmbientes.FieldByName(QStringLiteral("NMSALA")).AsString();
-    insertButton(stCodigo, nmsala, one, cdsala, kAreaButtonType, zero, zero, zero);
+    if (insertButton(stCodigo, nmsala, one, cdsala, kAreaButtonType, zero, zero, zero) == QLatin1String(qdl::kBotaoAlterado)) {
+        reportChangedElsewhere();
+        showStoredLayout();
+        return false;
+    }
     cdsControleAmb.Append();
     cdsControleAmb.FieldByName(QStringLiteral("NRBUTTON")).setAsString(stCodigo);
     cdsControleAmb.FieldByName(QStringLiteral("CDSALA")).setAsString(cdsala);
@@ -299,7 +306,12 @@ void TfrmConfMesa::placeTable(TSpeedButton* button, const QString& stCodigo)
     const QString nmmesa = cdsMesas.FieldByName(QStringLiteral("NMMESA")).AsString();
     const QString page = pageText();
     const QString one = QStringLiteral("1");
-    insertButton(stCodigo, nmmesa, page, nrmesa, kTableButtonType, kAreaButtonType, stNrFocusAmb, one);
+    if (insertButton(stCodigo, nmmesa, page, nrmesa, kTableButtonType, kAreaButtonType, stNrFocusAmb, one)
+        == QLatin1String(qdl::kBotaoAlterado)) {
+        reportChangedElsewhere();
+        showStoredLayout();
+        return;
+    }
     button->setText(nmmesa);
     button->setGlyph(imgLivre->pixmap());
 }
@@ -506,11 +518,15 @@ void TfrmConfMesa::confirmColours(bool background)
         showStoredLayout();
 }
 
+QString TfrmConfMesa::changedElsewhereText()
+{
+    return QCoreApplication::translate("TfrmConfMesa", "Este botão foi mudado em outro terminal; a tela mostra "
+                                                       "agora o que está gravado.");
+}
+
 void TfrmConfMesa::reportChangedElsewhere()
 {
-    Mensagem(QCoreApplication::translate("TfrmConfMesa", "Este botão foi mudado em outro terminal; a tela mostra "
-                                                         "agora o que está gravado."),
-             QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
+    Mensagem(changedElsewhereText(), QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
 }
 
 void TfrmConfMesa::showStoredLayout()

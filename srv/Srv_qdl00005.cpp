@@ -537,7 +537,17 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
         // bound date-time by the session's time zone.
         q.bindText(":P_DTULTATUITCT",
                    QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
-        runLastCommand(dm, q, "acmInsere");
+        try {
+            runLastCommand(dm, q, "acmInsere");
+        } catch (const EDatabaseError& e) {
+            // The slot, or the table or area, was taken meanwhile by another
+            // terminal or program: answered as any change made elsewhere.
+            if (!e.sqlError().isDuplicateKey())
+                throw;
+            dm.Rollback();
+            result = changeAnswer(0);
+            return;
+        }
         result = ServiceResult::text(QString());
     });
 }

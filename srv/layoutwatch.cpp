@@ -1,6 +1,7 @@
 #include "layoutwatch.h"
 
 #include <QLoggingCategory>
+#include <utility>
 
 #include "adoconnection.h"
 #include "connection.h"
@@ -61,6 +62,8 @@ void LayoutWatch::start()
 {
     m_signatureQuery.reset();
     m_notifying = false;
+    m_signatureStale = false;
+    m_ownCommits = m_connection->ownCommits();
     if (m_connection->isSqlite()) {
         m_version = m_connection->dataVersion();
         m_signature = signature();
@@ -128,6 +131,10 @@ void LayoutWatch::tick()
         }
         if (!m_connection->Connected())
             return;
+        if (const quint64 own = m_connection->ownCommits(); own != m_ownCommits) {
+            m_ownCommits = own;
+            m_signatureStale = true;
+        }
         if (m_connection->isSqlite()) {
             const qint64 version = m_connection->dataVersion();
             if (version == m_version)
@@ -140,7 +147,8 @@ void LayoutWatch::tick()
             return;
         }
         const QString now = signature();
-        if (now != m_signature) {
+        const bool stale = std::exchange(m_signatureStale, false);
+        if (now != m_signature || stale) {
             m_signature = now;
             m_changed();
         }

@@ -45,6 +45,11 @@ private:
     QTimer m_timer;
     std::unique_ptr<TADOQuery> m_signatureQuery;
     QString m_signature;
+    // The signature was taken before this connection's latest own commit:
+    // compared with it, another program's write that puts back what this
+    // screen changed would look like no change at all.
+    bool m_signatureStale = false;
+    quint64 m_ownCommits = 0;
     qint64 m_version = -1;
     bool m_notifying = false; // PostgreSQL with the trigger, listening
     int m_ticks = 0;

@@ -525,7 +525,7 @@ TEST_P(ActionTest, LongAreaCodesAndHighPagesPassUncut)
     EXPECT_EQ(buttons("1 = 1"), 0);
 }
 
-TEST_P(ActionTest, ARefusedPlacementReachesTheOperatorAsAnError)
+TEST_P(ActionTest, APlacementOvertakenElsewhereIsToldAndTheScreenShowsWhatIsStored)
 {
     placeArea("01", "SAL", "Salão");
     openScreen();
@@ -540,7 +540,8 @@ TEST_P(ActionTest, ARefusedPlacementReachesTheOperatorAsAnError)
     click(table(1));
     EXPECT_TRUE(isFreeTable(1));
     ASSERT_FALSE(host->messages.isEmpty());
-    EXPECT_TRUE(host->messages.last().text.contains("getInsere"));
+    EXPECT_EQ(host->messages.last().text, TfrmConfMesa::changedElsewhereText());
+    EXPECT_TRUE(host->services().contains("getPesqMesas")); // the screen shows what is stored
     EXPECT_EQ(buttons("CDIDENTBUTON = '1'"), 1);
 }
 

@@ -100,6 +100,24 @@ TEST_P(TerminalTest, AnIdleScreenShowsAnotherTerminalsChangeAndKeepsItsPlace)
     EXPECT_EQ(form->stCdAmb, QStringLiteral("SAL"));
 }
 
+// Another program puts back what this screen removed (a restore, say): the
+// row it writes is the one the screen last read before its own change.
+TEST_P(TerminalTest, AWriteThatPutsBackWhatThisScreenChangedIsShown)
+{
+    placeArea("01", "SAL", "Salão");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    openScreen();
+    click(area(1));
+    key(Qt::Key_F7);
+    click(table(1));
+    key(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(buttons("CDIDENTBUTON = '1'"), 0);
+    ASSERT_TRUE(isFreeTable(1));
+
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table(1)->text() == QLatin1String("Mesa 1"); }, kBoundMs));
+}
+
 TEST_P(TerminalTest, ABusyScreenRefreshesWhenItIsIdleAgain)
 {
     placeArea("01", "SAL", "Salão");

@@ -158,6 +158,11 @@ bool TADOConnection::InTransaction() const
     return m_session && m_session->inTransaction();
 }
 
+quint64 TADOConnection::ownCommits() const
+{
+    return m_session ? m_session->ownCommits() : 0;
+}
+
 qint64 TADOConnection::dataVersion()
 {
     return Connected() ? m_session->dataVersion() : -1;

@@ -87,6 +87,10 @@ public:
     // file (PRAGMA data_version; this connection's own commits leave it);
     // -1 on PostgreSQL or when closed. Throws EDatabaseError.
     qint64 dataVersion();
+    // How many commits this connection has made since it was opened (its
+    // own writes, which dataVersion and PostgreSQL's notifications leave
+    // out); 0 when closed.
+    quint64 ownCommits() const;
     // PostgreSQL: listens on the channel now and after every reopen;
     // notified() reports each notification another session sends on it.
     // A reading query given beside it runs in the same round trip; the

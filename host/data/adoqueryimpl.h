@@ -109,6 +109,9 @@ public:
     // SQLite: a number that changes when another connection commits; -1 on
     // PostgreSQL.
     virtual qint64 dataVersion() { return -1; }
+    // How many commits this session has made, its own statements' and
+    // scripts' included (a commit that failed may count too).
+    virtual quint64 ownCommits() const { return m_ownCommits; }
     // PostgreSQL: LISTEN on the channels, with a reading query in the same
     // round trip; answers its first row (none without one, or on SQLite).
     virtual QVariantList listen(const QStringList& /*channels*/, const QByteArray& /*alsoAsk*/) { return {}; }
@@ -123,6 +126,7 @@ public:
 
 protected:
     LiveStatements m_statements;
+    quint64 m_ownCommits = 0;
 };
 
 // Throw EDatabaseError or EQdlError with a clear message when the database

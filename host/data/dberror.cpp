@@ -42,6 +42,13 @@ DbError DbError::fromSqlite(int extendedCode, const QString& message)
     return DbError(kind, QString::number(extendedCode), message);
 }
 
+bool DbError::isDuplicateKey() const
+{
+    return m_kind == Kind::Constraint
+        && (m_code == u"23505" || m_code == QString::number(SQLITE_CONSTRAINT_PRIMARYKEY)
+            || m_code == QString::number(SQLITE_CONSTRAINT_UNIQUE));
+}
+
 DbError DbError::fromSqlState(const QString& sqlState, const QString& message)
 {
     Kind kind = Kind::Other;

@@ -31,6 +31,8 @@ public:
     static DbError fromSqlState(const QString& sqlState, const QString& message);
 
     bool isValid() const { return m_kind != Kind::None; }
+    // The row would stand on a key or a unique value another row holds.
+    bool isDuplicateKey() const;
     Kind kind() const { return m_kind; }
     const QString& code() const { return m_code; }
     const QString& message() const { return m_message; }

@@ -516,6 +516,7 @@ public:
 
     void commit() override
     {
+        ++m_ownCommits;
         LiveStatements::Riders& riders = m_statements.riders;
         if (riders.commitSent) {
             const DbError error = std::exchange(riders, {}).commitError;

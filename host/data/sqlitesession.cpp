@@ -176,6 +176,14 @@ public:
             m_db, 1000,
             [](void* deadline) -> int { return static_cast<QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0; },
             &m_deadline);
+        // Every commit of this handle, a statement's own included.
+        sqlite3_commit_hook(
+            m_db,
+            [](void* commits) -> int {
+                ++*static_cast<quint64*>(commits);
+                return 0;
+            },
+            &m_ownCommits);
     }
     ~SqliteSession() override
     {

@@ -148,7 +148,7 @@ int runTerminal(Drill& d, int operations, quint32 seed)
         const QStringList services = d.host.services();
         bool toldInsert = false;
         for (const MessageRequest& m : std::as_const(d.host.messages)) {
-            if (m.text.contains(QLatin1String("getInsere"))) {
+            if (m.text.contains(QLatin1String("getInsere")) || m.text == TfrmConfMesa::changedElsewhereText()) {
                 toldInsert = true;
                 say(QStringLiteral("REFUSED ") + oneLine(m.text));
             } else if (m.isQuestion()) {
