@@ -8,7 +8,7 @@
 #include "adoconnection.h"
 #include "connection.h"
 #include "errors.h"
-#include "layoutcodes.h"
+#include "layoutrules.h"
 #include "schemaupgrade.h"
 #include "storedvalues.h"
 #include "textutil.h"
@@ -67,15 +67,11 @@ QString shown(const QString& column, const QJsonValue& value)
 // too) and its caption.
 QString button(const QJsonObject& row)
 {
-    const auto text = [&row](const char* column) { return printableText(row.value(QLatin1String(column)).toString()); };
+    const auto text = [&row](const char* column) { return row.value(QLatin1String(column)).toString(); };
     const QString caption = shown(QStringLiteral("DSBUTTON"), row.value(QLatin1String("DSBUTTON")));
-    if (row.value(QLatin1String("IDTPBUTTON")).toString() == kAreaButtonType)
-        return tr("botão de ambiente %1, página %2, %3").arg(text("NRBUTTON"), text("NRPGCONFTELA"), caption);
-    if (row.value(QLatin1String("IDTPBUTTON")).toString() == kTableButtonType)
-        return tr("botão de mesa %1, página %2 do ambiente %3, %4")
-            .arg(text("NRBUTTON"), text("NRPGCONFTELA"), text("NRBUTTONAUX"), caption);
-    return tr("botão de tipo %1 número %2, página %3, %4").arg(quoted(row.value(QLatin1String("IDTPBUTTON")).toString()),
-                                                               text("NRBUTTON"), text("NRPGCONFTELA"), caption);
+    return qdl::layout::describeButton(text("IDTPBUTTON"), text("NRBUTTON"), text("NRPGCONFTELA"), text("NRBUTTONAUX"),
+                                       text("CDIDENTBUTON"))
+        + QStringLiteral(", ") + caption;
 }
 
 // What an update changed, column by column in the table's order; the row's

@@ -43,6 +43,8 @@ int report(const LayoutChanges& changes, const LayoutCommand& c, QTextStream& ou
         out << tr("Ignorado: %1").arg(line) << Qt::endl;
     for (const QString& line : changes.problems)
         out << tr("Problema: %1").arg(line) << Qt::endl;
+    for (const QString& line : changes.inUse)
+        out << tr("Em uso: %1").arg(line) << Qt::endl;
     out << tr("%1: %2 incluído(s), %3 mudado(s), %4 removido(s), %5 ignorado(s).")
                .arg(where(c))
                .arg(changes.added.size())
@@ -50,6 +52,10 @@ int report(const LayoutChanges& changes, const LayoutCommand& c, QTextStream& ou
                .arg(changes.removed.size())
                .arg(changes.skipped.size())
         << Qt::endl;
+    if (!changes.inUse.isEmpty()) {
+        out << tr("Há mesas em uso cujos botões seriam removidos: nada foi gravado nesta configuração.") << Qt::endl;
+        return 1;
+    }
     if (changes.refused()) {
         out << tr("O leiaute resultante não passou na conferência: nada foi gravado.") << Qt::endl;
         return 1;

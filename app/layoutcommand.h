@@ -5,8 +5,8 @@
 // as it stood at a past time (db/layoutfile.h does the work).
 //
 // Exit status: 0 done (buttons whose area or table the branch lacks are
-// listed and skipped); 1 the layout check refused the result, nothing was
-// written; 2 the command could not be done: a bad option, file or time, a
+// listed and skipped); 1 the layout check refused the result, or a button to
+// be removed belongs to a table in use (each named), nothing was written; 2 the command could not be done: a bad option, file or time, a
 // missing configuration or branch right, a database that cannot be opened,
 // read or written (nothing was written).
 

@@ -17,7 +17,7 @@
 #include <functional>
 
 #include "clientdataset.h"
-#include "layoutcodes.h"
+#include "layoutrules.h"
 #include "messages.h"
 #include "screenscale.h"
 #include "touchcontrols.h"

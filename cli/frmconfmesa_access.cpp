@@ -8,7 +8,7 @@
 #include <QPointer>
 
 #include "Cli_qdl00005.h"
-#include "layoutcodes.h"
+#include "layoutrules.h"
 
 namespace {
 

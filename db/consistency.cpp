@@ -11,6 +11,7 @@
 
 #include "adoconnection.h"
 #include "errors.h"
+#include "layoutrules.h"
 #include "storedvalues.h"
 #include "schemaupgrade.h"
 
@@ -52,12 +53,7 @@ QString quoted(const QString& text)
 
 QString describe(const Button& b)
 {
-    if (b.type == u"4")
-        return QCoreApplication::translate("LayoutCheck", "botão de ambiente %1 (ambiente %2)").arg(quoted(b.number), quoted(b.code));
-    if (b.type == u"3")
-        return QCoreApplication::translate("LayoutCheck", "botão de mesa %1, página %2, sob o botão de ambiente %3 (mesa %4)")
-            .arg(quoted(b.number), quoted(b.page), quoted(b.parentNumber), quoted(b.code));
-    return QCoreApplication::translate("LayoutCheck", "botão %1 de tipo %2 (código %3)").arg(quoted(b.number), quoted(b.type), quoted(b.code));
+    return qdl::layout::describeButton(b.type, b.number, b.page, b.parentNumber, b.code);
 }
 
 QString keyOf(std::initializer_list<QString> parts)

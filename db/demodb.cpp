@@ -8,7 +8,7 @@
 #include "adoconnection.h"
 #include "connection.h"
 #include "errors.h"
-#include "layoutcodes.h"
+#include "layoutrules.h"
 
 namespace {
 

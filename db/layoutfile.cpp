@@ -15,7 +15,7 @@
 #include "adoconnection.h"
 #include "consistency.h"
 #include "errors.h"
-#include "layoutcodes.h"
+#include "layoutrules.h"
 #include "schemaupgrade.h"
 #include "storedvalues.h"
 
@@ -91,12 +91,7 @@ LayoutButton buttonOfRow(const TADOQuery& q)
 // What an operator recognises: the area or table and where it stands.
 QString describe(const LayoutButton& b)
 {
-    if (b.type == kAreaButtonType)
-        return tr("ambiente %1 no botão %2").arg(quoted(b.code), quoted(b.number));
-    if (b.type == kTableButtonType)
-        return tr("mesa %1 no botão %2, página %3, do botão de ambiente %4")
-            .arg(quoted(b.code), quoted(b.number), quoted(b.page), quoted(b.parentNumber));
-    return tr("botão %1 de tipo %2 (código %3)").arg(quoted(b.number), quoted(b.type), quoted(b.code));
+    return qdl::layout::describeButton(b.type, b.number, b.page, b.parentNumber, b.code);
 }
 
 QString colourText(const std::optional<double>& c)
@@ -179,14 +174,10 @@ bool numericLess(const QString& a, const QString& b)
 }
 
 // The schema's widths, as a file line is checked against them.
-struct Field {
-    const char* name;
-    int width;
-};
-const Field kFields[] = {{"IDTPBUTTON", 1},   {"NRBUTTON", 2},     {"NRPGCONFTELA", 4}, {"IDTPBUTONAUX", 1},
-                         {"NRBUTTONAUX", 2},  {"NRPGCONFTAUX", 4}, {"CDIDENTBUTON", 10}, {"DSBUTTON", 40},
-                         {"NRCOLORTEXT", 10}, {"NRCOLORBACK", 10}, {"DSMESSAGEBUT", 255}};
-constexpr int kFieldCount = int(sizeof(kFields) / sizeof(kFields[0]));
+// The file's fields, in their order: the first eleven of the layout's columns.
+const auto& kFields = qdl::layout::kColumnWidths;
+constexpr int kFileFields = 11;
+constexpr int kFieldCount = kFileFields;
 
 class LineError {
 public:
@@ -256,17 +247,17 @@ LayoutButton parseLine(const QString& line)
         values[i] = unescaped(fields[i]);
         const bool nullable = i == 7 || i == 10;
         if (!values[i] && !nullable)
-            throw LineError(tr("%1 não pode ser \\N").arg(QLatin1String(kFields[i].name)));
+            throw LineError(tr("%1 não pode ser \\N").arg(QLatin1String(kFields[i].column)));
         if (values[i] && cutToWidth(*values[i], kFields[i].width).size() != values[i]->size())
-            throw LineError(tr("%1 com mais de %2 caracteres").arg(QLatin1String(kFields[i].name)).arg(kFields[i].width));
+            throw LineError(tr("%1 com mais de %2 caracteres").arg(QLatin1String(kFields[i].column)).arg(kFields[i].width));
     }
     LayoutButton b;
     QString* const key[] = {&b.type, &b.number, &b.page, &b.parentType, &b.parentNumber, &b.parentPage, &b.code};
     for (int i = 0; i < 7; ++i)
         *key[i] = *values[i];
     b.caption = values[7];
-    b.textColour = colourOf(fields[8], kFields[8].name);
-    b.backColour = colourOf(fields[9], kFields[9].name);
+    b.textColour = colourOf(fields[8], kFields[8].column);
+    b.backColour = colourOf(fields[9], kFields[9].column);
     b.message = values[10];
     return b;
 }
@@ -512,6 +503,33 @@ QList<LayoutButton> matchToBranch(const QList<LayoutButton>& buttons, const Bran
         kept << b;
     }
     return kept;
+}
+
+// The buttons among those to be removed whose table is in use, one line
+// each. On PostgreSQL the branch's tables are locked as they are read, so
+// none becomes occupied before this transaction ends (SQLite's writer keeps
+// every other writer out already).
+QStringList tablesInUse(TADOConnection& db, const QString& branch, const QList<LayoutButton>& removed)
+{
+    QStringList lines;
+    if (std::none_of(removed.cbegin(), removed.cend(), [](const LayoutButton& b) { return b.type == kTableButtonType; }))
+        return lines;
+    const QString step = tr("Erro ao ler a situação das mesas (MESA) da filial");
+    const auto q = prepared(db,
+                            QStringLiteral("SELECT NRMESA, NMMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = :P_CDFILIAL%1")
+                                .arg(db.isPostgres() ? QStringLiteral(" FOR SHARE") : QString()),
+                            step);
+    q->bindText(":P_CDFILIAL", branch);
+    QHash<QString, QString> inUse; // table number -> its name
+    readAll(*q, step, [&inUse](TADOQuery& row) {
+        if (qdl::layout::tableInUse(row.value(2).toString()))
+            inUse.insert(row.value(0).toString(), row.value(1).toString());
+    });
+    for (const LayoutButton& b : removed)
+        if (b.type == kTableButtonType && inUse.contains(b.code))
+            lines << tr("%1: a mesa %2 (%3) está ocupada ou reservada no sistema de restaurante e o botão dela não pode ser removido.")
+                         .arg(describe(b), quoted(b.code), quoted(inUse.value(b.code)));
+    return lines;
 }
 
 void rollbackQuietly(TADOConnection& db)
@@ -770,6 +788,12 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
                 deletes << b;
                 changes.removed << describe(b);
             }
+
+        changes.inUse = tablesInUse(db, branch, deletes);
+        if (!changes.inUse.isEmpty()) {
+            db.RollbackTrans();
+            return changes;
+        }
 
         Writer writer(db, branch, configuration);
         for (const LayoutButton& b : std::as_const(deletes))

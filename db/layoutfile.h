@@ -67,7 +67,8 @@ struct LayoutChanges {
     QStringList added, changed, removed; // one readable line a button
     QStringList skipped;                 // buttons whose area or table the branch lacks, and why
     QStringList problems;                // the layout check's, when it refused the result
-    bool refused() const { return !problems.isEmpty(); }
+    QStringList inUse;                   // buttons it would remove of tables in use: nothing is written then
+    bool refused() const { return !problems.isEmpty() || !inUse.isEmpty(); }
     bool written = false; // committed (never on a dry run or a refusal)
 };
 
@@ -75,8 +76,10 @@ struct LayoutChanges {
 // areas and tables are matched by code in the target branch; a button whose
 // area (SALA) or table (MESA, in its button's area) the branch lacks is
 // skipped and listed, and so are the table buttons under a skipped area
-// button. The result is checked (consistency.h) before the commit; when the
-// check finds a problem in the configuration, or on a dry run, the
+// button. A button of a table that is in use (occupied or reserved) is never
+// removed, as on the screen: such a write is refused whole and each table
+// listed in inUse. The result is checked (consistency.h) before the commit;
+// when the check finds a problem in the configuration, or on a dry run, the
 // transaction is rolled back. Throws EQdlError / EDatabaseError (nothing
 // written then).
 LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,

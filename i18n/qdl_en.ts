@@ -828,18 +828,6 @@ Database message: </translation>
         <translation>(empty)</translation>
     </message>
     <message>
-        <source>botão de ambiente %1, página %2, %3</source>
-        <translation>area button %1, page %2, %3</translation>
-    </message>
-    <message>
-        <source>botão de mesa %1, página %2 do ambiente %3, %4</source>
-        <translation>table button %1, page %2 of area %3, %4</translation>
-    </message>
-    <message>
-        <source>botão de tipo %1 número %2, página %3, %4</source>
-        <translation>button of type %1 number %2, page %3, %4</translation>
-    </message>
-    <message>
         <source>legenda</source>
         <translation>caption</translation>
     </message>
@@ -944,18 +932,6 @@ Database message: </translation>
 </context>
 <context>
     <name>LayoutCheck</name>
-    <message>
-        <source>botão de ambiente %1 (ambiente %2)</source>
-        <translation>area button %1 (area %2)</translation>
-    </message>
-    <message>
-        <source>botão de mesa %1, página %2, sob o botão de ambiente %3 (mesa %4)</source>
-        <translation>table button %1, page %2, under area button %3 (table %4)</translation>
-    </message>
-    <message>
-        <source>botão %1 de tipo %2 (código %3)</source>
-        <translation>button %1 of type %2 (code %3)</translation>
-    </message>
     <message>
         <source>Erro ao ler a tabela %1</source>
         <translation>Could not read the table %1</translation>
@@ -1626,16 +1602,12 @@ nothing will be written.</translation>
 <context>
     <name>LayoutFile</name>
     <message>
-        <source>ambiente %1 no botão %2</source>
-        <translation>area %1 on button %2</translation>
+        <source>Erro ao ler a situação das mesas (MESA) da filial</source>
+        <translation>Could not read the state of the branch&apos;s tables (MESA)</translation>
     </message>
     <message>
-        <source>mesa %1 no botão %2, página %3, do botão de ambiente %4</source>
-        <translation>table %1 on button %2, page %3, of area button %4</translation>
-    </message>
-    <message>
-        <source>botão %1 de tipo %2 (código %3)</source>
-        <translation>button %1 of type %2 (code %3)</translation>
+        <source>%1: a mesa %2 (%3) está ocupada ou reservada no sistema de restaurante e o botão dela não pode ser removido.</source>
+        <translation>%1: table %2 (%3) is occupied or reserved in the restaurant system and its button cannot be removed.</translation>
     </message>
     <message>
         <source>código %1 em vez de %2</source>
@@ -1813,6 +1785,14 @@ nothing will be written.</translation>
 <context>
     <name>LayoutCommand</name>
     <message>
+        <source>Em uso: %1</source>
+        <translation>In use: %1</translation>
+    </message>
+    <message>
+        <source>Há mesas em uso cujos botões seriam removidos: nada foi gravado nesta configuração.</source>
+        <translation>Tables in use would lose their buttons: nothing was written to this configuration.</translation>
+    </message>
+    <message>
         <source>Filial %1, configuração %2</source>
         <translation>Branch %1, configuration %2</translation>
     </message>
@@ -1875,6 +1855,21 @@ nothing will be written.</translation>
     <message>
         <source>O comando não foi concluído; nada foi gravado no banco de dados: %1</source>
         <translation>The command was not completed; nothing was written to the database: %1</translation>
+    </message>
+</context>
+<context>
+    <name>LayoutRules</name>
+    <message>
+        <source>botão de ambiente %1 (ambiente %2)</source>
+        <translation>area button %1 (area %2)</translation>
+    </message>
+    <message>
+        <source>botão de mesa %1, página %2, sob o botão de ambiente %3 (mesa %4)</source>
+        <translation>table button %1, page %2, under area button %3 (table %4)</translation>
+    </message>
+    <message>
+        <source>botão %1 de tipo %2 (código %3)</source>
+        <translation>button %1 of type %2 (code %3)</translation>
     </message>
 </context>
 </TS>

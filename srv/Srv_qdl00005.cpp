@@ -11,7 +11,7 @@
 #include "connection.h"
 #include "layoutwatch.h"
 #include "errors.h"
-#include "layoutcodes.h"
+#include "layoutrules.h"
 #include "schemaversion.h"
 #include "statements.h"
 #include "storedvalues.h"
@@ -343,10 +343,9 @@ ServiceResult changeAnswer(int rowsChanged)
 // Keys and codes are never cut: cut, they would name another row.
 int readWidth(const QString& column)
 {
-    static const QHash<QString, int> widths{{QStringLiteral("DSBUTTON"), 40},     {QStringLiteral("NMSALA"), 30},
-                                            {QStringLiteral("NMMESA"), 30},       {QStringLiteral("DSPOSICMESA"), 60},
-                                            {QStringLiteral("DSMESSAGEBUT"), 255}};
-    return widths.value(column, 0);
+    static const QStringList cut{QStringLiteral("DSBUTTON"), QStringLiteral("NMSALA"), QStringLiteral("NMMESA"),
+                                 QStringLiteral("DSPOSICMESA"), QStringLiteral("DSMESSAGEBUT")};
+    return cut.contains(column) ? qdl::layout::columnWidth(column) : 0;
 }
 
 // All rows of an executed query, read before anything else runs on the

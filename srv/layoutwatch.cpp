@@ -5,6 +5,7 @@
 
 #include "adoconnection.h"
 #include "connection.h"
+#include "layoutrules.h"
 #include "schemaversion.h"
 
 namespace {
@@ -15,16 +16,17 @@ const QString kChannel = QStringLiteral("qdl_layout");
 // the aggregate's name. A caption counts as far as the schema's width (40),
 // as the screen shows it: one written longer by another program must not
 // be held whole for the session.
-const char kRowKey[] =
-    "IDTPBUTTON || '|' || NRBUTTON || '|' || NRPGCONFTELA || '|' || IDTPBUTONAUX || '|' || NRBUTTONAUX || '|' || "
-    "NRPGCONFTAUX || '|' || COALESCE(CDIDENTBUTON, '') || '|' || COALESCE(SUBSTR(DSBUTTON, 1, 40), '') || '|' || "
-    "COALESCE(CAST(NRCOLORTEXT AS VARCHAR(30)), '') || '|' || COALESCE(CAST(NRCOLORBACK AS VARCHAR(30)), '')";
-
 QString signatureSql(bool sqlite)
 {
+    const QString rowKey =
+        QStringLiteral("IDTPBUTTON || '|' || NRBUTTON || '|' || NRPGCONFTELA || '|' || IDTPBUTONAUX || '|' || "
+                       "NRBUTTONAUX || '|' || NRPGCONFTAUX || '|' || COALESCE(CDIDENTBUTON, '') || '|' || "
+                       "COALESCE(SUBSTR(DSBUTTON, 1, %1), '') || '|' || COALESCE(CAST(NRCOLORTEXT AS VARCHAR(30)), '') "
+                       "|| '|' || COALESCE(CAST(NRCOLORBACK AS VARCHAR(30)), '')")
+            .arg(qdl::layout::columnWidth(u"DSBUTTON"));
     const QString rows = QStringLiteral("SELECT %1 AS K FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL AND "
                                         "NRCONFTELA = :P_NRCONFTELA")
-                             .arg(QLatin1String(kRowKey));
+                             .arg(rowKey);
     return sqlite ? QStringLiteral("SELECT COALESCE(group_concat(K, ';'), '') FROM (%1 ORDER BY K)").arg(rows)
                   : QStringLiteral("SELECT COALESCE(string_agg(K, ';' ORDER BY K), '') FROM (%1) R").arg(rows);
 }

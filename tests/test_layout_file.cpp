@@ -106,7 +106,7 @@ TEST_P(LayoutFile, RestoreBringsBackAreaClearedOnScreen)
 
     HostRun run = runHostProgram(QProcessEnvironment::systemEnvironment(), {"--database", db.connectionString, "--restore", at});
     ASSERT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("+ ambiente \"BALCA\" no botão \"03\""))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("+ botão de ambiente \"03\" (ambiente \"BALCA\")"))) << run.out.toStdString();
     EXPECT_EQ(stored(), before);
     // The restore is itself a change: three buttons back, one renamed back.
     EXPECT_EQ(history(), recorded + 4);
@@ -145,7 +145,7 @@ TEST_P(LayoutFile, RoundTripToAnotherBranchSkipsWhatItLacks)
     }
     const Run imported = command(LayoutCommand::Kind::Import, file("a.txt"), QStringLiteral("0001"), QStringLiteral("00002"));
     ASSERT_EQ(imported.status, 0) << imported.out.toStdString() << imported.err.toStdString();
-    EXPECT_TRUE(imported.out.contains(QStringLiteral("Ignorado: mesa \"50\""))) << imported.out.toStdString();
+    EXPECT_TRUE(imported.out.contains(QStringLiteral("(mesa \"50\"): a mesa \"50\" não existe"))) << imported.out.toStdString();
 
     ASSERT_EQ(command(LayoutCommand::Kind::Export, file("b.txt"), QStringLiteral("0001"), QStringLiteral("00002")).status, 0);
     QList<QByteArray> lines = a.split('\n');
@@ -186,6 +186,47 @@ TEST_P(LayoutFile, NothingWrittenOnDryRunFailedCheckOrFailingWrite)
     EXPECT_EQ(failed.status, 2);
     EXPECT_TRUE(failed.err.contains(QStringLiteral("falha de teste na inclusão"))) << failed.err.toStdString();
     unchanged();
+}
+
+// The screen never removes the button of an occupied or reserved table; an
+// import or a restore keeps the same rule, dry run included.
+TEST_P(LayoutFile, ImportAndRestoreKeepTheButtonsOfTablesInUse)
+{
+    ASSERT_EQ(command(LayoutCommand::Kind::Export, file("a.txt"), F, C).status, 0);
+    QByteArray withoutFive = read(file("a.txt"));
+    const qsizetype line = withoutFive.indexOf("\t5\tMesa 05\t");
+    ASSERT_GT(line, 0); // table 5 is occupied in the demo
+    const qsizetype start = withoutFive.lastIndexOf('\n', line) + 1;
+    withoutFive.remove(start, withoutFive.indexOf('\n', line) + 1 - start);
+    write(file("without5.txt"), withoutFive);
+    const QString before = stored();
+    const QStringList import{"--database", db.connectionString, "--branch", F, "--configuration", C, "--import-layout",
+                             file("without5.txt")};
+    for (const bool dry : {true, false}) {
+        const HostRun run = runHostProgram(QProcessEnvironment::systemEnvironment(),
+                                           dry ? import + QStringList{"--dry-run"} : import);
+        EXPECT_EQ(run.status, 1) << run.out.toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("\"Mesa 05\""))) << run.out.toStdString();
+        EXPECT_EQ(stored(), before);
+    }
+
+    // Table 11 placed after `at`, then occupied: going back to `at` would remove it.
+    const QDateTime at = QDateTime::currentDateTime();
+    while (QDateTime::currentDateTime() <= at.addMSecs(2))
+        QThread::yieldCurrentThread();
+    {
+        ServiceSession session(db);
+        ServiceResult r;
+        ASSERT_EQ(getInsere(F, C, "48", "Mesa 11", 0, 11571344, "", "9", "11", "3", "4", "01", "1", r), 0);
+        ASSERT_EQ(r.toText(), QString()) << r.toText().toStdString();
+    }
+    db.exec("UPDATE MESA SET IDSTMESAAUX = 'S' WHERE CDFILIAL = '9999' AND NRMESA = '11'");
+    const HostRun restore = runHostProgram(QProcessEnvironment::systemEnvironment(),
+                                           {"--database", db.connectionString, "--branch", F, "--configuration", C,
+                                            "--restore", at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))});
+    EXPECT_EQ(restore.status, 1) << restore.out.toStdString() << restore.err.toStdString();
+    EXPECT_TRUE(restore.out.contains(QStringLiteral("\"Mesa 11\""))) << restore.out.toStdString();
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND CDIDENTBUTON = '11'"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, LayoutFile, ::testing::ValuesIn(testBackends()), backendName);

@@ -1,0 +1,70 @@
+#pragma once
+
+// The rules of a stored layout (ITMENUCONFTE), each in one place for the
+// services, the screen, the layout file, the restore and the layout check:
+// the two button families and their slots, the schema's column widths, when
+// a table's button may be removed, and how a button is named in words.
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringView>
+
+#include "storedvalues.h"
+
+// Slots of the two button families: area buttons 01 to 18 (one page), table
+// buttons 01 to 48 on each page of an area.
+constexpr int NRBUTTONSAMBI = 18;
+constexpr int NRBUTTONSMESA = 48;
+
+// IDTPBUTTON of a button, and IDTPBUTONAUX of a table button (its parent's
+// type).
+inline const QString kTableButtonType = QStringLiteral("3");
+inline const QString kAreaButtonType = QStringLiteral("4");
+
+namespace qdl::layout {
+
+// The schema's width of each text column a layout reads or writes (both
+// databases' schemas declare these). Colours are NUMERIC(10): ten digits.
+struct ColumnWidth {
+    const char* column;
+    int width;
+};
+inline constexpr ColumnWidth kColumnWidths[] = {
+    {"IDTPBUTTON", 1},  {"NRBUTTON", 2},      {"NRPGCONFTELA", 4}, {"IDTPBUTONAUX", 1}, {"NRBUTTONAUX", 2},
+    {"NRPGCONFTAUX", 4}, {"CDIDENTBUTON", 10}, {"DSBUTTON", 40},    {"NRCOLORTEXT", 10}, {"NRCOLORBACK", 10},
+    {"DSMESSAGEBUT", 255}, {"NMSALA", 30},     {"NMMESA", 30},      {"DSPOSICMESA", 60},
+};
+
+// The width of a column of that name (upper case); 0 for one not listed.
+inline int columnWidth(QStringView column)
+{
+    for (const ColumnWidth& c : kColumnWidths)
+        if (column == QLatin1String(c.column))
+            return c.width;
+    return 0;
+}
+
+// A table whose auxiliary status (MESA.IDSTMESAAUX) is occupied ("O") or
+// reserved ("S") is in use by the restaurant: no button of it may be
+// removed, neither alone nor with its area, by the screen or by a command.
+inline constexpr const char* kTableInUseStatuses = "('O', 'S')";
+inline bool tableInUse(QStringView idstmesaaux)
+{
+    return idstmesaaux == u"O" || idstmesaaux == u"S";
+}
+
+// A button as an operator or an administrator recognises it: the area or
+// table it stands for and where it stands. Stored values are made printable.
+inline QString describeButton(const QString& type, const QString& number, const QString& page,
+                              const QString& parentNumber, const QString& code)
+{
+    const auto quoted = [](const QString& text) { return QLatin1Char('"') + printableText(text) + QLatin1Char('"'); };
+    if (type == kAreaButtonType)
+        return QCoreApplication::translate("LayoutRules", "botão de ambiente %1 (ambiente %2)").arg(quoted(number), quoted(code));
+    if (type == kTableButtonType)
+        return QCoreApplication::translate("LayoutRules", "botão de mesa %1, página %2, sob o botão de ambiente %3 (mesa %4)")
+            .arg(quoted(number), quoted(page), quoted(parentNumber), quoted(code));
+    return QCoreApplication::translate("LayoutRules", "botão %1 de tipo %2 (código %3)").arg(quoted(number), quoted(type), quoted(code));
+}
+
+} // namespace qdl::layout
