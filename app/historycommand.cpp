@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include "adoconnection.h"
+#include "statement.h"
 #include "connection.h"
 #include "errors.h"
 #include "layoutrules.h"
@@ -26,11 +27,6 @@ constexpr int kHistorySchema = 3;
 // The database's UTC times as text, 'YYYY-MM-DD HH:MM:SS.SSS' on both: what
 // SQLite stores and compares, and what PostgreSQL is asked to read and print.
 const QString kUtcFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
-
-QString utcText(const QDateTime& at)
-{
-    return at.toUTC().toString(kUtcFormat);
-}
 
 QString localText(const QDateTime& at)
 {
@@ -167,23 +163,18 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
             sql += pg ? QStringLiteral(" AND DTALTERACAO >= CAST(:P_DESDE AS TIMESTAMPTZ)") : QStringLiteral(" AND DTALTERACAO >= :P_DESDE");
         sql += QStringLiteral(" ORDER BY DTALTERACAO DESC, NRHISTORICO DESC");
 
-        const QString step = tr("Erro ao ler o histórico do leiaute");
-        DbError error;
-        std::unique_ptr<TADOQuery> q = db.prepare(sql, error);
-        if (!q)
-            throw EDatabaseError(step, error);
+        qdl::Statement q(db, sql, tr("Erro ao ler o histórico do leiaute"));
         if (!command.branch.isEmpty())
-            q->bindText(":P_CDFILIAL", command.branch);
+            q.bindText(":P_CDFILIAL", command.branch);
         if (!command.configuration.isEmpty())
-            q->bindText(":P_NRCONFTELA", command.configuration);
+            q.bindText(":P_NRCONFTELA", command.configuration);
         if (since)
-            q->bindText(":P_DESDE", utcText(*since) + (pg ? QStringLiteral("+00") : QString()));
-        if (!q->exec())
-            throw EDatabaseError(step, q->lastError());
+            q.bindTime(":P_DESDE", *since);
 
         QStringList lines;
         int records = 0;
-        while (q->next()) {
+        q.forEachRow([&](const TADOQuery& record) {
+            const TADOQuery* const q = &record;
             ++records;
             QDateTime at = QDateTime::fromString(q->value(0).toString(), kUtcFormat);
             at.setTimeSpec(Qt::UTC);
@@ -202,9 +193,7 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
             if (op == QLatin1String("U"))
                 if (const QString changed = changes(before, after); !changed.isEmpty())
                     lines << QStringLiteral("    ") + changed;
-        }
-        if (q->lastError().isValid())
-            throw EDatabaseError(step, q->lastError());
+        });
 
         QStringList scope;
         if (!command.branch.isEmpty())
@@ -238,22 +227,13 @@ int runPruneHistory(const QString& connectionString, const QString& beforeText, 
         TADOConnection db;
         if (!openWithHistory(db, connectionString, err))
             return 2;
-        const QString step = tr("Erro ao remover registros do histórico do leiaute");
-        DbError error;
-        std::unique_ptr<TADOQuery> q =
-            db.prepare(db.isPostgres() ? QStringLiteral("DELETE FROM QDL_HISTORICO WHERE DTALTERACAO < CAST(:P_ANTES AS TIMESTAMPTZ)")
-                                       : QStringLiteral("DELETE FROM QDL_HISTORICO WHERE DTALTERACAO < :P_ANTES"),
-                       error);
-        if (!q)
-            throw EDatabaseError(step, error);
-        q->bindText(":P_ANTES", utcText(*before) + (db.isPostgres() ? QStringLiteral("+00") : QString()));
-        int removed = 0;
-        db.inTransaction([&] {
-            if (!q->exec())
-                throw EDatabaseError(step, q->lastError());
-            removed = q->numRowsAffected();
-            q->finish();
-        });
+        qdl::Statement prune(db,
+                             db.isPostgres() ? QStringLiteral("DELETE FROM QDL_HISTORICO WHERE DTALTERACAO < CAST(:P_ANTES AS TIMESTAMPTZ)")
+                                             : QStringLiteral("DELETE FROM QDL_HISTORICO WHERE DTALTERACAO < :P_ANTES"),
+                             tr("Erro ao remover registros do histórico do leiaute"));
+        qdl::Transaction transaction(db);
+        const int removed = prune.bindTime(":P_ANTES", *before).run();
+        transaction.commit();
         out << tr("%n registro(s) do histórico anterior(es) a %1 removido(s).", removed).arg(localText(*before)) << Qt::endl;
         return 0;
     } catch (const std::exception& e) {

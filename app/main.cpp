@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <cstdio>
 
+#include "historywriter.h"
 #include "adoconnection.h"
 #include "checkcommand.h"
 #include "connection.h"
@@ -203,6 +204,8 @@ int main(int argc, char** argv)
     // A password given with --database leaves the process list at once;
     // the option is then refused.
     hidePasswordArguments(argc, argv);
+    // On SQLite the layout's history names who wrote each record.
+    nameHistoryWriterOfEverySession();
     // Checking the layout, creating the demo database, showing the
     // configuration and printing help open no window: they must run where
     // there is no display.

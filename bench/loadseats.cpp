@@ -1,5 +1,7 @@
 #include "loadseats.h"
 
+#include "statement.h"
+
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
@@ -70,7 +72,7 @@ CheckConnection::CheckConnection(const QString& connection)
     m_db.setConnected(true);
 }
 
-TADOQuery& CheckConnection::run(const QString& sql, const QVariantList& values)
+TADOQuery& CheckConnection::bound(const QString& sql, const QVariantList& values)
 {
     auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
@@ -81,6 +83,7 @@ TADOQuery& CheckConnection::run(const QString& sql, const QVariantList& values)
         it = m_statements.emplace(sql, std::move(q)).first;
     }
     TADOQuery& q = *it->second;
+    q.finish();
     int n = 0;
     for (const QVariant& v : values) {
         const QByteArray name = QStringLiteral(":P_Q%1").arg(++n).toUtf8();
@@ -90,39 +93,26 @@ TADOQuery& CheckConnection::run(const QString& sql, const QVariantList& values)
         else
             q.bindText(name.constData(), v.toString());
     }
-    if (!q.exec()) {
-        const DbError error = q.lastError();
-        q.finish();
-        throw EDatabaseError(sql, error);
-    }
     return q;
 }
 
 QList<QVariantList> CheckConnection::rows(const QString& sql, const QVariantList& values)
 {
-    TADOQuery& q = run(sql, values);
+    qdl::Statement q(bound(sql, values), sql, m_db.isPostgres());
     QList<QVariantList> out;
-    const int columns = q.columnCount();
-    while (q.next()) {
+    q.forEachRow([&out](const TADOQuery& r) {
         QVariantList row;
-        row.reserve(columns);
-        for (int i = 0; i < columns; ++i)
-            row << q.value(i);
+        for (int i = 0; i < r.columnCount(); ++i)
+            row << r.value(i);
         out << row;
-    }
-    const DbError error = q.lastError();
-    q.finish();
-    if (error.isValid())
-        throw EDatabaseError(sql, error);
+    });
     return out;
 }
 
 int CheckConnection::exec(const QString& sql, const QVariantList& values)
 {
-    TADOQuery& q = run(sql, values);
-    const int changed = q.numRowsAffected();
-    q.finish();
-    return changed;
+    qdl::Statement q(bound(sql, values), sql, m_db.isPostgres());
+    return q.run();
 }
 
 void generate(const QString& connection, int terminals, qint64 rows, std::uint32_t /*seed*/)
@@ -136,11 +126,11 @@ void generate(const QString& connection, int terminals, qint64 rows, std::uint32
 void freeTables(const QString& connection, int terminals)
 {
     CheckConnection c(connection);
-    c.db().inTransaction([&] {
-        for (const Seat& s : seats(terminals))
-            c.exec(QStringLiteral("UPDATE MESA SET IDSTMESA = 'A', IDSTMESAAUX = 'D' WHERE CDFILIAL = ? AND CDSALA = ?"),
-                   {s.branch, areaOf(s, s.areaButton).first});
-    });
+    qdl::Transaction transaction(c.db());
+    for (const Seat& s : seats(terminals))
+        c.exec(QStringLiteral("UPDATE MESA SET IDSTMESA = 'A', IDSTMESAAUX = 'D' WHERE CDFILIAL = ? AND CDSALA = ?"),
+               {s.branch, areaOf(s, s.areaButton).first});
+    transaction.commit();
 }
 
 QString terminalRoleOf(const QString& prefix, const QString& branch)

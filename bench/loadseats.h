@@ -38,7 +38,8 @@ public:
     int exec(const QString& sql, const QVariantList& values);
 
 private:
-    TADOQuery& run(const QString& sql, const QVariantList& values);
+    // The statement of sql, prepared once, with the values bound.
+    TADOQuery& bound(const QString& sql, const QVariantList& values);
 
     TADOConnection m_db;
     std::map<QString, std::unique_ptr<TADOQuery>> m_statements; // ended before m_db closes

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "adoconnection.h"
+#include "statement.h"
 #include "errors.h"
 #include "layoutrules.h"
 #include "storedvalues.h"
@@ -108,25 +109,15 @@ public:
     void read(const char* table, const QString& sql, OnRow&& onRow)
     {
         const QString step = QCoreApplication::translate("LayoutCheck", "Erro ao ler a tabela %1").arg(QLatin1String(table));
-        DbError error;
-        const std::unique_ptr<TADOQuery> q = m_db.prepare(sql, error);
-        if (!q)
-            throw EDatabaseError(step, error);
+        qdl::Statement q(m_db, sql, step);
         const auto bind = [&](const QString& value, const char* name) {
             if (!value.isEmpty() && sql.contains(QLatin1String(name)))
-                q->bindText(name, value);
+                q.bindText(name, value);
         };
         bind(m_scope.only, ":P_ONLY");
         bind(m_scope.from, ":P_FROM");
         bind(m_scope.before, ":P_BEFORE");
-        if (!q->exec())
-            throw EDatabaseError(step, q->lastError());
-        while (q->next())
-            onRow(*q);
-        error = q->lastError();
-        q->finish();
-        if (error.isValid())
-            throw EDatabaseError(step, error);
+        q.forEachRow(onRow);
     }
 
 private:
@@ -209,7 +200,7 @@ public:
                     QStringLiteral("SELECT COUNT(*), COALESCE(SUM(n), 0) FROM (SELECT COUNT(*) AS n FROM ITMENUCONFTE t "
                                    "WHERE 1 = 1%1 GROUP BY t.CDFILIAL, t.NRCONFTELA) c")
                         .arg(reader.onBranch("t")),
-                    [this](TADOQuery& q) {
+                    [this](const TADOQuery& q) {
                         report.configurations = q.value(0).toInt();
                         report.buttons = q.value(1).toInt();
                     });
@@ -250,7 +241,7 @@ private:
                    .arg(t, reader.onBranch("t"), pg ? QString() : QStringLiteral("+"));
         sql += QStringLiteral(") b ") + orderOf("b");
 
-        reader.read("ITMENUCONFTE", sql, [this](TADOQuery& q) {
+        reader.read("ITMENUCONFTE", sql, [this](const TADOQuery& q) {
             const Button b = buttonOf(q);
             if (b.type == u"4") {
                 checkArea(b, q.value(9).toInt() != 0);
@@ -340,7 +331,7 @@ private:
                                  "WHERE c.key = 1 AND (c.name IS NULL OR upper(c.name) NOT IN (%1)))")
                       .arg(columns);
         bool found = false;
-        reader.read("ITMENUCONFTE", sql, [&found](TADOQuery& q) { found = q.value(0).toInt() > 0; });
+        reader.read("ITMENUCONFTE", sql, [&found](const TADOQuery& q) { found = q.value(0).toInt() > 0; });
         return found;
     }
 
@@ -358,7 +349,7 @@ private:
                                    "ON b.CDFILIAL = d.CDFILIAL AND b.NRCONFTELA = d.NRCONFTELA AND b.IDTPBUTTON = d.IDTPBUTTON "
                                    "AND b.CDIDENTBUTON = d.CDIDENTBUTON %3")
                         .arg(columnsOf("b"), reader.onBranch("t"), orderOf("b")),
-                    [&placements](TADOQuery& q) {
+                    [&placements](const TADOQuery& q) {
                         const Button b = buttonOf(q);
                         placements[keyOf({b.branch, b.configuration, b.type, b.code})] << b;
                     });
@@ -397,26 +388,16 @@ namespace {
 template <class Read>
 void inSnapshot(TADOConnection& db, Read&& read)
 {
-    const bool postgres = db.isPostgres();
-    control(db, postgres ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY") : QStringLiteral("BEGIN"));
-    if (postgres) {
+    const qdl::Transaction snapshot(db, qdl::TransactionMode::ReadOnlySnapshot);
+    if (db.isPostgres()) {
         // For this transaction only: compiling the rule expressions costs
         // more than it saves, and the tables of a chain are compared in one
         // hash instead of sixteen spilled to disk.
         control(db, QStringLiteral("SET LOCAL jit = off"));
         control(db, QStringLiteral("SET LOCAL work_mem = '64MB'"));
     }
-    try {
-        read();
-    } catch (...) {
-        try {
-            control(db, QStringLiteral("ROLLBACK"));
-        } catch (...) {
-            // the read's error is the one to report
-        }
-        throw;
-    }
-    control(db, QStringLiteral("ROLLBACK"));
+    read();
+    // Nothing was written: the snapshot ends in a rollback as it goes.
 }
 
 // The branch at the middle of the chain's buttons: the branches before it
@@ -427,10 +408,10 @@ QString middleBranch(Reader& reader, int buttons)
     QString middle;
     reader.read("ITMENUCONFTE",
                 QStringLiteral("SELECT CDFILIAL FROM ITMENUCONFTE ORDER BY CDFILIAL LIMIT 1 OFFSET %1").arg(buttons / 2),
-                [&middle](TADOQuery& q) { middle = q.value(0).toString(); });
+                [&middle](const TADOQuery& q) { middle = q.value(0).toString(); });
     QString first;
     reader.read("ITMENUCONFTE", QStringLiteral("SELECT MIN(CDFILIAL) FROM ITMENUCONFTE"),
-                [&first](TADOQuery& q) { first = q.value(0).toString(); });
+                [&first](const TADOQuery& q) { first = q.value(0).toString(); });
     return middle == first ? QString() : middle;
 }
 

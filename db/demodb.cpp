@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "adoconnection.h"
+#include "statement.h"
 #include "connection.h"
 #include "errors.h"
 #include "layoutrules.h"
@@ -26,15 +27,8 @@ QString readResource(const QString& path)
 // The first column of every row of a query without parameters.
 QStringList column(TADOConnection& db, const QString& sql, const QString& step)
 {
-    DbError error;
-    std::unique_ptr<TADOQuery> q = db.prepare(sql, error);
-    if (!q || !q->exec())
-        throw EDatabaseError(step, q ? q->lastError() : error);
     QStringList values;
-    while (q->next())
-        values << q->value(0).toString();
-    if (q->lastError().isValid())
-        throw EDatabaseError(step, q->lastError());
+    qdl::Statement(db, sql, step).forEachRow([&values](const TADOQuery& row) { values << row.value(0).toString(); });
     return values;
 }
 
@@ -69,13 +63,13 @@ void createQdlDatabase(TADOConnection& db, bool withDemo)
         throw EQdlError(QCoreApplication::translate("DemoDatabase", "O banco de dados já contém as tabelas %1; nada foi criado.")
                             .arg(existing.join(QStringLiteral(", "))));
 
-    db.inTransaction([&] {
-        // The demo rows after the schema, on their own: the session then
-        // knows the history is there and names who wrote them.
-        db.runScript(qdlSchemaScript(db.isPostgres()), step);
-        if (withDemo)
-            db.runScript(qdlDemoScript(), step);
-    });
+    qdl::Transaction transaction(db);
+    // The demo rows after the schema, on their own: the session then knows
+    // the history is there and names who wrote them.
+    db.runScript(qdlSchemaScript(db.isPostgres()), step);
+    if (withDemo)
+        db.runScript(qdlDemoScript(), step);
+    transaction.commit();
 }
 
 void createQdlDatabaseAt(const QString& connectionString, bool withDemo)
@@ -127,14 +121,12 @@ QString describeQdlDatabase(TADOConnection& db)
         lines << line;
     }
 
-    DbError error;
-    std::unique_ptr<TADOQuery> q = db.prepare(QStringLiteral("SELECT I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON, I.DSBUTTON, I.CDIDENTBUTON "
-                                                             "FROM ITMENUCONFTE I WHERE I.IDTPBUTTON = '%1' "
-                                                             "ORDER BY I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON")
-                                                  .arg(kAreaButtonType),
-                                              error);
-    if (!q || !q->exec())
-        throw EDatabaseError(step, q ? q->lastError() : error);
+    qdl::Statement q(db,
+                     QStringLiteral("SELECT I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON, I.DSBUTTON, I.CDIDENTBUTON "
+                                    "FROM ITMENUCONFTE I WHERE I.IDTPBUTTON = :P_TIPO "
+                                    "ORDER BY I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON"),
+                     step);
+    q.bindText(":P_TIPO", kAreaButtonType);
     QString currentConf;
     QStringList areas;
     auto flushConf = [&] {
@@ -142,15 +134,14 @@ QString describeQdlDatabase(TADOConnection& db)
             lines << QCoreApplication::translate("DemoDatabase", "Ambientes posicionados em %1: %2").arg(currentConf, areas.join(QStringLiteral(", ")));
         areas.clear();
     };
-    while (q->next()) {
-        const QString conf = QCoreApplication::translate("DemoDatabase", "filial %1, configuração %2").arg(q->value(0).toString(), q->value(1).toString());
+    q.forEachRow([&](const TADOQuery& row) {
+        const QString conf = QCoreApplication::translate("DemoDatabase", "filial %1, configuração %2").arg(row.value(0).toString(), row.value(1).toString());
         if (conf != currentConf) {
             flushConf();
             currentConf = conf;
         }
-        areas << QStringLiteral("%1 %2 (%3)").arg(q->value(2).toString(), q->value(3).toString(), q->value(4).toString());
-    }
-    q->finish();
+        areas << QStringLiteral("%1 %2 (%3)").arg(row.value(2).toString(), row.value(3).toString(), row.value(4).toString());
+    });
     flushConf();
     if (currentConf.isEmpty())
         lines << QCoreApplication::translate("DemoDatabase", "Nenhum ambiente posicionado.");

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "adoconnection.h"
+#include "statement.h"
 #include "consistency.h"
 #include "errors.h"
 #include "layoutrules.h"
@@ -31,35 +32,7 @@ QString quoted(const QString& text)
     return QLatin1Char('"') + printableText(text) + QLatin1Char('"');
 }
 
-// ---- Statements ----
-
-std::unique_ptr<TADOQuery> prepared(TADOConnection& db, const QString& sql, const QString& step)
-{
-    DbError error;
-    std::unique_ptr<TADOQuery> q = db.prepare(sql, error);
-    if (!q)
-        throw EDatabaseError(step, error);
-    return q;
-}
-
-void run(TADOQuery& q, const QString& step)
-{
-    if (!q.exec())
-        throw EDatabaseError(step, q.lastError());
-}
-
-// Reads every row; the fetch's own error ends the read.
-template <class OnRow>
-void readAll(TADOQuery& q, const QString& step, OnRow&& onRow)
-{
-    run(q, step);
-    while (q.next())
-        onRow(q);
-    const DbError error = q.lastError();
-    q.finish();
-    if (error.isValid())
-        throw EDatabaseError(step, error);
-}
+using qdl::Statement;
 
 std::optional<QString> optionalText(const QVariant& v)
 {
@@ -269,11 +242,7 @@ bool hasHistory(TADOConnection& db)
     const QString sql = db.isPostgres()
                             ? QStringLiteral("SELECT COUNT(*) FROM (SELECT to_regclass('qdl_historico') AS t) r WHERE t IS NOT NULL")
                             : QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND upper(name) = 'QDL_HISTORICO'");
-    const QString step = tr("Erro ao procurar a tabela QDL_HISTORICO");
-    const auto q = prepared(db, sql, step);
-    bool found = false;
-    readAll(*q, step, [&found](TADOQuery& row) { found = row.value(0).toInt() > 0; });
-    return found;
+    return Statement(db, sql, tr("Erro ao procurar a tabela QDL_HISTORICO")).scalar().toInt() > 0;
 }
 
 std::optional<LayoutButton> buttonOfJson(const QVariant& column, qint64 record)
@@ -317,35 +286,16 @@ std::optional<LayoutButton> buttonOfJson(const QVariant& column, qint64 record)
 
 // Text and colour values that may be null, in SQL both databases take: the
 // data layer binds text and numbers only, so a flag says null.
-QString nullable(const char* parameter, bool postgres, const char* pgType = nullptr)
+Statement& bindKey(Statement& q, const QString& branch, const QString& configuration, const LayoutButton& b)
 {
-    const QString value = pgType && postgres ? QStringLiteral("CAST(:%1 AS %2)").arg(QLatin1String(parameter), QLatin1String(pgType))
-                                             : QStringLiteral(":%1").arg(QLatin1String(parameter));
-    return QStringLiteral("CASE WHEN :%1_NULO = 'S' THEN NULL ELSE %2 END").arg(QLatin1String(parameter), value);
-}
-
-void bindOptionalText(TADOQuery& q, const char* parameter, const std::optional<QString>& value)
-{
-    q.bindText(parameter, value.value_or(QStringLiteral("")));
-    q.bindText((QByteArray(parameter) + "_NULO").constData(), value ? QStringLiteral("N") : QStringLiteral("S"));
-}
-
-void bindOptionalNumber(TADOQuery& q, const char* parameter, const std::optional<double>& value)
-{
-    q.bindNumber(parameter, value.value_or(0));
-    q.bindText((QByteArray(parameter) + "_NULO").constData(), value ? QStringLiteral("N") : QStringLiteral("S"));
-}
-
-void bindKey(TADOQuery& q, const QString& branch, const QString& configuration, const LayoutButton& b)
-{
-    q.bindText(":P_CDFILIAL", branch);
-    q.bindText(":P_NRCONFTELA", configuration);
-    q.bindText(":P_IDTPBUTTON", b.type);
-    q.bindText(":P_NRBUTTON", b.number);
-    q.bindText(":P_NRPGCONFTELA", b.page);
-    q.bindText(":P_IDTPBUTONAUX", b.parentType);
-    q.bindText(":P_NRBUTTONAUX", b.parentNumber);
-    q.bindText(":P_NRPGCONFTAUX", b.parentPage);
+    return q.bindText(":P_CDFILIAL", branch)
+        .bindText(":P_NRCONFTELA", configuration)
+        .bindText(":P_IDTPBUTTON", b.type)
+        .bindText(":P_NRBUTTON", b.number)
+        .bindText(":P_NRPGCONFTELA", b.page)
+        .bindText(":P_IDTPBUTONAUX", b.parentType)
+        .bindText(":P_NRBUTTONAUX", b.parentNumber)
+        .bindText(":P_NRPGCONFTAUX", b.parentPage);
 }
 
 const QString kKeyCondition = QStringLiteral(
@@ -362,76 +312,69 @@ QString now()
 class Writer {
 public:
     Writer(TADOConnection& db, QString branch, QString configuration)
-        : m_db(db), m_branch(std::move(branch)), m_configuration(std::move(configuration)), m_now(now())
+        : m_branch(std::move(branch)), m_configuration(std::move(configuration)), m_now(now()),
+          m_insert(db,
+                   QStringLiteral("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, "
+                                  "IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
+                                  "NRCOLORBACK, DSMESSAGEBUT, DTULTATUITCT) VALUES (:P_CDFILIAL, :P_NRCONFTELA, "
+                                  ":P_IDTPBUTTON, :P_NRBUTTON, :P_NRPGCONFTELA, :P_IDTPBUTONAUX, :P_NRBUTTONAUX, "
+                                  ":P_NRPGCONFTAUX, :P_CDIDENTBUTON, :P_DSBUTTON, :P_NRCOLORTEXT, :P_NRCOLORBACK, "
+                                  ":P_DSMESSAGEBUT, :P_DTULTATUITCT)"),
+                   tr("Erro ao preparar a inclusão de botões")),
+          m_update(db,
+                   QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = :P_DSBUTTON, NRCOLORTEXT = :P_NRCOLORTEXT, "
+                                  "NRCOLORBACK = :P_NRCOLORBACK, DSMESSAGEBUT = :P_DSMESSAGEBUT, "
+                                  "DTULTATUITCT = :P_DTULTATUITCT WHERE %1")
+                       .arg(kKeyCondition),
+                   tr("Erro ao preparar a mudança de botões")),
+          m_delete(db, QStringLiteral("DELETE FROM ITMENUCONFTE WHERE %1").arg(kKeyCondition),
+                   tr("Erro ao preparar a remoção de botões"))
     {
-        const bool pg = db.isPostgres();
-        m_insert = prepared(db,
-                            QStringLiteral("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, "
-                                           "IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
-                                           "NRCOLORBACK, DSMESSAGEBUT, DTULTATUITCT) VALUES (:P_CDFILIAL, :P_NRCONFTELA, "
-                                           ":P_IDTPBUTTON, :P_NRBUTTON, :P_NRPGCONFTELA, :P_IDTPBUTONAUX, :P_NRBUTTONAUX, "
-                                           ":P_NRPGCONFTAUX, :P_CDIDENTBUTON, %1, %2, %3, %4, %5)")
-                                .arg(nullable("P_DSBUTTON", pg), nullable("P_NRCOLORTEXT", pg, "NUMERIC"),
-                                     nullable("P_NRCOLORBACK", pg, "NUMERIC"), nullable("P_DSMESSAGEBUT", pg),
-                                     nullable("P_DTULTATUITCT", pg, "TIMESTAMP")),
-                            tr("Erro ao preparar a inclusão de botões"));
-        m_update = prepared(db,
-                            QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = %1, NRCOLORTEXT = %2, NRCOLORBACK = %3, "
-                                           "DSMESSAGEBUT = %4, DTULTATUITCT = %5 WHERE %6")
-                                .arg(nullable("P_DSBUTTON", pg), nullable("P_NRCOLORTEXT", pg, "NUMERIC"),
-                                     nullable("P_NRCOLORBACK", pg, "NUMERIC"), nullable("P_DSMESSAGEBUT", pg),
-                                     nullable("P_DTULTATUITCT", pg, "TIMESTAMP"), kKeyCondition),
-                            tr("Erro ao preparar a mudança de botões"));
-        m_delete = prepared(db, QStringLiteral("DELETE FROM ITMENUCONFTE WHERE %1").arg(kKeyCondition),
-                            tr("Erro ao preparar a remoção de botões"));
     }
 
     void remove(const LayoutButton& b)
     {
-        bindKey(*m_delete, m_branch, m_configuration, b);
-        once(*m_delete, tr("Erro ao remover o %1").arg(describe(b)));
+        bindKey(m_delete, m_branch, m_configuration, b);
+        once(m_delete, tr("Erro ao remover o %1").arg(describe(b)));
     }
 
     void insert(const LayoutButton& b)
     {
-        bindKey(*m_insert, m_branch, m_configuration, b);
-        m_insert->bindText(":P_CDIDENTBUTON", b.code);
-        bindValues(*m_insert, b);
-        once(*m_insert, tr("Erro ao incluir o %1").arg(describe(b)));
+        bindKey(m_insert, m_branch, m_configuration, b).bindText(":P_CDIDENTBUTON", b.code);
+        bindValues(m_insert, b);
+        once(m_insert, tr("Erro ao incluir o %1").arg(describe(b)));
     }
 
     void update(const LayoutButton& b)
     {
-        bindKey(*m_update, m_branch, m_configuration, b);
-        bindValues(*m_update, b);
-        once(*m_update, tr("Erro ao mudar o %1").arg(describe(b)));
+        bindKey(m_update, m_branch, m_configuration, b);
+        bindValues(m_update, b);
+        once(m_update, tr("Erro ao mudar o %1").arg(describe(b)));
     }
 
 private:
-    void bindValues(TADOQuery& q, const LayoutButton& b)
+    void bindValues(Statement& q, const LayoutButton& b)
     {
-        bindOptionalText(q, ":P_DSBUTTON", b.caption);
-        bindOptionalNumber(q, ":P_NRCOLORTEXT", b.textColour);
-        bindOptionalNumber(q, ":P_NRCOLORBACK", b.backColour);
-        bindOptionalText(q, ":P_DSMESSAGEBUT", b.message);
-        bindOptionalText(q, ":P_DTULTATUITCT", b.updated ? b.updated : std::optional<QString>(m_now));
+        q.bindOptional(":P_DSBUTTON", b.caption)
+            .bindOptional(":P_NRCOLORTEXT", b.textColour)
+            .bindOptional(":P_NRCOLORBACK", b.backColour)
+            .bindOptional(":P_DSMESSAGEBUT", b.message)
+            .bindText(":P_DTULTATUITCT", b.updated.value_or(m_now));
     }
 
     // Each statement touches the one row it names; any other count means
     // another writer changed the configuration since it was read.
-    void once(TADOQuery& q, const QString& step)
+    static void once(Statement& q, const QString& step)
     {
-        run(q, step);
-        const int rows = q.numRowsAffected();
-        q.finish();
+        q.setStep(step);
+        const int rows = q.run();
         if (rows != 1)
             throw EQdlError(step + QStringLiteral(": ")
                             + tr("o leiaute foi mudado por outro terminal durante a operação; nada foi gravado. Tente de novo."));
     }
 
-    TADOConnection& m_db;
     QString m_branch, m_configuration, m_now;
-    std::unique_ptr<TADOQuery> m_insert, m_update, m_delete;
+    Statement m_insert, m_update, m_delete;
 };
 
 // The branch's areas, and the areas of each table number (MESA's key
@@ -445,13 +388,13 @@ BranchCodes readBranchCodes(TADOConnection& db, const QString& branch)
 {
     BranchCodes codes;
     const QString salaStep = tr("Erro ao ler os ambientes (SALA) da filial");
-    const auto salas = prepared(db, QStringLiteral("SELECT CDSALA FROM SALA WHERE CDFILIAL = :P_CDFILIAL"), salaStep);
-    salas->bindText(":P_CDFILIAL", branch);
-    readAll(*salas, salaStep, [&codes](TADOQuery& q) { codes.areas.insert(q.value(0).toString()); });
+    Statement salas(db, QStringLiteral("SELECT CDSALA FROM SALA WHERE CDFILIAL = :P_CDFILIAL"), salaStep);
+    salas.bindText(":P_CDFILIAL", branch);
+    salas.forEachRow([&codes](const TADOQuery& q) { codes.areas.insert(q.value(0).toString()); });
     const QString mesaStep = tr("Erro ao ler as mesas (MESA) da filial");
-    const auto mesas = prepared(db, QStringLiteral("SELECT NRMESA, CDSALA FROM MESA WHERE CDFILIAL = :P_CDFILIAL"), mesaStep);
-    mesas->bindText(":P_CDFILIAL", branch);
-    readAll(*mesas, mesaStep, [&codes](TADOQuery& q) { codes.tableAreas[q.value(0).toString()].insert(q.value(1).toString()); });
+    Statement mesas(db, QStringLiteral("SELECT NRMESA, CDSALA FROM MESA WHERE CDFILIAL = :P_CDFILIAL"), mesaStep);
+    mesas.bindText(":P_CDFILIAL", branch);
+    mesas.forEachRow([&codes](const TADOQuery& q) { codes.tableAreas[q.value(0).toString()].insert(q.value(1).toString()); });
     return codes;
 }
 
@@ -515,13 +458,13 @@ QStringList tablesInUse(TADOConnection& db, const QString& branch, const QList<L
     if (std::none_of(removed.cbegin(), removed.cend(), [](const LayoutButton& b) { return b.type == kTableButtonType; }))
         return lines;
     const QString step = tr("Erro ao ler a situação das mesas (MESA) da filial");
-    const auto q = prepared(db,
+    Statement q(db,
                             QStringLiteral("SELECT NRMESA, NMMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = :P_CDFILIAL%1")
                                 .arg(db.isPostgres() ? QStringLiteral(" FOR SHARE") : QString()),
                             step);
-    q->bindText(":P_CDFILIAL", branch);
+    q.bindText(":P_CDFILIAL", branch);
     QHash<QString, QString> inUse; // table number -> its name
-    readAll(*q, step, [&inUse](TADOQuery& row) {
+    q.forEachRow([&inUse](const TADOQuery& row) {
         if (qdl::layout::tableInUse(row.value(2).toString()))
             inUse.insert(row.value(0).toString(), row.value(1).toString());
     });
@@ -530,15 +473,6 @@ QStringList tablesInUse(TADOConnection& db, const QString& branch, const QList<L
             lines << tr("%1: a mesa %2 (%3) está ocupada ou reservada no sistema de restaurante e o botão dela não pode ser removido.")
                          .arg(describe(b), quoted(b.code), quoted(inUse.value(b.code)));
     return lines;
-}
-
-void rollbackQuietly(TADOConnection& db)
-{
-    try {
-        db.RollbackTrans();
-    } catch (...) {
-        // the error that led here is the one to report
-    }
 }
 
 } // namespace
@@ -645,14 +579,14 @@ QList<LayoutButton> parseLayoutFile(const QByteArray& bytes)
 QList<LayoutButton> readLayout(TADOConnection& db, const QString& branch, const QString& configuration)
 {
     const QString step = tr("Erro ao ler o leiaute da filial %1, configuração %2").arg(quoted(branch), quoted(configuration));
-    const auto q = prepared(db,
+    Statement q(db,
                             QStringLiteral("SELECT %1 FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA")
                                 .arg(kButtonColumns),
                             step);
-    q->bindText(":P_CDFILIAL", branch);
-    q->bindText(":P_NRCONFTELA", configuration);
+    q.bindText(":P_CDFILIAL", branch);
+    q.bindText(":P_NRCONFTELA", configuration);
     QList<LayoutButton> buttons;
-    readAll(*q, step, [&buttons](TADOQuery& row) { buttons << buttonOfRow(row); });
+    q.forEachRow([&buttons](const TADOQuery& row) { buttons << buttonOfRow(row); });
     sortLayout(buttons);
     return buttons;
 }
@@ -664,21 +598,18 @@ QList<LayoutButton> readLayoutAt(TADOConnection& db, const QString& branch, cons
                            "deve rodar \"qdl-host --database URL --upgrade\"."));
     // The changes after `at`, oldest first; the first one of each key holds
     // the row as it stood then (none: the button was not there).
-    const QDateTime utc = at.toUTC();
     const bool pg = db.isPostgres();
-    const QString since = pg ? utc.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + QStringLiteral("+00")
-                             : utc.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
     const QString step = tr("Erro ao ler o histórico da filial %1, configuração %2").arg(quoted(branch), quoted(configuration));
-    const auto q = prepared(db,
+    Statement q(db,
                             QStringLiteral("SELECT NRHISTORICO, DSANTES, DSDEPOIS FROM QDL_HISTORICO WHERE CDFILIAL = :P_CDFILIAL "
                                            "AND NRCONFTELA = :P_NRCONFTELA AND DTALTERACAO > %1 ORDER BY DTALTERACAO, NRHISTORICO")
                                 .arg(pg ? QStringLiteral("CAST(:P_DESDE AS TIMESTAMPTZ)") : QStringLiteral(":P_DESDE")),
                             step);
-    q->bindText(":P_CDFILIAL", branch);
-    q->bindText(":P_NRCONFTELA", configuration);
-    q->bindText(":P_DESDE", since);
+    q.bindText(":P_CDFILIAL", branch);
+    q.bindText(":P_NRCONFTELA", configuration);
+    q.bindTime(":P_DESDE", at);
     QHash<QString, std::optional<LayoutButton>> then; // by key: the row at `at`, or none
-    readAll(*q, step, [&then](TADOQuery& row) {
+    q.forEachRow([&then](const TADOQuery& row) {
         const qint64 record = row.value(0).toLongLong();
         const std::optional<LayoutButton> before = buttonOfJson(row.value(1), record);
         const std::optional<LayoutButton> after = buttonOfJson(row.value(2), record);
@@ -705,13 +636,13 @@ void requireConfiguration(TADOConnection& db, const QString& branch, const QStri
         // Row-level security hides another branch's rows: say so rather
         // than that the configuration is missing.
         const QString step = tr("Erro ao ler as filiais do papel");
-        const auto q = prepared(db,
+        Statement q(db,
                                 QStringLiteral("SELECT current_user::text, CDFILIAL FROM QDL_TERMINAL_FILIAL "
                                                "WHERE ROLNAME = current_user::text ORDER BY CDFILIAL"),
                                 step);
         QString role;
         QStringList own;
-        readAll(*q, step, [&](TADOQuery& row) {
+        q.forEachRow([&](const TADOQuery& row) {
             role = row.value(0).toString();
             own << row.value(1).toString();
         });
@@ -721,13 +652,13 @@ void requireConfiguration(TADOConnection& db, const QString& branch, const QStri
                                 .arg(quoted(role), printableText(own.join(QStringLiteral(", "))), quoted(branch)));
     }
     const QString step = tr("Erro ao ler a configuração de tela (CONFTELA)");
-    const auto q = prepared(db,
+    Statement q(db,
                             QStringLiteral("SELECT COUNT(*) FROM CONFTELA WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA"),
                             step);
-    q->bindText(":P_CDFILIAL", branch);
-    q->bindText(":P_NRCONFTELA", configuration);
+    q.bindText(":P_CDFILIAL", branch);
+    q.bindText(":P_NRCONFTELA", configuration);
     bool found = false;
-    readAll(*q, step, [&found](TADOQuery& row) { found = row.value(0).toInt() > 0; });
+    q.forEachRow([&found](const TADOQuery& row) { found = row.value(0).toInt() > 0; });
     if (!found)
         throw EQdlError(tr("A filial %1 não tem a configuração de tela %2 (nenhuma linha em CONFTELA); "
                            "crie-a antes de pôr um leiaute nela.")
@@ -741,20 +672,20 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
     if (schemaTooNew(version))
         throw EQdlError(schemaVersionNotice(version));
     LayoutChanges changes;
-    db.BeginTrans();
-    try {
+    qdl::Transaction transaction(db);
+    {
         requireConfiguration(db, branch, configuration);
         if (db.isPostgres()) {
             // The rows read are the rows written: a screen that changes one
             // meanwhile waits for this transaction.
             const QString step = tr("Erro ao travar o leiaute da configuração");
-            const auto lock = prepared(db,
+            Statement lock(db,
                                        QStringLiteral("SELECT 1 FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL "
                                                       "AND NRCONFTELA = :P_NRCONFTELA FOR UPDATE"),
                                        step);
-            lock->bindText(":P_CDFILIAL", branch);
-            lock->bindText(":P_NRCONFTELA", configuration);
-            readAll(*lock, step, [](TADOQuery&) {});
+            lock.bindText(":P_CDFILIAL", branch);
+            lock.bindText(":P_NRCONFTELA", configuration);
+            lock.forEachRow([](const TADOQuery&) {});
         }
         const QList<LayoutButton> current = readLayout(db, branch, configuration);
         QList<LayoutButton> wanted = matchToBranch(buttons, readBranchCodes(db, branch), branch, changes);
@@ -790,10 +721,8 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
             }
 
         changes.inUse = tablesInUse(db, branch, deletes);
-        if (!changes.inUse.isEmpty()) {
-            db.RollbackTrans();
-            return changes;
-        }
+        if (!changes.inUse.isEmpty())
+            return changes; // rolled back
 
         Writer writer(db, branch, configuration);
         for (const LayoutButton& b : std::as_const(deletes))
@@ -810,15 +739,10 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
         for (const LayoutProblem& p : report.problems)
             if (p.configuration == configuration)
                 changes.problems << p.text;
-        if (changes.refused() || dryRun) {
-            db.RollbackTrans();
-            return changes;
-        }
-        db.CommitTrans();
+        if (changes.refused() || dryRun)
+            return changes; // rolled back
+        transaction.commit();
         changes.written = true;
-    } catch (...) {
-        rollbackQuietly(db);
-        throw;
     }
     return changes;
 }

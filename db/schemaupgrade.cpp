@@ -5,6 +5,7 @@
 #include <QTextStream>
 
 #include "adoconnection.h"
+#include "statement.h"
 #include "errors.h"
 
 namespace {
@@ -30,11 +31,7 @@ QString stepScript(int step, bool postgres)
 int schemaVersionOf(TADOConnection& db)
 {
     const QString step = QCoreApplication::translate("SchemaVersion", "Erro ao ler a versão do esquema");
-    DbError error;
-    std::unique_ptr<TADOQuery> q = db.prepare(schemaVersionQuery(db.isPostgres()), error);
-    if (!q || !q->exec() || !q->next())
-        throw EDatabaseError(step, q ? q->lastError() : error);
-    return q->value(0).toInt();
+    return qdl::Statement(db, schemaVersionQuery(db.isPostgres()), step).scalar().toInt();
 }
 
 int upgradeSchema(TADOConnection& db, QTextStream& log)
@@ -52,7 +49,9 @@ int upgradeSchema(TADOConnection& db, QTextStream& log)
     }
     for (int step = found + 1; step <= kSchemaVersion; ++step) {
         const QString what = QCoreApplication::translate("SchemaVersion", "Erro ao atualizar o esquema para a versão %1").arg(step);
-        db.inTransaction([&] { db.runScript(stepScript(step, db.isPostgres()), what); });
+        qdl::Transaction transaction(db);
+        db.runScript(stepScript(step, db.isPostgres()), what);
+        transaction.commit();
         log << QCoreApplication::translate("SchemaVersion", "Esquema atualizado da versão %1 para a %2.").arg(step - 1).arg(step)
             << Qt::endl;
     }

@@ -4,6 +4,7 @@
 #include <QTextStream>
 
 #include "adoconnection.h"
+#include "statement.h"
 #include "errors.h"
 #include "schemaupgrade.h"
 
@@ -19,14 +20,6 @@ QString literal(const QString& text)
     return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
 }
 
-QString scalar(TADOConnection& db, const QString& sql, const QString& step)
-{
-    DbError error;
-    std::unique_ptr<TADOQuery> q = db.prepare(sql, error);
-    if (!q || !q->exec())
-        throw EDatabaseError(step, q ? q->lastError() : error);
-    return q->next() ? q->value(0).toString() : QString();
-}
 
 // The role's name as the server knows it, and the schema the tables are in.
 struct Target {
@@ -38,22 +31,25 @@ Target target(TADOConnection& db, const QString& role)
     if (!db.isPostgres())
         throw EQdlError(QCoreApplication::translate("TerminalRoles", "Papéis de terminal só existem no PostgreSQL."));
     const QString step = QCoreApplication::translate("TerminalRoles", "Erro ao ler o papel %1").arg(role);
-    if (scalar(db, QStringLiteral("SELECT rolname FROM pg_roles WHERE rolname = %1").arg(literal(role)), step).isEmpty())
+    if (qdl::Statement(db, QStringLiteral("SELECT rolname FROM pg_roles WHERE rolname = :P_ROLE"), step)
+            .bindText(":P_ROLE", role)
+            .scalar()
+            .isNull())
         throw EQdlError(QCoreApplication::translate("TerminalRoles", "O papel %1 não existe no servidor.").arg(role));
     // The grants name the history's table (version 3).
     if (const int version = schemaVersionOf(db); version < 3)
         throw EQdlError(schemaVersionNotice(version));
-    return {role, scalar(db, QStringLiteral("SELECT current_schema()"), step)};
+    return {role, qdl::Statement(db, QStringLiteral("SELECT current_schema()"), step).scalar().toString()};
 }
 
 void run(TADOConnection& db, const QStringList& statements, QTextStream& log)
 {
-    db.inTransaction([&] {
-        for (const QString& sql : statements) {
-            db.execute(sql, sql);
-            log << sql << Qt::endl;
-        }
-    });
+    qdl::Transaction transaction(db);
+    for (const QString& sql : statements) {
+        db.execute(sql, sql);
+        log << sql << Qt::endl;
+    }
+    transaction.commit();
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "errors.h"
 #include "layoutrules.h"
 #include "schemaversion.h"
+#include "statement.h"
 #include "statements.h"
 #include "storedvalues.h"
 
@@ -34,6 +35,7 @@ public:
     PreparedAtFirstRun(std::unique_ptr<TADOQuery> q, QString step) : m_q(std::move(q)), m_step(std::move(step)) {}
     void bindText(const char* name, const QString& value) override { m_q->bindText(name, value); }
     void bindNumber(const char* name, double value) override { m_q->bindNumber(name, value); }
+    void bindNull(const char* name) override { m_q->bindNull(name); }
     bool exec() override
     {
         const bool ok = m_q->exec();
@@ -121,12 +123,10 @@ void TrdmConfMesa::StartTrans()
 int TrdmConfMesa::schemaVersion()
 {
     if (m_schemaVersion == kUnknownSchema && adcConfigMesa->Connected() && !adcConfigMesa->InTransaction()) {
-        DbError error;
-        std::unique_ptr<TADOQuery> q = adcConfigMesa->prepare(schemaVersionQuery(adcConfigMesa->isPostgres()), error);
-        if (!q || !q->exec() || !q->next())
-            throw EDatabaseError(QCoreApplication::translate("TrdmConfMesa", "Erro ao ler a versão do esquema"),
-                                 q ? q->lastError() : error);
-        m_schemaVersion = q->value(0).toInt();
+        m_schemaVersion = qdl::Statement(*adcConfigMesa, schemaVersionQuery(adcConfigMesa->isPostgres()),
+                                         QCoreApplication::translate("TrdmConfMesa", "Erro ao ler a versão do esquema"))
+                              .scalar()
+                              .toInt();
     }
     return m_schemaVersion;
 }
@@ -281,50 +281,39 @@ int updateService(ServiceResult& result, Body&& body)
     }
 }
 
-// Every key travels as text; a null string goes as the empty text so both
+// The data module's statement of a component, ready for its binds (what it
+// ran before is finished); a failure names what the operator was doing.
+// Every key is bound as text, a null string as the empty text, so both
 // databases see the same value.
-void bind(TADOQuery& q, const char* parameter, const QString& value)
+qdl::Statement component(TrdmConfMesa& dm, const char* name)
 {
-    q.bindText(parameter, value.isNull() ? QStringLiteral("") : value);
+    TADOQuery& q = dm.statement(name);
+    q.finish();
+    return qdl::Statement(q, [name] { return stepText(name); }, dm.adcConfigMesa->isPostgres());
 }
 
 // The key of one button row, beside branch and configuration.
-void bindButtonKey(TADOQuery& q, const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+void bindButtonKey(qdl::Statement& q, const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
                    const QString& nrpgconftela, const QString& idtpbutton, const QString& idtpbutonaux,
                    const QString& nrbuttonaux, const QString& nrpgconftaux)
 {
-    bind(q, ":P_CDFILIAL", cdfilial);
-    bind(q, ":P_NRCONFTELA", nrconftela);
-    bind(q, ":P_NRBUTTON", nrbutton);
-    bind(q, ":P_NRPGCONFTELA", nrpgconftela);
-    bind(q, ":P_IDTPBUTTON", idtpbutton);
-    bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
-    bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
-    bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
-}
-
-void execOrThrow(TADOQuery& q, const char* component)
-{
-    if (!q.exec())
-        throw EDatabaseError(stepText(component), q.lastError());
-}
-
-// Runs a command and releases it at once, so no statement stays open.
-// Answers how many rows it changed.
-int runCommand(TADOQuery& q, const char* component)
-{
-    execOrThrow(q, component);
-    q.finish();
-    return q.numRowsAffected();
+    q.bindText(":P_CDFILIAL", cdfilial)
+        .bindText(":P_NRCONFTELA", nrconftela)
+        .bindText(":P_NRBUTTON", nrbutton)
+        .bindText(":P_NRPGCONFTELA", nrpgconftela)
+        .bindText(":P_IDTPBUTTON", idtpbutton)
+        .bindText(":P_IDTPBUTONAUX", idtpbutonaux)
+        .bindText(":P_NRBUTTONAUX", nrbuttonaux)
+        .bindText(":P_NRPGCONFTAUX", nrpgconftaux);
 }
 
 // Runs a transaction's last command and commits: a terminal far from a
 // PostgreSQL server sends the COMMIT with the command. Answers how many rows
 // the command changed.
-int runLastCommand(TrdmConfMesa& dm, TADOQuery& q, const char* component)
+int runLastCommand(TrdmConfMesa& dm, qdl::Statement& q)
 {
     dm.CommitAfterNextCommand();
-    const int changed = runCommand(q, component);
+    const int changed = q.run();
     dm.Commit();
     return changed;
 }
@@ -351,8 +340,10 @@ int readWidth(const QString& column)
 // All rows of an executed query, read before anything else runs on the
 // connection; the query is finished (SQLite keeps a read transaction while a
 // statement is open).
-DataPacket readPacket(TADOQuery& q, const char* component)
+DataPacket readPacket(qdl::Statement& statement)
 {
+    statement.exec();
+    TADOQuery& q = statement.query();
     DataPacket packet;
     const int columns = q.columnCount();
     packet.columns.reserve(columns);
@@ -372,22 +363,17 @@ DataPacket readPacket(TADOQuery& q, const char* component)
         }
         packet.rows.emplaceBack(std::move(row));
     }
-    const DbError fetchError = q.lastError();
-    q.finish();
-    if (fetchError.isValid())
-        throw EDatabaseError(stepText(component), fetchError);
+    statement.endRows();
     return packet;
 }
 
 // A query service body: bind, open, hand back every row.
 template <class Binder>
-void runQuery(ServiceResult& result, const char* component, Binder&& binder)
+void runQuery(ServiceResult& result, const char* name, Binder&& binder)
 {
-    TADOQuery& q = dataModule().statement(component);
-    q.finish();
+    qdl::Statement q = component(dataModule(), name);
     binder(q);
-    execOrThrow(q, component);
-    result = ServiceResult::packet(readPacket(q, component));
+    result = ServiceResult::packet(readPacket(q));
 }
 
 } // namespace
@@ -398,9 +384,9 @@ void runQuery(ServiceResult& result, const char* component, Binder&& binder)
 int getPesqAmbientes(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqPesqAmbientes", [&](TADOQuery& q) {
-            bind(q, ":P_CDFILIAL", cdfilial);
-            bind(q, ":P_NRCONFTELA", nrconftela);
+        runQuery(result, "adqPesqAmbientes", [&](qdl::Statement& q) {
+            q.bindText(":P_CDFILIAL", cdfilial);
+            q.bindText(":P_NRCONFTELA", nrconftela);
         });
     });
 }
@@ -409,11 +395,11 @@ int getPesqMesas(const QString& cdfilial, const QString& nrconftela, const QStri
                  const QString& nrbuttonaux, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqPesqMesas", [&](TADOQuery& q) {
-            bind(q, ":P_CDFILIAL", cdfilial);
-            bind(q, ":P_NRCONFTELA", nrconftela);
-            bind(q, ":P_NRPGCONFTELA", nrpgconftela);
-            bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
+        runQuery(result, "adqPesqMesas", [&](qdl::Statement& q) {
+            q.bindText(":P_CDFILIAL", cdfilial);
+            q.bindText(":P_NRCONFTELA", nrconftela);
+            q.bindText(":P_NRPGCONFTELA", nrpgconftela);
+            q.bindText(":P_NRBUTTONAUX", nrbuttonaux);
         });
     });
 }
@@ -421,9 +407,9 @@ int getPesqMesas(const QString& cdfilial, const QString& nrconftela, const QStri
 int getLoja(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqLoja", [&](TADOQuery& q) {
-            bind(q, ":P_CDFILIAL", cdfilial);
-            bind(q, ":P_NRCONFTELA", nrconftela);
+        runQuery(result, "adqLoja", [&](qdl::Statement& q) {
+            q.bindText(":P_CDFILIAL", cdfilial);
+            q.bindText(":P_NRCONFTELA", nrconftela);
         });
     });
 }
@@ -432,11 +418,11 @@ int getMesas(const QString& cdfilial, const QString& cdloja, const QString& cdsa
              ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqMesas", [&](TADOQuery& q) {
-            bind(q, ":P_CDFILIAL", cdfilial); // both places
-            bind(q, ":P_CDLOJA", cdloja);
-            bind(q, ":P_CDSALA", cdsala);
-            bind(q, ":P_NRCONFTELA", nrconftela);
+        runQuery(result, "adqMesas", [&](qdl::Statement& q) {
+            q.bindText(":P_CDFILIAL", cdfilial); // both places
+            q.bindText(":P_CDLOJA", cdloja);
+            q.bindText(":P_CDSALA", cdsala);
+            q.bindText(":P_NRCONFTELA", nrconftela);
         });
     });
 }
@@ -444,9 +430,9 @@ int getMesas(const QString& cdfilial, const QString& cdloja, const QString& cdsa
 int getAmbientes(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqAmbientes", [&](TADOQuery& q) {
-            bind(q, ":P_CDFILIAL", cdfilial); // both places
-            bind(q, ":P_NRCONFTELA", nrconftela);
+        runQuery(result, "adqAmbientes", [&](qdl::Statement& q) {
+            q.bindText(":P_CDFILIAL", cdfilial); // both places
+            q.bindText(":P_NRCONFTELA", nrconftela);
         });
     });
 }
@@ -456,16 +442,16 @@ int getMesaNrButon(const QString& cdfilial, const QString& cdloja, const QString
                    const QString& nrconftela, const QString& idtpbutonaux, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqMesaNrButon", [&](TADOQuery& q) {
-            bind(q, ":P_CDFILIAL", cdfilial);
-            bind(q, ":P_CDLOJA", cdloja);
-            bind(q, ":P_IDTPBUTTON", idtpbutton);
-            bind(q, ":P_NRBUTTON", nrbutton);
-            bind(q, ":P_NRPGCONFTELA", nrpgconftela);
-            bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
-            bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
-            bind(q, ":P_NRCONFTELA", nrconftela);
-            bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
+        runQuery(result, "adqMesaNrButon", [&](qdl::Statement& q) {
+            q.bindText(":P_CDFILIAL", cdfilial);
+            q.bindText(":P_CDLOJA", cdloja);
+            q.bindText(":P_IDTPBUTTON", idtpbutton);
+            q.bindText(":P_NRBUTTON", nrbutton);
+            q.bindText(":P_NRPGCONFTELA", nrpgconftela);
+            q.bindText(":P_NRBUTTONAUX", nrbuttonaux);
+            q.bindText(":P_NRPGCONFTAUX", nrpgconftaux);
+            q.bindText(":P_NRCONFTELA", nrconftela);
+            q.bindText(":P_IDTPBUTONAUX", idtpbutonaux);
         });
     });
 }
@@ -475,15 +461,15 @@ int getAmbNrbuton(const QString& cdfilial, const QString& nrconftela, const QStr
                   const QString& nrbutton, const QString& nrpgconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqAmbNrButon", [&](TADOQuery& q) {
-            bind(q, ":P_CDFILIAL", cdfilial);
-            bind(q, ":P_NRCONFTELA", nrconftela);
-            bind(q, ":P_IDTPBUTTON", idtpbutton);
-            bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
-            bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
-            bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
-            bind(q, ":P_NRBUTTON", nrbutton);
-            bind(q, ":P_NRPGCONFTELA", nrpgconftela);
+        runQuery(result, "adqAmbNrButon", [&](qdl::Statement& q) {
+            q.bindText(":P_CDFILIAL", cdfilial);
+            q.bindText(":P_NRCONFTELA", nrconftela);
+            q.bindText(":P_IDTPBUTTON", idtpbutton);
+            q.bindText(":P_IDTPBUTONAUX", idtpbutonaux);
+            q.bindText(":P_NRBUTTONAUX", nrbuttonaux);
+            q.bindText(":P_NRPGCONFTAUX", nrpgconftaux);
+            q.bindText(":P_NRBUTTON", nrbutton);
+            q.bindText(":P_NRPGCONFTELA", nrpgconftela);
         });
     });
 }
@@ -503,41 +489,37 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
             // Two terminals: the area button this screen shows may have been
             // cleared or given another area since; the table must not land
             // under it then (it would be left behind when that area goes).
-            TADOQuery& parent = dm.statement("acmAmbienteDaMesa");
-            bind(parent, ":P_CDFILIAL", cdfilial);
-            bind(parent, ":P_NRCONFTELA", nrconftela);
-            bind(parent, ":P_IDTPBUTONAUX", idtpbutonaux);
-            bind(parent, ":P_NRBUTTONAUX", nrbuttonaux);
-            bind(parent, ":P_NRPGCONFTAUX", nrpgconftaux);
-            bind(parent, ":P_CDIDENTBUTON", cdidentbuton);
-            execOrThrow(parent, "acmAmbienteDaMesa");
-            const int held = parent.numRowsAffected();
-            parent.finish();
-            if (held != 1)
+            qdl::Statement parent = component(dm, "acmAmbienteDaMesa");
+            parent.bindText(":P_CDFILIAL", cdfilial)
+                .bindText(":P_NRCONFTELA", nrconftela)
+                .bindText(":P_IDTPBUTONAUX", idtpbutonaux)
+                .bindText(":P_NRBUTTONAUX", nrbuttonaux)
+                .bindText(":P_NRPGCONFTAUX", nrpgconftaux)
+                .bindText(":P_CDIDENTBUTON", cdidentbuton);
+            if (parent.run() != 1)
                 throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "O botão de ambiente %1 não tem mais o ambiente da mesa %2: "
                                                "ele foi mudado em outro terminal.")
                                     .arg(nrbuttonaux, cdidentbuton));
         }
-        TADOQuery& q = dm.statement("acmInsere");
-        bind(q, ":P_CDFILIAL", cdfilial);
-        bind(q, ":P_NRCONFTELA", nrconftela);
-        bind(q, ":P_NRBUTTON", nrbutton);
-        bind(q, ":P_DSBUTTON", dsbutton);
-        q.bindNumber(":P_NRCOLORTEXT", double(nrcolortext));
-        q.bindNumber(":P_NRCOLORBACK", double(nrcolorback));
-        bind(q, ":P_DSMESSAGEBUT", dsmessagebut);
-        bind(q, ":P_NRPGCONFTELA", nrpgconftela);
-        bind(q, ":P_CDIDENTBUTON", cdidentbuton);
-        bind(q, ":P_IDTPBUTTON", idtpbutton);
-        bind(q, ":P_IDTPBUTONAUX", idtpbutonaux);
-        bind(q, ":P_NRBUTTONAUX", nrbuttonaux);
-        bind(q, ":P_NRPGCONFTAUX", nrpgconftaux);
-        // Local wall-clock time as text: PostgreSQL would otherwise shift a
-        // bound date-time by the session's time zone.
-        q.bindText(":P_DTULTATUITCT",
-                   QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
+        qdl::Statement q = component(dm, "acmInsere");
+        q.bindText(":P_CDFILIAL", cdfilial)
+            .bindText(":P_NRCONFTELA", nrconftela)
+            .bindText(":P_NRBUTTON", nrbutton)
+            .bindText(":P_DSBUTTON", dsbutton)
+            .bindNumber(":P_NRCOLORTEXT", double(nrcolortext))
+            .bindNumber(":P_NRCOLORBACK", double(nrcolorback))
+            .bindText(":P_DSMESSAGEBUT", dsmessagebut)
+            .bindText(":P_NRPGCONFTELA", nrpgconftela)
+            .bindText(":P_CDIDENTBUTON", cdidentbuton)
+            .bindText(":P_IDTPBUTTON", idtpbutton)
+            .bindText(":P_IDTPBUTONAUX", idtpbutonaux)
+            .bindText(":P_NRBUTTONAUX", nrbuttonaux)
+            .bindText(":P_NRPGCONFTAUX", nrpgconftaux)
+            // Local wall-clock time as text: PostgreSQL would otherwise shift
+            // a bound date-time by the session's time zone.
+            .bindText(":P_DTULTATUITCT", QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
         try {
-            runLastCommand(dm, q, "acmInsere");
+            runLastCommand(dm, q);
         } catch (const EDatabaseError& e) {
             // The slot, or the table or area, was taken meanwhile by another
             // terminal or program: answered as any change made elsewhere.
@@ -559,12 +541,11 @@ int getMudaNome(const QString& cdfilial, const QString& nrconftela, const QStrin
     return updateService(result, [&] {
         TrdmConfMesa& dm = dataModule();
         dm.StartTrans();
-        TADOQuery& q = dm.statement("acmMudaNome");
+        qdl::Statement q = component(dm, "acmMudaNome");
         bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
-        bind(q, ":P_DSBUTTON", dsbutton);
-        const int changed = runLastCommand(dm, q, "acmMudaNome");
-        result = changeAnswer(changed);
+        q.bindText(":P_DSBUTTON", dsbutton);
+        result = changeAnswer(runLastCommand(dm, q));
     });
 }
 
@@ -572,31 +553,25 @@ namespace {
 
 // getMudaCor and getMudaFonte: the colour goes as decimal text and the
 // database reads it into its numeric column.
-void changeColour(const char* component, const char* colourParameter, const QString& cdfilial,
+void changeColour(const char* name, const char* colourParameter, const QString& cdfilial,
                   const QString& nrconftela, const QString& nrbutton, const QString& nrpgconftela,
                   const QString& colour, const QString& idtpbutton, const QString& idtpbutonaux,
                   const QString& nrbuttonaux, const QString& nrpgconftaux, ServiceResult& result)
 {
     TrdmConfMesa& dm = dataModule();
     dm.StartTrans();
-    TADOQuery& q = dm.statement(component);
+    qdl::Statement q = component(dm, name);
     bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                   nrpgconftaux);
-    bind(q, colourParameter, colour);
-    const int changed = runLastCommand(dm, q, component);
-    result = changeAnswer(changed);
+    q.bindText(colourParameter, colour);
+    result = changeAnswer(runLastCommand(dm, q));
 }
 
-
 // True when the query finds at least one row; the query is finished after.
-bool hasRow(TADOQuery& q, const char* component)
+bool hasRow(qdl::Statement& q)
 {
-    execOrThrow(q, component);
-    const bool found = q.next();
-    const DbError fetchError = q.lastError();
-    q.finish();
-    if (fetchError.isValid())
-        throw EDatabaseError(stepText(component), fetchError);
+    bool found = false;
+    q.forEachRow([&found](const TADOQuery&) { found = true; });
     return found;
 }
 
@@ -632,21 +607,20 @@ int setDeleta(const QString& cdfilial, const QString& nrconftela, const QString&
 {
     return updateService(result, [&] {
         TrdmConfMesa& dm = dataModule();
-        TADOQuery& check = dm.statement("adqSTMesa");
-        check.finish();
+        qdl::Statement check = component(dm, "adqSTMesa");
         bindButtonKey(check, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
-        if (!hasRow(check, "adqSTMesa")) {
+        if (!hasRow(check)) {
             result = ServiceResult::text(QString::fromLatin1(qdl::kMesaInd));
             return;
         }
         dm.StartTrans();
-        TADOQuery& del = dm.statement("acmDeleta");
+        qdl::Statement del = component(dm, "acmDeleta");
         bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
         // The delete asks again whether the table is free: one that a sales
         // terminal took since the check keeps its button.
-        const int deleted = runLastCommand(dm, del, "acmDeleta");
+        const int deleted = runLastCommand(dm, del);
         result = ServiceResult::text(deleted > 0 ? QString() : QString::fromLatin1(qdl::kMesaInd));
     });
 }
@@ -660,12 +634,12 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
         TrdmConfMesa& dm = dataModule();
         // The area button's own type and number stand in the parent columns:
         // the queries find the table buttons under it, on every page.
-        auto bindAreaQuery = [&](TADOQuery& q) {
-            bind(q, ":P_CDFILIAL", cdfilial);
-            bind(q, ":P_NRCONFTELA", nrconftela);
-            bind(q, ":P_CDSALA", cdsala);
-            bind(q, ":P_IDTPBUTONAUX", idtpbutton);
-            bind(q, ":P_NRBUTTONAUX", nrbutton);
+        auto bindAreaQuery = [&](qdl::Statement& q) {
+            q.bindText(":P_CDFILIAL", cdfilial)
+                .bindText(":P_NRCONFTELA", nrconftela)
+                .bindText(":P_CDSALA", cdsala)
+                .bindText(":P_IDTPBUTONAUX", idtpbutton)
+                .bindText(":P_NRBUTTONAUX", nrbutton);
         };
 
         // The check and the deletes are one step: inside the transaction,
@@ -673,17 +647,12 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
         // kept out (SQLite), a table cannot become occupied between them.
         dm.StartTrans();
         if (dm.adcConfigMesa->isPostgres()) {
-            TADOQuery& lock = dm.statement("adqTravaMesasAmb");
-            lock.finish();
-            bind(lock, ":P_CDFILIAL", cdfilial);
-            bind(lock, ":P_CDSALA", cdsala);
-            execOrThrow(lock, "adqTravaMesasAmb");
-            lock.finish();
+            qdl::Statement lock = component(dm, "adqTravaMesasAmb");
+            lock.bindText(":P_CDFILIAL", cdfilial).bindText(":P_CDSALA", cdsala).run();
         }
-        TADOQuery& pending = dm.statement("adqMesasAmb");
-        pending.finish();
+        qdl::Statement pending = component(dm, "adqMesasAmb");
         bindAreaQuery(pending);
-        if (hasRow(pending, "adqMesasAmb")) {
+        if (hasRow(pending)) {
             // A table of the area is occupied or reserved: nothing is deleted.
             dm.Rollback();
             result = ServiceResult::text(QString::fromLatin1(qdl::kMesaInd));
@@ -693,11 +662,11 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
         // The area button goes first: its row lock makes a table being placed
         // under it on another terminal wait, and then find no area there; the
         // table buttons read after it are all there are.
-        TADOQuery& del = dm.statement("acmDelAmbiente");
+        qdl::Statement del = component(dm, "acmDelAmbiente");
         bindButtonKey(del, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
-        bind(del, ":P_CDIDENTBUTON", cdsala);
-        if (runCommand(del, "acmDelAmbiente") == 0) {
+        del.bindText(":P_CDIDENTBUTON", cdsala);
+        if (del.run() == 0) {
             // Another terminal removed the area button (and its tables) first.
             dm.Rollback();
             result = changeAnswer(0);
@@ -706,38 +675,30 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
 
         // Read every table button first; the deletes must not run while the
         // query is still open.
-        TADOQuery& all = dm.statement("adqTodasMesasAmb");
-        all.finish();
+        qdl::Statement all = component(dm, "adqTodasMesasAmb");
         bindAreaQuery(all);
-        execOrThrow(all, "adqTodasMesasAmb");
         static const char* const keyColumns[] = {"CDFILIAL",     "NRCONFTELA",   "NRBUTTON",    "NRPGCONFTELA",
                                                  "IDTPBUTTON",   "IDTPBUTONAUX", "NRBUTTONAUX", "NRPGCONFTAUX",
                                                  "CDIDENTBUTON"};
         QList<QStringList> tableButtons;
-        {
-            int index[9];
-            for (int i = 0; i < 9; ++i) {
-                index[i] = all.columnIndex(QLatin1String(keyColumns[i]));
-                if (index[i] < 0)
-                    throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "A consulta adqTodasMesasAmb não trouxe a coluna %1.")
-                                        .arg(QLatin1String(keyColumns[i])));
-            }
-            while (all.next()) {
-                QStringList key;
-                for (int i = 0; i < 9; ++i)
-                    key << all.value(index[i]).toString();
-                tableButtons << key;
-            }
-            const DbError fetchError = all.lastError();
-            all.finish();
-            if (fetchError.isValid())
-                throw EDatabaseError(stepText("adqTodasMesasAmb"), fetchError);
-        }
+        int index[9] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+        all.forEachRow([&](const TADOQuery& row) {
+            if (index[0] < 0)
+                for (int i = 0; i < 9; ++i) {
+                    index[i] = row.columnIndex(QLatin1String(keyColumns[i]));
+                    if (index[i] < 0)
+                        throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "A consulta adqTodasMesasAmb não trouxe a coluna %1.")
+                                            .arg(QLatin1String(keyColumns[i])));
+                }
+            QStringList key;
+            for (int i = 0; i < 9; ++i)
+                key << row.value(index[i]).toString();
+            tableButtons << key;
+        });
 
         for (const QStringList& key : tableButtons) {
             bindButtonKey(del, key[0], key[1], key[2], key[3], key[4], key[5], key[6], key[7]);
-            bind(del, ":P_CDIDENTBUTON", key[8]);
-            runCommand(del, "acmDelAmbiente");
+            del.bindText(":P_CDIDENTBUTON", key[8]).run();
         }
         dm.Commit();
         result = ServiceResult::text(QString());

@@ -38,6 +38,15 @@ bool TADOConnection::Busy() const
     return m_session && m_session->waiting();
 }
 
+namespace {
+TADOConnection::SessionSetup g_sessionSetup = nullptr;
+}
+
+void TADOConnection::setSessionSetup(SessionSetup setup)
+{
+    g_sessionSetup = setup;
+}
+
 void TADOConnection::setConnected(bool connected)
 {
     if (connected == Connected())
@@ -65,6 +74,8 @@ void TADOConnection::setConnected(bool connected)
     m_session = cs.isSqlite() ? qdl::detail::openSqlite(cs) : qdl::detail::openPostgres(cs);
     m_postgres = m_session->isPostgres();
     m_opened = true;
+    if (g_sessionSetup)
+        g_sessionSetup(*this);
     subscribe();
     if (AfterConnect)
         AfterConnect(this);
@@ -85,6 +96,8 @@ void TADOConnection::runScript(const QString& script, const QString& step)
     if (!Connected())
         throw EQdlError(QCoreApplication::translate("Connection", "O banco de dados precisa estar aberto para rodar o script."));
     m_session->runScript(script.toUtf8(), step);
+    if (g_sessionSetup)
+        g_sessionSetup(*this);
 }
 
 void TADOConnection::execute(const QString& sql, const QString& step)
@@ -109,11 +122,11 @@ void TADOConnection::Cancel()
         m_session->cancel();
 }
 
-void TADOConnection::BeginTrans()
+void TADOConnection::BeginTrans(qdl::TransactionMode mode)
 {
     if (!Connected())
         throw EQdlError(QCoreApplication::translate("TADOConnection", "Não há conexão aberta com o banco de dados para iniciar a transação."));
-    m_session->begin();
+    m_session->begin(mode);
 }
 
 void TADOConnection::CommitAfterNextStatement()
@@ -133,22 +146,6 @@ void TADOConnection::RollbackTrans()
 {
     if (m_session)
         m_session->rollback();
-}
-
-void TADOConnection::inTransaction(const std::function<void()>& body)
-{
-    BeginTrans();
-    try {
-        body();
-        CommitTrans();
-    } catch (...) {
-        try {
-            RollbackTrans();
-        } catch (...) {
-            // the error that led here is the one to report
-        }
-        throw;
-    }
 }
 
 bool TADOConnection::InTransaction() const

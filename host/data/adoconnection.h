@@ -50,16 +50,13 @@ public:
     bool InTransaction() const;
     // On PostgreSQL the BEGIN goes with the transaction's first statement,
     // not on its own: a terminal far from the server saves a round trip.
-    void BeginTrans();    // throws EDatabaseError
+    void BeginTrans(qdl::TransactionMode mode = qdl::TransactionMode::Write); // throws EDatabaseError
     // The transaction's next statement is its last: on PostgreSQL the COMMIT
     // goes with it, and CommitTrans then only tells how it went. Nothing
     // changes on SQLite.
     void CommitAfterNextStatement();
     void CommitTrans();   // throws EDatabaseError; the transaction ends either way
     void RollbackTrans(); // throws EDatabaseError; the transaction ends either way
-    // Runs body in one transaction of its own: committed when body returns,
-    // rolled back when it throws, and body's error is the one that goes on.
-    void inTransaction(const std::function<void()>& body);
 
     // A statement prepared on the open connection, kept by the caller and
     // run many times; null with the database's error on a statement it
@@ -100,6 +97,13 @@ public:
     // Reads notifications that arrived while statements ran (libpq queues
     // them then, and the socket shows nothing more). Cheap: no round trip.
     void pollNotifications();
+
+    // The program's own set-up of every session it opens, run once the
+    // session is open and again after each script (a script may make what
+    // it looks for); throws as the opening or the script would. One for the
+    // whole program, none by default.
+    using SessionSetup = void (*)(TADOConnection& connection);
+    static void setSessionSetup(SessionSetup setup);
 
     // The database the connection was last opened on.
     bool isSqlite() const;

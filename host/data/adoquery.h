@@ -23,6 +23,7 @@ public:
 
     virtual void bindText(const char* name, const QString& value) = 0;
     virtual void bindNumber(const char* name, double value) = 0;
+    virtual void bindNull(const char* name) = 0;
 
     // Runs the statement with the values bound; false on an error
     // (lastError()). A query is then positioned before its first row.
@@ -43,6 +44,10 @@ public:
 };
 
 namespace qdl {
+
+// What a transaction may do: write (SQLite takes the file's write lock at
+// once), or only read one snapshot of the whole database.
+enum class TransactionMode { Write, ReadOnlySnapshot };
 
 // The statement with its ":NAME" placeholders (not "::" casts, not inside
 // quotes) as $1, $2, ... for PostgreSQL; names gets each name (without the

@@ -36,6 +36,7 @@ struct LiveStatements {
     // them and leaves the COMMIT's outcome here.
     struct Riders {
         bool begin = false;      // BEGIN asked for, not sent yet
+        bool readOnly = false;   // ... for a read-only snapshot
         bool commit = false;     // COMMIT to send after the next statement
         bool commitSent = false; // it went: its outcome until the commit takes it
         DbError commitError;     // invalid when the COMMIT succeeded
@@ -98,7 +99,7 @@ public:
     // script execution; throws at the first statement refused.
     virtual void runScript(const QByteArray& script, const QString& step) = 0;
 
-    virtual void begin() = 0;
+    virtual void begin(TransactionMode mode) = 0;
     virtual void commitAfterNextStatement() {}
     virtual void commit() = 0;   // the transaction ends either way
     virtual void rollback() = 0; // the transaction ends either way

@@ -170,6 +170,12 @@ private:
 
 std::atomic<int> g_statementCounter{0};
 
+// The BEGIN a transaction's first statement carries.
+const char* beginStatement(bool readOnly)
+{
+    return readOnly ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN";
+}
+
 class PostgresQuery final : public HandleQuery {
 public:
     PostgresQuery(LiveStatements& owner, PGconn* conn, QByteArray sql, const QStringList& parameters)
@@ -190,6 +196,14 @@ public:
     {
         if (const int at = parameter(name))
             set(at, QByteArray::number(value, 'g', 17));
+    }
+
+    void bindNull(const char* name) override
+    {
+        if (const int at = parameter(name)) {
+            m_values[size_t(at - 1)].clear();
+            m_pointers[size_t(at - 1)] = nullptr; // libpq's null
+        }
     }
 
     bool exec() override
@@ -313,6 +327,7 @@ private:
     bool runPipeline(LiveStatements::Riders& riders)
     {
         const bool begin = std::exchange(riders.begin, false);
+        const char* const beginSql = beginStatement(riders.readOnly);
         const bool commit = std::exchange(riders.commit, false);
         const int count = int(m_pointers.size());
         if (!PQenterPipelineMode(m_conn)) {
@@ -322,7 +337,7 @@ private:
         const auto sendControl = [this](const char* sql) {
             return PQsendQueryParams(m_conn, sql, 0, nullptr, nullptr, nullptr, nullptr, 0) != 0;
         };
-        const bool sent = (!begin || sendControl("BEGIN"))
+        const bool sent = (!begin || sendControl(beginSql))
             && (m_prepared || PQsendPrepare(m_conn, m_name.constData(), m_sql.constData(), count, nullptr))
             && PQsendQueryPrepared(m_conn, m_name.constData(), count, m_pointers.data(), nullptr, nullptr, 0)
             && (!commit || sendControl("COMMIT")) && PQpipelineSync(m_conn);
@@ -494,16 +509,20 @@ public:
     {
         // A BEGIN still waiting for a statement goes first, in the same text,
         // so that the script runs inside the transaction.
-        const bool begin = std::exchange(m_statements.riders.begin, false);
-        const DbError error = run(begin ? "BEGIN;" + script : script);
+        DbError error;
+        if (std::exchange(m_statements.riders.begin, false))
+            error = run(beginStatement(m_statements.riders.readOnly));
+        if (!error.isValid())
+            error = run(script);
         if (error.isValid())
             throw EDatabaseError(step, error);
     }
 
-    void begin() override
+    void begin(TransactionMode mode) override
     {
         m_statements.riders = {};
         m_statements.riders.begin = true;
+        m_statements.riders.readOnly = mode == TransactionMode::ReadOnlySnapshot;
     }
 
     void commitAfterNextStatement() override

@@ -7,9 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
 #include <QThread>
-#include <pwd.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -55,6 +53,12 @@ public:
     {
         if (const int at = parameter(name))
             sqlite3_bind_double(m_stmt, at, value);
+    }
+
+    void bindNull(const char* name) override
+    {
+        if (const int at = parameter(name))
+            sqlite3_bind_null(m_stmt, at);
     }
 
     bool exec() override
@@ -220,15 +224,19 @@ public:
             sqlite3_free(message);
             throw EDatabaseError(step, error);
         }
-        // A script may have made the history (the schema, an upgrade).
-        nameHistoryWriter();
     }
 
     // BEGIN IMMEDIATE takes the write lock at once, waiting for it as long
     // as the busy timeout says, rather than failing at the first write.
-    void begin() override
+    void begin(TransactionMode mode) override
     {
-        control(m_begin, "BEGIN IMMEDIATE", QCoreApplication::translate("TADOConnection", "Erro ao iniciar a transação"));
+        // A writer takes the file's write lock at once; a reader's snapshot
+        // starts with its first read and keeps no lock from writers.
+        const QString step = QCoreApplication::translate("TADOConnection", "Erro ao iniciar a transação");
+        if (mode == TransactionMode::ReadOnlySnapshot)
+            control(m_beginRead, "BEGIN", step);
+        else
+            control(m_begin, "BEGIN IMMEDIATE", step);
     }
 
     void commit() override
@@ -285,58 +293,9 @@ public:
         runScript(settings, QCoreApplication::translate("Connection", "Erro ao preparar a sessão do banco de dados (%1)")
                                 .arg(QString::fromLatin1(settings)));
         switchToWal();
-        nameHistoryWriter();
     }
 
 private:
-    // The history's own triggers, in the file, name nobody ('unknown'): a
-    // program without this session's trigger writes the file unchanged. This
-    // program names the user and host it runs as on every record its
-    // session writes, through a trigger of the session alone (TEMP). Only
-    // where the history exists; once a session.
-    void nameHistoryWriter()
-    {
-        DbError error;
-        auto q = prepare(QStringLiteral("SELECT EXISTS (SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND "
-                                        "name = 'QDL_HISTORICO') AND NOT EXISTS (SELECT 1 FROM temp.sqlite_master "
-                                        "WHERE type = 'trigger' AND name = 'QDL_HISTORICO_QUEM')"),
-                         error);
-        const QString step = QCoreApplication::translate("Connection", "Erro ao preparar a sessão do banco de dados (%1)")
-                                 .arg(QStringLiteral("QDL_HISTORICO_QUEM"));
-        if (!q || !q->exec())
-            throw EDatabaseError(step, q ? q->lastError() : error);
-        const bool wanted = q->next() && q->value(0).toInt() == 1;
-        q.reset();
-        if (!wanted)
-            return;
-        const QByteArray sql = "CREATE TEMP TRIGGER QDL_HISTORICO_QUEM AFTER INSERT ON main.QDL_HISTORICO FOR EACH ROW BEGIN "
-                               "UPDATE QDL_HISTORICO SET DSQUEM = "
-                               + sqlLiteral(historyWriter()) + " WHERE NRHISTORICO = NEW.NRHISTORICO; END";
-        char* message = nullptr;
-        if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-            const DbError failed = DbError::fromSqlite(sqlite3_extended_errcode(m_db),
-                                                       QString::fromUtf8(message ? message : sqlite3_errmsg(m_db)));
-            sqlite3_free(message);
-            throw EDatabaseError(step, failed);
-        }
-    }
-
-    // "user@host": the account this program runs as and the machine's name,
-    // cut to the column's width.
-    static QString historyWriter()
-    {
-        QString user;
-        if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name)
-            user = QString::fromLocal8Bit(pw->pw_name);
-        if (user.isEmpty())
-            user = qEnvironmentVariable("USER", QStringLiteral("uid%1").arg(geteuid()));
-        return (user + QLatin1Char('@') + QSysInfo::machineHostName()).left(200);
-    }
-
-    static QByteArray sqlLiteral(const QString& text)
-    {
-        return '\'' + QString(text).replace(QLatin1Char('\''), QLatin1String("''")).toUtf8() + '\'';
-    }
 
     // SQLite's busy handler: nonzero to look again. The first call of a wait
     // has tries 0.
@@ -407,7 +366,7 @@ private:
     sqlite3* m_db;
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
     QElapsedTimer m_busySince;
-    std::unique_ptr<TADOQuery> m_begin, m_commit, m_rollback, m_dataVersion; // prepared at first use
+    std::unique_ptr<TADOQuery> m_begin, m_beginRead, m_commit, m_rollback, m_dataVersion; // prepared at first use
 };
 
 } // namespace

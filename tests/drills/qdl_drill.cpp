@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "historywriter.h"
 #include "Cli_qdl00005.h"
 #include "Srv_qdl00005.h"
 #include "clientdataset.h"
@@ -313,6 +314,7 @@ int main(int argc, char** argv)
         }
     }
     QApplication app(argc, argv);
+    nameHistoryWriterOfEverySession();
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("drill"), QStringLiteral("confirm, terminal or writes"));
     const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("Connection string."),

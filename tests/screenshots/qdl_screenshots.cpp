@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "historywriter.h"
 #include "clientdataset.h"
 #include "colors.h"
 #include "dialogs/colorchoice.h"
@@ -270,6 +271,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    nameHistoryWriterOfEverySession();
     const QStringList args = QCoreApplication::arguments();
     const std::optional<ScreenScale> scale =
         args.size() == 4 && args[2] == QLatin1String("--scale") ? parseScreenScale(args[3]) : ScreenScale{};

@@ -14,12 +14,15 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "historywriter.h"
+
 inline int qdlTestMain(int argc, char** argv, void (*beforeTests)() = nullptr)
 {
     ::testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    nameHistoryWriterOfEverySession(); // as qdl-host does
     if (beforeTests)
         beforeTests();
     return RUN_ALL_TESTS();
