@@ -40,7 +40,8 @@ extern QString CorButton;
 extern QString CorFonte;
 extern QString stCdfilial;
 
-// Windows virtual-key codes the key handler speaks.
+// Windows virtual-key codes FormKeyDown speaks (the key table,
+// frmconfmesa_keys.cpp, gives each its Qt key).
 namespace vk {
 constexpr quint16 Enter = 13, Escape = 27, Delete = 46, F2 = 113, F3 = 114, F4 = 115, F5 = 116,
                   F6 = 117, F7 = 118;
@@ -247,6 +248,11 @@ private:
     QList<QAbstractButton*> navigableButtons(int group) const;
     int navigationGroup(const QWidget* w) const;
     void focusByKeyboard(QAbstractButton* button);
+    // The screen's keys, from one table (frmconfmesa_keys.cpp): a key event
+    // the form takes goes through FormKeyDown and FormKeyPress (true when it
+    // ends there), and each command button announces its key.
+    bool formKey(const QKeyEvent* event);
+    void announceKeys();
     QPointer<QAbstractButton> m_groupFocus[3];
     void describeArea(int n, const QList<PendingRow>& pending);
     void describeTable(int n, const QList<PendingRow>& pending);

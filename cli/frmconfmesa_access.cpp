@@ -176,30 +176,26 @@ void TfrmConfMesa::describeTable(int n, const QList<PendingRow>& pending)
 
 void TfrmConfMesa::describeCommands()
 {
+    // The key each command announces is set once, from the key table
+    // (announceKeys).
     struct Command {
         TBlendedBitBtn* button;
-        const char* keys;
         QString name, description;
     };
     const int pendingCount = cdsAlteracoes.RecordCount();
     const Command commands[] = {
-        {tcbNome, "F3", tr("Mudar nome"), tr("Tecla F3: o próximo botão escolhido recebe um nome novo.")},
-        {tcbCorButton, "F5", tr("Cor do botão"),
-         tr("Tecla F5: escolhe a cor de fundo dos botões escolhidos em seguida.")},
-        {tcbCorTexto, "F6", tr("Cor da fonte"),
-         tr("Tecla F6: escolhe a cor do texto dos botões escolhidos em seguida.")},
-        {tcbLimpar, "F7", tr("Limpar botão"), tr("Tecla F7: os botões escolhidos em seguida são limpos ao confirmar.")},
-        {tcbConfirma, "Ctrl+Enter", tr("Confirmar"),
-         tr("Teclas Ctrl+Enter: grava as mudanças pendentes (%1).").arg(pendingCount)},
-        {tcbCancela, "F2", tr("Cancelar"), tr("Tecla F2: descarta as mudanças pendentes e volta ao início.")},
-        {tcbSair, "Esc", tr("Sair"), tr("Tecla Esc: fecha a tela; mudanças não confirmadas são descartadas.")},
-        {tcbAnterior, "A", tr("Página anterior"), tr("Tecla A: mostra a página %1 das mesas.").arg(qMax(1, NrPagina - 1))},
-        {tcbProximo, "B", tr("Próxima página"), tr("Tecla B: mostra a página %1 das mesas.").arg(NrPagina + 1)},
+        {tcbNome, tr("Mudar nome"), tr("Tecla F3: o próximo botão escolhido recebe um nome novo.")},
+        {tcbCorButton, tr("Cor do botão"), tr("Tecla F5: escolhe a cor de fundo dos botões escolhidos em seguida.")},
+        {tcbCorTexto, tr("Cor da fonte"), tr("Tecla F6: escolhe a cor do texto dos botões escolhidos em seguida.")},
+        {tcbLimpar, tr("Limpar botão"), tr("Tecla F7: os botões escolhidos em seguida são limpos ao confirmar.")},
+        {tcbConfirma, tr("Confirmar"), tr("Teclas Ctrl+Enter: grava as mudanças pendentes (%1).").arg(pendingCount)},
+        {tcbCancela, tr("Cancelar"), tr("Tecla F2: descarta as mudanças pendentes e volta ao início.")},
+        {tcbSair, tr("Sair"), tr("Tecla Esc: fecha a tela; mudanças não confirmadas são descartadas.")},
+        {tcbAnterior, tr("Página anterior"), tr("Tecla A: mostra a página %1 das mesas.").arg(qMax(1, NrPagina - 1))},
+        {tcbProximo, tr("Próxima página"), tr("Tecla B: mostra a página %1 das mesas.").arg(NrPagina + 1)},
     };
-    for (const Command& c : commands) {
+    for (const Command& c : commands)
         describeControl(c.button, c.name, c.description);
-        setAccessibleShortcut(c.button, QLatin1String(c.keys));
-    }
 }
 
 // ---- Keyboard movement --------------------------------------------------------

@@ -1,5 +1,6 @@
-// Operator actions: clicks on area and table buttons, the editing modes,
-// confirmation of pending changes, and the keys.
+// Operator actions: clicks on area and table buttons, the editing modes and
+// confirmation of pending changes. The keys that run them are in
+// frmconfmesa_keys.cpp.
 
 #include <QCoreApplication>
 #include <tuple>
@@ -534,38 +535,4 @@ void TfrmConfMesa::showStoredLayout()
     MontaMenuAmbiente();
     ControlaFocus();
     MontaMenuMesa();
-}
-
-// ---- Keys ------------------------------------------------------------------------------
-
-void TfrmConfMesa::FormKeyDown(QObject*, quint16& key, Qt::KeyboardModifiers shift)
-{
-    if (key == vk::Delete && shift == Qt::ControlModifier)
-        key = 0;
-    if (key == vk::F4 && shift == Qt::AltModifier)
-        key = 0;
-    if (key == vk::Enter && shift == Qt::ControlModifier && tcbConfirma->isEnabled())
-        tcbConfirmaClick(tcbConfirma);
-    if (key == vk::F2 && tcbCancela->isEnabled())
-        tcbCancelaClick(tcbCancela);
-    if (key == vk::F3 && tcbNome->isEnabled())
-        tcbNomeClick(tcbNome);
-    if (key == vk::F5 && tcbCorButton->isEnabled())
-        tcbCorButtonClick(tcbCorButton);
-    if (key == vk::F6 && tcbCorTexto->isEnabled())
-        tcbCorTextoClick(tcbCorTexto);
-    if (key == vk::F7 && tcbLimpar->isEnabled())
-        tcbLimparClick(tcbLimpar);
-    if (key == vk::Escape)
-        tcbSairClick(tcbSair);
-}
-
-void TfrmConfMesa::FormKeyPress(QObject*, QChar& key)
-{
-    if (key >= u'a' && key <= u'z')
-        key = key.toUpper();
-    if (key == u'A' && !tcbAnterior->isHidden())
-        tcbAnteriorClick(tcbAnterior);
-    if (key == u'B' && !tcbProximo->isHidden())
-        tcbProximoClick(tcbProximo);
 }

@@ -342,6 +342,7 @@ void TfrmConfMesa::wireHandlers()
     }
     // Keys act for the whole screen, whichever control has the focus.
     qApp->installEventFilter(this);
+    announceKeys();
 }
 
 void TfrmConfMesa::runHandler(const std::function<void()>& handler)
@@ -408,39 +409,5 @@ bool TfrmConfMesa::eventFilter(QObject* watched, QEvent* event)
         first = this;
     if (widget != first)
         return QDialog::eventFilter(watched, event);
-
-    quint16 key = 0;
-    switch (keyEvent->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: key = vk::Enter; break;
-    case Qt::Key_Escape: key = vk::Escape; break;
-    case Qt::Key_Delete: key = vk::Delete; break;
-    case Qt::Key_F2: key = vk::F2; break;
-    case Qt::Key_F3: key = vk::F3; break;
-    case Qt::Key_F4: key = vk::F4; break;
-    case Qt::Key_F5: key = vk::F5; break;
-    case Qt::Key_F6: key = vk::F6; break;
-    case Qt::Key_F7: key = vk::F7; break;
-    default: break;
-    }
-    bool consumed = false;
-    if (key != 0) {
-        const quint16 before = key;
-        const auto modifiers = keyEvent->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        runHandler([&] { FormKeyDown(this, key, modifiers); });
-        // A swallowed key, or one that reached a command, ends here.
-        consumed = key == 0 || before != vk::Delete;
-        // Enter alone means nothing else here: it presses the focused button
-        // (Space, too, as for any button).
-        if (before == vk::Enter && modifiers == Qt::NoModifier && !m_inHandler)
-            if (auto* focused = qobject_cast<QAbstractButton*>(focusWidget());
-                focused && navigationGroup(focused) >= 0 && focused->isEnabled())
-                focused->click();
-    }
-    const QString text = keyEvent->text();
-    if (!consumed && text.size() == 1 && !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        QChar c = text.at(0);
-        runHandler([&] { FormKeyPress(this, c); });
-    }
-    return consumed || QDialog::eventFilter(watched, event);
+    return formKey(keyEvent) || QDialog::eventFilter(watched, event);
 }

@@ -7,9 +7,11 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QKeySequence>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+#include <functional>
 
 #include "formfixture.h"
 #include "testmain.h"
@@ -245,6 +247,41 @@ TEST_P(Accessibility, AKeyAfterATapPressesOnlyWhatTheOperatorSees)
     press(Qt::Key_Return);
     EXPECT_TRUE(form->cdsAlteracoes.IsEmpty());
     EXPECT_EQ(focusedName(), QStringLiteral("tcbAmb01"));
+}
+
+// The key a command announces, read as a screen reader reads it, is the
+// key its caption shows, and pressed it runs that command.
+TEST_P(Accessibility, TheKeyEachCommandAnnouncesRunsIt)
+{
+    openScreen();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    // Each command where its button is usable, and what shows it ran (both
+    // colour screens are cancelled).
+    const std::pair<QAbstractButton*, std::function<bool()>> commands[] = {
+        {form->tcbProximo, [&] { return form->NrPagina == 2; }},
+        {form->tcbAnterior, [&] { return form->NrPagina == 1; }},
+        {form->tcbCorButton, [&] { return host->colourCalls == 1; }},
+        {form->tcbCorTexto, [&] { return host->colourCalls == 2; }},
+        {form->tcbNome, [&] { return boMudaNome; }},
+        {form->tcbCancela, [&] { return !boMudaNome; }},
+        {form->tcbLimpar, [&] { return boExcluir; }},
+        {form->tcbConfirma, [&] { return !boExcluir; }},
+        {form->tcbSair, [&] { return !form->isVisible(); }},
+    };
+    for (const auto& [command, ran] : commands) {
+        SCOPED_TRACE(command->objectName().toStdString());
+        ASSERT_TRUE(command->isEnabled() && command->isVisible());
+        QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(command)->actionInterface();
+        ASSERT_NE(actions, nullptr);
+        const QStringList announced = actions->keyBindingsForAction(QAccessibleActionInterface::pressAction());
+        ASSERT_EQ(announced.size(), 1);
+        EXPECT_TRUE(command->text().startsWith(announced[0])) << announced[0].toStdString();
+        const QKeySequence keys = QKeySequence::fromString(announced[0], QKeySequence::PortableText);
+        ASSERT_EQ(keys.count(), 1) << announced[0].toStdString();
+        press(keys[0].key(), keys[0].keyboardModifiers());
+        EXPECT_TRUE(ran()) << announced[0].toStdString();
+    }
 }
 
 QDL_FORM_SUITE(Accessibility);
