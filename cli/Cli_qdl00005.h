@@ -109,6 +109,8 @@ public:
     // What the operator is told when a change found its button, slot, table
     // or area changed on another terminal meanwhile.
     static QString changedElsewhereText();
+    // ... when a change's COMMIT went but its answer was lost: it may be stored.
+    static QString outcomeUnknownText();
 
     // The factor the screen is drawn at: the host's setting (screenScale())
     // resolved, once, on the screen the form opens on (its owner's, else the
@@ -201,6 +203,9 @@ private:
     // A change that found its button changed or removed on another terminal:
     // the operator is told, and the screen shows what is stored.
     void reportChangedElsewhere();
+    // Tells the operator of a change answered "Botao_Alt" or "Grav_Inc" and
+    // answers true; false for any other answer.
+    bool reportNotDoneAsAsked(const QString& status);
     void showStoredLayout();
 
     // Runs an operator's click or key handler through the guard, unless

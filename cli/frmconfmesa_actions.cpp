@@ -120,10 +120,8 @@ void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
             throw;
         }
         button->setText(stNome);
-        if (status == QLatin1String(qdl::kBotaoAlterado)) {
-            reportChangedElsewhere();
+        if (reportNotDoneAsAsked(status))
             showStoredLayout();
-        }
     }
     ControlaHabilitacao(QStringLiteral("H"));
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
@@ -241,8 +239,7 @@ bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const QString cdsala = cdsAmbientes.FieldByName(QStringLiteral("CDSALA")).AsString();
     const QString nmsala = cdsAmbientes.FieldByName(QStringLiteral("NMSALA")).AsString();
-    if (insertButton(stCodigo, nmsala, one, cdsala, kAreaButtonType, zero, zero, zero) == QLatin1String(qdl::kBotaoAlterado)) {
-        reportChangedElsewhere();
+    if (reportNotDoneAsAsked(insertButton(stCodigo, nmsala, one, cdsala, kAreaButtonType, zero, zero, zero))) {
         showStoredLayout();
         return false;
     }
@@ -307,9 +304,8 @@ void TfrmConfMesa::placeTable(TSpeedButton* button, const QString& stCodigo)
     const QString nmmesa = cdsMesas.FieldByName(QStringLiteral("NMMESA")).AsString();
     const QString page = pageText();
     const QString one = QStringLiteral("1");
-    if (insertButton(stCodigo, nmmesa, page, nrmesa, kTableButtonType, kAreaButtonType, stNrFocusAmb, one)
-        == QLatin1String(qdl::kBotaoAlterado)) {
-        reportChangedElsewhere();
+    if (reportNotDoneAsAsked(insertButton(stCodigo, nmmesa, page, nrmesa, kTableButtonType, kAreaButtonType,
+                                          stNrFocusAmb, one))) {
         showStoredLayout();
         return;
     }
@@ -468,10 +464,8 @@ void TfrmConfMesa::confirmClears()
         const QString status = deletePendingButton(r);
         if (EmptyString(status))
             return true;
-        if (status == QLatin1String(qdl::kBotaoAlterado)) {
-            reportChangedElsewhere();
-            return false; // already gone: the batch goes on
-        }
+        if (reportNotDoneAsAsked(status))
+            return false; // gone already, or maybe done: the batch goes on
         showMessageKey(status);
         if (status == u"Mesa_Ind")
             return false; // refused: the button stays, the batch goes on
@@ -507,8 +501,7 @@ void TfrmConfMesa::confirmColours(bool background)
             return callServiceDirect(QStringLiteral("getMudaFonte"), getMudaFonte, a...);
         };
         const ServiceResult status = background ? std::apply(mudaCor, arguments) : std::apply(mudaFonte, arguments);
-        if (status.toText() == QLatin1String(qdl::kBotaoAlterado)) {
-            reportChangedElsewhere();
+        if (reportNotDoneAsAsked(status.toText())) {
             changedElsewhere = true;
             return false; // reported: the batch goes on
         }
@@ -523,6 +516,25 @@ QString TfrmConfMesa::changedElsewhereText()
 {
     return QCoreApplication::translate("TfrmConfMesa", "Este botão foi mudado em outro terminal; a tela mostra "
                                                        "agora o que está gravado.");
+}
+
+QString TfrmConfMesa::outcomeUnknownText()
+{
+    return QCoreApplication::translate("TfrmConfMesa", "A ligação com o banco de dados caiu antes da resposta: esta "
+                                                       "alteração pode ter sido gravada. A tela mostra agora o que "
+                                                       "está gravado.");
+}
+
+bool TfrmConfMesa::reportNotDoneAsAsked(const QString& status)
+{
+    if (status == QLatin1String(qdl::kBotaoAlterado))
+        reportChangedElsewhere();
+    else if (status == QLatin1String(qdl::kGravacaoIncerta))
+        Mensagem(outcomeUnknownText(), QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0,
+                 nullptr);
+    else
+        return false;
+    return true;
 }
 
 void TfrmConfMesa::reportChangedElsewhere()

@@ -4,6 +4,10 @@
 <context>
     <name>TfrmConfMesa</name>
     <message>
+        <source>A ligação com o banco de dados caiu antes da resposta: esta alteração pode ter sido gravada. A tela mostra agora o que está gravado.</source>
+        <translation>The link to the database broke before it answered: this change may have been stored. The screen now shows what is stored.</translation>
+    </message>
+    <message>
         <source>cor do texto</source>
         <translation>text colour</translation>
     </message>

@@ -261,7 +261,10 @@ void updateBody(ServiceResult& result, Body&& body)
     } catch (const std::exception& e) {
         if (rdmConfMesa)
             rdmConfMesa->Rollback();
-        result = ServiceResult::error(ADOExceptionMessage(e, connectionOrNull(), QString()));
+        const auto* dbError = dynamic_cast<const EDatabaseError*>(&e);
+        result = dbError && dbError->sqlError().outcomeUnknown()
+                     ? ServiceResult::text(QString::fromLatin1(qdl::kGravacaoIncerta))
+                     : ServiceResult::error(ADOExceptionMessage(e, connectionOrNull(), QString()));
     } catch (...) {
         if (rdmConfMesa)
             rdmConfMesa->Rollback();

@@ -14,6 +14,10 @@ inline constexpr const char* kMesaInd = "Mesa_Ind";
 // Result key of a change that found no button to change: another terminal
 // removed it, or changed its key, since this screen read it.
 inline constexpr const char* kBotaoAlterado = "Botao_Alt";
+// Result key of a change whose COMMIT reached the server but whose answer
+// never came back (or that the server's standby did not confirm): it may be
+// stored. The screen says so and shows what is stored.
+inline constexpr const char* kGravacaoIncerta = "Grav_Inc";
 
 struct StatementDef {
     const char* component;

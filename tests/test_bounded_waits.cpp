@@ -169,6 +169,38 @@ TEST(StalledLink, APlacementIsToldWithinTheLimitThePaintingGoesOnAndTheNextWorks
     db.drop();
 }
 
+// A rename's COMMIT travels with its update: when the answer never comes, the
+// change may be stored (a server that got the pipeline runs it), so it is
+// never told as failed.
+TEST(StalledLink, ARenameWhoseAnswerNeverCameIsToldMaybeStoredNotFailed)
+{
+    QDL_REQUIRE_BACKEND(QStringLiteral("postgresql"));
+    WaitLimit limit(kLimitS);
+    TestDatabase db = TestDatabase::create(QStringLiteral("postgresql"), false);
+    seed(db);
+    const QUrl direct(db.connectionString);
+    DelayProxy link(direct.host().toStdString(), direct.port(), 0);
+    const int port = link.start();
+    ASSERT_GT(port, 0);
+    QUrl viaLink(direct);
+    viaLink.setPort(port);
+    {
+        ScreenSession s(viaLink.toString());
+        ASSERT_TRUE(startScreen(s.form));
+        s.host.clearRecords();
+        link.setStalled(true);
+        s.host.typed.push_back(QStringLiteral("Nunca respondida"));
+        s.key(Qt::Key_F3);
+        s.click(s.form->tableButton(1));
+        ASSERT_FALSE(s.host.messages.isEmpty());
+        EXPECT_EQ(s.host.messages.first().text, TfrmConfMesa::outcomeUnknownText())
+            << s.host.messageTexts().join('\n').toStdString();
+        link.setStalled(false);
+    }
+    link.stop();
+    db.drop();
+}
+
 // ---- On both databases -----------------------------------------------------------------------
 
 class DataLayer : public ::testing::TestWithParam<QString> {

@@ -46,9 +46,21 @@ public:
         return *this;
     }
 
+    // The COMMIT had gone to the server when its answer was lost (the
+    // session broke, the wait ran out) or the server's standby did not
+    // confirm it: the change may be stored, or may be stored later. Never
+    // to be told as not saved.
+    bool outcomeUnknown() const { return m_outcomeUnknown; }
+    DbError& setOutcomeUnknown()
+    {
+        m_outcomeUnknown = true;
+        return *this;
+    }
+
 private:
     Kind m_kind = Kind::None;
     QString m_code;
     QString m_message;
     bool m_atPreparation = false;
+    bool m_outcomeUnknown = false;
 };

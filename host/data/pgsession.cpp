@@ -170,6 +170,15 @@ private:
 
 std::atomic<int> g_statementCounter{0};
 
+// No answer came: the session broke or the wait ran out. An error the server
+// sent (even the one it sends as it ends the session) is an answer: the
+// statements after it in the pipeline, the COMMIT among them, never ran.
+bool answerLost(const DbError& error)
+{
+    return error.code().isEmpty()
+        && (error.kind() == DbError::Kind::ConnectionLost || error.kind() == DbError::Kind::TimedOut);
+}
+
 // The BEGIN a transaction's first statement carries.
 const char* beginStatement(bool readOnly)
 {
@@ -374,6 +383,8 @@ private:
             m_result = answer();
             if (!failure.isValid() && !ok(m_result))
                 m_error = pgError(m_conn, m_result); // before the COMMIT's
+            if (commit && answerLost(m_error))
+                m_error.setOutcomeUnknown(); // the COMMIT went with it
             if (commit) {
                 PGresult* r = answer();
                 riders.commitSent = true;
@@ -405,7 +416,13 @@ private:
                 m_error = timedOutError();
             if (commit && riders.commitError.isValid())
                 riders.commitError = timedOutError();
+            if (commit && m_error.isValid())
+                m_error.setOutcomeUnknown();
         }
+        if (commit && answerLost(riders.commitError))
+            riders.commitError.setOutcomeUnknown();
+        if (commit && answerLost(failure))
+            failure.setOutcomeUnknown(); // the COMMIT went with it
         if (failure.isValid()) {
             m_error = failure;
             clearResult();
@@ -648,8 +665,10 @@ private:
         return failure;
     }
 
-    [[noreturn]] void commitFailed(const DbError& error)
+    [[noreturn]] void commitFailed(DbError error)
     {
+        if (answerLost(error))
+            error.setOutcomeUnknown();
         if (inTransaction()) {
             try {
                 rollback();
@@ -667,7 +686,7 @@ private:
     {
         if (!m_commitWarning.isEmpty())
             throw EDatabaseError(QCoreApplication::translate("TADOConnection", "A gravação não foi confirmada pelo servidor de reserva"),
-                                 DbError(DbError::Kind::TimedOut, QString(), m_commitWarning));
+                                 DbError(DbError::Kind::TimedOut, QString(), m_commitWarning).setOutcomeUnknown());
     }
 
     PGconn* m_conn;
