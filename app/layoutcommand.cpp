@@ -72,7 +72,7 @@ int report(const LayoutChanges& changes, const LayoutCommand& c, QTextStream& ou
 int exportLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
     requireConfiguration(db, c.branch, c.configuration);
-    const QList<LayoutButton> buttons = readLayout(db, c.branch, c.configuration);
+    const QList<ButtonRow> buttons = readLayout(db, c.branch, c.configuration);
     const QByteArray text = layoutFileText(buttons);
     // Whole or not at all: a file cut short by a full disk would import as a
     // smaller layout.
@@ -92,7 +92,7 @@ int importLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, Q
         err << tr("Não foi possível ler %1: %2").arg(c.argument, file.errorString()) << Qt::endl;
         return 2;
     }
-    QList<LayoutButton> buttons;
+    QList<ButtonRow> buttons;
     try {
         buttons = parseLayoutFile(file.readAll());
     } catch (const EQdlError& e) {
@@ -113,7 +113,7 @@ int restoreLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, 
         return 2;
     }
     requireConfiguration(db, c.branch, c.configuration);
-    const QList<LayoutButton> buttons = readLayoutAt(db, c.branch, c.configuration, *at);
+    const QList<ButtonRow> buttons = readLayoutAt(db, c.branch, c.configuration, *at);
     out << tr("%1: o leiaute de %2 (%3 UTC) tinha %4 botão(ões).")
                .arg(where(c), at->toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                     at->toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))

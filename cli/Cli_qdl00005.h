@@ -171,15 +171,11 @@ protected:
 
 private:
     // One row of the pending list, every field as text.
-    struct PendingRow {
-        QString nrbutton, type, page, auxType, auxNumber, auxPage, colour, cdsala;
+    struct PendingRow : qdl::layout::ButtonKey {
+        QString colour, cdsala;
     };
     PendingRow currentPending();
-    // The button key of one button row, beside branch and configuration.
-    struct ButtonKey {
-        QString nrbutton, page, type, auxType, auxNumber, auxPage;
-    };
-    void renameButton(QAbstractButton* button, const ButtonKey& key);
+    void renameButton(QAbstractButton* button, const qdl::layout::ButtonKey& key);
 
     // The area click: a mode's change, or placing an area on a free button
     // (false when the operator cancelled the pick).
@@ -221,9 +217,7 @@ private:
     void wireHandlers();
     void setFreeLook(TSpeedButton* button);
     void setFreeLook(TTouchButton* button);
-    void appendPending(const QString& nrbutton, const QString& idtpbutton, const QString& nrpgconftela,
-                       const QString& idtpbutonaux, const QString& nrbutonaux, const QString& nrpgconftaux,
-                       const QString& nrcolor, const QString& cdsala);
+    void appendPending(const qdl::layout::ButtonKey& key, const QString& nrcolor, const QString& cdsala);
     void chooseColour(bool background);
     void showMessageKey(const QString& key);
     // Tells the operator of stored colours a menu refused (one line each),

@@ -75,7 +75,7 @@ void TfrmConfMesa::describeArea(int n, const QList<PendingRow>& pending)
     const QString number = twoDigits(n);
     const bool selected = stNrFocusAmb.toInt() == n;
     const bool hasRows = std::any_of(pending.cbegin(), pending.cend(), [&](const PendingRow& r) {
-        return r.type == kAreaButtonType && r.nrbutton == number;
+        return r.type == kAreaButtonType && r.number == number;
     });
     const QStringList pendingParts = pendingWords(hasRows, true);
     const bool clearing = hasRows && boExcluir;
@@ -131,7 +131,7 @@ void TfrmConfMesa::describeTable(int n, const QList<PendingRow>& pending)
     const QString page = pageText();
     // Rows of this button on the page and area shown now.
     const bool hasRows = std::any_of(pending.cbegin(), pending.cend(), [&](const PendingRow& r) {
-        return r.type == kTableButtonType && r.nrbutton == number && r.page == page && r.auxNumber == stNrFocusAmb;
+        return r.type == kTableButtonType && r.number == number && r.page == page && r.parentNumber == stNrFocusAmb;
     });
     const QStringList pendingParts = pendingWords(hasRows, false);
     const bool clearing = hasRows && boExcluir;

@@ -15,6 +15,8 @@
 #include "siblings.h"
 #include "textutil.h"
 
+using qdl::layout::ButtonKey;
+
 namespace {
 
 const QString kFree = QStringLiteral(" ");
@@ -72,8 +74,16 @@ void requireProc(bool installed, const char* name)
 TfrmConfMesa::PendingRow TfrmConfMesa::currentPending()
 {
     const auto field = [this](const char* name) { return cdsAlteracoes.FieldByName(QLatin1String(name)).AsString(); };
-    return {field("NRBUTTON"),     field("IDTPBUTTON"), field("NRPGCONFTELA"), field("IDTPBUTONAUX"),
-            field("NRBUTONAUX"),   field("NRPGCONFTAUX"), field("NRCOLOR"),    field("CDSALA")};
+    PendingRow row;
+    row.type = field("IDTPBUTTON");
+    row.number = field("NRBUTTON");
+    row.page = field("NRPGCONFTELA");
+    row.parentType = field("IDTPBUTONAUX");
+    row.parentNumber = field("NRBUTONAUX");
+    row.parentPage = field("NRPGCONFTAUX");
+    row.colour = field("NRCOLOR");
+    row.cdsala = field("CDSALA");
+    return row;
 }
 
 void TfrmConfMesa::showMessageKey(const QString& key)
@@ -82,17 +92,15 @@ void TfrmConfMesa::showMessageKey(const QString& key)
              nullptr);
 }
 
-void TfrmConfMesa::appendPending(const QString& nrbutton, const QString& idtpbutton, const QString& nrpgconftela,
-                                 const QString& idtpbutonaux, const QString& nrbutonaux,
-                                 const QString& nrpgconftaux, const QString& nrcolor, const QString& cdsala)
+void TfrmConfMesa::appendPending(const qdl::layout::ButtonKey& key, const QString& nrcolor, const QString& cdsala)
 {
     cdsAlteracoes.Append();
-    cdsAlteracoes.FieldByName(QStringLiteral("NRBUTTON")).setAsString(nrbutton);
-    cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTTON")).setAsString(idtpbutton);
-    cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTELA")).setAsString(nrpgconftela);
-    cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTONAUX")).setAsString(idtpbutonaux);
-    cdsAlteracoes.FieldByName(QStringLiteral("NRBUTONAUX")).setAsString(nrbutonaux);
-    cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTAUX")).setAsString(nrpgconftaux);
+    cdsAlteracoes.FieldByName(QStringLiteral("NRBUTTON")).setAsString(key.number);
+    cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTTON")).setAsString(key.type);
+    cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTELA")).setAsString(key.page);
+    cdsAlteracoes.FieldByName(QStringLiteral("IDTPBUTONAUX")).setAsString(key.parentType);
+    cdsAlteracoes.FieldByName(QStringLiteral("NRBUTONAUX")).setAsString(key.parentNumber);
+    cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTAUX")).setAsString(key.parentPage);
     cdsAlteracoes.FieldByName(QStringLiteral("NRCOLOR")).setAsString(nrcolor);
     cdsAlteracoes.FieldByName(QStringLiteral("CDSALA")).setAsString(cdsala);
     cdsAlteracoes.Post();
@@ -112,8 +120,8 @@ void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
         button->setText(stNome);
         QString status;
         try {
-            status = callService(QStringLiteral("getMudaNome"), getMudaNome, stCdfilial, stNrConf, key.nrbutton,
-                                 key.page, stNome, key.type, key.auxType, key.auxNumber, key.auxPage)
+            status = callService(QStringLiteral("getMudaNome"), getMudaNome, stCdfilial, stNrConf, key.number,
+                                 key.page, stNome, key.type, key.parentType, key.parentNumber, key.parentPage)
                          .toText();
         } catch (...) {
             button->setText(stored);
@@ -172,17 +180,17 @@ void TfrmConfMesa::areaClickInMode(TTouchButton* button, const QString& stCodigo
         clearArea(button, stCodigo);
     } else if (boMudaCor) {
         const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-        appendPending(stCodigo, kAreaButtonType, one, zero, zero, zero, CorButton, cdsala);
+        appendPending(ButtonKey::area(stCodigo), CorButton, cdsala);
         const int colour = colourValue(CorButton);
         button->SetColor(colour);
         if (TTouchButton* strip = areaStrip(stCodigo.toInt()))
             strip->SetColor(colour);
     } else if (boMudaFonte) {
         const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-        appendPending(stCodigo, kAreaButtonType, one, zero, zero, zero, CorFonte, cdsala);
+        appendPending(ButtonKey::area(stCodigo), CorFonte, cdsala);
         button->SetFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
-        renameButton(button, {stCodigo, one, kAreaButtonType, zero, zero, zero});
+        renameButton(button, ButtonKey::area(stCodigo));
     }
 }
 
@@ -202,7 +210,7 @@ void TfrmConfMesa::clearArea(TTouchButton* button, const QString& stCodigo)
     // The strip and its button clear the same area: one pending row for it,
     // or the second would find the area gone that the first deleted.
     if (!hasPendingAreaClear(stCodigo))
-        appendPending(stCodigo, kAreaButtonType, one, zero, zero, zero, QString(), cdsala);
+        appendPending(ButtonKey::area(stCodigo), QString(), cdsala);
     if (cdsControleAmb.Locate(QStringLiteral("NRBUTTON"), stCodigo, true))
         cdsControleAmb.Delete();
     setFreeLook(button);
@@ -216,7 +224,7 @@ bool TfrmConfMesa::hasPendingAreaClear(const QString& stCodigo)
     for (int row = 0; row < cdsAlteracoes.RecordCount(); ++row) {
         cdsAlteracoes.setRecNo(row);
         const PendingRow r = currentPending();
-        if (r.type == kAreaButtonType && r.nrbutton == stCodigo)
+        if (r.type == kAreaButtonType && r.number == stCodigo)
             return true;
     }
     return false;
@@ -318,23 +326,23 @@ void TfrmConfMesa::tableClickInMode(TSpeedButton* button, const QString& stCodig
     const QString page = pageText();
     const QString one = QStringLiteral("1");
     if (boExcluir) {
-        appendPending(stCodigo, kTableButtonType, page, kAreaButtonType, stNrFocusAmb, one, QString(), QString());
+        appendPending(ButtonKey::table(stCodigo, page, stNrFocusAmb), QString(), QString());
         // Nothing reads cdsMesaNrButon afterwards; the lookup stays so that a
         // database that cannot answer ends the click before the button looks
         // free. It takes its key from the row just recorded.
         const PendingRow row = currentPending();
         const ServiceResult r =
             callService(QStringLiteral("getMesaNrButon"), getMesaNrButon, stCdfilial, stCdLojaAber, row.type,
-                        row.nrbutton, row.page, row.auxNumber, row.auxPage, stNrConf, row.auxType);
+                        row.number, row.page, row.parentNumber, row.parentPage, stNrConf, row.parentType);
         cdsMesaNrButon.setData(r.toPacket());
         button->setText(kFree);
         button->SetFontColor(kFreeTextColor);
         button->setGlyph(imgLivreCinza->pixmap());
     } else if (boMudaFonte) {
-        appendPending(stCodigo, kTableButtonType, page, kAreaButtonType, stNrFocusAmb, one, CorFonte, QString());
+        appendPending(ButtonKey::table(stCodigo, page, stNrFocusAmb), CorFonte, QString());
         button->SetFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
-        renameButton(button, {stCodigo, page, kTableButtonType, kAreaButtonType, stNrFocusAmb, one});
+        renameButton(button, ButtonKey::table(stCodigo, page, stNrFocusAmb));
     }
 }
 
@@ -479,11 +487,11 @@ QString TfrmConfMesa::deletePendingButton(const PendingRow& r)
 {
     if (r.type == kAreaButtonType) {
         return callService(QStringLiteral("setDelAmbiente"), setDelAmbiente, stCdfilial, stNrConf, r.cdsala,
-                           r.nrbutton, r.type, r.auxType, r.auxNumber, r.auxPage, r.page)
+                           r.number, r.type, r.parentType, r.parentNumber, r.parentPage, r.page)
             .toText();
     }
-    return callService(QStringLiteral("setDeleta"), setDeleta, stCdfilial, stNrConf, r.nrbutton, r.page, r.type,
-                       r.auxType, r.auxNumber, r.auxPage)
+    return callService(QStringLiteral("setDeleta"), setDeleta, stCdfilial, stNrConf, r.number, r.page, r.type,
+                       r.parentType, r.parentNumber, r.parentPage)
         .toText();
 }
 
@@ -493,7 +501,7 @@ void TfrmConfMesa::confirmColours(bool background)
     walkPending([&](const PendingRow& r) {
         // The colour services take the same nine arguments in the same order.
         const auto arguments =
-            std::tie(stCdfilial, stNrConf, r.nrbutton, r.page, r.colour, r.type, r.auxType, r.auxNumber, r.auxPage);
+            std::tie(stCdfilial, stNrConf, r.number, r.page, r.colour, r.type, r.parentType, r.parentNumber, r.parentPage);
         const auto mudaCor = [](const auto&... a) {
             return callService(QStringLiteral("getMudaCor"), getMudaCor, a...);
         };

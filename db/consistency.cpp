@@ -18,8 +18,8 @@
 
 namespace {
 
-struct Button {
-    QString branch, configuration, type, number, page, parentType, parentNumber, parentPage, code;
+struct Button : qdl::layout::ButtonRow {
+    QString branch, configuration;
 };
 
 // What the screen writes: button numbers of two digits within the screen's
@@ -54,7 +54,7 @@ QString quoted(const QString& text)
 
 QString describe(const Button& b)
 {
-    return qdl::layout::describeButton(b.type, b.number, b.page, b.parentNumber, b.code);
+    return qdl::layout::describeButton(b);
 }
 
 QString keyOf(std::initializer_list<QString> parts)
@@ -176,7 +176,7 @@ QString soundForm(bool postgres)
                           "AND t.NRBUTTONAUX = '0' AND t.NRPGCONFTAUX = '0') "
                           "OR (t.IDTPBUTTON = '3' AND t.NRBUTTON IN (%2) AND %3 AND t.IDTPBUTONAUX = '4' "
                           "AND t.NRBUTTONAUX IN (%1) AND t.NRPGCONFTAUX = '1')")
-        .arg(numbersUpTo(18), numbersUpTo(48), page);
+        .arg(numbersUpTo(NRBUTTONSAMBI), numbersUpTo(NRBUTTONSMESA), page);
 }
 
 class Checker {
@@ -243,9 +243,9 @@ private:
 
         reader.read("ITMENUCONFTE", sql, [this](const TADOQuery& q) {
             const Button b = buttonOf(q);
-            if (b.type == u"4") {
+            if (b.type == kAreaButtonType) {
                 checkArea(b, q.value(9).toInt() != 0);
-            } else if (b.type == u"3") {
+            } else if (b.type == kTableButtonType) {
                 std::optional<QSet<QString>> areas;
                 if (!q.value(10).isNull()) {
                     const QStringList list = q.value(10).toString().split(QChar(0x1f));
@@ -268,7 +268,7 @@ private:
 
     void checkArea(const Button& b, bool areaKnown)
     {
-        if (!isButtonNumber(b.number, 18))
+        if (!isButtonNumber(b.number, NRBUTTONSAMBI))
             add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "o número do botão não é um dos botões de ambiente 01 a 18"));
         if (b.page != u"1")
             add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "página %1 em vez de \"1\"").arg(quoted(b.page)));
@@ -284,12 +284,12 @@ private:
     // MESA row has it; parentCode: the area of the area button the row names.
     void checkTable(const Button& b, const std::optional<QSet<QString>>& areas, const std::optional<QString>& parentCode)
     {
-        if (!isButtonNumber(b.number, 48))
+        if (!isButtonNumber(b.number, NRBUTTONSMESA))
             add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "o número do botão não é um dos botões de mesa 01 a 48"));
         if (!isPage(b.page))
             add(LayoutFault::CutKey, b,
                 QCoreApplication::translate("LayoutCheck", "a página %1 não é um número decimal positivo sem zeros à esquerda").arg(quoted(b.page)));
-        const bool parentWellFormed = b.parentType == u"4" && isButtonNumber(b.parentNumber, 18) && b.parentPage == u"1";
+        const bool parentWellFormed = b.parentType == kAreaButtonType && isButtonNumber(b.parentNumber, NRBUTTONSAMBI) && b.parentPage == u"1";
         if (!parentWellFormed)
             add(LayoutFault::CutKey, b,
                 QCoreApplication::translate("LayoutCheck", "colunas do botão pai %1/%2/%3 não nomeiam um botão de ambiente")
@@ -351,7 +351,7 @@ private:
                         .arg(columnsOf("b"), reader.onBranch("t"), orderOf("b")),
                     [&placements](const TADOQuery& q) {
                         const Button b = buttonOf(q);
-                        placements[keyOf({b.branch, b.configuration, b.type, b.code})] << b;
+                        placements[keyOf({b.branch, b.configuration, qdl::layout::placementOf(b.type, b.code)})] << b;
                     });
         for (const QList<Button>& same : std::as_const(placements)) {
             QStringList where;
@@ -362,7 +362,7 @@ private:
                 LayoutFault::PlacedTwice, first.branch, first.configuration,
                 QCoreApplication::translate("LayoutCheck", "filial %1, configuração %2: %3 %4 está em %5 botões: %6.")
                     .arg(printable(first.branch), printable(first.configuration),
-                         first.type == u"4" ? QCoreApplication::translate("LayoutCheck", "o ambiente") : QCoreApplication::translate("LayoutCheck", "a mesa"),
+                         first.type == kAreaButtonType ? QCoreApplication::translate("LayoutCheck", "o ambiente") : QCoreApplication::translate("LayoutCheck", "a mesa"),
                          quoted(first.code))
                     .arg(same.size())
                     .arg(where.join(QStringLiteral("; ")))};

@@ -47,9 +47,9 @@ std::optional<double> optionalNumber(const QVariant& v)
 const QString kButtonColumns = QStringLiteral("IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, "
                                               "CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, DTULTATUITCT");
 
-LayoutButton buttonOfRow(const TADOQuery& q)
+ButtonRow buttonOfRow(const TADOQuery& q)
 {
-    LayoutButton b;
+    ButtonRow b;
     QString* const key[] = {&b.type, &b.number, &b.page, &b.parentType, &b.parentNumber, &b.parentPage, &b.code};
     for (int i = 0; i < 7; ++i)
         *key[i] = q.value(i).toString();
@@ -62,9 +62,9 @@ LayoutButton buttonOfRow(const TADOQuery& q)
 }
 
 // What an operator recognises: the area or table and where it stands.
-QString describe(const LayoutButton& b)
+QString describe(const ButtonRow& b)
 {
-    return qdl::layout::describeButton(b.type, b.number, b.page, b.parentNumber, b.code);
+    return qdl::layout::describeButton(b);
 }
 
 QString colourText(const std::optional<double>& c)
@@ -72,7 +72,7 @@ QString colourText(const std::optional<double>& c)
     return c ? QString::number(*c, 'g', 17) : QStringLiteral("-");
 }
 
-QString differences(const LayoutButton& was, const LayoutButton& now)
+QString differences(const ButtonRow& was, const ButtonRow& now)
 {
     QStringList what;
     if (was.code != now.code)
@@ -130,7 +130,7 @@ QString optionalField(const std::optional<QString>& text)
 // A colour as the file holds it: a whole number of NUMERIC(10)'s digits.
 constexpr double kColourLimit = 1e10;
 
-QString colourField(const std::optional<double>& colour, const LayoutButton& b)
+QString colourField(const std::optional<double>& colour, const ButtonRow& b)
 {
     if (!colour)
         return kNull;
@@ -208,7 +208,7 @@ std::optional<double> colourOf(const QString& field, const char* name)
     return field.toDouble();
 }
 
-LayoutButton parseLine(const QString& line)
+ButtonRow parseLine(const QString& line)
 {
     const QStringList fields = line.split(QLatin1Char('\t'));
     if (fields.size() != kFieldCount)
@@ -224,7 +224,7 @@ LayoutButton parseLine(const QString& line)
         if (values[i] && cutToWidth(*values[i], kFields[i].width).size() != values[i]->size())
             throw LineError(tr("%1 com mais de %2 caracteres").arg(QLatin1String(kFields[i].column)).arg(kFields[i].width));
     }
-    LayoutButton b;
+    ButtonRow b;
     QString* const key[] = {&b.type, &b.number, &b.page, &b.parentType, &b.parentNumber, &b.parentPage, &b.code};
     for (int i = 0; i < 7; ++i)
         *key[i] = *values[i];
@@ -245,7 +245,7 @@ bool hasHistory(TADOConnection& db)
     return Statement(db, sql, tr("Erro ao procurar a tabela QDL_HISTORICO")).scalar().toInt() > 0;
 }
 
-std::optional<LayoutButton> buttonOfJson(const QVariant& column, qint64 record)
+std::optional<ButtonRow> buttonOfJson(const QVariant& column, qint64 record)
 {
     if (column.isNull())
         return std::nullopt;
@@ -266,7 +266,7 @@ std::optional<LayoutButton> buttonOfJson(const QVariant& column, qint64 record)
             return std::nullopt;
         return v.isString() ? v.toString().toDouble() : v.toDouble();
     };
-    LayoutButton b;
+    ButtonRow b;
     b.type = text("IDTPBUTTON").value_or(QString());
     b.number = text("NRBUTTON").value_or(QString());
     b.page = text("NRPGCONFTELA").value_or(QString());
@@ -286,7 +286,7 @@ std::optional<LayoutButton> buttonOfJson(const QVariant& column, qint64 record)
 
 // Text and colour values that may be null, in SQL both databases take: the
 // data layer binds text and numbers only, so a flag says null.
-Statement& bindKey(Statement& q, const QString& branch, const QString& configuration, const LayoutButton& b)
+Statement& bindKey(Statement& q, const QString& branch, const QString& configuration, const ButtonRow& b)
 {
     return q.bindText(":P_CDFILIAL", branch)
         .bindText(":P_NRCONFTELA", configuration)
@@ -332,20 +332,20 @@ public:
     {
     }
 
-    void remove(const LayoutButton& b)
+    void remove(const ButtonRow& b)
     {
         bindKey(m_delete, m_branch, m_configuration, b);
         once(m_delete, tr("Erro ao remover o %1").arg(describe(b)));
     }
 
-    void insert(const LayoutButton& b)
+    void insert(const ButtonRow& b)
     {
         bindKey(m_insert, m_branch, m_configuration, b).bindText(":P_CDIDENTBUTON", b.code);
         bindValues(m_insert, b);
         once(m_insert, tr("Erro ao incluir o %1").arg(describe(b)));
     }
 
-    void update(const LayoutButton& b)
+    void update(const ButtonRow& b)
     {
         bindKey(m_update, m_branch, m_configuration, b);
         bindValues(m_update, b);
@@ -353,7 +353,7 @@ public:
     }
 
 private:
-    void bindValues(Statement& q, const LayoutButton& b)
+    void bindValues(Statement& q, const ButtonRow& b)
     {
         q.bindOptional(":P_DSBUTTON", b.caption)
             .bindOptional(":P_NRCOLORTEXT", b.textColour)
@@ -382,11 +382,18 @@ private:
 struct BranchCodes {
     QSet<QString> areas;
     QHash<QString, QSet<QString>> tableAreas;
+    QString defaultTable; // the configuration's store's, which no button takes
 };
 
-BranchCodes readBranchCodes(TADOConnection& db, const QString& branch)
+BranchCodes readBranchCodes(TADOConnection& db, const QString& branch, const QString& configuration)
 {
     BranchCodes codes;
+    codes.defaultTable = Statement(db, QString::fromLatin1(qdl::layout::kDefaultTableSql),
+                                   tr("Erro ao ler a mesa padrão da loja (LOJA)"))
+                             .bindText(":P_CDFILIAL", branch)
+                             .bindText(":P_NRCONFTELA", configuration)
+                             .scalar()
+                             .toString();
     const QString salaStep = tr("Erro ao ler os ambientes (SALA) da filial");
     Statement salas(db, QStringLiteral("SELECT CDSALA FROM SALA WHERE CDFILIAL = :P_CDFILIAL"), salaStep);
     salas.bindText(":P_CDFILIAL", branch);
@@ -399,13 +406,13 @@ BranchCodes readBranchCodes(TADOConnection& db, const QString& branch)
 }
 
 // The buttons the branch can take, the others listed in changes.skipped.
-QList<LayoutButton> matchToBranch(const QList<LayoutButton>& buttons, const BranchCodes& codes, const QString& branch,
+QList<ButtonRow> matchToBranch(const QList<ButtonRow>& buttons, const BranchCodes& codes, const QString& branch,
                                   LayoutChanges& changes)
 {
-    QHash<QString, const LayoutButton*> areaButtons; // by button number
+    QHash<QString, const ButtonRow*> areaButtons; // by button number
     QSet<QString> skippedAreaButtons;
-    QList<LayoutButton> kept;
-    for (const LayoutButton& b : buttons) {
+    QList<ButtonRow> kept;
+    for (const ButtonRow& b : buttons) {
         if (b.type != kAreaButtonType)
             continue;
         if (!codes.areas.contains(b.code)) {
@@ -418,7 +425,7 @@ QList<LayoutButton> matchToBranch(const QList<LayoutButton>& buttons, const Bran
             areaButtons.insert(b.number, &b);
         kept << b;
     }
-    for (const LayoutButton& b : buttons) {
+    for (const ButtonRow& b : buttons) {
         if (b.type == kAreaButtonType)
             continue;
         if (b.type == kTableButtonType && b.parentType == kAreaButtonType && b.parentPage == u"1") {
@@ -431,7 +438,11 @@ QList<LayoutButton> matchToBranch(const QList<LayoutButton>& buttons, const Bran
                 changes.skipped << tr("%1: a mesa %2 não existe na filial %3.").arg(describe(b), quoted(b.code), quoted(branch));
                 continue;
             }
-            const LayoutButton* parent = areaButtons.value(b.parentNumber);
+            if (!codes.defaultTable.isEmpty() && b.code == codes.defaultTable) {
+                changes.skipped << tr("%1: a mesa %2 é a mesa padrão da loja e não fica em botão.").arg(describe(b), quoted(b.code));
+                continue;
+            }
+            const ButtonRow* parent = areaButtons.value(b.parentNumber);
             if (parent && !areas->contains(parent->code)) {
                 QStringList where(areas->begin(), areas->end());
                 where.sort();
@@ -452,10 +463,10 @@ QList<LayoutButton> matchToBranch(const QList<LayoutButton>& buttons, const Bran
 // each. On PostgreSQL the branch's tables are locked as they are read, so
 // none becomes occupied before this transaction ends (SQLite's writer keeps
 // every other writer out already).
-QStringList tablesInUse(TADOConnection& db, const QString& branch, const QList<LayoutButton>& removed)
+QStringList tablesInUse(TADOConnection& db, const QString& branch, const QList<ButtonRow>& removed)
 {
     QStringList lines;
-    if (std::none_of(removed.cbegin(), removed.cend(), [](const LayoutButton& b) { return b.type == kTableButtonType; }))
+    if (std::none_of(removed.cbegin(), removed.cend(), [](const ButtonRow& b) { return b.type == kTableButtonType; }))
         return lines;
     const QString step = tr("Erro ao ler a situação das mesas (MESA) da filial");
     Statement q(db,
@@ -468,7 +479,7 @@ QStringList tablesInUse(TADOConnection& db, const QString& branch, const QList<L
         if (qdl::layout::tableInUse(row.value(2).toString()))
             inUse.insert(row.value(0).toString(), row.value(1).toString());
     });
-    for (const LayoutButton& b : removed)
+    for (const ButtonRow& b : removed)
         if (b.type == kTableButtonType && inUse.contains(b.code))
             lines << tr("%1: a mesa %2 (%3) está ocupada ou reservada no sistema de restaurante e o botão dela não pode ser removido.")
                          .arg(describe(b), quoted(b.code), quoted(inUse.value(b.code)));
@@ -477,21 +488,10 @@ QStringList tablesInUse(TADOConnection& db, const QString& branch, const QList<L
 
 } // namespace
 
-QString LayoutButton::key() const
+void sortLayout(QList<ButtonRow>& buttons)
 {
-    return QStringList{type, number, page, parentType, parentNumber, parentPage}.join(QChar(0x1f));
-}
-
-bool LayoutButton::sameLayout(const LayoutButton& o) const
-{
-    return key() == o.key() && code == o.code && caption == o.caption && textColour == o.textColour
-           && backColour == o.backColour && message == o.message;
-}
-
-void sortLayout(QList<LayoutButton>& buttons)
-{
-    const auto rank = [](const LayoutButton& b) { return b.type == kAreaButtonType ? 0 : b.type == kTableButtonType ? 1 : 2; };
-    std::sort(buttons.begin(), buttons.end(), [&rank](const LayoutButton& a, const LayoutButton& b) {
+    const auto rank = [](const ButtonRow& b) { return b.type == kAreaButtonType ? 0 : b.type == kTableButtonType ? 1 : 2; };
+    std::sort(buttons.begin(), buttons.end(), [&rank](const ButtonRow& a, const ButtonRow& b) {
         if (rank(a) != rank(b))
             return rank(a) < rank(b);
         if (a.type != b.type)
@@ -505,11 +505,11 @@ void sortLayout(QList<LayoutButton>& buttons)
     });
 }
 
-QByteArray layoutFileText(QList<LayoutButton> buttons)
+QByteArray layoutFileText(QList<ButtonRow> buttons)
 {
     sortLayout(buttons);
     QString text = QStringLiteral("%1\t%2\n").arg(QLatin1String(kLayoutFileFormat)).arg(kLayoutFileVersion);
-    for (const LayoutButton& b : buttons) {
+    for (const ButtonRow& b : buttons) {
         const QStringList fields{escaped(b.type),       escaped(b.number),     escaped(b.page),
                                  escaped(b.parentType), escaped(b.parentNumber), escaped(b.parentPage),
                                  escaped(b.code),       optionalField(b.caption), colourField(b.textColour, b),
@@ -520,7 +520,7 @@ QByteArray layoutFileText(QList<LayoutButton> buttons)
     return text.toUtf8();
 }
 
-QList<LayoutButton> parseLayoutFile(const QByteArray& bytes)
+QList<ButtonRow> parseLayoutFile(const QByteArray& bytes)
 {
     const auto refuse = [](int line, const QString& what) {
         return EQdlError(tr("Linha %1: %2.").arg(line).arg(what));
@@ -534,7 +534,7 @@ QList<LayoutButton> parseLayoutFile(const QByteArray& bytes)
     if (lines.isEmpty())
         throw refuse(1, tr("arquivo vazio; a primeira linha deve ser \"%1<TAB>%2\"").arg(QLatin1String(kLayoutFileFormat)).arg(kLayoutFileVersion));
 
-    QList<LayoutButton> buttons;
+    QList<ButtonRow> buttons;
     QHash<QString, int> keys, codes; // where each was first given
     for (int i = 0; i < lines.size(); ++i) {
         const int lineNumber = i + 1;
@@ -560,13 +560,13 @@ QList<LayoutButton> parseLayoutFile(const QByteArray& bytes)
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         try {
-            LayoutButton b = parseLine(line);
-            const QString code = b.type + QChar(0x1f) + b.code;
-            if (const int first = keys.value(b.key()))
+            ButtonRow b = parseLine(line);
+            const QString code = qdl::layout::placementOf(b.type, b.code);
+            if (const int first = keys.value(b.key().text()))
                 throw LineError(tr("o mesmo botão que a linha %1").arg(first));
             if (const int first = codes.value(code))
                 throw LineError(tr("o código %1 já está em um botão na linha %2").arg(quoted(b.code)).arg(first));
-            keys.insert(b.key(), lineNumber);
+            keys.insert(b.key().text(), lineNumber);
             codes.insert(code, lineNumber);
             buttons << b;
         } catch (const LineError& e) {
@@ -576,7 +576,7 @@ QList<LayoutButton> parseLayoutFile(const QByteArray& bytes)
     return buttons;
 }
 
-QList<LayoutButton> readLayout(TADOConnection& db, const QString& branch, const QString& configuration)
+QList<ButtonRow> readLayout(TADOConnection& db, const QString& branch, const QString& configuration)
 {
     const QString step = tr("Erro ao ler o leiaute da filial %1, configuração %2").arg(quoted(branch), quoted(configuration));
     Statement q(db,
@@ -585,13 +585,13 @@ QList<LayoutButton> readLayout(TADOConnection& db, const QString& branch, const 
                             step);
     q.bindText(":P_CDFILIAL", branch);
     q.bindText(":P_NRCONFTELA", configuration);
-    QList<LayoutButton> buttons;
+    QList<ButtonRow> buttons;
     q.forEachRow([&buttons](const TADOQuery& row) { buttons << buttonOfRow(row); });
     sortLayout(buttons);
     return buttons;
 }
 
-QList<LayoutButton> readLayoutAt(TADOConnection& db, const QString& branch, const QString& configuration, const QDateTime& at)
+QList<ButtonRow> readLayoutAt(TADOConnection& db, const QString& branch, const QString& configuration, const QDateTime& at)
 {
     if (!hasHistory(db))
         throw EQdlError(tr("Este banco de dados não guarda o histórico do leiaute (tabela QDL_HISTORICO); o dono do esquema "
@@ -608,22 +608,22 @@ QList<LayoutButton> readLayoutAt(TADOConnection& db, const QString& branch, cons
     q.bindText(":P_CDFILIAL", branch);
     q.bindText(":P_NRCONFTELA", configuration);
     q.bindTime(":P_DESDE", at);
-    QHash<QString, std::optional<LayoutButton>> then; // by key: the row at `at`, or none
+    QHash<QString, std::optional<ButtonRow>> then; // by key: the row at `at`, or none
     q.forEachRow([&then](const TADOQuery& row) {
         const qint64 record = row.value(0).toLongLong();
-        const std::optional<LayoutButton> before = buttonOfJson(row.value(1), record);
-        const std::optional<LayoutButton> after = buttonOfJson(row.value(2), record);
-        if (before && !then.contains(before->key()))
-            then.insert(before->key(), before);
+        const std::optional<ButtonRow> before = buttonOfJson(row.value(1), record);
+        const std::optional<ButtonRow> after = buttonOfJson(row.value(2), record);
+        if (before && !then.contains(before->key().text()))
+            then.insert(before->key().text(), before);
         // An update that moved the row: its new key was empty before.
-        if (after && !then.contains(after->key()))
-            then.insert(after->key(), std::nullopt);
+        if (after && !then.contains(after->key().text()))
+            then.insert(after->key().text(), std::nullopt);
     });
-    QList<LayoutButton> buttons;
-    for (const LayoutButton& current : readLayout(db, branch, configuration))
-        if (!then.contains(current.key()))
+    QList<ButtonRow> buttons;
+    for (const ButtonRow& current : readLayout(db, branch, configuration))
+        if (!then.contains(current.key().text()))
             buttons << current;
-    for (const std::optional<LayoutButton>& b : std::as_const(then))
+    for (const std::optional<ButtonRow>& b : std::as_const(then))
         if (b)
             buttons << *b;
     sortLayout(buttons);
@@ -666,7 +666,7 @@ void requireConfiguration(TADOConnection& db, const QString& branch, const QStri
 }
 
 LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
-                          const QList<LayoutButton>& buttons, bool dryRun)
+                          const QList<ButtonRow>& buttons, bool dryRun)
 {
     const int version = schemaVersionOf(db);
     if (schemaTooNew(version))
@@ -687,18 +687,18 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
             lock.bindText(":P_NRCONFTELA", configuration);
             lock.forEachRow([](const TADOQuery&) {});
         }
-        const QList<LayoutButton> current = readLayout(db, branch, configuration);
-        QList<LayoutButton> wanted = matchToBranch(buttons, readBranchCodes(db, branch), branch, changes);
+        const QList<ButtonRow> current = readLayout(db, branch, configuration);
+        QList<ButtonRow> wanted = matchToBranch(buttons, readBranchCodes(db, branch, configuration), branch, changes);
         sortLayout(wanted);
 
-        QHash<QString, const LayoutButton*> stored;
-        for (const LayoutButton& b : current)
-            stored.insert(b.key(), &b);
+        QHash<QString, const ButtonRow*> stored;
+        for (const ButtonRow& b : current)
+            stored.insert(b.key().text(), &b);
         QSet<QString> kept;
-        QList<LayoutButton> inserts, updates, deletes;
-        for (const LayoutButton& b : wanted) {
-            kept.insert(b.key());
-            const LayoutButton* was = stored.value(b.key());
+        QList<ButtonRow> inserts, updates, deletes;
+        for (const ButtonRow& b : wanted) {
+            kept.insert(b.key().text());
+            const ButtonRow* was = stored.value(b.key().text());
             if (!was) {
                 inserts << b;
                 changes.added << describe(b);
@@ -714,8 +714,8 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
                 }
             }
         }
-        for (const LayoutButton& b : current)
-            if (!kept.contains(b.key())) {
+        for (const ButtonRow& b : current)
+            if (!kept.contains(b.key().text())) {
                 deletes << b;
                 changes.removed << describe(b);
             }
@@ -725,11 +725,11 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
             return changes; // rolled back
 
         Writer writer(db, branch, configuration);
-        for (const LayoutButton& b : std::as_const(deletes))
+        for (const ButtonRow& b : std::as_const(deletes))
             writer.remove(b);
-        for (const LayoutButton& b : std::as_const(updates))
+        for (const ButtonRow& b : std::as_const(updates))
             writer.update(b);
-        for (const LayoutButton& b : std::as_const(inserts))
+        for (const ButtonRow& b : std::as_const(inserts))
             writer.insert(b);
 
         // The check sees this transaction's own rows. Problems the

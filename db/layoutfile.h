@@ -12,49 +12,37 @@
 #include <QStringList>
 #include <optional>
 
+#include "layoutrules.h"
+
 class TADOConnection;
 
-// One ITMENUCONFTE row without its branch and configuration.
-struct LayoutButton {
-    // The key (with branch and configuration, ITMENUCONFTE's primary key).
-    QString type, number, page, parentType, parentNumber, parentPage;
-    QString code; // CDIDENTBUTON: SALA.CDSALA of an area button, MESA.NRMESA of a table button
-    std::optional<QString> caption, message;
-    std::optional<double> textColour, backColour;
-    // DTULTATUITCT as stored; not part of a layout file. A row written from
-    // a button without it gets the time of the write.
-    std::optional<QString> updated;
-
-    QString key() const;
-    // Everything a layout says of the button: all but `updated`.
-    bool sameLayout(const LayoutButton& other) const;
-};
+using qdl::layout::ButtonRow;
 
 // The file's order, which makes an export the same every time: area buttons
 // before table buttons, tables by area button, page (as a number) and
 // button number. Total over the key.
-void sortLayout(QList<LayoutButton>& buttons);
+void sortLayout(QList<ButtonRow>& buttons);
 
 // ---- The layout file ----
 inline constexpr char kLayoutFileFormat[] = "quadrel-layout";
 inline constexpr int kLayoutFileVersion = 1;
 
 // The file's text for these buttons (sorted here).
-QByteArray layoutFileText(QList<LayoutButton> buttons);
+QByteArray layoutFileText(QList<ButtonRow> buttons);
 // The buttons of a file's text. Throws EQdlError naming the line when the
 // file is not one this program writes: another format or version, a line
 // that is not a button, a key or a code twice.
-QList<LayoutButton> parseLayoutFile(const QByteArray& text);
+QList<ButtonRow> parseLayoutFile(const QByteArray& text);
 
 // ---- Reading a configuration ----
 // The configuration's buttons as stored now. Throws EDatabaseError.
-QList<LayoutButton> readLayout(TADOConnection& db, const QString& branch, const QString& configuration);
+QList<ButtonRow> readLayout(TADOConnection& db, const QString& branch, const QString& configuration);
 
 // The configuration's buttons as they stood at `at` (in any time zone; compared
 // in UTC with QDL_HISTORICO.DTALTERACAO): for each key, the row before the
 // first change recorded after `at`, else the row as it is now. Throws
 // EQdlError when the database keeps no history, EDatabaseError.
-QList<LayoutButton> readLayoutAt(TADOConnection& db, const QString& branch, const QString& configuration,
+QList<ButtonRow> readLayoutAt(TADOConnection& db, const QString& branch, const QString& configuration,
                                  const QDateTime& at);
 
 // Throws EQdlError, in words an administrator can act on, when the
@@ -83,4 +71,4 @@ struct LayoutChanges {
 // transaction is rolled back. Throws EQdlError / EDatabaseError (nothing
 // written then).
 LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
-                          const QList<LayoutButton>& buttons, bool dryRun);
+                          const QList<ButtonRow>& buttons, bool dryRun);

@@ -7,7 +7,9 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
+#include <optional>
 
 #include "storedvalues.h"
 
@@ -22,6 +24,56 @@ inline const QString kTableButtonType = QStringLiteral("3");
 inline const QString kAreaButtonType = QStringLiteral("4");
 
 namespace qdl::layout {
+
+// The key of one button row beside its branch and configuration (with them,
+// ITMENUCONFTE's primary key): the button's type and number, its page, and
+// its parent's type, number and page.
+struct ButtonKey {
+    QString type, number, page, parentType, parentNumber, parentPage;
+
+    // Where the screen writes each family: an area button on page 1 with no
+    // parent; a table button on a page of the area button it stands under.
+    static ButtonKey area(const QString& number)
+    {
+        return {kAreaButtonType, number, QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
+    }
+    static ButtonKey table(const QString& number, const QString& page, const QString& areaNumber)
+    {
+        return {kTableButtonType, number, page, kAreaButtonType, areaNumber, QStringLiteral("1")};
+    }
+
+    // The key as one text, to look a button up by.
+    QString text() const
+    {
+        return QStringList{type, number, page, parentType, parentNumber, parentPage}.join(QChar(0x1f));
+    }
+    friend bool operator==(const ButtonKey&, const ButtonKey&) = default;
+};
+
+// One button row without its branch and configuration.
+struct ButtonRow : ButtonKey {
+    QString code; // CDIDENTBUTON: SALA.CDSALA of an area button, MESA.NRMESA of a table button
+    std::optional<QString> caption, message;
+    std::optional<double> textColour, backColour;
+    // DTULTATUITCT as stored; not part of a layout. A row written from a
+    // button without it gets the time of the write.
+    std::optional<QString> updated;
+
+    const ButtonKey& key() const { return *this; }
+    // Everything a layout says of the button: all but `updated`.
+    bool sameLayout(const ButtonRow& o) const
+    {
+        return key() == o.key() && code == o.code && caption == o.caption && textColour == o.textColour
+            && backColour == o.backColour && message == o.message;
+    }
+};
+
+// A table or an area stands on one button of a configuration at most: two
+// rows of one configuration with the same placement break the layout.
+inline QString placementOf(const QString& type, const QString& code)
+{
+    return type + QChar(0x1f) + code;
+}
 
 // The schema's width of each text column a layout reads or writes (both
 // databases' schemas declare these). Colours are NUMERIC(10): ten digits.
@@ -44,6 +96,13 @@ inline int columnWidth(QStringView column)
     return 0;
 }
 
+// A store's default table (LOJA.NRMESAPADRAO: the one sales without a table
+// go to) never stands on a button: the screen never offers it, and a layout
+// written by a command skips it. This reads the configuration's store's.
+inline constexpr const char* kDefaultTableSql =
+    "SELECT L.NRMESAPADRAO FROM LOJA L, CONFTELA C WHERE C.CDFILIAL = :P_CDFILIAL AND C.NRCONFTELA = :P_NRCONFTELA "
+    "AND L.CDFILIAL = C.CDFILIAL AND L.CDLOJA = C.CDLOJA";
+
 // A table whose auxiliary status (MESA.IDSTMESAAUX) is occupied ("O") or
 // reserved ("S") is in use by the restaurant: no button of it may be
 // removed, neither alone nor with its area, by the screen or by a command.
@@ -65,6 +124,11 @@ inline QString describeButton(const QString& type, const QString& number, const 
         return QCoreApplication::translate("LayoutRules", "botão de mesa %1, página %2, sob o botão de ambiente %3 (mesa %4)")
             .arg(quoted(number), quoted(page), quoted(parentNumber), quoted(code));
     return QCoreApplication::translate("LayoutRules", "botão %1 de tipo %2 (código %3)").arg(quoted(number), quoted(type), quoted(code));
+}
+
+inline QString describeButton(const ButtonRow& b)
+{
+    return describeButton(b.type, b.number, b.page, b.parentNumber, b.code);
 }
 
 } // namespace qdl::layout

@@ -1606,6 +1606,14 @@ nothing will be written.</translation>
 <context>
     <name>LayoutFile</name>
     <message>
+        <source>Erro ao ler a mesa padrão da loja (LOJA)</source>
+        <translation>Could not read the store&apos;s default table (LOJA)</translation>
+    </message>
+    <message>
+        <source>%1: a mesa %2 é a mesa padrão da loja e não fica em botão.</source>
+        <translation>%1: table %2 is the store&apos;s default table and takes no button.</translation>
+    </message>
+    <message>
         <source>Erro ao ler a situação das mesas (MESA) da filial</source>
         <translation>Could not read the state of the branch&apos;s tables (MESA)</translation>
     </message>

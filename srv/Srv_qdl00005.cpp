@@ -680,28 +680,35 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
         // query is still open.
         qdl::Statement all = component(dm, "adqTodasMesasAmb");
         bindAreaQuery(all);
-        static const char* const keyColumns[] = {"CDFILIAL",     "NRCONFTELA",   "NRBUTTON",    "NRPGCONFTELA",
-                                                 "IDTPBUTTON",   "IDTPBUTONAUX", "NRBUTTONAUX", "NRPGCONFTAUX",
-                                                 "CDIDENTBUTON"};
-        QList<QStringList> tableButtons;
-        int index[9] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+        struct TableButton : qdl::layout::ButtonRow {
+            QString branch, configuration;
+        };
+        QList<TableButton> tableButtons;
         all.forEachRow([&](const TADOQuery& row) {
-            if (index[0] < 0)
-                for (int i = 0; i < 9; ++i) {
-                    index[i] = row.columnIndex(QLatin1String(keyColumns[i]));
-                    if (index[i] < 0)
-                        throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "A consulta adqTodasMesasAmb não trouxe a coluna %1.")
-                                            .arg(QLatin1String(keyColumns[i])));
-                }
-            QStringList key;
-            for (int i = 0; i < 9; ++i)
-                key << row.value(index[i]).toString();
-            tableButtons << key;
+            const auto column = [&row](const char* name) {
+                const int index = row.columnIndex(QLatin1String(name));
+                if (index < 0)
+                    throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "A consulta adqTodasMesasAmb não trouxe a coluna %1.")
+                                        .arg(QLatin1String(name)));
+                return row.value(index).toString();
+            };
+            TableButton b;
+            b.branch = column("CDFILIAL");
+            b.configuration = column("NRCONFTELA");
+            b.type = column("IDTPBUTTON");
+            b.number = column("NRBUTTON");
+            b.page = column("NRPGCONFTELA");
+            b.parentType = column("IDTPBUTONAUX");
+            b.parentNumber = column("NRBUTTONAUX");
+            b.parentPage = column("NRPGCONFTAUX");
+            b.code = column("CDIDENTBUTON");
+            tableButtons << b;
         });
 
-        for (const QStringList& key : tableButtons) {
-            bindButtonKey(del, key[0], key[1], key[2], key[3], key[4], key[5], key[6], key[7]);
-            del.bindText(":P_CDIDENTBUTON", key[8]).run();
+        for (const TableButton& b : std::as_const(tableButtons)) {
+            bindButtonKey(del, b.branch, b.configuration, b.number, b.page, b.type, b.parentType, b.parentNumber,
+                          b.parentPage);
+            del.bindText(":P_CDIDENTBUTON", b.code).run();
         }
         dm.Commit();
         result = ServiceResult::text(QString());

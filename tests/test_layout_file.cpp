@@ -229,6 +229,20 @@ TEST_P(LayoutFile, ImportAndRestoreKeepTheButtonsOfTablesInUse)
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND CDIDENTBUTON = '11'"), 1);
 }
 
+// The store's default table takes no button on the screen; a file that
+// places it has that button skipped, and the rest written.
+TEST_P(LayoutFile, TheStoresDefaultTableIsSkipped)
+{
+    ASSERT_EQ(command(LayoutCommand::Kind::Export, file("a.txt"), F, C).status, 0);
+    QByteArray text = read(file("a.txt"));
+    text += "3\t05\t1\t4\t03\t1\t99\tPadrão\t0\t11571344\t\\N\n"; // table 99 under Balcão
+    write(file("with99.txt"), text);
+    const Run run = command(LayoutCommand::Kind::Import, file("with99.txt"), F, C);
+    EXPECT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("(mesa \"99\"): a mesa \"99\" é a mesa padrão"))) << run.out.toStdString();
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND CDIDENTBUTON = '99'"), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, LayoutFile, ::testing::ValuesIn(testBackends()), backendName);
 
 // What the file refuses, by line; what it escapes, back whole.
@@ -250,7 +264,7 @@ TEST(LayoutFileText, RefusesOtherVersionsAndMalformedLinesByNumber)
     EXPECT_TRUE(refusal("quadrel-layout\t1\n" + area + area).startsWith(QStringLiteral("Linha 3:")));
     EXPECT_TRUE(refusal("quadrel-layout\t1\n4\t01\t1\t0\t0\t0\tSAL\tx\t1.5\t0\t\\N\n").startsWith(QStringLiteral("Linha 2:")));
 
-    const QList<LayoutButton> parsed = parseLayoutFile("quadrel-layout\t1\r\n" + area);
+    const QList<ButtonRow> parsed = parseLayoutFile("quadrel-layout\t1\r\n" + area);
     ASSERT_EQ(parsed.size(), 1);
     EXPECT_EQ(parsed[0].caption, QStringLiteral("Sal\x01\\\t\n"));
     EXPECT_FALSE(parsed[0].backColour.has_value());

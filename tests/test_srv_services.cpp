@@ -617,11 +617,16 @@ TEST_P(SrvServices, ASessionLostInsideTheTransactionIsAnErrorTextAndNothingIsWri
         GTEST_SKIP() << "needs a connection that dies inside a transaction (PostgreSQL)";
     endSessionOnUpdate();
     ServiceResult r;
+    // The server's last words may not get out before the socket closes: the
+    // outcome is then unknown to the client, and said so. Never "done".
+    const auto notDone = [](const ServiceResult& answer) {
+        return answer.isError() || answer.toText() == QLatin1String(qdl::kGravacaoIncerta);
+    };
     EXPECT_EQ(getMudaCor(F, C, "02", "1", "1", "3", "4", "01", "1", r), 0);
-    EXPECT_TRUE(r.isError());
+    EXPECT_TRUE(notDone(r)) << r.toText().toStdString();
     EXPECT_FALSE(inTransaction());
     const ServiceResult fonte = getMudaFonte(F, C, "02", "1", "1", "3", "4", "01", "1");
-    EXPECT_TRUE(fonte.isError());
+    EXPECT_TRUE(notDone(fonte)) << fonte.toText().toStdString();
     EXPECT_FALSE(inTransaction());
     EXPECT_EQ(buttons("NRCOLORBACK = 1 OR NRCOLORTEXT = 1"), 0);
 
