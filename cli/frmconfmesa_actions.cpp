@@ -75,12 +75,7 @@ TfrmConfMesa::PendingRow TfrmConfMesa::currentPending()
 {
     const auto field = [this](const char* name) { return cdsAlteracoes.FieldByName(QLatin1String(name)).AsString(); };
     PendingRow row;
-    row.type = field("IDTPBUTTON");
-    row.number = field("NRBUTTON");
-    row.page = field("NRPGCONFTELA");
-    row.parentType = field("IDTPBUTONAUX");
-    row.parentNumber = field("NRBUTONAUX");
-    row.parentPage = field("NRPGCONFTAUX");
+    static_cast<ButtonKey&>(row) = ButtonKey::fromColumns(field, "NRBUTONAUX");
     row.colour = field("NRCOLOR");
     row.cdsala = field("CDSALA");
     return row;

@@ -267,12 +267,7 @@ std::optional<ButtonRow> buttonOfJson(const QVariant& column, qint64 record)
         return v.isString() ? v.toString().toDouble() : v.toDouble();
     };
     ButtonRow b;
-    b.type = text("IDTPBUTTON").value_or(QString());
-    b.number = text("NRBUTTON").value_or(QString());
-    b.page = text("NRPGCONFTELA").value_or(QString());
-    b.parentType = text("IDTPBUTONAUX").value_or(QString());
-    b.parentNumber = text("NRBUTTONAUX").value_or(QString());
-    b.parentPage = text("NRPGCONFTAUX").value_or(QString());
+    b.key() = qdl::layout::ButtonKey::fromColumns([&text](const char* name) { return text(name).value_or(QString()); });
     b.code = text("CDIDENTBUTON").value_or(QString());
     b.caption = text("DSBUTTON");
     b.textColour = number("NRCOLORTEXT");
@@ -284,8 +279,6 @@ std::optional<ButtonRow> buttonOfJson(const QVariant& column, qint64 record)
 
 // ---- Writing ----
 
-// Text and colour values that may be null, in SQL both databases take: the
-// data layer binds text and numbers only, so a flag says null.
 Statement& bindKey(Statement& q, const QString& branch, const QString& configuration, const ButtonRow& b)
 {
     return q.bindText(":P_CDFILIAL", branch)

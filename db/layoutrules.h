@@ -42,6 +42,16 @@ struct ButtonKey {
         return {kTableButtonType, number, page, kAreaButtonType, areaNumber, QStringLiteral("1")};
     }
 
+    // The key read column by column: column(name) answers the value of the
+    // column of that name. The pending list calls the parent's number
+    // NRBUTONAUX.
+    template <class Column>
+    static ButtonKey fromColumns(Column&& column, const char* parentNumberColumn = "NRBUTTONAUX")
+    {
+        return {column("IDTPBUTTON"),   column("NRBUTTON"),         column("NRPGCONFTELA"),
+                column("IDTPBUTONAUX"), column(parentNumberColumn), column("NRPGCONFTAUX")};
+    }
+
     // The key as one text, to look a button up by.
     QString text() const
     {
@@ -60,6 +70,7 @@ struct ButtonRow : ButtonKey {
     std::optional<QString> updated;
 
     const ButtonKey& key() const { return *this; }
+    ButtonKey& key() { return *this; }
     // Everything a layout says of the button: all but `updated`.
     bool sameLayout(const ButtonRow& o) const
     {

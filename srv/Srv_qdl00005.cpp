@@ -446,15 +446,9 @@ int getMesaNrButon(const QString& cdfilial, const QString& cdloja, const QString
 {
     return queryService(result, [&] {
         runQuery(result, "adqMesaNrButon", [&](qdl::Statement& q) {
-            q.bindText(":P_CDFILIAL", cdfilial);
+            bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
+                          nrpgconftaux);
             q.bindText(":P_CDLOJA", cdloja);
-            q.bindText(":P_IDTPBUTTON", idtpbutton);
-            q.bindText(":P_NRBUTTON", nrbutton);
-            q.bindText(":P_NRPGCONFTELA", nrpgconftela);
-            q.bindText(":P_NRBUTTONAUX", nrbuttonaux);
-            q.bindText(":P_NRPGCONFTAUX", nrpgconftaux);
-            q.bindText(":P_NRCONFTELA", nrconftela);
-            q.bindText(":P_IDTPBUTONAUX", idtpbutonaux);
         });
     });
 }
@@ -465,14 +459,8 @@ int getAmbNrbuton(const QString& cdfilial, const QString& nrconftela, const QStr
 {
     return queryService(result, [&] {
         runQuery(result, "adqAmbNrButon", [&](qdl::Statement& q) {
-            q.bindText(":P_CDFILIAL", cdfilial);
-            q.bindText(":P_NRCONFTELA", nrconftela);
-            q.bindText(":P_IDTPBUTTON", idtpbutton);
-            q.bindText(":P_IDTPBUTONAUX", idtpbutonaux);
-            q.bindText(":P_NRBUTTONAUX", nrbuttonaux);
-            q.bindText(":P_NRPGCONFTAUX", nrpgconftaux);
-            q.bindText(":P_NRBUTTON", nrbutton);
-            q.bindText(":P_NRPGCONFTELA", nrpgconftela);
+            bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
+                          nrpgconftaux);
         });
     });
 }
@@ -695,12 +683,7 @@ int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QSt
             TableButton b;
             b.branch = column("CDFILIAL");
             b.configuration = column("NRCONFTELA");
-            b.type = column("IDTPBUTTON");
-            b.number = column("NRBUTTON");
-            b.page = column("NRPGCONFTELA");
-            b.parentType = column("IDTPBUTONAUX");
-            b.parentNumber = column("NRBUTTONAUX");
-            b.parentPage = column("NRPGCONFTAUX");
+            b.key() = qdl::layout::ButtonKey::fromColumns(column);
             b.code = column("CDIDENTBUTON");
             tableButtons << b;
         });

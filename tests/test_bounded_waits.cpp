@@ -6,6 +6,7 @@
 // connection string handed to libpq as values, not as text it splits again,
 // and errors told apart by their codes.
 
+#include <memory>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -116,20 +117,36 @@ public:
     }
 };
 
+// A seeded PostgreSQL database reached through a link that can stall.
+struct StallableLink {
+    StallableLink() : db(TestDatabase::create(QStringLiteral("postgresql"), false))
+    {
+        seed(db);
+        const QUrl direct(db.connectionString);
+        link = std::make_unique<DelayProxy>(direct.host().toStdString(), direct.port(), 0);
+        QUrl via(direct);
+        via.setPort(link->start());
+        url = via.toString();
+    }
+    ~StallableLink()
+    {
+        link->stop();
+        db.drop();
+    }
+    TestDatabase db;
+    std::unique_ptr<DelayProxy> link;
+    QString url;
+};
+
 TEST(StalledLink, APlacementIsToldWithinTheLimitThePaintingGoesOnAndTheNextWorksOnceTheLinkIsBack)
 {
     QDL_REQUIRE_BACKEND(QStringLiteral("postgresql"));
     WaitLimit limit(kLimitS);
-    TestDatabase db = TestDatabase::create(QStringLiteral("postgresql"), false);
-    seed(db);
-    const QUrl direct(db.connectionString);
-    DelayProxy link(direct.host().toStdString(), direct.port(), 0);
-    const int port = link.start();
-    ASSERT_GT(port, 0);
-    QUrl viaLink(direct);
-    viaLink.setPort(port);
+    StallableLink stallable;
+    TestDatabase& db = stallable.db;
+    DelayProxy& link = *stallable.link;
     {
-        ScreenSession s(viaLink.toString());
+        ScreenSession s(stallable.url);
         ASSERT_TRUE(startScreen(s.form));
         s.host.clearRecords();
 
@@ -163,10 +180,8 @@ TEST(StalledLink, APlacementIsToldWithinTheLimitThePaintingGoesOnAndTheNextWorks
         EXPECT_TRUE(s.host.messages.isEmpty()) << s.host.messageTexts().join('\n').toStdString();
         EXPECT_EQ(s.form->tableButton(3)->text(), QStringLiteral("Mesa 3"));
     }
-    link.stop();
     // Nothing half-written: table 3 is stored, table 2 only if it was placed whole.
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDIDENTBUTON = '3' AND IDTPBUTTON = '3'"), 1);
-    db.drop();
 }
 
 // A rename's COMMIT travels with its update: when the answer never comes, the
@@ -176,16 +191,10 @@ TEST(StalledLink, ARenameWhoseAnswerNeverCameIsToldMaybeStoredNotFailed)
 {
     QDL_REQUIRE_BACKEND(QStringLiteral("postgresql"));
     WaitLimit limit(kLimitS);
-    TestDatabase db = TestDatabase::create(QStringLiteral("postgresql"), false);
-    seed(db);
-    const QUrl direct(db.connectionString);
-    DelayProxy link(direct.host().toStdString(), direct.port(), 0);
-    const int port = link.start();
-    ASSERT_GT(port, 0);
-    QUrl viaLink(direct);
-    viaLink.setPort(port);
+    StallableLink stallable;
+    DelayProxy& link = *stallable.link;
     {
-        ScreenSession s(viaLink.toString());
+        ScreenSession s(stallable.url);
         ASSERT_TRUE(startScreen(s.form));
         s.host.clearRecords();
         link.setStalled(true);
@@ -197,8 +206,6 @@ TEST(StalledLink, ARenameWhoseAnswerNeverCameIsToldMaybeStoredNotFailed)
             << s.host.messageTexts().join('\n').toStdString();
         link.setStalled(false);
     }
-    link.stop();
-    db.drop();
 }
 
 // ---- On both databases -----------------------------------------------------------------------

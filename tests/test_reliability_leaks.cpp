@@ -113,7 +113,9 @@ TEST_P(LeakTest, AHundredOpeningsLeaveNoConnectionFileWindowOrMemoryBehind)
         visit();
 
     EXPECT_EQ(databaseHandles(), connections);
-    EXPECT_EQ(openFiles(), files);
+    // A leak shows as more files; one that was open for a moment when the
+    // first count was taken (a cancel's socket, say) may be gone by now.
+    EXPECT_LE(openFiles(), files);
     EXPECT_EQ(int(QApplication::topLevelWidgets().size()), windows);
     EXPECT_EQ(serverSessions(), sessions);
     const long growthKb = residentKb() - memoryKb;
