@@ -212,14 +212,23 @@ TEST(PostgresOutage, AConnectionCutInTheMiddleOfAWriteIsToldLeavesNothingAndTheN
         s.click(s.form->areaButton(2));
         s.confirm();
         // The rollback cannot reach the server either: the failure escapes
-        // the service and reaches the host's error report, naming it.
+        // the service and reaches the host's error report, naming it. When
+        // the server's last words do not get out before the socket closes,
+        // the client cannot know whether the COMMIT ran, and says so.
         const QString told = (s.host.messageTexts() + s.host.errors).join('\n');
-        EXPECT_TRUE(told.contains("getMudaCor")) << told.toStdString();
+        const bool unknown = told.contains(TfrmConfMesa::outcomeUnknownText());
+        EXPECT_TRUE(told.contains("getMudaCor") || unknown) << told.toStdString();
         EXPECT_FALSE(rdmConfMesa->adcConfigMesa->InTransaction());
         EXPECT_EQ(dumpLayout(db.openCheckConnection()), before);
 
         db.exec("DROP TRIGGER qdl_cut ON ITMENUCONFTE");
         s.host.clearRecords();
+        if (unknown) { // the screen showed what is stored: mark the colours again
+            s.host.colours.push_back("255");
+            s.key(Qt::Key_F5);
+            s.click(s.form->areaButton(1));
+            s.click(s.form->areaButton(2));
+        }
         s.confirm();
         EXPECT_TRUE(s.host.messages.isEmpty()) << s.lastMessage().toStdString();
         EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCOLORBACK = 255"), 2);
