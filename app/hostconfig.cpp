@@ -1,18 +1,19 @@
 #include "hostconfig.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QUrl>
-#include <QUrlQuery>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "connection.h"
 #include "connectionstring.h"
@@ -81,57 +82,137 @@ QString userName(uid_t uid)
     return entry ? QString::fromLocal8Bit(entry->pw_name) : QString::number(uid);
 }
 
-// A configuration another user could have written is refused, as ssh
-// refuses one: the file and every folder above it must belong to this user
-// or root, and neither group nor others may write them. Above the file's
-// own folder, a folder all may write but where only an entry's owner may
-// rename or remove it (the sticky bit, as /tmp) is no way in.
-void checkNoOtherWriter(const QString& path)
-{
-    const QString real = QFileInfo(path).canonicalFilePath();
-    if (real.isEmpty())
-        return; // gone since it was seen: the read says so
-    const uid_t me = geteuid();
-    QString current = real;
-    for (int level = 0;; ++level) {
-        struct stat st {};
-        if (stat(QFile::encodeName(current).constData(), &st) != 0)
-            return;
-        if (st.st_uid != me && st.st_uid != 0) {
-            throw EQdlError(level == 0 ? tr("%1: recusado: o arquivo é do usuário %2, não de %3 nem de root. Corrija com chown %3 %1.")
-                                             .arg(path, userName(st.st_uid), userName(me))
-                                       : tr("%1: recusado: a pasta %2 é do usuário %3, não de %4 nem de root. Corrija com chown %4 %2.")
-                                             .arg(path, current, userName(st.st_uid), userName(me)));
-        }
-        const bool sticky = (st.st_mode & S_ISVTX) && level >= 2;
-        if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !sticky) {
-            const QString mode = QString::number(st.st_mode & 07777, 8).rightJustified(4, QLatin1Char('0'));
-            throw EQdlError(level == 0 ? tr("%1: recusado: o grupo ou outros usuários podem alterar o arquivo (modo %2). Corrija com chmod go-w %1.")
-                                             .arg(path, mode)
-                                       : tr("%1: recusado: o grupo ou outros usuários podem alterar a pasta %2 (modo %3). Corrija com chmod go-w %2.")
-                                             .arg(path, current, mode));
-        }
-        if (current == QLatin1String("/"))
-            return;
-        current = QFileInfo(current).path();
+// A descriptor closed when it goes.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor& operator=(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+        return *this;
+    }
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+[[noreturn]] void unreadable(const QString& path, const QString& why)
+{
+    throw EQdlError(tr("%1: o arquivo de configuração não pode ser lido (%2).").arg(path, why));
+}
+
+QString modeText(mode_t mode)
+{
+    return QString::number(mode & 07777, 8).rightJustified(4, QLatin1Char('0'));
+}
+
+// One configuration file, read as ssh reads one: what another user could
+// have written is refused. Every folder on the way to it, symbolic links
+// resolved, must belong to this user or root and neither group nor others
+// may write it; above the file's own folder, one all may write is let
+// through when it has the sticky bit (as /tmp), where only an entry's
+// owner renames or removes it. The file itself is opened without following
+// a symbolic link, must be a plain file, belong to this user or root and
+// neither group nor others may write it. Each folder is opened inside the
+// one above it (O_NOFOLLOW), the file inside the last, and each is checked
+// with fstat on what was opened, never by its name: what is checked is what
+// is read. The file's mode comes back with its text.
+struct ConfigText {
+    QString checkedPath; // the file by its resolved folder
+    QByteArray text;
+    mode_t mode = 0;
+};
+
+ConfigText openConfigFile(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty())
+        unreadable(path, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    const uid_t me = geteuid();
+    const auto check = [&](int fd, const QString& where, bool file, bool ownFolder) {
+        struct stat st {};
+        if (fstat(fd, &st) != 0)
+            unreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
+        if (file && !S_ISREG(st.st_mode))
+            unreadable(path, S_ISDIR(st.st_mode) ? QString::fromLocal8Bit(std::strerror(EISDIR)) : tr("não é um arquivo comum"));
+        if (st.st_uid != me && st.st_uid != 0) {
+            throw EQdlError(file ? tr("%1: recusado: o arquivo é do usuário %2, não de %3 nem de root. Corrija com chown %3 %1.")
+                                       .arg(path, userName(st.st_uid), userName(me))
+                                 : tr("%1: recusado: a pasta %2 é do usuário %3, não de %4 nem de root. Corrija com chown %4 %2.")
+                                       .arg(path, where, userName(st.st_uid), userName(me)));
+        }
+        const bool sticky = (st.st_mode & S_ISVTX) && !file && !ownFolder;
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !sticky) {
+            throw EQdlError(file ? tr("%1: recusado: o grupo ou outros usuários podem alterar o arquivo (modo %2). Corrija com chmod go-w %1.")
+                                       .arg(path, modeText(st.st_mode))
+                                 : tr("%1: recusado: o grupo ou outros usuários podem alterar a pasta %2 (modo %3). Corrija com chmod go-w %2.")
+                                       .arg(path, where, modeText(st.st_mode)));
+        }
+        return st.st_mode;
+    };
+
+    const QStringList steps = folder.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    Descriptor dir(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    QString where = QStringLiteral("/");
+    for (qsizetype i = 0;; ++i) {
+        if (dir.get() < 0)
+            unreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
+        check(dir.get(), where, false, i == steps.size());
+        if (i == steps.size())
+            break;
+        const int next = ::openat(dir.get(), QFile::encodeName(steps[i]).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int why = errno;
+        dir = next;
+        errno = why;
+        where = QDir(where).filePath(steps[i]);
+    }
+    // O_NONBLOCK: a FIFO by the file's name is refused, not waited on.
+    Descriptor fd(::openat(dir.get(), QFile::encodeName(info.fileName()).constData(),
+                           O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ELOOP)
+            throw EQdlError(tr("%1: recusado: o arquivo é um link simbólico, que o programa não segue. Ponha ali o próprio arquivo.")
+                                .arg(path));
+        unreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    ConfigText read;
+    read.mode = check(fd.get(), path, true, false);
+    read.checkedPath = QDir(where).filePath(info.fileName());
+    QFile file;
+    if (!file.open(fd.release(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        unreadable(path, file.errorString());
+    read.text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        unreadable(path, file.errorString());
+    return read;
 }
 
 // One configuration file's settings, checked whole.
 QHash<QString, QString> readConfigFile(const QString& path)
 {
-    checkNoOtherWriter(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EQdlError(tr("%1: o arquivo de configuração não pode ser lido (%2).").arg(path, file.errorString()));
-    const QSettings settings(path, QSettings::IniFormat);
+    const ConfigText read = openConfigFile(path);
+    // QSettings reads the INI by name: through the folders just checked,
+    // where only this user and root may put another file in its place.
+    const QSettings settings(read.checkedPath, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         throw EQdlError(tr("%1: o arquivo de configuração não está no formato INI (linhas chave=valor).").arg(path));
     // QSettings passes over a line that is neither a comment, a [section]
     // nor key=value: a setting written without "=" would be lost unseen.
     int lineNumber = 0;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
+    for (QByteArray line : read.text.split('\n')) {
+        line = line.trimmed();
         ++lineNumber;
         if (!line.isEmpty() && !line.startsWith(';') && !line.startsWith('#') && !line.startsWith('[') && !line.contains('='))
             throw EQdlError(tr("%1, linha %2: \"%3\" não está no formato chave=valor.")
@@ -153,7 +234,7 @@ QHash<QString, QString> readConfigFile(const QString& path)
     const Place database{path, kDatabase};
     if (values.contains(kDatabase)) {
         const QString cs = values.value(kDatabase);
-        if (holdsPassword(cs) && (QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther)))
+        if (holdsPassword(cs) && (read.mode & (S_IRGRP | S_IROTH)))
             throw EQdlError(tr("%1 guarda uma senha (chave database) e pode ser lido por outros usuários. Deixe a "
                                "senha em ~/.pgpass ou restrinja o arquivo ao dono (chmod 600 %1).")
                                 .arg(path));
@@ -202,6 +283,9 @@ QString HostConfig::describe() const
             case ConnectionString::SslMode::Origin::Environment:
                 origin = tr("variável de ambiente PGSSLMODE");
                 break;
+            case ConnectionString::SslMode::Origin::Service:
+                origin = tr("serviço %1 do arquivo de serviços da libpq").arg(QString::fromUtf8(ssl.service));
+                break;
             case ConnectionString::SslMode::Origin::Program:
                 origin = tr("escolhido pelo programa: servidor fora desta máquina");
                 break;
@@ -233,7 +317,8 @@ HostConfig resolveHostConfig(const HostCommandLine& given)
 {
     QList<std::pair<QString, QHash<QString, QString>>> files;
     for (const QString& path : hostConfigFiles()) {
-        if (QFileInfo::exists(path))
+        // A symbolic link is there even when what it leads to is not.
+        if (const QFileInfo file(path); file.exists() || file.isSymLink())
             files.append({path, readConfigFile(path)});
     }
     const auto fromFiles = [&files](const QString& key, HostSetting& setting) {

@@ -48,9 +48,11 @@ QStringList hostConfigFiles();
 // naming the file (or the option) and the key, when a file cannot be read,
 // is not valid INI, holds an unknown key or a value that is not valid, or
 // holds a password and can be read by group or others; naming the file or
-// folder, when another user owns it or group or others may write it (as ssh
-// refuses one); and when --database carries a password, which the process
-// list would show. Nothing is resolved then.
+// folder, when the file is a symbolic link, or another user owns it or a
+// folder above it, or group or others may write one of them (as ssh refuses
+// one; a folder above the file's own one that all may write is let through
+// with the sticky bit, as /tmp); and when --database carries a password,
+// which the process list would show. Nothing is resolved then.
 HostConfig resolveHostConfig(const HostCommandLine& given);
 
 // Overwrites, in the program's own argument memory (what the process list
@@ -58,6 +60,7 @@ HostConfig resolveHostConfig(const HostCommandLine& given);
 // main, before the value is refused.
 void hidePasswordArguments(int argc, char** argv);
 
-// Whether a connection string carries a password (in a URL's user part,
-// as a password= query item, or as a password= keyword).
+// Whether a connection string carries a password in any form libpq reads
+// (a URL's user part, a password= or sslpassword= query item or keyword):
+// ConnectionString::holdsPassword.
 bool holdsPassword(const QString& connectionString);

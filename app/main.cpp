@@ -13,7 +13,9 @@
 #include <QTimer>
 #include <QTextStream>
 #include <QUrl>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "historywriter.h"
 #include "adoconnection.h"
@@ -29,6 +31,7 @@
 #include "hostconfig.h"
 #include "layoutcommand.h"
 #include "pngfile.h"
+#include "process.h"
 #include "screenscale.h"
 #include "theme.h"
 
@@ -201,6 +204,11 @@ struct Options {
 
 int main(int argc, char** argv)
 {
+    // The process may hold a password (the configuration file's, the one
+    // libpq reads from ~/.pgpass): no core dump of it, and no other process
+    // of the user looking into it.
+    if (!keepSecretsOutOfDumps())
+        say(QStringLiteral("qdl-host: prctl/setrlimit: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     // A password given with --database leaves the process list at once;
     // the option is then refused.
     hidePasswordArguments(argc, argv);

@@ -12,17 +12,30 @@
 # (~/.config/quadrel/vnc.passwd), x11vnc's -rfbauth format, mode 0600. The
 # first run makes it with a random password and prints that password once;
 # a file that others may read or change, or that is not the user's own, is
-# refused and nothing is served. `x11vnc -showrfbauth FILE` shows the
-# password again, `x11vnc -storepasswd FILE` sets another.
+# refused and nothing is served, and so is its folder when it is not the
+# user's own or others may change it (x11vnc reads the file again at each
+# connection: whoever may write the folder may put another file in its
+# place). `x11vnc -showrfbauth FILE` shows the password again,
+# `x11vnc -storepasswd FILE` sets another.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 size="${QDL_VNC_SIZE:-1024x768}"
 port="${QDL_VNC_PORT:-5900}"
 passwd_file="${XDG_CONFIG_HOME:-$HOME/.config}/quadrel/vnc.passwd"
 
+passwd_dir="$(dirname "$passwd_file")"
+
 refuse() {
   echo "$passwd_file: $1; the screen is not served." >&2
   exit 1
 }
+
+if [ ! -e "$passwd_dir" ] && [ ! -L "$passwd_dir" ]; then
+  (umask 077 && mkdir -p "$passwd_dir") || { echo "could not make $passwd_dir" >&2; exit 1; }
+fi
+if [ -L "$passwd_dir" ] || [ ! -d "$passwd_dir" ]; then refuse "its folder $passwd_dir is not a plain folder"; fi
+[ -O "$passwd_dir" ] || refuse "its folder $passwd_dir is not owned by $(id -un)"
+mode="$(stat -c %a "$passwd_dir")"
+(( (8#$mode & 8#022) == 0 )) || refuse "its folder $passwd_dir has mode $mode, which lets other users replace the file (chmod go-w $passwd_dir)"
 
 if [ -e "$passwd_file" ] || [ -L "$passwd_file" ]; then
   if [ -L "$passwd_file" ] || [ ! -f "$passwd_file" ]; then refuse "not a plain file"; fi
@@ -38,7 +51,6 @@ else
   password="${password:0:8}"
   (
     umask 077
-    mkdir -p "$(dirname "$passwd_file")"
     printf '%s\n%s\ny\n' "$password" "$password" | x11vnc -storepasswd "$passwd_file" >/dev/null 2>&1
   ) || { rm -f "$passwd_file"; echo "x11vnc could not write $passwd_file" >&2; exit 1; }
   chmod 600 "$passwd_file"

@@ -5,6 +5,7 @@
 // And the sslmode the program chooses when the string names none.
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -62,6 +63,30 @@ TEST(SslMode, AServerElsewhereIsVerifiedUnlessAModeIsNamed)
     qputenv("PGHOST", "db1.rede.local");
     EXPECT_EQ(sslmodeHandedFor("postgresql:///quadrel"), "verify-full");
     qunsetenv("PGHOST");
+}
+
+// A service (the string's service= or PGSERVICE) names its server in libpq's
+// service file: the server libpq will reach decides, not the string alone.
+TEST(SslMode, AServiceNamingAServerElsewhereIsVerified)
+{
+    for (const char* name : {"PGSSLMODE", "PGHOST", "PGHOSTADDR", "PGSERVICE"})
+        qunsetenv(name);
+    QTemporaryDir dir;
+    QFile services(dir.filePath(QStringLiteral("pg_service.conf")));
+    ASSERT_TRUE(services.open(QIODevice::WriteOnly));
+    services.write("[central]\nhost=db1.rede.local\ndbname=quadrel\n"
+                   "[local]\nhost=127.0.0.1\n"
+                   "[plain]\nhost=db2.rede.local\nsslmode=disable\n");
+    services.close();
+    qputenv("PGSERVICEFILE", QFile::encodeName(services.fileName()));
+    EXPECT_EQ(sslmodeHandedFor("postgresql:///quadrel?service=central"), "verify-full");
+    EXPECT_EQ(sslmodeHandedFor("postgresql:///quadrel?service=local"), "");
+    // The service's own mode is its owner's choice, as PGSSLMODE is.
+    EXPECT_EQ(sslmodeHandedFor("postgresql:///quadrel?service=plain"), "");
+    qputenv("PGSERVICE", "central");
+    EXPECT_EQ(sslmodeHandedFor("postgresql:///quadrel"), "verify-full");
+    qunsetenv("PGSERVICE");
+    qunsetenv("PGSERVICEFILE");
 }
 
 // ---- Verified connections to real servers -------------------------------------

@@ -3,8 +3,9 @@
 # under a throwaway home it makes ~/.config/quadrel/vnc.passwd (mode 0600)
 # and prints the password; an RFB client is offered VNC authentication and
 # not "None", is refused without the password or with a wrong one, and sees
-# the screen with the printed one. A password file that others may read
-# stops the script before anything is served. Every wait is bounded.
+# the screen with the printed one. A password file that others may read, or
+# one in a folder others may write, stops the script before anything is
+# served. Every wait is bounded.
 set -euo pipefail
 script="${QDL_SOURCE_DIR:?}/scripts/vncscreen.sh"
 home="$(mktemp -d)"
@@ -78,4 +79,10 @@ exec 3>&-
 chmod 644 "$home/.config/quadrel/vnc.passwd"
 if out="$(timeout 30 bash "$script" true 2>&1)"; then fail "served with a world-readable password file: $out"; fi
 [[ "$out" =~ "mode 644" && ! "$out" =~ "Screen served" ]] || fail "$out"
+# A private file in a folder others may write (and so replace the file in):
+# refused too.
+chmod 600 "$home/.config/quadrel/vnc.passwd"
+chmod 777 "$home/.config/quadrel"
+if out="$(timeout 30 bash "$script" true 2>&1)"; then fail "served from a folder all may write: $out"; fi
+[[ "$out" == *"folder $home/.config/quadrel has mode 777"* && ! "$out" =~ "Screen served" ]] || fail "$out"
 echo "PASS"

@@ -32,8 +32,8 @@ QDL_DATA_EXPORT QString ADOExceptionMessage(const std::exception& error, TADOCon
 // any case, blanks around it ignored); empty for any other database.
 QDL_DATA_EXPORT QString sqlitePathOf(const QString& connectionString);
 QDL_DATA_EXPORT bool isSqliteConnectionString(const QString& connectionString);
-// The connection string with any password blanked, for whatever is shown or
-// printed (ConnectionString::redact).
+// The connection string with any password blanked, in every form libpq
+// reads one, for whatever is shown or printed (ConnectionString::redact).
 QDL_DATA_EXPORT QString withoutPassword(const QString& connectionString);
 
 // How long an action may wait on the database (a SQLite file another writer
