@@ -2,8 +2,14 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTextStream>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "adoconnection.h"
 #include "connection.h"
@@ -69,32 +75,142 @@ int report(const LayoutChanges& changes, const LayoutCommand& c, QTextStream& ou
     return 0;
 }
 
+// Why a name that is not a regular file is refused.
+QString notARegularFile(mode_t mode)
+{
+    const QString kind = S_ISLNK(mode)                    ? tr("um link simbólico")
+                         : S_ISDIR(mode)                  ? tr("uma pasta")
+                         : S_ISCHR(mode) || S_ISBLK(mode) ? tr("um dispositivo")
+                         : S_ISFIFO(mode)                 ? tr("um FIFO")
+                                                          : tr("um socket");
+    return tr("não é um arquivo comum, é %1").arg(kind);
+}
+
+// Writes the layout file: whole or not at all (a file cut short by a full
+// disk would import as a smaller layout), and only ever as a regular file of
+// that name. The text goes to a new file beside it, created here (O_EXCL),
+// which then takes the name: rename(2) replaces the name itself and follows
+// no link. A name that stands for anything else is refused before anything
+// is written: a symbolic link (in a shared folder, someone else's, pointing
+// the write at a file of root's), a device (/dev/null would become a
+// regular file), a FIFO, a folder. A file replaced keeps its permissions; a
+// new one gets those the umask leaves. Answers why it could not, or nothing.
+std::optional<QString> writeLayoutFile(const QString& path, const QByteArray& text)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    std::optional<mode_t> keptMode;
+    if (::lstat(name.constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return notARegularFile(st.st_mode);
+        keptMode = st.st_mode & 0777;
+    } else if (errno != ENOENT) {
+        return qt_error_string(errno);
+    }
+
+    const QFileInfo info(path);
+    const QByteArray start = QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName()) + '.';
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = start + QByteArray::number(QRandomGenerator::system()->generate64(), 36);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return qt_error_string(errno);
+    auto removeTemporary = qScopeGuard([&temporary] { ::unlink(temporary.constData()); });
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return file.errorString();
+    }
+    if (keptMode && ::fchmod(fd, *keptMode) != 0)
+        return qt_error_string(errno);
+    if (file.write(text) != text.size() || !file.flush())
+        return file.errorString();
+    if (::fsync(fd) != 0)
+        return qt_error_string(errno);
+    file.close();
+    if (::rename(temporary.constData(), name.constData()) != 0)
+        return qt_error_string(errno);
+    removeTemporary.dismiss();
+    return std::nullopt;
+}
+
 int exportLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
     requireConfiguration(db, c.branch, c.configuration);
     const QList<ButtonRow> buttons = readLayout(db, c.branch, c.configuration);
-    const QByteArray text = layoutFileText(buttons);
-    // Whole or not at all: a file cut short by a full disk would import as a
-    // smaller layout.
-    QSaveFile file(c.argument);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        err << tr("Não foi possível gravar %1: %2").arg(c.argument, file.errorString()) << Qt::endl;
+    if (const std::optional<QString> failed = writeLayoutFile(c.argument, layoutFileText(buttons))) {
+        err << tr("Não foi possível gravar %1: %2").arg(c.argument, *failed) << Qt::endl;
         return 2;
     }
     out << tr("%1: %2 botão(ões) exportado(s) para %3.").arg(where(c)).arg(buttons.size()).arg(c.argument) << Qt::endl;
     return 0;
 }
 
+// Reads a layout file to import: a regular file (a symbolic link to one is
+// followed) of at most kLayoutFileLimit bytes, read into one buffer of its
+// size. Anything else would never end: a FIFO would wait for a writer for
+// ever, /dev/zero fill the memory. The name is looked at before it is opened
+// (opening some devices does something by itself), and what was opened is
+// judged, O_NONBLOCK keeping a FIFO from waiting meanwhile. Says on err why
+// it refuses.
+std::optional<QByteArray> readLayoutFile(const QString& path, QTextStream& err)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const auto refuse = [&](const QString& why) {
+        err << tr("Não foi possível ler %1: %2").arg(path, why) << Qt::endl;
+        return std::nullopt;
+    };
+    struct stat st;
+    if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return refuse(notARegularFile(st.st_mode));
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return refuse(qt_error_string(errno));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refuse(file.errorString());
+    }
+    if (::fstat(fd, &st) != 0)
+        return refuse(qt_error_string(errno));
+    if (!S_ISREG(st.st_mode))
+        return refuse(notARegularFile(st.st_mode));
+    if (st.st_size > kLayoutFileLimit) {
+        err << tr("%1 recusado: tem %2 bytes, mais que os %3 MiB que uma importação lê")
+                   .arg(path, QString::number(st.st_size), QString::number(kLayoutFileLimit / (1024 * 1024)))
+            << Qt::endl;
+        return std::nullopt;
+    }
+    // One byte more than it had, to see a file that grew since.
+    QByteArray text(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    while (size < text.size()) {
+        const qint64 read = file.read(text.data() + size, text.size() - size);
+        if (read < 0)
+            return refuse(file.errorString());
+        if (read == 0)
+            break;
+        size += read;
+    }
+    if (size > st.st_size)
+        return refuse(tr("o arquivo mudou enquanto era lido"));
+    text.truncate(size);
+    return text;
+}
+
 int importLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
-    QFile file(c.argument);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << tr("Não foi possível ler %1: %2").arg(c.argument, file.errorString()) << Qt::endl;
+    const std::optional<QByteArray> text = readLayoutFile(c.argument, err);
+    if (!text)
         return 2;
-    }
     QList<ButtonRow> buttons;
     try {
-        buttons = parseLayoutFile(file.readAll());
+        buttons = parseLayoutFile(*text);
     } catch (const EQdlError& e) {
         err << tr("%1 recusado: %2").arg(c.argument, e.message()) << Qt::endl;
         return 2;

@@ -16,6 +16,11 @@
 
 class QTextStream;
 
+// The most --import-layout reads: a bigger file is refused unread
+// (docs/layout-format.md). A layout of hundreds of pages takes a few
+// megabytes.
+inline constexpr qint64 kLayoutFileLimit = 64 * 1024 * 1024;
+
 struct LayoutCommand {
     enum class Kind { Export, Import, Restore };
     Kind kind = Kind::Export;

@@ -1449,6 +1449,18 @@ Database message: </translation>
 <context>
     <name>HostConfig</name>
     <message>
+        <source>%1: recusado: o arquivo é um link simbólico, que o programa não segue. Ponha ali o próprio arquivo.</source>
+        <translation>%1: refused: the file is a symbolic link, which the program does not follow. Put the file itself there.</translation>
+    </message>
+    <message>
+        <source>não é um arquivo comum</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>serviço %1 do arquivo de serviços da libpq</source>
+        <translation>service %1 of libpq&apos;s service file</translation>
+    </message>
+    <message>
         <source>%1: valor inválido para %2: &quot;%3&quot;. %4</source>
         <translation>%1: invalid value for %2: &quot;%3&quot;. %4</translation>
     </message>
@@ -1796,6 +1808,38 @@ nothing will be written.</translation>
 </context>
 <context>
     <name>LayoutCommand</name>
+    <message>
+        <source>um link simbólico</source>
+        <translation>a symbolic link</translation>
+    </message>
+    <message>
+        <source>uma pasta</source>
+        <translation>a folder</translation>
+    </message>
+    <message>
+        <source>um dispositivo</source>
+        <translation>a device</translation>
+    </message>
+    <message>
+        <source>um FIFO</source>
+        <translation>a FIFO</translation>
+    </message>
+    <message>
+        <source>um socket</source>
+        <translation>a socket</translation>
+    </message>
+    <message>
+        <source>não é um arquivo comum, é %1</source>
+        <translation>not a regular file, it is %1</translation>
+    </message>
+    <message>
+        <source>%1 recusado: tem %2 bytes, mais que os %3 MiB que uma importação lê</source>
+        <translation>%1 refused: it holds %2 bytes, more than the %3 MiB an import reads</translation>
+    </message>
+    <message>
+        <source>o arquivo mudou enquanto era lido</source>
+        <translation>the file changed while it was read</translation>
+    </message>
     <message>
         <source>Em uso: %1</source>
         <translation>In use: %1</translation>

@@ -156,6 +156,18 @@ TEST(StoredTextMessages, ServiceFailureShowsArgumentsEscaped)
     EXPECT_FALSE(text.contains(QChar(0x1b))) << text.toStdString();
 }
 
+// A caption holding RLO would print "Mesa 1 etiS" as "Mesa Site 1": each
+// bidirectional embedding, override and isolate is shown by its code; the
+// characters either side of their ranges stay as they are.
+TEST(StoredTextMessages, BidirectionalControlsAreShownByTheirCodes)
+{
+    EXPECT_EQ(printableText(u"Mesa \u202E1 etiS\u202C"), QStringLiteral(R"(Mesa \u202e1 etiS\u202c)"));
+    EXPECT_EQ(printableText(u"\u202A\u202B\u202D\u2066\u2067\u2068\u2069"),
+              QStringLiteral(R"(\u202a\u202b\u202d\u2066\u2067\u2068\u2069)"));
+    const QString neighbours = QStringLiteral(u"\u2029\u202F\u2065\u206A");
+    EXPECT_EQ(printableText(neighbours), neighbours);
+}
+
 } // namespace
 
 QDL_TEST_MAIN()

@@ -7,12 +7,21 @@ bool isControl(char16_t c)
     return c <= 0x1F || (c >= 0x7F && c <= 0x9F);
 }
 
+// The embeddings, overrides and isolates of the bidirectional algorithm
+// (LRE RLE PDF LRO RLO, LRI RLI FSI PDI): invisible, they reorder what
+// follows them on the line, so that a stored value could make the rest of
+// a report read otherwise than it is.
+bool isBidiControl(char16_t c)
+{
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 } // namespace
 
 QString printableText(QStringView text, LineBreaks lineBreaks)
 {
     const auto escaped = [lineBreaks](char16_t c) {
-        return isControl(c) && !(c == u'\n' && lineBreaks == LineBreaks::Keep);
+        return (isControl(c) && !(c == u'\n' && lineBreaks == LineBreaks::Keep)) || isBidiControl(c);
     };
     qsizetype first = 0;
     while (first < text.size() && !escaped(text[first].unicode()))
@@ -29,7 +38,13 @@ QString printableText(QStringView text, LineBreaks lineBreaks)
             out += QChar(c);
             continue;
         }
-        out += QLatin1String("\\x");
+        if (c > 0xFF) {
+            out += QLatin1String("\\u");
+            out += QLatin1Char(hex[(c >> 12) & 0xF]);
+            out += QLatin1Char(hex[(c >> 8) & 0xF]);
+        } else {
+            out += QLatin1String("\\x");
+        }
         out += QLatin1Char(hex[(c >> 4) & 0xF]);
         out += QLatin1Char(hex[c & 0xF]);
     }

@@ -21,8 +21,11 @@ enum class LineBreaks { Escape, Keep };
 // stands in. The rule: each C0 control (U+0000 to U+001F), DEL (U+007F) and
 // C1 control (U+0080 to U+009F) becomes "\x" and its code in two lowercase
 // hex digits ("\x1b" for ESC, "\x9b" for CSI); LineBreaks::Keep leaves
-// line feeds as they are. Nothing else changes, a backslash neither, so a
-// text already made printable passes through unchanged.
+// line feeds as they are. The bidirectional embeddings, overrides and
+// isolates (U+202A to U+202E, U+2066 to U+2069), which would reorder the
+// line around them unseen, become "\u" and four such digits ("\u202e" for
+// RLO). Nothing else changes, a backslash neither, so a text already made
+// printable passes through unchanged.
 QDL_DATA_EXPORT QString printableText(QStringView text, LineBreaks lineBreaks = LineBreaks::Escape);
 
 // The text cut to at most `characters` characters, as a VARCHAR of that
