@@ -23,17 +23,13 @@ int runLayoutCheck(const QString& connectionString, QTextStream& out, const QStr
         const LayoutReport report = checkLayoutAt(connectionString, branch);
         // A report may be pasted anywhere: no password in it.
         const QString where = printableText(withoutPassword(connectionString.trimmed()));
+        const QString buttons = QCoreApplication::translate("LayoutCheck", "%n botão(ões)", nullptr, report.buttons);
+        const QString configurations = QCoreApplication::translate("LayoutCheck", "%n configuração(ões)", nullptr, report.configurations);
         if (branch.isEmpty())
-            out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1: %2 botões em %3 configurações.")
-                       .arg(where)
-                       .arg(report.buttons)
-                       .arg(report.configurations)
-                << Qt::endl;
+            out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1: %2 em %3.").arg(where, buttons, configurations) << Qt::endl;
         else
-            out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1, filial %2: %3 botões em %4 configurações.")
-                       .arg(where, quoted(branch))
-                       .arg(report.buttons)
-                       .arg(report.configurations)
+            out << QCoreApplication::translate("LayoutCheck", "Leiaute de %1, filial %2: %3 em %4.")
+                       .arg(where, quoted(branch), buttons, configurations)
                 << Qt::endl;
         const QString notice = schemaVersionNotice(report.schemaVersion);
         if (!notice.isEmpty())

@@ -227,6 +227,19 @@ int runPruneHistory(const QString& connectionString, const QString& beforeText, 
         TADOConnection db;
         if (!openWithHistory(db, connectionString, err))
             return 2;
+        // Told before anything is tried: a terminal's role may read the
+        // history but not remove from it.
+        if (db.isPostgres()) {
+            const QString owner = schemaOwnerOf(db);
+            qdl::Statement actsAsOwner(db,
+                                       QStringLiteral("SELECT CASE WHEN pg_has_role(current_user, CAST(:P_DONO AS NAME), 'USAGE') "
+                                                      "THEN 1 ELSE 0 END"),
+                                       tr("Erro ao ler o dono do esquema"));
+            if (actsAsOwner.bindText(":P_DONO", owner).scalar().toInt() != 1) {
+                err << tr("Só o dono do esquema (%1) pode limpar o histórico; conecte-se como %1.").arg(printableText(owner)) << Qt::endl;
+                return 2;
+            }
+        }
         qdl::Statement prune(db,
                              db.isPostgres() ? QStringLiteral("DELETE FROM QDL_HISTORICO WHERE DTALTERACAO < CAST(:P_ANTES AS TIMESTAMPTZ)")
                                              : QStringLiteral("DELETE FROM QDL_HISTORICO WHERE DTALTERACAO < :P_ANTES"),

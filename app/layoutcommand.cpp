@@ -20,9 +20,9 @@
 
 namespace {
 
-QString tr(const char* text)
+QString tr(const char* text, int n = -1)
 {
-    return QCoreApplication::translate("LayoutCommand", text);
+    return QCoreApplication::translate("LayoutCommand", text, nullptr, n);
 }
 
 QString quoted(const QString& text)
@@ -147,7 +147,7 @@ int exportLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, Q
         err << tr("Não foi possível gravar %1: %2").arg(c.argument, *failed) << Qt::endl;
         return 2;
     }
-    out << tr("%1: %2 botão(ões) exportado(s) para %3.").arg(where(c)).arg(buttons.size()).arg(c.argument) << Qt::endl;
+    out << tr("%1: %n botão(ões) exportado(s) para %2.", int(buttons.size())).arg(where(c), c.argument) << Qt::endl;
     return 0;
 }
 
@@ -230,10 +230,9 @@ int restoreLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, 
     }
     requireConfiguration(db, c.branch, c.configuration);
     const QList<ButtonRow> buttons = readLayoutAt(db, c.branch, c.configuration, *at);
-    out << tr("%1: o leiaute de %2 (%3 UTC) tinha %4 botão(ões).")
+    out << tr("%1: o leiaute de %2 (%3 UTC) tinha %n botão(ões).", int(buttons.size()))
                .arg(where(c), at->toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                     at->toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-               .arg(buttons.size())
         << Qt::endl;
     return report(applyLayout(db, c.branch, c.configuration, buttons, c.dryRun), c, out);
 }
@@ -261,7 +260,10 @@ int runLayoutCommand(const QString& connectionString, const LayoutCommand& c, QT
         }
     } catch (const std::exception& e) {
         // The database's own words may quote a stored value.
-        err << tr("O comando não foi concluído; nada foi gravado no banco de dados: %1").arg(printableText(ADOExceptionMessage(e, nullptr, QString()), LineBreaks::Keep))
+        const QString why = printableText(ADOExceptionMessage(e, nullptr, QString()), LineBreaks::Keep);
+        err << (c.kind == LayoutCommand::Kind::Export ? tr("Nada foi exportado: %1")
+                                                      : tr("O comando não foi concluído; nada foi gravado no banco de dados: %1"))
+                   .arg(why)
             << Qt::endl;
     }
     return 2;

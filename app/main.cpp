@@ -4,7 +4,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -16,6 +15,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <variant>
 
 #include "historywriter.h"
 #include "adoconnection.h"
@@ -27,10 +28,13 @@
 #include "terminalroles.h"
 #include "dialogs/install.h"
 #include "errors.h"
+#include "arguments.h"
+#include "branchescommand.h"
 #include "historycommand.h"
 #include "hostconfig.h"
 #include "layoutcommand.h"
 #include "pngfile.h"
+#include "runtimefolder.h"
 #include "process.h"
 #include "screenscale.h"
 #include "theme.h"
@@ -45,7 +49,7 @@ void say(const QString& text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-// Creates the tables and the demo rows in an empty database and says what
+// Creates the tables and the demo rows in an empty database, then says what
 // it holds.
 void createDemo(const QString& connectionString)
 {
@@ -53,7 +57,7 @@ void createDemo(const QString& connectionString)
     TADOConnection db;
     db.ConnectionString = connectionString;
     db.setConnected(true);
-    say(describeQdlDatabase(db));
+    QTextStream(stdout) << describeQdlDatabase(db) << Qt::endl;
 }
 
 // --screenshot: once the screen is shown, render it to the file and leave
@@ -122,83 +126,169 @@ QString packageLibrary()
     return QDir::cleanPath(programDir.filePath(QStringLiteral(QDL_INSTALLED_PACKAGE_DIR "/Pkg_qdl00005")));
 }
 
-// The options of qdl-host, described in the installed language.
-struct Options {
-    QCommandLineOption database{QStringLiteral("database"),
-                                QCoreApplication::translate("qdl-host", "Banco de dados: sqlite:CAMINHO ou postgresql://usuario@servidor:porta/banco."),
-                                QStringLiteral("URL")};
-    QCommandLineOption createDemo{QStringLiteral("create-demo"),
-                                  QCoreApplication::translate("qdl-host", "Cria as tabelas e os dados de demonstração em um banco vazio e sai.")};
-    QCommandLineOption screenshot{QStringLiteral("screenshot"),
-                                  QCoreApplication::translate("qdl-host", "Abre a tela, grava-a em PNG assim que pintada e sai."),
-                                  QCoreApplication::translate("qdl-host", "ARQUIVO")};
-    QCommandLineOption lang{QStringLiteral("lang"), QCoreApplication::translate("qdl-host", "Idioma: pt (padrão) ou en."),
-                            QCoreApplication::translate("qdl-host", "IDIOMA")};
-    QCommandLineOption scale{QStringLiteral("scale"),
-                             QCoreApplication::translate("qdl-host", "Escala da tela: auto (a maior que cabe na tela) ou um fator, como 1.5."),
-                             QCoreApplication::translate("qdl-host", "ESCALA")};
-    QCommandLineOption check{QStringLiteral("check"),
-                             QCoreApplication::translate("qdl-host", "Confere o leiaute gravado, lista cada regra violada e sai "
-                                "(0 consistente, 1 problemas encontrados, 2 banco de dados ilegível).")};
-    QCommandLineOption branch{QStringLiteral("branch"),
-                              QCoreApplication::translate("qdl-host", "Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. "
-                                 "Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999). Com --history: só os registros dessa filial."),
-                              QCoreApplication::translate("qdl-host", "CÓDIGO")};
-    QCommandLineOption upgrade{QStringLiteral("upgrade"),
-                               QCoreApplication::translate("qdl-host", "Atualiza o esquema do banco de dados para o desta versão, "
-                                  "um passo numerado por transação, e sai (rodado pelo dono do esquema).")};
-    QCommandLineOption grantTerminal{QStringLiteral("grant-terminal"),
-                                     QCoreApplication::translate("qdl-host", "PostgreSQL: dá ao papel de login PAPEL o que a tela precisa, "
-                                        "só nas filiais de --branch CÓDIGO[,CÓDIGO...], e sai (rodado pelo dono do esquema)."),
-                                     QCoreApplication::translate("qdl-host", "PAPEL")};
-    QCommandLineOption revokeTerminal{QStringLiteral("revoke-terminal"),
-                                      QCoreApplication::translate("qdl-host", "PostgreSQL: tira do papel PAPEL o que --grant-terminal deu, e sai."),
-                                      QCoreApplication::translate("qdl-host", "PAPEL")};
-    QCommandLineOption exportLayout{QStringLiteral("export-layout"),
-                                    QCoreApplication::translate("qdl-host", "Grava o leiaute de --branch e --configuration no ARQUIVO de texto "
-                                       "(formato em docs/layout-format.md) e sai."),
-                                    QCoreApplication::translate("qdl-host", "ARQUIVO")};
-    QCommandLineOption importLayout{QStringLiteral("import-layout"),
-                                    QCoreApplication::translate("qdl-host", "Põe o leiaute do ARQUIVO na filial de --branch CÓDIGO, numa transação; "
-                                       "lista o que muda e o que a filial não tem, e sai (0 gravado, 1 recusado pela conferência, 2 erro)."),
-                                    QCoreApplication::translate("qdl-host", "ARQUIVO")};
-    QCommandLineOption restore{QStringLiteral("restore"),
-                               QCoreApplication::translate("qdl-host", "Volta o leiaute ao que era na HORA local (ISO 8601, como 2026-12-07T14:30), "
-                                  "pelo histórico, numa transação, e sai (0 gravado, 1 recusado pela conferência, 2 erro)."),
-                               QCoreApplication::translate("qdl-host", "HORA")};
-    QCommandLineOption dryRun{QStringLiteral("dry-run"),
-                              QCoreApplication::translate("qdl-host", "Com --import-layout e --restore: mostra o que mudaria e não grava nada.")};
-    QCommandLineOption configuration{QStringLiteral("configuration"),
-                                     QCoreApplication::translate("qdl-host", "A configuração de tela do leiaute (padrão 00001)."),
-                                     QStringLiteral("NNNNN")};
-    QCommandLineOption history{QStringLiteral("history"),
-                               QCoreApplication::translate("qdl-host", "Lista as mudanças do leiaute, a mais recente primeiro "
-                                  "(só as de --branch, --configuration e desde --since, quando dados), e sai.")};
-    QCommandLineOption since{QStringLiteral("since"),
-                             QCoreApplication::translate("qdl-host", "Com --history: só as mudanças desde a HORA local (ISO 8601, como 2026-12-07T14:30)."),
-                             QCoreApplication::translate("qdl-host", "HORA")};
-    QCommandLineOption pruneHistory{QStringLiteral("prune-history"),
-                                    QCoreApplication::translate("qdl-host", "Remove do histórico do leiaute os registros anteriores à HORA local "
-                                       "(ISO 8601), diz quantos e sai (rodado pelo dono do esquema)."),
-                                    QCoreApplication::translate("qdl-host", "HORA")};
-    QCommandLineOption showConfig{QStringLiteral("show-config"),
-                                  QCoreApplication::translate("qdl-host", "Mostra o banco de dados, o idioma e a escala em vigor e de onde vêm, e sai.")};
+// Where the screen would open: a platform named by QT_QPA_PLATFORM
+// (offscreen, vnc, xcb...), or the session's display.
+bool displayGiven()
+{
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    return false;
+}
 
-    void addTo(QCommandLineParser& parser) const
-    {
-        parser.addOptions({history, since, pruneHistory});
-        parser.addOptions({database, createDemo, upgrade, grantTerminal, revokeTerminal, screenshot, lang, scale, check, branch,
-                           exportLayout, importLayout, restore, dryRun, configuration, showConfig});
-    }
-    // What the command line says of the settings a configuration file can give.
-    HostCommandLine settings(const QCommandLineParser& parser) const
-    {
-        const auto given = [&parser](const QCommandLineOption& option) {
-            return parser.isSet(option) ? parser.value(option) : QString();
-        };
-        return {given(database), given(lang), given(scale)};
-    }
+// Qt ends the program with abort() when its platform cannot start (no X
+// server at DISPLAY, a platform plugin it cannot load), after lines of its
+// own. While the application object is made they are held back: the fatal
+// one is replaced by one line of ours and status 2; the others are let
+// through once the application stands.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
 };
+QList<HeldMessage>* g_heldMessages = nullptr;
+QString g_cannotOpenDisplay; // worded beforehand: no translator is there while it is said
+
+void holdPlatformMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        say(g_cannotOpenDisplay);
+        std::fflush(stderr);
+        std::_Exit(2);
+    }
+    g_heldMessages->append({type, QByteArray(context.category), text});
+}
+
+// Platforms without a window manager (offscreen, the framebuffer ones) say
+// so each time the screen or a dialog sets its rounded outline or its size
+// hints. The outline is kept all the same: it clips what the window paints,
+// and so the picture --screenshot takes of it. Only those notices are
+// dropped.
+QtMessageHandler g_nextMessageHandler = nullptr;
+
+void withoutPlatformNotices(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtWarningMsg
+        && (text == QLatin1String("This plugin does not support setting window masks")
+            || text == QLatin1String("This plugin does not support propagateSizeHints()")))
+        return;
+    g_nextMessageHandler(type, context, text);
+}
+
+std::unique_ptr<QApplication> openScreenApplication(int& argc, char** argv)
+{
+    QStringList given;
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            given << QStringLiteral("%1=%2").arg(QLatin1String(name), qEnvironmentVariable(name));
+    g_cannotOpenDisplay = QCoreApplication::translate("qdl-host", "Não foi possível abrir a tela (%1). Rode o programa numa sessão "
+                                                                  "gráfica ou grave a tela numa imagem com --screenshot ARQUIVO.")
+                              .arg(given.join(QStringLiteral(", ")));
+    QList<HeldMessage> held;
+    g_heldMessages = &held;
+    const QtMessageHandler previous = qInstallMessageHandler(holdPlatformMessage);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    g_nextMessageHandler = previous;
+    qInstallMessageHandler(withoutPlatformNotices);
+    g_heldMessages = nullptr;
+    for (const HeldMessage& m : held)
+        qt_message_output(m.type, QMessageLogContext(nullptr, 0, nullptr, m.category.constData()), m.text);
+    return app;
+}
+
+// db, connected to the database.
+TADOConnection& opened(TADOConnection& db, const QString& connection)
+{
+    db.ConnectionString = connection;
+    db.setConnected(true);
+    return db;
+}
+
+// A command that opens no window; answers the exit status.
+int runCommand(const HostArguments& a, const QString& connection)
+{
+    QTextStream out(stdout), err(stderr);
+    LayoutCommand layout;
+    switch (a.command) {
+    case HostCommand::Screen:
+    case HostCommand::Screenshot:
+    case HostCommand::ShowConfig:
+        break;
+    case HostCommand::Check:
+        // A check never makes the database it reads.
+        return runLayoutCheck(connection, out, a.branch.value_or(QString()));
+    case HostCommand::History:
+        return runHistoryCommand(connection, {a.branch.value_or(QString()), a.configuration.value_or(QString()), a.since.value_or(QString())},
+                                 out, err);
+    case HostCommand::PruneHistory:
+        return runPruneHistory(connection, a.value, out, err);
+    case HostCommand::Branches:
+        return runBranchesCommand(connection, out, err);
+    case HostCommand::ExportLayout:
+    case HostCommand::ImportLayout:
+    case HostCommand::Restore:
+        layout.kind = a.command == HostCommand::ExportLayout   ? LayoutCommand::Kind::Export
+                      : a.command == HostCommand::ImportLayout ? LayoutCommand::Kind::Import
+                                                               : LayoutCommand::Kind::Restore;
+        layout.argument = a.value;
+        layout.branch = a.branch.value_or(layout.branch);
+        layout.configuration = a.configuration.value_or(layout.configuration);
+        layout.dryRun = a.dryRun;
+        return runLayoutCommand(connection, layout, out, err);
+    case HostCommand::CreateDemo:
+        createDemo(connection);
+        return 0;
+    case HostCommand::Upgrade: {
+        TADOConnection db;
+        upgradeSchema(opened(db, connection), out);
+        return 0;
+    }
+    case HostCommand::GrantTerminal:
+    case HostCommand::RevokeTerminal: {
+        TADOConnection db;
+        opened(db, connection);
+        if (a.command == HostCommand::GrantTerminal)
+            grantTerminal(db, a.value, a.branch.value_or(QString()).split(QLatin1Char(',')), out);
+        else
+            revokeTerminal(db, a.value, out);
+        return 0;
+    }
+    }
+    return 2;
+}
+
+// The demo database the screen opens by default: made when it is missing;
+// the user's own file follows the program's schema and keeps a year of the
+// layout's history. A database named by the command line, the environment or
+// a configuration file must be there. Answers false, having said why, when
+// the screen cannot open.
+bool prepareScreenDatabase(const HostConfig& config)
+{
+    const QString connection = config.database.value;
+    const QString path = sqlitePathOf(connection);
+    if (path.isEmpty())
+        return true;
+    if (!QFileInfo::exists(path)) {
+        if (config.database.origin != HostSetting::Origin::Default) {
+            say(QCoreApplication::translate("qdl-host", "Banco de dados não encontrado: %1").arg(path));
+            if (config.database.origin == HostSetting::Origin::File)
+                say(QCoreApplication::translate("qdl-host", "(chave database de %1)").arg(config.database.file));
+            return false;
+        }
+        createDemo(connection);
+        QTextStream(stdout) << QCoreApplication::translate("qdl-host", "Banco de dados de demonstração criado em %1.").arg(path) << Qt::endl;
+    } else if (config.database.origin == HostSetting::Origin::Default) {
+        // A copy of the older file is kept beside it.
+        QTextStream err(stderr);
+        upgradeOwnSqliteFile(path, err);
+        // As a server's owner does with --prune-history; a failure here does
+        // not stop the screen.
+        QString pruned;
+        QTextStream quiet(&pruned);
+        runPruneHistory(connection, QDateTime::currentDateTime().addYears(-1).toString(Qt::ISODate), quiet, err);
+    }
+    return true;
+}
 
 } // namespace
 
@@ -214,24 +304,15 @@ int main(int argc, char** argv)
     hidePasswordArguments(argc, argv);
     // On SQLite the layout's history names who wrote each record.
     nameHistoryWriterOfEverySession();
-    // Checking the layout, creating the demo database, showing the
-    // configuration and printing help open no window: they must run where
-    // there is no display.
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        const bool windowless = arg == "--check" || arg == "--branch" || arg.startsWith("--branch=") || arg == "--create-demo"
-                                || arg == "--upgrade" || arg == "--grant-terminal" || arg.startsWith("--grant-terminal=")
-                                || arg == "--revoke-terminal" || arg.startsWith("--revoke-terminal=") || arg == "--show-config"
-                                || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v"
-                                || arg.startsWith("--export-layout") || arg.startsWith("--import-layout")
-                                || arg.startsWith("--restore") || arg == "--dry-run" || arg.startsWith("--configuration");
-        const bool history = arg == "--history" || arg.startsWith("--since") || arg.startsWith("--prune-history");
-        if ((windowless || history) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quadrel"));
-    QApplication::setApplicationVersion(QStringLiteral(QDL_VERSION));
+    // Before Qt looks for it.
+    prepareRuntimeFolder();
+
+    // The command line is read, and every command run, without a window
+    // system: they run where there is no display, and a mistake in the line
+    // is told rather than ending in the platform's abort.
+    auto core = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quadrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QDL_VERSION));
 
     // The settings are resolved before the options are described: help and
     // command-line errors are printed in the language they choose. A
@@ -240,10 +321,7 @@ int main(int argc, char** argv)
     HostConfig config;
     QString configError;
     {
-        QCommandLineParser given;
-        Options().addTo(given);
-        (void)given.parse(app.arguments());
-        const HostCommandLine settings = Options().settings(given);
+        const HostCommandLine settings = settingsOnCommandLine(QCoreApplication::arguments());
         try {
             config = resolveHostConfig(settings);
         } catch (const EQdlError& e) {
@@ -256,149 +334,52 @@ int main(int argc, char** argv)
     if (config.language.value.isEmpty())
         config.language.value = english ? QStringLiteral("en") : QStringLiteral("pt");
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QCoreApplication::translate("qdl-host", "Quadrel - configuração da tela de mesas (Qdl00005)"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const Options options;
-    options.addTo(parser);
-    parser.process(app);
-
+    const std::variant<HostArguments, QString> read = readHostArguments(QCoreApplication::arguments());
+    if (const QString* refusal = std::get_if<QString>(&read)) {
+        say(*refusal);
+        return 2;
+    }
+    const HostArguments& arguments = std::get<HostArguments>(read);
     if (!configError.isEmpty()) {
         // Resolved again in the language now installed.
         try {
-            resolveHostConfig(options.settings(parser));
+            resolveHostConfig(arguments.settings);
         } catch (const EQdlError& e) {
             configError = e.message();
         }
         say(configError);
         return 2;
     }
-    if (parser.isSet(options.showConfig)) {
+    if (arguments.command == HostCommand::ShowConfig) {
         QTextStream(stdout) << config.describe();
         return 0;
     }
 
+    const QString connection = config.database.value;
     try {
-        const QString connection = config.database.value;
         setConnectionStringOverride(connection);
+        if (!arguments.opensScreen())
+            return runCommand(arguments, connection);
+        if (!displayGiven()) {
+            // A picture of the screen needs no display.
+            if (arguments.command != HostCommand::Screenshot) {
+                say(QCoreApplication::translate("qdl-host", "Não há tela onde abrir o programa: nem DISPLAY nem WAYLAND_DISPLAY está definida. "
+                                                            "Rode-o numa sessão gráfica ou grave a tela numa imagem com --screenshot ARQUIVO."));
+                return 2;
+            }
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
         setScreenScale(config.screenScale);
-
-        if (parser.isSet(options.grantTerminal) || parser.isSet(options.revokeTerminal)) {
-            const bool grant = parser.isSet(options.grantTerminal);
-            if (grant != parser.isSet(options.branch)) {
-                say(QCoreApplication::translate("qdl-host", "--grant-terminal PAPEL pede --branch CÓDIGO[,CÓDIGO...]; "
-                                                            "--revoke-terminal PAPEL não o aceita."));
-                return 2;
-            }
-            TADOConnection db;
-            db.ConnectionString = connection;
-            db.setConnected(true);
-            QTextStream out(stdout);
-            if (grant)
-                grantTerminal(db, parser.value(options.grantTerminal), parser.value(options.branch).split(QLatin1Char(',')), out);
-            else
-                revokeTerminal(db, parser.value(options.revokeTerminal), out);
-            return 0;
-        }
-        if (parser.isSet(options.history) || parser.isSet(options.pruneHistory) || parser.isSet(options.since)) {
-            // --branch, --configuration and --since narrow the list; pruning
-            // is by time alone, the whole history's.
-            const bool prune = parser.isSet(options.pruneHistory);
-            if (prune == parser.isSet(options.history)
-                || (prune && (parser.isSet(options.branch) || parser.isSet(options.configuration) || parser.isSet(options.since)))) {
-                say(QCoreApplication::translate("qdl-host", "Use --history [--branch CÓDIGO] [--configuration NNNNN] [--since HORA] "
-                                                            "ou --prune-history HORA, um só."));
-                return 2;
-            }
-            QTextStream out(stdout), err(stderr);
-            if (prune)
-                return runPruneHistory(connection, parser.value(options.pruneHistory), out, err);
-            return runHistoryCommand(connection,
-                                     {parser.value(options.branch).trimmed(), parser.value(options.configuration).trimmed(),
-                                      parser.value(options.since)},
-                                     out, err);
-        }
-        // A layout's file or past, written or read: never the demo made first.
-        const int layoutCommands = int(parser.isSet(options.exportLayout)) + int(parser.isSet(options.importLayout))
-                                   + int(parser.isSet(options.restore));
-        if (layoutCommands > 1 || (parser.isSet(options.dryRun) && !parser.isSet(options.importLayout) && !parser.isSet(options.restore))
-            || (parser.isSet(options.configuration) && layoutCommands == 0)
-            || (parser.isSet(options.importLayout) && !parser.isSet(options.branch))) {
-            say(QCoreApplication::translate("qdl-host", "Use um só de --export-layout ARQUIVO, --import-layout ARQUIVO --branch CÓDIGO e "
-                                                        "--restore HORA; --configuration só com eles; --dry-run só com --import-layout e --restore."));
+        if (!prepareScreenDatabase(config))
             return 2;
-        }
-        if (layoutCommands == 1) {
-            LayoutCommand command;
-            command.kind = parser.isSet(options.exportLayout) ? LayoutCommand::Kind::Export
-                           : parser.isSet(options.importLayout) ? LayoutCommand::Kind::Import
-                                                                : LayoutCommand::Kind::Restore;
-            command.argument = parser.value(command.kind == LayoutCommand::Kind::Export   ? options.exportLayout
-                                             : command.kind == LayoutCommand::Kind::Import ? options.importLayout
-                                                                                           : options.restore);
-            if (parser.isSet(options.branch))
-                command.branch = parser.value(options.branch).trimmed();
-            if (parser.isSet(options.configuration))
-                command.configuration = parser.value(options.configuration).trimmed();
-            command.dryRun = parser.isSet(options.dryRun);
-            QTextStream out(stdout), err(stderr);
-            return runLayoutCommand(connection, command, out, err);
-        }
-        if (parser.isSet(options.branch) && (!parser.isSet(options.check) || parser.value(options.branch).trimmed().isEmpty())) {
-            say(QCoreApplication::translate("qdl-host", "--branch CÓDIGO só vale com --check, --history, --export-layout, --import-layout e --restore, "
-                                                        "e com o código de uma filial."));
-            return 2;
-        }
-        if (parser.isSet(options.check)) {
-            // Before the demo is created: a check never makes the database it reads.
-            QTextStream out(stdout);
-            return runLayoutCheck(connection, out, parser.value(options.branch));
-        }
-
-        if (parser.isSet(options.createDemo)) {
-            createDemo(connection);
-            return 0;
-        }
-
-        if (parser.isSet(options.upgrade)) {
-            TADOConnection db;
-            db.ConnectionString = connection;
-            db.setConnected(true);
-            QTextStream out(stdout);
-            upgradeSchema(db, out);
-            return 0;
-        }
-
-        // Only the built-in default makes the demo database; one named by
-        // the command line, the environment or a configuration file must be there.
-        const QString path = sqlitePathOf(connection);
-        if (!path.isEmpty() && !QFileInfo::exists(path)) {
-            if (config.database.origin != HostSetting::Origin::Default) {
-                say(QCoreApplication::translate("qdl-host", "Banco de dados não encontrado: %1").arg(path));
-                if (config.database.origin == HostSetting::Origin::File)
-                    say(QCoreApplication::translate("qdl-host", "(chave database de %1)").arg(config.database.file));
-                return 2;
-            }
-            say(QCoreApplication::translate("qdl-host", "Criando o banco de dados de demonstração em %1").arg(path));
-            createDemo(connection);
-        } else if (!path.isEmpty() && config.database.origin == HostSetting::Origin::Default) {
-            // The user's own demo file follows the program's schema, a copy
-            // of the older one kept beside it.
-            QTextStream err(stderr);
-            upgradeOwnSqliteFile(path, err);
-            // It keeps a year of the layout's history, as a server's owner
-            // does with --prune-history; a failure here does not stop the screen.
-            QString pruned;
-            QTextStream quiet(&pruned);
-            runPruneHistory(connection, QDateTime::currentDateTime().addYears(-1).toString(Qt::ISODate), quiet, err);
-        }
     } catch (const std::exception& e) {
         say(QString::fromUtf8(e.what()));
         return 2;
     }
 
+    core.reset();
+    const std::unique_ptr<QApplication> app = openScreenApplication(argc, argv);
+    installLanguage(config.language.value);
     installHostDialogs();
 
     QLibrary package(packageLibrary());
@@ -414,8 +395,8 @@ int main(int argc, char** argv)
         return 3;
     }
 
-    if (parser.isSet(options.screenshot))
-        scheduleScreenshot(parser.value(options.screenshot));
+    if (arguments.command == HostCommand::Screenshot)
+        scheduleScreenshot(arguments.value);
 
     initialize();
     QVariant result;

@@ -55,9 +55,10 @@ set(QDL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${QDL_PACKAGE_NAME})
 # The manual page, in English, from the program's own help (its options);
 # packaging/qdl-host.h2m gives the rest of an administrator's manual: name,
 # description, exit status, environment, files, examples. It names the
-# private library folder as the package installs it.
+# private library folder and the documents' folder as the package installs them.
 set(QDL_MAN_PAGE ${QDL_PACKAGING_DIR}/qdl-host.1)
 set(QDL_PRIVATE_LIBDIR ${QDL_PACKAGE_PREFIX}/${QDL_INSTALL_PRIVATE_LIBDIR})
+set(QDL_INSTALLED_DOC_DIR ${QDL_PACKAGE_PREFIX}/${QDL_DOC_DIR})
 configure_file(${PROJECT_SOURCE_DIR}/packaging/qdl-host.h2m ${QDL_PACKAGING_DIR}/qdl-host.h2m @ONLY)
 add_custom_command(OUTPUT ${QDL_MAN_PAGE}.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${QDL_PACKAGING_DIR}
@@ -94,8 +95,17 @@ add_custom_command(OUTPUT ${QDL_PACKAGING_DIR}/changelog.gz
   DEPENDS ${QDL_CHANGELOG}
   VERBATIM)
 
+# The layout file's format, which --help and the manual page cite: a
+# document over 4 kB, so compressed as Debian's policy asks.
+set(QDL_LAYOUT_FORMAT ${PROJECT_SOURCE_DIR}/docs/layout-format.md)
+add_custom_command(OUTPUT ${QDL_PACKAGING_DIR}/layout-format.md.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${QDL_LAYOUT_FORMAT} ${QDL_PACKAGING_DIR}/layout-format.md
+  COMMAND gzip -9nf ${QDL_PACKAGING_DIR}/layout-format.md
+  DEPENDS ${QDL_LAYOUT_FORMAT}
+  VERBATIM)
+
 add_custom_target(qdl_package_files ALL
-  DEPENDS ${QDL_MAN_PAGE}.gz ${QDL_ICON_FILES} ${QDL_PACKAGING_DIR}/changelog.gz)
+  DEPENDS ${QDL_MAN_PAGE}.gz ${QDL_ICON_FILES} ${QDL_PACKAGING_DIR}/changelog.gz ${QDL_PACKAGING_DIR}/layout-format.md.gz)
 
 install(FILES ${QDL_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${QDL_PACKAGE_NAME}.desktop
@@ -103,7 +113,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/${QDL_PACKAGE_NAME}.desktop
 install(DIRECTORY ${QDL_ICON_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 # A native package: its Debian changelog is changelog.gz.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${QDL_PACKAGING_DIR}/changelog.gz
-  DESTINATION ${QDL_DOC_DIR})
+  ${QDL_PACKAGING_DIR}/layout-format.md.gz DESTINATION ${QDL_DOC_DIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${QDL_PACKAGE_NAME})
@@ -116,8 +126,15 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "that a restaurant's sales terminals show for choosing a dining table: a"
   "row of area buttons and, under each area, a paged grid of table buttons."
   "The layout is kept in a SQLite file, or on a PostgreSQL server that many"
-  "terminals share. The program qdl-host opens the screen, creates a"
-  "demonstration database and checks a stored layout.")
+  "terminals share, where the schema's owner gives each terminal a login"
+  "role limited to its branches."
+  ""
+  "The program qdl-host opens the screen on the chain's central layout and,"
+  "from the command line, creates a demonstration database, checks a stored"
+  "layout, upgrades the schema, lists the history of every change and puts a"
+  "layout back as it stood at a past time, and rolls a layout out to the"
+  "chain's branches through a text file (export, then import with a dry run"
+  "first).")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${QDL_PACKAGE_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${QDL_DEB_ARCHITECTURE})

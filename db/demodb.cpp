@@ -9,6 +9,7 @@
 #include "statement.h"
 #include "connection.h"
 #include "errors.h"
+#include "schemaupgrade.h"
 #include "layoutrules.h"
 
 namespace {
@@ -67,6 +68,8 @@ void createQdlDatabase(TADOConnection& db, bool withDemo)
     // The demo rows after the schema, on their own: the session then knows
     // the history is there and names who wrote them.
     db.runScript(qdlSchemaScript(db.isPostgres()), step);
+    for (int version = kScriptedSchemaVersion + 1; version <= kSchemaVersion; ++version)
+        applySchemaStep(db, version);
     if (withDemo)
         db.runScript(qdlDemoScript(), step);
     transaction.commit();
@@ -111,16 +114,23 @@ QString describeQdlDatabase(TADOConnection& db)
 {
     QStringList lines;
     const QString step = QCoreApplication::translate("DemoDatabase", "Erro ao descrever o banco de dados");
-    auto scalar = [&db, &step](const QString& sql) -> QString { return column(db, sql, step).value(0); };
+    auto count = [&db, &step](const QString& sql) { return column(db, sql, step).value(0).toInt(); };
     for (const QString& t : kTables) {
-        QString line = QCoreApplication::translate("DemoDatabase", "%1: %2 linhas").arg(t, scalar(QStringLiteral("SELECT COUNT(*) FROM ") + t));
-        if (t == QLatin1String("ITMENUCONFTE"))
-            line += QCoreApplication::translate("DemoDatabase", " (%1 botões de ambiente, %2 botões de mesa)")
-                        .arg(scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '%1'").arg(kAreaButtonType)),
-                             scalar(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '%1'").arg(kTableButtonType)));
+        QString line = QCoreApplication::translate("DemoDatabase", "%1: %n linha(s)", nullptr, count(QStringLiteral("SELECT COUNT(*) FROM ") + t))
+                           .arg(t);
+        if (t == QLatin1String("ITMENUCONFTE")) {
+            const int areas = count(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '%1'").arg(kAreaButtonType));
+            const int tables = count(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE IDTPBUTTON = '%1'").arg(kTableButtonType));
+            line += QStringLiteral(" (%1, %2)")
+                        .arg(QCoreApplication::translate("DemoDatabase", "%n botão(ões) de ambiente", nullptr, areas),
+                             QCoreApplication::translate("DemoDatabase", "%n botão(ões) de mesa", nullptr, tables));
+        }
         lines << line;
     }
 
+    const auto configuration = [](const TADOQuery& row) {
+        return QCoreApplication::translate("DemoDatabase", "filial %1, configuração %2").arg(row.value(0).toString(), row.value(1).toString());
+    };
     qdl::Statement q(db,
                      QStringLiteral("SELECT I.CDFILIAL, I.NRCONFTELA, I.NRBUTTON, I.DSBUTTON, I.CDIDENTBUTON "
                                     "FROM ITMENUCONFTE I WHERE I.IDTPBUTTON = :P_TIPO "
@@ -135,7 +145,7 @@ QString describeQdlDatabase(TADOConnection& db)
         areas.clear();
     };
     q.forEachRow([&](const TADOQuery& row) {
-        const QString conf = QCoreApplication::translate("DemoDatabase", "filial %1, configuração %2").arg(row.value(0).toString(), row.value(1).toString());
+        const QString conf = configuration(row);
         if (conf != currentConf) {
             flushConf();
             currentConf = conf;
@@ -145,5 +155,17 @@ QString describeQdlDatabase(TADOConnection& db)
     flushConf();
     if (currentConf.isEmpty())
         lines << QCoreApplication::translate("DemoDatabase", "Nenhum ambiente posicionado.");
+
+    // Where a layout can still go: a branch's configuration receives one
+    // by --import-layout.
+    QStringList empty;
+    qdl::Statement(db,
+                   QStringLiteral("SELECT C.CDFILIAL, C.NRCONFTELA FROM CONFTELA C WHERE NOT EXISTS (SELECT 1 FROM ITMENUCONFTE I "
+                                  "WHERE I.CDFILIAL = C.CDFILIAL AND I.NRCONFTELA = C.NRCONFTELA) "
+                                  "ORDER BY C.CDFILIAL, C.NRCONFTELA"),
+                   step)
+        .forEachRow([&](const TADOQuery& row) { empty << configuration(row); });
+    if (!empty.isEmpty())
+        lines << QCoreApplication::translate("DemoDatabase", "Configurações sem botões: %1").arg(empty.join(QStringLiteral("; ")));
     return lines.join(QLatin1Char('\n'));
 }

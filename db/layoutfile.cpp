@@ -18,6 +18,7 @@
 #include "errors.h"
 #include "layoutrules.h"
 #include "schemaupgrade.h"
+#include "serveroperations.h"
 #include "storedvalues.h"
 
 namespace {
@@ -291,10 +292,14 @@ Statement& bindKey(Statement& q, const QString& branch, const QString& configura
         .bindText(":P_NRPGCONFTAUX", b.parentPage);
 }
 
-const QString kKeyCondition = QStringLiteral(
-    "CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA AND IDTPBUTTON = :P_IDTPBUTTON AND NRBUTTON = :P_NRBUTTON "
-    "AND NRPGCONFTELA = :P_NRPGCONFTELA AND IDTPBUTONAUX = :P_IDTPBUTONAUX AND NRBUTTONAUX = :P_NRBUTTONAUX "
-    "AND NRPGCONFTAUX = :P_NRPGCONFTAUX");
+// A statement of the screen's own, run as the screen runs it: on
+// PostgreSQL a write or a lock goes through the owner's operation.
+Statement screenStatement(TADOConnection& db, const char* component, int schemaVersion)
+{
+    const qdl::StatementDef* def = qdl::statementDef(component);
+    const QString step = tr("Erro ao preparar o comando %1").arg(QLatin1String(component));
+    return Statement(qdl::prepareStatement(db, *def, schemaVersion, step), step, db.isPostgres());
+}
 
 // Local wall-clock time, as the screen writes DTULTATUITCT.
 QString now()
@@ -304,30 +309,17 @@ QString now()
 
 class Writer {
 public:
-    Writer(TADOConnection& db, QString branch, QString configuration)
+    Writer(TADOConnection& db, int schemaVersion, QString branch, QString configuration)
         : m_branch(std::move(branch)), m_configuration(std::move(configuration)), m_now(now()),
-          m_insert(db,
-                   QStringLiteral("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, "
-                                  "IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
-                                  "NRCOLORBACK, DSMESSAGEBUT, DTULTATUITCT) VALUES (:P_CDFILIAL, :P_NRCONFTELA, "
-                                  ":P_IDTPBUTTON, :P_NRBUTTON, :P_NRPGCONFTELA, :P_IDTPBUTONAUX, :P_NRBUTTONAUX, "
-                                  ":P_NRPGCONFTAUX, :P_CDIDENTBUTON, :P_DSBUTTON, :P_NRCOLORTEXT, :P_NRCOLORBACK, "
-                                  ":P_DSMESSAGEBUT, :P_DTULTATUITCT)"),
-                   tr("Erro ao preparar a inclusão de botões")),
-          m_update(db,
-                   QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = :P_DSBUTTON, NRCOLORTEXT = :P_NRCOLORTEXT, "
-                                  "NRCOLORBACK = :P_NRCOLORBACK, DSMESSAGEBUT = :P_DSMESSAGEBUT, "
-                                  "DTULTATUITCT = :P_DTULTATUITCT WHERE %1")
-                       .arg(kKeyCondition),
-                   tr("Erro ao preparar a mudança de botões")),
-          m_delete(db, QStringLiteral("DELETE FROM ITMENUCONFTE WHERE %1").arg(kKeyCondition),
-                   tr("Erro ao preparar a remoção de botões"))
+          m_insert(screenStatement(db, "acmInsere", schemaVersion)),
+          m_update(screenStatement(db, "acmMudaBotao", schemaVersion)),
+          m_delete(screenStatement(db, "acmDelAmbiente", schemaVersion))
     {
     }
 
     void remove(const ButtonRow& b)
     {
-        bindKey(m_delete, m_branch, m_configuration, b);
+        bindKey(m_delete, m_branch, m_configuration, b).bindText(":P_CDIDENTBUTON", b.code);
         once(m_delete, tr("Erro ao remover o %1").arg(describe(b)));
     }
 
@@ -453,19 +445,22 @@ QList<ButtonRow> matchToBranch(const QList<ButtonRow>& buttons, const BranchCode
 }
 
 // The buttons among those to be removed whose table is in use, one line
-// each. On PostgreSQL the branch's tables are locked as they are read, so
+// each. On PostgreSQL the configuration's tables are locked before they are read, so
 // none becomes occupied before this transaction ends (SQLite's writer keeps
 // every other writer out already).
-QStringList tablesInUse(TADOConnection& db, const QString& branch, const QList<ButtonRow>& removed)
+QStringList tablesInUse(TADOConnection& db, int schemaVersion, const QString& branch, const QString& configuration,
+                        const QList<ButtonRow>& removed)
 {
     QStringList lines;
     if (std::none_of(removed.cbegin(), removed.cend(), [](const ButtonRow& b) { return b.type == kTableButtonType; }))
         return lines;
+    if (db.isPostgres())
+        screenStatement(db, "adqTravaMesasConf", schemaVersion)
+            .bindText(":P_CDFILIAL", branch)
+            .bindText(":P_NRCONFTELA", configuration)
+            .run();
     const QString step = tr("Erro ao ler a situação das mesas (MESA) da filial");
-    Statement q(db,
-                            QStringLiteral("SELECT NRMESA, NMMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = :P_CDFILIAL%1")
-                                .arg(db.isPostgres() ? QStringLiteral(" FOR SHARE") : QString()),
-                            step);
+    Statement q(db, QStringLiteral("SELECT NRMESA, NMMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = :P_CDFILIAL"), step);
     q.bindText(":P_CDFILIAL", branch);
     QHash<QString, QString> inUse; // table number -> its name
     q.forEachRow([&inUse](const TADOQuery& row) {
@@ -630,8 +625,9 @@ void requireConfiguration(TADOConnection& db, const QString& branch, const QStri
         // than that the configuration is missing.
         const QString step = tr("Erro ao ler as filiais do papel");
         Statement q(db,
-                                QStringLiteral("SELECT current_user::text, CDFILIAL FROM QDL_TERMINAL_FILIAL "
-                                               "WHERE ROLNAME = current_user::text ORDER BY CDFILIAL"),
+                                QStringLiteral("SELECT current_user::text, CDFILIAL FROM QDL_TERMINAL_FILIAL WHERE %1 ORDER BY CDFILIAL")
+                                    .arg(schemaVersionOf(db) >= 4 ? QStringLiteral("ROLOID = (SELECT oid FROM pg_roles WHERE rolname = current_user)")
+                                                                  : QStringLiteral("ROLNAME = current_user::text")),
                                 step);
         QString role;
         QStringList own;
@@ -653,8 +649,8 @@ void requireConfiguration(TADOConnection& db, const QString& branch, const QStri
     bool found = false;
     q.forEachRow([&found](const TADOQuery& row) { found = row.value(0).toInt() > 0; });
     if (!found)
-        throw EQdlError(tr("A filial %1 não tem a configuração de tela %2 (nenhuma linha em CONFTELA); "
-                           "crie-a antes de pôr um leiaute nela.")
+        throw EQdlError(tr("A configuração de tela %2 da filial %1 não existe (nenhuma linha em CONFTELA); "
+                           "qdl-host --branches lista as filiais e as suas configurações.")
                             .arg(quoted(branch), quoted(configuration)));
 }
 
@@ -668,18 +664,11 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
     qdl::Transaction transaction(db);
     {
         requireConfiguration(db, branch, configuration);
-        if (db.isPostgres()) {
-            // The rows read are the rows written: a screen that changes one
-            // meanwhile waits for this transaction.
-            const QString step = tr("Erro ao travar o leiaute da configuração");
-            Statement lock(db,
-                                       QStringLiteral("SELECT 1 FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL "
-                                                      "AND NRCONFTELA = :P_NRCONFTELA FOR UPDATE"),
-                                       step);
-            lock.bindText(":P_CDFILIAL", branch);
-            lock.bindText(":P_NRCONFTELA", configuration);
-            lock.forEachRow([](const TADOQuery&) {});
-        }
+        if (db.isPostgres()) // the rows read are the rows written: a screen that changes one meanwhile waits
+            screenStatement(db, "adqTravaLeiaute", version)
+                .bindText(":P_CDFILIAL", branch)
+                .bindText(":P_NRCONFTELA", configuration)
+                .run();
         const QList<ButtonRow> current = readLayout(db, branch, configuration);
         QList<ButtonRow> wanted = matchToBranch(buttons, readBranchCodes(db, branch, configuration), branch, changes);
         sortLayout(wanted);
@@ -713,11 +702,11 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
                 changes.removed << describe(b);
             }
 
-        changes.inUse = tablesInUse(db, branch, deletes);
+        changes.inUse = tablesInUse(db, version, branch, configuration, deletes);
         if (!changes.inUse.isEmpty())
             return changes; // rolled back
 
-        Writer writer(db, branch, configuration);
+        Writer writer(db, version, branch, configuration);
         for (const ButtonRow& b : std::as_const(deletes))
             writer.remove(b);
         for (const ButtonRow& b : std::as_const(updates))

@@ -7,6 +7,7 @@
 #include "adoconnection.h"
 #include "statement.h"
 #include "errors.h"
+#include "serveroperations.h"
 
 namespace {
 
@@ -28,6 +29,26 @@ QString stepScript(int step, bool postgres)
 
 } // namespace
 
+void applySchemaStep(TADOConnection& db, int step)
+{
+    const QString what = QCoreApplication::translate("SchemaVersion", "Erro ao atualizar o esquema para a versão %1").arg(step);
+    db.runScript(stepScript(step, db.isPostgres()), what);
+    // Every later step makes the owner's operations again: a step may have
+    // changed a statement they run.
+    if (db.isPostgres() && step >= qdl::kOperationsSchemaVersion)
+        qdl::installServerOperations(db);
+}
+
+QString schemaOwnerOf(TADOConnection& db)
+{
+    if (!db.isPostgres())
+        return {};
+    return qdl::Statement(db, QStringLiteral("SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = to_regclass('itmenuconfte')"),
+                          QCoreApplication::translate("SchemaVersion", "Erro ao ler o dono do esquema"))
+        .scalar()
+        .toString();
+}
+
 int schemaVersionOf(TADOConnection& db)
 {
     const QString step = QCoreApplication::translate("SchemaVersion", "Erro ao ler a versão do esquema");
@@ -48,9 +69,8 @@ int upgradeSchema(TADOConnection& db, QTextStream& log)
         return 0;
     }
     for (int step = found + 1; step <= kSchemaVersion; ++step) {
-        const QString what = QCoreApplication::translate("SchemaVersion", "Erro ao atualizar o esquema para a versão %1").arg(step);
         qdl::Transaction transaction(db);
-        db.runScript(stepScript(step, db.isPostgres()), what);
+        applySchemaStep(db, step);
         transaction.commit();
         log << QCoreApplication::translate("SchemaVersion", "Esquema atualizado da versão %1 para a %2.").arg(step - 1).arg(step)
             << Qt::endl;

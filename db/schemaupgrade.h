@@ -11,6 +11,17 @@
 class QTextStream;
 class TADOConnection;
 
+// The version the schema scripts (schema_sqlite.sql, schema_postgresql.sql)
+// make; a new database then takes the later steps as an old one does.
+inline constexpr int kScriptedSchemaVersion = 3;
+
+// Applies one step in the caller's transaction; throws EDatabaseError.
+void applySchemaStep(TADOConnection& db, int step);
+
+// PostgreSQL: the role that owns the layout's tables, who alone upgrades the
+// schema, grants terminals and prunes the history; empty on SQLite.
+QString schemaOwnerOf(TADOConnection& db);
+
 // Reads the version of the open database; throws EDatabaseError.
 int schemaVersionOf(TADOConnection& db);
 

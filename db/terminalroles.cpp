@@ -7,6 +7,7 @@
 #include "statement.h"
 #include "errors.h"
 #include "schemaupgrade.h"
+#include "serveroperations.h"
 
 namespace {
 
@@ -21,40 +22,48 @@ QString literal(const QString& text)
 }
 
 
-// The role's name as the server knows it, and the schema the tables are in.
+// The role as the server knows it, and the schema the tables are in.
 struct Target {
-    QString role, schema;
+    QString role, oid, schema;
 };
+
+const QString kTables = QStringLiteral("LOJA, CONFTELA, SALA, MESA, ITMENUCONFTE, QDL_VERSAO, QDL_HISTORICO");
 
 Target target(TADOConnection& db, const QString& role)
 {
     if (!db.isPostgres())
         throw EQdlError(QCoreApplication::translate("TerminalRoles", "Papéis de terminal só existem no PostgreSQL."));
-    const QString step = QCoreApplication::translate("TerminalRoles", "Erro ao ler o papel %1").arg(role);
-    if (qdl::Statement(db, QStringLiteral("SELECT rolname FROM pg_roles WHERE rolname = :P_ROLE"), step)
-            .bindText(":P_ROLE", role)
-            .scalar()
-            .isNull())
-        throw EQdlError(QCoreApplication::translate("TerminalRoles", "O papel %1 não existe no servidor.").arg(role));
-    // The grants name the history's table (version 3).
-    if (const int version = schemaVersionOf(db); version < 3)
+    // The list is kept by role identity, the rights as the operations have them.
+    if (const int version = schemaVersionOf(db); version != kSchemaVersion)
         throw EQdlError(schemaVersionNotice(version));
-    return {role, qdl::Statement(db, QStringLiteral("SELECT current_schema()"), step).scalar().toString()};
+    const QString step = QCoreApplication::translate("TerminalRoles", "Erro ao ler o papel %1").arg(role);
+    const QString owner = schemaOwnerOf(db);
+    if (!qdl::Statement(db, QStringLiteral("SELECT pg_has_role(:P_OWNER, 'USAGE')"), step).bindText(":P_OWNER", owner).scalar().toBool())
+        throw EQdlError(QCoreApplication::translate("TerminalRoles", "Só o dono do esquema (%1) dá e tira papéis de terminal; "
+                                                                     "rode o comando conectado como %1.")
+                            .arg(owner));
+    const QVariant oid = qdl::Statement(db, QStringLiteral("SELECT oid::text FROM pg_roles WHERE rolname = :P_ROLE"), step)
+                             .bindText(":P_ROLE", role)
+                             .scalar();
+    if (oid.isNull())
+        throw EQdlError(QCoreApplication::translate("TerminalRoles", "O papel %1 não existe no servidor.").arg(role));
+    return {role, oid.toString(), qdl::Statement(db, QStringLiteral("SELECT current_schema()"), step).scalar().toString()};
 }
 
+// Runs the statements in one transaction; says them once they are done.
 void run(TADOConnection& db, const QStringList& statements, QTextStream& log)
 {
     qdl::Transaction transaction(db);
-    for (const QString& sql : statements) {
+    for (const QString& sql : statements)
         db.execute(sql, sql);
-        log << sql << Qt::endl;
-    }
     transaction.commit();
+    for (const QString& sql : statements)
+        log << sql << Qt::endl;
 }
 
 } // namespace
 
-void grantTerminal(TADOConnection& db, const QString& role, const QStringList& branches, QTextStream& log)
+void grantTerminal(TADOConnection& db, const QString& role, const QStringList& branches, QTextStream& log, UnknownBranch unknown)
 {
     QStringList codes;
     for (const QString& b : branches)
@@ -66,27 +75,34 @@ void grantTerminal(TADOConnection& db, const QString& role, const QStringList& b
         if (code.size() > 4)
             throw EQdlError(QCoreApplication::translate("TerminalRoles", "Código de filial com mais de 4 caracteres: %1").arg(code));
     const Target t = target(db, role);
+    for (const QString& code : codes)
+        if (unknown == UnknownBranch::Refuse
+            && qdl::Statement(db, QStringLiteral("SELECT COUNT(*) FROM LOJA WHERE CDFILIAL = :P_CDFILIAL"),
+                           QCoreApplication::translate("TerminalRoles", "Erro ao ler as lojas (LOJA)"))
+                .bindText(":P_CDFILIAL", code)
+                .scalar()
+                .toInt()
+            == 0)
+            throw EQdlError(QCoreApplication::translate("TerminalRoles", "A filial %1 não existe: nenhuma loja (LOJA) dela. "
+                                                                         "Veja as filiais com qdl-host --branches.")
+                                .arg(code));
     const QString r = ident(t.role);
     QStringList sql{
         // The tables are named without their schema.
         QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(ident(t.schema), r),
-        // Every read of the screen, and the schema's version (the screen
-        // checks it before writing). QDL_TERMINAL_FILIAL is readable by all.
-        QStringLiteral("GRANT SELECT ON LOJA, CONFTELA, SALA, MESA, ITMENUCONFTE, QDL_VERSAO TO %1").arg(r),
-        // The layout itself: rename, recolour, add, move and delete buttons.
-        QStringLiteral("GRANT INSERT, UPDATE, DELETE ON ITMENUCONFTE TO %1").arg(r),
-        // The history of its branches (qdl-host --history); its records are
-        // written by the owner's trigger function, never by the role.
-        QStringLiteral("GRANT SELECT ON QDL_HISTORICO TO %1").arg(r),
-        // Area removal locks the area's tables (SELECT ... FOR SHARE), which
-        // PostgreSQL allows only with UPDATE on at least one column; the
-        // policy QDL_SO_TRAVA refuses any row such a role would write.
-        QStringLiteral("GRANT UPDATE (IDSTMESAAUX) ON MESA TO %1").arg(r),
-        QStringLiteral("DELETE FROM QDL_TERMINAL_FILIAL WHERE ROLNAME = %1").arg(literal(t.role)),
+        // Exactly what follows, whatever the role held before.
+        QStringLiteral("REVOKE ALL ON %1 FROM %2").arg(kTables, r),
+        // Every read of the screen, the schema's version (the screen checks
+        // it before writing) and the history of its branches (--history).
+        // QDL_TERMINAL_FILIAL is readable by all.
+        QStringLiteral("GRANT SELECT ON %1 TO %2").arg(kTables, r),
     };
+    // Every write and lock of the layout: the owner's operations.
+    sql << qdl::operationRights(r, true);
+    sql << QStringLiteral("DELETE FROM QDL_TERMINAL_FILIAL WHERE ROLOID = %1").arg(t.oid);
     for (const QString& code : codes)
-        sql << QStringLiteral("INSERT INTO QDL_TERMINAL_FILIAL (ROLNAME, CDFILIAL) VALUES (%1, %2) ON CONFLICT DO NOTHING")
-                   .arg(literal(t.role), literal(code));
+        sql << QStringLiteral("INSERT INTO QDL_TERMINAL_FILIAL (ROLOID, CDFILIAL) VALUES (%1, %2) ON CONFLICT DO NOTHING")
+                   .arg(t.oid, literal(code));
     run(db, sql, log);
 }
 
@@ -94,12 +110,9 @@ void revokeTerminal(TADOConnection& db, const QString& role, QTextStream& log)
 {
     const Target t = target(db, role);
     const QString r = ident(t.role);
-    run(db,
-        {
-            // Column privileges go with the table's.
-            QStringLiteral("REVOKE ALL ON LOJA, CONFTELA, SALA, MESA, ITMENUCONFTE, QDL_VERSAO, QDL_HISTORICO FROM %1").arg(r),
-            QStringLiteral("REVOKE USAGE ON SCHEMA %1 FROM %2").arg(ident(t.schema), r),
-            QStringLiteral("DELETE FROM QDL_TERMINAL_FILIAL WHERE ROLNAME = %1").arg(literal(t.role)),
-        },
-        log);
+    QStringList sql{QStringLiteral("REVOKE ALL ON %1 FROM %2").arg(kTables, r)};
+    sql << qdl::operationRights(r, false);
+    sql << QStringLiteral("REVOKE USAGE ON SCHEMA %1 FROM %2").arg(ident(t.schema), r)
+        << QStringLiteral("DELETE FROM QDL_TERMINAL_FILIAL WHERE ROLOID = %1").arg(t.oid);
+    run(db, sql, log);
 }

@@ -793,13 +793,26 @@ Database message: </translation>
         <source>Erro ao descrever o banco de dados</source>
         <translation>Could not describe the database</translation>
     </message>
-    <message>
-        <source>%1: %2 linhas</source>
-        <translation>%1: %2 rows</translation>
+    <message numerus="yes">
+        <source>%1: %n linha(s)</source>
+        <translation>
+            <numerusform>%1: %n row</numerusform>
+            <numerusform>%1: %n rows</numerusform>
+        </translation>
     </message>
-    <message>
-        <source> (%1 botões de ambiente, %2 botões de mesa)</source>
-        <translation> (%1 area buttons, %2 table buttons)</translation>
+    <message numerus="yes">
+        <source>%n botão(ões) de ambiente</source>
+        <translation>
+            <numerusform>%n area button</numerusform>
+            <numerusform>%n area buttons</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n botão(ões) de mesa</source>
+        <translation>
+            <numerusform>%n table button</numerusform>
+            <numerusform>%n table buttons</numerusform>
+        </translation>
     </message>
     <message>
         <source>Ambientes posicionados em %1: %2</source>
@@ -812,6 +825,10 @@ Database message: </translation>
     <message>
         <source>Nenhum ambiente posicionado.</source>
         <translation>No area placed.</translation>
+    </message>
+    <message>
+        <source>Configurações sem botões: %1</source>
+        <translation>Configurations without buttons: %1</translation>
     </message>
 </context>
 <context>
@@ -933,6 +950,14 @@ Database message: </translation>
             <numerusform>%n history records before %1 removed.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Erro ao ler o dono do esquema</source>
+        <translation>Could not read the schema&apos;s owner</translation>
+    </message>
+    <message>
+        <source>Só o dono do esquema (%1) pode limpar o histórico; conecte-se como %1.</source>
+        <translation>Only the schema&apos;s owner (%1) may prune the history; connect as %1.</translation>
+    </message>
 </context>
 <context>
     <name>LayoutCheck</name>
@@ -1009,12 +1034,26 @@ Database message: </translation>
         <translation>Could not open the database</translation>
     </message>
     <message>
-        <source>Leiaute de %1: %2 botões em %3 configurações.</source>
-        <translation>Layout of %1: %2 buttons in %3 configurations.</translation>
+        <source>Leiaute de %1: %2 em %3.</source>
+        <translation>Layout of %1: %2 in %3.</translation>
     </message>
     <message>
-        <source>Leiaute de %1, filial %2: %3 botões em %4 configurações.</source>
-        <translation>Layout of %1, branch %2: %3 buttons in %4 configurations.</translation>
+        <source>Leiaute de %1, filial %2: %3 em %4.</source>
+        <translation>Layout of %1, branch %2: %3 in %4.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n botão(ões)</source>
+        <translation>
+            <numerusform>%n button</numerusform>
+            <numerusform>%n buttons</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n configuração(ões)</source>
+        <translation>
+            <numerusform>%n configuration</numerusform>
+            <numerusform>%n configurations</numerusform>
+        </translation>
     </message>
     <message>
         <source>Nenhum problema encontrado.</source>
@@ -1294,6 +1333,18 @@ Database message: </translation>
         <source>reservar as mesas do ambiente</source>
         <translation>lock the area&apos;s tables</translation>
     </message>
+    <message>
+        <source>mudar o botão</source>
+        <translation>change the button</translation>
+    </message>
+    <message>
+        <source>travar o leiaute da configuração</source>
+        <translation>lock the configuration's layout</translation>
+    </message>
+    <message>
+        <source>reservar as mesas da configuração</source>
+        <translation>reserve the configuration's tables</translation>
+    </message>
 </context>
 <context>
     <name>qdl-host</name>
@@ -1314,10 +1365,6 @@ Database message: </translation>
         <translation>Remove the layout history&apos;s records older than the local TIME (ISO 8601), say how many, then exit (run by the schema&apos;s owner).</translation>
     </message>
     <message>
-        <source>Use --history [--branch CÓDIGO] [--configuration NNNNN] [--since HORA] ou --prune-history HORA, um só.</source>
-        <translation>Use --history [--branch CODE] [--configuration NNNNN] [--since TIME] or --prune-history TIME, not both.</translation>
-    </message>
-    <message>
         <source>PostgreSQL: dá ao papel de login PAPEL o que a tela precisa, só nas filiais de --branch CÓDIGO[,CÓDIGO...], e sai (rodado pelo dono do esquema).</source>
         <translation>PostgreSQL: give the login role ROLE what the screen needs, on the branches of --branch CODE[,CODE...] only, then exit (run by the schema&apos;s owner).</translation>
     </message>
@@ -1328,10 +1375,6 @@ Database message: </translation>
     <message>
         <source>PAPEL</source>
         <translation>ROLE</translation>
-    </message>
-    <message>
-        <source>--grant-terminal PAPEL pede --branch CÓDIGO[,CÓDIGO...]; --revoke-terminal PAPEL não o aceita.</source>
-        <translation>--grant-terminal ROLE needs --branch CODE[,CODE...]; --revoke-terminal ROLE does not take it.</translation>
     </message>
     <message>
         <source>Atualiza o esquema do banco de dados para o desta versão, um passo numerado por transação, e sai (rodado pelo dono do esquema).</source>
@@ -1378,10 +1421,6 @@ Database message: </translation>
         <translation>CODE</translation>
     </message>
     <message>
-        <source>--branch CÓDIGO só vale com --check, --history, --export-layout, --import-layout e --restore, e com o código de uma filial.</source>
-        <translation>--branch CODE is valid only with --check, --history, --export-layout, --import-layout and --restore, and with a branch&apos;s code.</translation>
-    </message>
-    <message>
         <source>Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999). Com --history: só os registros dessa filial.</source>
         <translation>With --check: checks only the layout of branch CODE. With --grant-terminal: the role&apos;s branches, separated by commas. With --export-layout, --import-layout and --restore: the layout&apos;s branch (default 9999). With --history: only that branch&apos;s records.</translation>
     </message>
@@ -1406,16 +1445,12 @@ Database message: </translation>
         <translation>The layout&apos;s screen configuration (default 00001).</translation>
     </message>
     <message>
-        <source>Use um só de --export-layout ARQUIVO, --import-layout ARQUIVO --branch CÓDIGO e --restore HORA; --configuration só com eles; --dry-run só com --import-layout e --restore.</source>
-        <translation>Use one of --export-layout FILE, --import-layout FILE --branch CODE and --restore TIME; --configuration only with them; --dry-run only with --import-layout and --restore.</translation>
-    </message>
-    <message>
         <source>Banco de dados não encontrado: %1</source>
         <translation>Database not found: %1</translation>
     </message>
     <message>
-        <source>Criando o banco de dados de demonstração em %1</source>
-        <translation>Creating the demo database in %1</translation>
+        <source>Banco de dados de demonstração criado em %1.</source>
+        <translation>Demo database created in %1.</translation>
     </message>
     <message>
         <source>Não foi possível carregar o pacote: %1</source>
@@ -1436,6 +1471,66 @@ Database message: </translation>
     <message>
         <source>ESCALA</source>
         <translation>SCALE</translation>
+    </message>
+    <message>
+        <source>%1 e %2 são comandos diferentes: dê um de cada vez.</source>
+        <translation>%1 and %2 are separate commands: give one at a time.</translation>
+    </message>
+    <message>
+        <source>--branch CÓDIGO só vale com --check, --history, --export-layout, --import-layout, --restore e --grant-terminal.</source>
+        <translation>--branch CODE goes only with --check, --history, --export-layout, --import-layout, --restore and --grant-terminal.</translation>
+    </message>
+    <message>
+        <source>--branch CÓDIGO: falta o código da filial (qdl-host --branches lista as filiais).</source>
+        <translation>--branch CODE: the branch&apos;s code is missing (qdl-host --branches lists the branches).</translation>
+    </message>
+    <message>
+        <source>--configuration NNNNN só vale com --history, --export-layout, --import-layout e --restore.</source>
+        <translation>--configuration NNNNN goes only with --history, --export-layout, --import-layout and --restore.</translation>
+    </message>
+    <message>
+        <source>--dry-run só vale com --import-layout e --restore.</source>
+        <translation>--dry-run goes only with --import-layout and --restore.</translation>
+    </message>
+    <message>
+        <source>--grant-terminal PAPEL precisa de --branch CÓDIGO[,CÓDIGO...], as filiais do papel (qdl-host --branches lista as filiais).</source>
+        <translation>--grant-terminal ROLE needs --branch CODE[,CODE...], the role&apos;s branches (qdl-host --branches lists the branches).</translation>
+    </message>
+    <message>
+        <source>--import-layout ARQUIVO precisa de --branch CÓDIGO, a filial que recebe o leiaute (qdl-host --branches lista as filiais).</source>
+        <translation>--import-layout FILE needs --branch CODE, the branch that receives the layout (qdl-host --branches lists the branches).</translation>
+    </message>
+    <message>
+        <source>--prune-history HORA limpa o histórico inteiro, só pela hora: não aceita --branch, --configuration nem --since.</source>
+        <translation>--prune-history TIME prunes the whole history, by time alone: it takes no --branch, --configuration or --since.</translation>
+    </message>
+    <message>
+        <source>--revoke-terminal PAPEL tira do papel todas as filiais: não aceita --branch.</source>
+        <translation>--revoke-terminal ROLE takes every branch from the role: it takes no --branch.</translation>
+    </message>
+    <message>
+        <source>--since HORA só vale com --history (as mudanças desde a HORA); para remover os registros anteriores a uma hora, use --prune-history HORA.</source>
+        <translation>--since TIME goes only with --history (the changes since TIME); to remove the records older than a time, use --prune-history TIME.</translation>
+    </message>
+    <message>
+        <source>Argumento inesperado: %1 (as opções começam com --).</source>
+        <translation>Unexpected argument: %1 (options begin with --).</translation>
+    </message>
+    <message>
+        <source>Veja qdl-host --help.</source>
+        <translation>See qdl-host --help.</translation>
+    </message>
+    <message>
+        <source>Lista as filiais, cada uma com as suas configurações de tela e, de cada configuração, quantos ambientes, mesas e botões tem, e sai.</source>
+        <translation>List the branches, each with its screen configurations and, for each configuration, how many areas, tables and buttons it has, then exit.</translation>
+    </message>
+    <message>
+        <source>Não foi possível abrir a tela (%1). Rode o programa numa sessão gráfica ou grave a tela numa imagem com --screenshot ARQUIVO.</source>
+        <translation>Could not open the screen (%1). Run the program in a graphical session, or save the screen to a picture with --screenshot FILE.</translation>
+    </message>
+    <message>
+        <source>Não há tela onde abrir o programa: nem DISPLAY nem WAYLAND_DISPLAY está definida. Rode-o numa sessão gráfica ou grave a tela numa imagem com --screenshot ARQUIVO.</source>
+        <translation>There is no display to open the program on: neither DISPLAY nor WAYLAND_DISPLAY is set. Run it in a graphical session, or save the screen to a picture with --screenshot FILE.</translation>
     </message>
     <message>
         <source>Mostra o banco de dados, o idioma e a escala em vigor e de onde vêm, e sai.</source>
@@ -1546,6 +1641,72 @@ Database message: </translation>
     </message>
 </context>
 <context>
+    <name>Branches</name>
+    <message numerus="yes">
+        <source>%1: %n filial(is).</source>
+        <translation>
+            <numerusform>%1: %n branch.</numerusform>
+            <numerusform>%1: %n branches.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: nenhuma filial que esta conexão possa ler (LOJA e CONFTELA).</source>
+        <translation>%1: no branch this connection may read (LOJA and CONFTELA).</translation>
+    </message>
+    <message>
+        <source>Filial %1</source>
+        <translation>Branch %1</translation>
+    </message>
+    <message>
+        <source>nenhuma configuração de tela (CONFTELA).</source>
+        <translation>no screen configuration (CONFTELA).</translation>
+    </message>
+    <message>
+        <source>configuração %1, loja %2: %3, %4, %5, %6.</source>
+        <translation>configuration %1, store %2: %3, %4, %5, %6.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n ambiente(s)</source>
+        <translation>
+            <numerusform>%n area</numerusform>
+            <numerusform>%n areas</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n mesa(s)</source>
+        <translation>
+            <numerusform>%n table</numerusform>
+            <numerusform>%n tables</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n botão(ões) de ambiente</source>
+        <translation>
+            <numerusform>%n area button</numerusform>
+            <numerusform>%n area buttons</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n botão(ões) de mesa</source>
+        <translation>
+            <numerusform>%n table button</numerusform>
+            <numerusform>%n table buttons</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Erro ao ler as filiais (LOJA, CONFTELA)</source>
+        <translation>Could not read the branches (LOJA, CONFTELA)</translation>
+    </message>
+    <message>
+        <source>Não foi possível listar as filiais: %1</source>
+        <translation>Could not list the branches: %1</translation>
+    </message>
+    <message>
+        <source>O banco de dados não tem as tabelas da configuração de mesas; crie-as com --create-demo.</source>
+        <translation>The database does not hold the table-setup tables; create them with --create-demo.</translation>
+    </message>
+</context>
+<context>
     <name>SchemaVersion</name>
     <message>
         <source>O banco de dados tem o esquema da versão %1; esta versão do programa usa a %2. O dono do esquema deve rodar &quot;qdl-host --database URL --upgrade&quot;.</source>
@@ -1574,6 +1735,14 @@ nothing will be written.</translation>
     <message>
         <source>O esquema já está na versão %1.</source>
         <translation>The schema is already at version %1.</translation>
+    </message>
+    <message>
+        <source>Erro ao ler a versão do esquema</source>
+        <translation>Could not read the schema&apos;s version</translation>
+    </message>
+    <message>
+        <source>Erro ao ler o dono do esquema</source>
+        <translation>Could not read the schema&apos;s owner</translation>
     </message>
     <message>
         <source>Erro ao atualizar o esquema para a versão %1</source>
@@ -1613,6 +1782,18 @@ nothing will be written.</translation>
     <message>
         <source>Código de filial com mais de 4 caracteres: %1</source>
         <translation>Branch code longer than 4 characters: %1</translation>
+    </message>
+    <message>
+        <source>Só o dono do esquema (%1) dá e tira papéis de terminal; rode o comando conectado como %1.</source>
+        <translation>Only the schema's owner (%1) grants and revokes terminal roles; run the command connected as %1.</translation>
+    </message>
+    <message>
+        <source>Erro ao ler as lojas (LOJA)</source>
+        <translation>Could not read the stores (LOJA)</translation>
+    </message>
+    <message>
+        <source>A filial %1 não existe: nenhuma loja (LOJA) dela. Veja as filiais com qdl-host --branches.</source>
+        <translation>Branch %1 does not exist: it has no store (LOJA). See the branches with qdl-host --branches.</translation>
     </message>
 </context>
 <context>
@@ -1794,8 +1975,8 @@ nothing will be written.</translation>
         <translation>Could not read the screen configuration (CONFTELA)</translation>
     </message>
     <message>
-        <source>A filial %1 não tem a configuração de tela %2 (nenhuma linha em CONFTELA); crie-a antes de pôr um leiaute nela.</source>
-        <translation>Branch %1 has no screen configuration %2 (no CONFTELA row); create it before putting a layout in it.</translation>
+        <source>A configuração de tela %2 da filial %1 não existe (nenhuma linha em CONFTELA); qdl-host --branches lista as filiais e as suas configurações.</source>
+        <translation>Screen configuration %2 of branch %1 does not exist (no CONFTELA row); qdl-host --branches lists the branches and their configurations.</translation>
     </message>
     <message>
         <source>Erro ao travar o leiaute da configuração</source>
@@ -1804,6 +1985,10 @@ nothing will be written.</translation>
     <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Erro ao preparar o comando %1</source>
+        <translation>Could not prepare the statement %1</translation>
     </message>
 </context>
 <context>
@@ -1884,9 +2069,12 @@ nothing will be written.</translation>
         <source>Não foi possível gravar %1: %2</source>
         <translation>Could not write %1: %2</translation>
     </message>
-    <message>
-        <source>%1: %2 botão(ões) exportado(s) para %3.</source>
-        <translation>%1: %2 button(s) exported to %3.</translation>
+    <message numerus="yes">
+        <source>%1: %n botão(ões) exportado(s) para %2.</source>
+        <translation>
+            <numerusform>%1: %n button exported to %2.</numerusform>
+            <numerusform>%1: %n buttons exported to %2.</numerusform>
+        </translation>
     </message>
     <message>
         <source>Não foi possível ler %1: %2</source>
@@ -1900,9 +2088,12 @@ nothing will be written.</translation>
         <source>Hora inválida para --restore: %1 (use a hora local em ISO 8601, como &quot;2026-12-07T14:30&quot; ou &quot;2026-12-07 14:30:05&quot;).</source>
         <translation>Invalid time for --restore: %1 (give local time in ISO 8601, such as &quot;2026-12-07T14:30&quot; or &quot;2026-12-07 14:30:05&quot;).</translation>
     </message>
-    <message>
-        <source>%1: o leiaute de %2 (%3 UTC) tinha %4 botão(ões).</source>
-        <translation>%1: the layout of %2 (%3 UTC) had %4 button(s).</translation>
+    <message numerus="yes">
+        <source>%1: o leiaute de %2 (%3 UTC) tinha %n botão(ões).</source>
+        <translation>
+            <numerusform>%1: the layout of %2 (%3 UTC) had %n button.</numerusform>
+            <numerusform>%1: the layout of %2 (%3 UTC) had %n buttons.</numerusform>
+        </translation>
     </message>
     <message>
         <source>Filial (até 4 caracteres) ou configuração (até 5) inválida: %1, %2.</source>
@@ -1911,6 +2102,10 @@ nothing will be written.</translation>
     <message>
         <source>O comando não foi concluído; nada foi gravado no banco de dados: %1</source>
         <translation>The command was not completed; nothing was written to the database: %1</translation>
+    </message>
+    <message>
+        <source>Nada foi exportado: %1</source>
+        <translation>Nothing was exported: %1</translation>
     </message>
 </context>
 <context>
@@ -1926,6 +2121,25 @@ nothing will be written.</translation>
     <message>
         <source>botão %1 de tipo %2 (código %3)</source>
         <translation>button %1 of type %2 (code %3)</translation>
+    </message>
+</context>
+<context>
+    <name>ServerOperations</name>
+    <message>
+        <source>Erro ao ler as colunas do leiaute</source>
+        <translation>Could not read the layout's columns</translation>
+    </message>
+    <message>
+        <source>Erro ao ler o esquema</source>
+        <translation>Could not read the schema</translation>
+    </message>
+    <message>
+        <source>Erro ao ler os papéis de terminal</source>
+        <translation>Could not read the terminal roles</translation>
+    </message>
+    <message>
+        <source>Erro ao criar a operação %1</source>
+        <translation>Could not create the operation %1</translation>
     </message>
 </context>
 </TS>

@@ -14,6 +14,7 @@
 #include "layoutrules.h"
 #include "schemaversion.h"
 #include "statement.h"
+#include "serveroperations.h"
 #include "statements.h"
 #include "storedvalues.h"
 
@@ -165,12 +166,10 @@ TADOQuery& TrdmConfMesa::statement(const char* component)
     if (!adcConfigMesa->Connected())
         throw EQdlError(QCoreApplication::translate("TrdmConfMesa", "A conexão com o banco de dados não está aberta."));
 
-    DbError error;
-    std::unique_ptr<TADOQuery> q = adcConfigMesa->prepare(QString::fromUtf8(def->sql), error);
     const QString step = QCoreApplication::translate("TrdmConfMesa", "Erro ao preparar o comando para %1 (%2)")
                              .arg(purposeText(*def), QLatin1String(component));
-    if (!q)
-        throw EDatabaseError(step, error);
+    std::unique_ptr<TADOQuery> q =
+        qdl::prepareStatement(*adcConfigMesa, *def, def->writes() ? schemaVersion() : kSchemaVersion, step);
     if (adcConfigMesa->isPostgres())
         q = std::make_unique<PreparedAtFirstRun>(std::move(q), step);
     TADOQuery& ref = *q;

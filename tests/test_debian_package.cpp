@@ -345,7 +345,7 @@ TEST_F(DebianPackage, TheChangelogNamesThePackagedVersion)
 }
 
 // The manual page is made from this program's help: every option the help
-// lists is in it.
+// lists is in it, and in the synopsis that the page's own text gives.
 TEST_F(DebianPackage, TheManualPageDescribesEveryOptionOfTheHelp)
 {
     const Outcome help = runInstalled({QStringLiteral("--lang=en"), QStringLiteral("--help")});
@@ -353,6 +353,13 @@ TEST_F(DebianPackage, TheManualPageDescribesEveryOptionOfTheHelp)
     QString page = gunzipped(QStringLiteral("/usr/share/man/man1/qdl-host.1.gz"));
     ASSERT_TRUE(page.startsWith(QLatin1String(".\\\""))) << "not a manual page: " << page.left(200).toStdString();
     page.replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    const qsizetype synopsisAt = page.indexOf(QLatin1String(".SH SYNOPSIS"));
+    ASSERT_GE(synopsisAt, 0);
+    // The synopsis's words: option names, with the markup between them gone.
+    static const QRegularExpression notAWord(QStringLiteral("[^a-z-]+"));
+    const QStringList synopsis = page.mid(synopsisAt, page.indexOf(QLatin1String(".SH "), synopsisAt + 1) - synopsisAt)
+                                     .replace(notAWord, QStringLiteral(" "))
+                                     .split(u' ', Qt::SkipEmptyParts);
     static const QRegularExpression option(QStringLiteral("^\\s+(?:-\\w, )?(--[a-z][a-z-]*)"), QRegularExpression::MultilineOption);
     int options = 0;
     auto it = option.globalMatch(help.out);
@@ -360,6 +367,7 @@ TEST_F(DebianPackage, TheManualPageDescribesEveryOptionOfTheHelp)
         const QString name = it.next().captured(1);
         ++options;
         EXPECT_TRUE(page.contains(name)) << name.toStdString();
+        EXPECT_TRUE(synopsis.contains(name)) << name.toStdString() << " is not in the synopsis";
     }
     EXPECT_GE(options, 6) << help.out.toStdString();
 
@@ -370,6 +378,18 @@ TEST_F(DebianPackage, TheManualPageDescribesEveryOptionOfTheHelp)
     for (const char* name : {"quadrel/qdl-host.conf", "quadrel/PARAMETROSQDL.CDS", "quadrel/qdl-demo.db", "QDL_DATABASE",
                              "QDL_WAIT_LIMIT", "PGPASSFILE"})
         EXPECT_TRUE(page.contains(QLatin1String(name))) << name;
+}
+
+// The layout file's format, which --help and the manual cite, travels with
+// the package as written in the sources.
+TEST_F(DebianPackage, TheLayoutFormatIsInThePackage)
+{
+    const QString installed = gunzipped(QStringLiteral("/usr/share/doc/") + field(QStringLiteral("Package"))
+                                        + QStringLiteral("/layout-format.md.gz"));
+    QFile source(qEnvironmentVariable("QDL_SOURCE_DIR") + QStringLiteral("/docs/layout-format.md"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly)) << source.fileName().toStdString();
+    EXPECT_TRUE(installed == QString::fromUtf8(source.readAll()))
+        << "layout-format.md.gz is missing from the package or is not docs/layout-format.md";
 }
 
 // The desktop entry passes desktop-file-validate, starts the program the

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -75,9 +76,9 @@ protected:
 
 TEST_P(LayoutFile, RestoreBringsBackAreaClearedOnScreen)
 {
-    // Balcão's own colours (white on navy) and its first table's (yellow).
+    // Balcão's own colours (black on amber) and its first table's (yellow).
     const QString before = stored();
-    ASSERT_TRUE(before.contains(QStringLiteral("\tBALCA\tBalcão\t16777215\t8388608\t")));
+    ASSERT_TRUE(before.contains(QStringLiteral("\tBALCA\tBalcão\t0\t49151\t")));
     const QDateTime beforeClear = QDateTime::currentDateTime();
     // The history's clock must be past the time given (milliseconds).
     while (QDateTime::currentDateTime() <= beforeClear.addMSecs(2))
@@ -122,7 +123,8 @@ TEST_P(LayoutFile, RoundTripToAnotherBranchSkipsWhatItLacks)
     // Branch 0001 gets Varanda and Balcão and the same tables, but for 50.
     db.exec("INSERT INTO CONFTELA (CDFILIAL, NRCONFTELA, CDLOJA) VALUES ('0001', '00002', '00001')");
     db.exec("INSERT INTO SALA (CDFILIAL, CDSALA, NMSALA, IDSITSALA) SELECT '0001', CDSALA, NMSALA, IDSITSALA FROM SALA "
-            "WHERE CDFILIAL = '9999' AND CDSALA IN ('VAR', 'BALCA')");
+            "WHERE CDFILIAL = '9999' AND CDSALA IN ('VAR', 'BALCA') "
+            "AND CDSALA NOT IN (SELECT CDSALA FROM SALA WHERE CDFILIAL = '0001')");
     db.exec("INSERT INTO MESA (CDFILIAL, CDLOJA, NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX) SELECT '0001', CDLOJA, "
             "NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = '9999' AND CDLOJA = '00001' AND NRMESA <> '50' "
             "AND NRMESA NOT IN (SELECT NRMESA FROM MESA WHERE CDFILIAL = '0001')");
@@ -135,7 +137,7 @@ TEST_P(LayoutFile, RoundTripToAnotherBranchSkipsWhatItLacks)
     // A terminal role of branch 9999 (as the program connects on
     // PostgreSQL) is told so, not that the configuration is missing.
     const QString role = QUrl(db.connectionString).userName();
-    if (db.isPostgres() && db.countRows(QStringLiteral("SELECT COUNT(*) FROM QDL_TERMINAL_FILIAL WHERE ROLNAME = '%1'").arg(role)) > 0) {
+    if (db.isPostgres() && db.countRows(QStringLiteral("SELECT COUNT(*) FROM QDL_TERMINAL_FILIAL T JOIN pg_roles R ON R.oid = T.ROLOID WHERE R.rolname = '%1'").arg(role)) > 0) {
         const Run refused = command(LayoutCommand::Kind::Import, file("a.txt"), QStringLiteral("0001"), QStringLiteral("00002"));
         EXPECT_EQ(refused.status, 2);
         EXPECT_TRUE(refused.err.contains(role)) << refused.err.toStdString();
@@ -241,6 +243,66 @@ TEST_P(LayoutFile, TheStoresDefaultTableIsSkipped)
     EXPECT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("(mesa \"99\"): a mesa \"99\" é a mesa padrão"))) << run.out.toStdString();
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND CDIDENTBUTON = '99'"), 0);
+}
+
+// The demo's roll-out as the README walks it, run as the schema's owner: the
+// central layout exported and imported into each branch, whose report says
+// what it placed and what the branch lacks. On SQLite the demo is made by
+// qdl-host --create-demo; on PostgreSQL the fixture made it with the same code.
+TEST_P(LayoutFile, TheDemosCentralLayoutRollsOutToItsBranches)
+{
+    QString database = db.ownerConnectionString;
+    const auto host = [&database](const QStringList& arguments) {
+        return runHostProgram(QProcessEnvironment::systemEnvironment(), QStringList{"--database", database} + arguments);
+    };
+    if (db.isSqlite()) {
+        database = QStringLiteral("sqlite:") + file("demo.db");
+        const HostRun demo = host({"--create-demo"});
+        ASSERT_EQ(demo.status, 0) << demo.err.toStdString();
+    }
+    const HostRun before = host({"--lang", "en", "--check"});
+    EXPECT_EQ(before.status, 0) << before.out.toStdString();
+    EXPECT_TRUE(before.out.contains(QStringLiteral(": 19 buttons in 1 configuration."))) << before.out.toStdString();
+    const HostRun exported = host({"--export-layout", file("central.layout")});
+    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+
+    struct Branch {
+        QString code;
+        int added;
+        QStringList lacks; // one skipped button each
+    };
+    const Branch branches[] = {
+        {QStringLiteral("0001"), 14,
+         {QStringLiteral("o ambiente \"BALCA\" não existe na filial \"0001\""),
+          QStringLiteral("(mesa \"49\"): o botão de ambiente \"03\" ficou de fora"),
+          QStringLiteral("(mesa \"50\"): o botão de ambiente \"03\" ficou de fora"),
+          QStringLiteral("a mesa \"9\" não existe na filial \"0001\""), QStringLiteral("a mesa \"10\" não existe na filial \"0001\"")}},
+        {QStringLiteral("0002"), 13,
+         {QStringLiteral("o ambiente \"VAR\" não existe na filial \"0002\""),
+          QStringLiteral("(mesa \"21\"): o botão de ambiente \"02\" ficou de fora"),
+          QStringLiteral("(mesa \"22\"): o botão de ambiente \"02\" ficou de fora"),
+          QStringLiteral("(mesa \"23\"): o botão de ambiente \"02\" ficou de fora"),
+          QStringLiteral("(mesa \"24\"): o botão de ambiente \"02\" ficou de fora"),
+          QStringLiteral("a mesa \"50\" não existe na filial \"0002\"")}},
+    };
+    for (const Branch& branch : branches) {
+        const HostRun run = host({"--import-layout", file("central.layout"), "--branch", branch.code});
+        ASSERT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
+        const QStringList lines = run.out.split(QLatin1Char('\n'));
+        const auto starting = [&lines](const char* head) {
+            return lines.filter(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(QLatin1String(head))));
+        };
+        EXPECT_EQ(starting("+ ").size(), branch.added) << run.out.toStdString();
+        EXPECT_TRUE(starting("- ").isEmpty() && starting("~ ").isEmpty()) << run.out.toStdString();
+        const QStringList skipped = starting("Ignorado: ");
+        EXPECT_EQ(skipped.size(), branch.lacks.size()) << run.out.toStdString();
+        for (const QString& lack : branch.lacks)
+            EXPECT_EQ(skipped.filter(lack).size(), 1) << lack.toStdString() << "\n" << run.out.toStdString();
+    }
+    // Every placed button stored, and the three layouts consistent.
+    const HostRun after = host({"--lang", "en", "--check"});
+    EXPECT_EQ(after.status, 0) << after.out.toStdString();
+    EXPECT_TRUE(after.out.contains(QStringLiteral(": 46 buttons in 3 configurations."))) << after.out.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, LayoutFile, ::testing::ValuesIn(testBackends()), backendName);

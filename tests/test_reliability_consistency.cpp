@@ -154,7 +154,7 @@ TEST_P(ConsistencyTest, TheHostProgramAnswersZeroOneOrTwo)
     placeTable("01", "1", "01", "1", "Mesa 1");
     Run clean = runCheck(db->connectionString);
     EXPECT_EQ(clean.status, 0) << clean.out.toStdString();
-    EXPECT_TRUE(clean.out.contains("2 botões em 1 configurações")) << clean.out.toStdString();
+    EXPECT_TRUE(clean.out.contains("2 botão(ões) em 1 configuração(ões)")) << clean.out.toStdString();
 
     exec("DELETE FROM ITMENUCONFTE WHERE IDTPBUTTON = '4'");
     Run broken = runCheck(db->connectionString);
@@ -257,14 +257,14 @@ TEST_P(ConsistencyTest, TheCheckOfOneBranchLeavesTheOtherBranchesOut)
     // The owner checks every branch (a terminal role only its own).
     const Run one = runCheck(db->ownerConnectionString, {"--check", "--branch", "9999"});
     EXPECT_EQ(one.status, 0) << one.out.toStdString();
-    EXPECT_TRUE(one.out.contains("filial \"9999\": 2 botões em 1 configurações")) << one.out.toStdString();
+    EXPECT_TRUE(one.out.contains("filial \"9999\": 2 botão(ões) em 1 configuração(ões)")) << one.out.toStdString();
     const Run other = runCheck(db->ownerConnectionString, {"--check", "--branch=0001"});
     EXPECT_EQ(other.status, 1) << other.out.toStdString();
     EXPECT_TRUE(other.out.contains("o ambiente \"ZZZ\" não existe")) << other.out.toStdString();
     EXPECT_TRUE(other.out.contains("2 problema(s) encontrado(s)")) << other.out.toStdString();
     const Run none = runCheck(db->ownerConnectionString, {"--check", "--branch", "0002"});
     EXPECT_EQ(none.status, 0);
-    EXPECT_TRUE(none.out.contains("0 botões em 0 configurações")) << none.out.toStdString();
+    EXPECT_TRUE(none.out.contains("0 botão(ões) em 0 configuração(ões)")) << none.out.toStdString();
     // Without --check, or without a code, --branch is a mistake: said, never a screen.
     EXPECT_EQ(runCheck(db->connectionString, {"--branch", "9999"}).status, 2);
     EXPECT_EQ(runCheck(db->connectionString, {"--check", "--branch="}).status, 2);

@@ -1,6 +1,7 @@
 // Terminal roles on PostgreSQL: --grant-terminal gives a login role what the
-// screen needs on its own branches only, the server's row-level security
-// keeps the other branches away, --revoke-terminal takes it all back. Each
+// screen needs on its own branches only (reads under the server's row-level
+// security, writes through the owner's operations), a renamed role stays
+// confined, --revoke-terminal takes it all back. Each
 // role connects as itself (trust on loopback).
 
 #include <QTextStream>
@@ -80,7 +81,7 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
                                            {"--database", db.ownerConnectionString, "--grant-terminal", terminal0001,
                                             "--branch", "0001"});
     ASSERT_EQ(granted.status, 0) << granted.err.toStdString();
-    EXPECT_TRUE(said.contains(QStringLiteral("GRANT UPDATE (IDSTMESAAUX) ON MESA"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("GRANT EXECUTE ON FUNCTION qdl_acmdelambiente"))) << said.toStdString();
 
     TADOConnection a;
     a.ConnectionString = urlAs(terminal9999);
@@ -95,28 +96,45 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
         EXPECT_EQ(count(b, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE CDFILIAL <> '0001'").arg(t)), 0) << table;
     }
 
+    // A temporary table of the list's name stands in for nothing.
+    SqlQuery temp(a);
+    ASSERT_TRUE(temp.exec("CREATE TEMP TABLE QDL_TERMINAL_FILIAL (ROLOID OID, CDFILIAL VARCHAR(4))")) << errorText(temp.lastError());
+    EXPECT_EQ(count(a, "SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL <> '9999'"), 0);
+    ASSERT_TRUE(temp.exec("DROP TABLE pg_temp.QDL_TERMINAL_FILIAL"));
+
     // The layout check as a terminal checks the branches it may see; as the
     // owner, all of them.
     EXPECT_EQ(checkLayoutAt(urlAs(terminal9999)).buttons,
               db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999'"));
     EXPECT_EQ(checkLayoutAt(db.ownerConnectionString).buttons, db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE"));
 
-    // Another branch's button is not there to change, nor to add.
-    EXPECT_EQ(count(a, "WITH U AS (UPDATE ITMENUCONFTE SET DSBUTTON = 'x' WHERE CDFILIAL = '0001' RETURNING 1) "
-                       "SELECT COUNT(*) FROM U"),
-              0);
-    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'x'"), 0);
+    // No write, no lock beyond a reader's, no row lock: only the owner's
+    // operations, and those only on its own branch.
     SqlQuery q(a);
-    EXPECT_FALSE(q.exec("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, "
-                        "IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX) "
-                        "VALUES ('0001', '00001', '4', '09', 'NOVA', '0', '0', '1', '0')"));
+    for (const char* refused :
+         {"UPDATE ITMENUCONFTE SET DSBUTTON = 'x' WHERE CDFILIAL = '9999'", "DELETE FROM ITMENUCONFTE WHERE CDFILIAL = '9999'",
+          "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, IDTPBUTONAUX, NRBUTTONAUX, "
+          "NRPGCONFTELA, NRPGCONFTAUX) VALUES ('9999', '00001', '4', '09', 'NOVA', '0', '0', '1', '0')",
+          "UPDATE MESA SET IDSTMESAAUX = 'O' WHERE CDFILIAL = '9999'", "SELECT NRMESA FROM MESA WHERE CDFILIAL = '9999' FOR SHARE",
+          "SELECT 1 FROM ITMENUCONFTE WHERE CDFILIAL = '9999' FOR KEY SHARE"}) {
+        EXPECT_FALSE(q.exec(QLatin1String(refused))) << refused;
+        EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << refused << ": " << errorText(q.lastError());
+    }
+    for (const char* table : {"ITMENUCONFTE", "MESA"})
+        for (const char* mode : {"ROW SHARE", "ROW EXCLUSIVE", "SHARE", "ACCESS EXCLUSIVE"}) {
+            const QString sql = QStringLiteral("LOCK TABLE %1 IN %2 MODE").arg(QLatin1String(table), QLatin1String(mode));
+            a.BeginTrans();
+            EXPECT_FALSE(q.exec(sql)) << sql.toStdString();
+            EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << sql.toStdString() << ": " << errorText(q.lastError());
+            a.RollbackTrans();
+        }
+    // The operation itself refuses another branch.
+    EXPECT_FALSE(q.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0')"));
     EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << errorText(q.lastError());
-    // Nor can it widen its own branches, nor write a table's state.
-    EXPECT_FALSE(q.exec(QStringLiteral("INSERT INTO QDL_TERMINAL_FILIAL VALUES ('%1', '0001')").arg(terminal9999)));
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'x'"), 0);
+    // Nor can it widen its own branches.
+    EXPECT_FALSE(q.exec(QStringLiteral("INSERT INTO QDL_TERMINAL_FILIAL (ROLOID, CDFILIAL) VALUES (0, '0001')")));
     EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << errorText(q.lastError());
-    const int occupied = db.countRows("SELECT COUNT(*) FROM MESA WHERE IDSTMESAAUX = 'O'");
-    EXPECT_FALSE(q.exec("UPDATE MESA SET IDSTMESAAUX = 'O' WHERE CDFILIAL = '9999'"));
-    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM MESA WHERE IDSTMESAAUX = 'O'"), occupied);
     q.finish();
 
     {
@@ -134,13 +152,35 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'Novo nome' AND CDFILIAL = '9999'"), 1);
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDIDENTBUTON = 'BALCA'"), 1); // 0001's stays
 
+    // A renamed role keeps its branches: the list is kept by identity.
+    a.setConnected(false);
+    superuser([this](TADOConnection& c) {
+        c.execute(QStringLiteral("ALTER ROLE %1 RENAME TO %1_b").arg(terminal9999), QStringLiteral("ALTER ROLE"));
+    });
+    {
+        TADOConnection renamed;
+        renamed.ConnectionString = urlAs(terminal9999 + QStringLiteral("_b"));
+        renamed.setConnected(true);
+        EXPECT_EQ(count(renamed, "SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL <> '9999'"), 0);
+        SqlQuery r(renamed);
+        EXPECT_FALSE(r.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0')"));
+        EXPECT_EQ(r.lastError().kind(), DbError::Kind::Permission) << errorText(r.lastError());
+    }
+    superuser([this](TADOConnection& c) {
+        c.execute(QStringLiteral("ALTER ROLE %1_b RENAME TO %1").arg(terminal9999), QStringLiteral("ALTER ROLE"));
+    });
+    a.setConnected(true);
+
     const HostRun revoked = runHostProgram(QProcessEnvironment::systemEnvironment(),
                                            {"--database", db.ownerConnectionString, "--revoke-terminal", terminal9999});
     ASSERT_EQ(revoked.status, 0) << revoked.err.toStdString();
     EXPECT_TRUE(revoked.out.contains(QStringLiteral("REVOKE"))) << revoked.out.toStdString();
-    EXPECT_EQ(db.countRows(QStringLiteral("SELECT COUNT(*) FROM QDL_TERMINAL_FILIAL WHERE ROLNAME = '%1'").arg(terminal9999)), 0);
-    EXPECT_FALSE(q.exec("SELECT COUNT(*) FROM ITMENUCONFTE"));
-    EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << errorText(q.lastError());
+    EXPECT_EQ(db.countRows(QStringLiteral("SELECT COUNT(*) FROM QDL_TERMINAL_FILIAL T JOIN pg_roles R ON R.oid = T.ROLOID "
+                                          "WHERE R.rolname = '%1'").arg(terminal9999)),
+              0);
+    SqlQuery q2(a);
+    EXPECT_FALSE(q2.exec("SELECT COUNT(*) FROM ITMENUCONFTE"));
+    EXPECT_EQ(q2.lastError().kind(), DbError::Kind::Permission) << errorText(q2.lastError());
     EXPECT_GT(count(b, "SELECT COUNT(*) FROM ITMENUCONFTE"), 0); // the other terminal keeps its own
 }
 

@@ -45,8 +45,9 @@ protected:
             for (const char* table : {"ITMENUCONFTE", "CONFTELA", "MESA", "SALA", "LOJA", "QDL_VERSAO", "QDL_TERMINAL_FILIAL",
                                       "QDL_HISTORICO"})
                 db.exec(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(QLatin1String(table)));
-            db.exec("DROP FUNCTION IF EXISTS QDL_AVISA_LEIAUTE() CASCADE");
-            db.exec("DROP FUNCTION IF EXISTS QDL_GUARDA_HISTORICO() CASCADE");
+            db.exec("DO $$ DECLARE f text; BEGIN FOR f IN SELECT p.oid::regprocedure::text FROM pg_proc p "
+                    "WHERE p.proname LIKE 'qdl\\_%' AND p.pronamespace = current_schema()::regnamespace "
+                    "LOOP EXECUTE 'DROP FUNCTION ' || f || ' CASCADE'; END LOOP; END $$");
             QFile dump(dataFile(base + "-postgresql.sql"));
             ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
             QString script;
@@ -120,7 +121,7 @@ TEST_P(Upgrade, ASecondVersionGetsItsHistoryAloneWithEveryRowKept)
     ASSERT_EQ(before.size(), 18);
     QString said;
     QTextStream log(&said);
-    EXPECT_EQ(upgradeSchema(connection, log), 1); // one step
+    EXPECT_EQ(upgradeSchema(connection, log), kSchemaVersion - 2);
     EXPECT_EQ(schemaVersionOf(connection), kSchemaVersion);
     EXPECT_EQ(dumpLayout(connection), before);
     EXPECT_TRUE(checkLayout(connection).clean());
@@ -133,6 +134,34 @@ TEST_P(Upgrade, ASecondVersionGetsItsHistoryAloneWithEveryRowKept)
                        "AND DSANTES LIKE '%16777215%'")) << errorText(q.lastError());
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), removed);
+}
+
+TEST_P(Upgrade, ATerminalRoleSetUpBeforeWritesOnlyThroughTheOperationsAfter)
+{
+    if (GetParam() != QLatin1String("postgresql"))
+        GTEST_SKIP() << "roles are PostgreSQL's";
+    ASSERT_NO_FATAL_FAILURE(load("version-2"));
+    const QString role = QUrl(db.connectionString).userName();
+    // What --grant-terminal gave before: writes of its own, listed by name.
+    for (const QString& sql : {QStringLiteral("GRANT SELECT ON LOJA, CONFTELA, SALA, MESA, ITMENUCONFTE, QDL_VERSAO TO %1"),
+                               QStringLiteral("GRANT INSERT, UPDATE, DELETE ON ITMENUCONFTE TO %1"),
+                               QStringLiteral("GRANT UPDATE (IDSTMESAAUX) ON MESA TO %1"),
+                               QStringLiteral("INSERT INTO QDL_TERMINAL_FILIAL VALUES ('%1', '9999')")})
+        connection.execute(sql.arg(role), sql);
+    QString said;
+    QTextStream log(&said);
+    upgradeSchema(connection, log);
+
+    ServiceSession session(db); // as the terminal
+    ServiceResult r;
+    ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Depois", "4", "0", "0", "0", r), 0);
+    EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
+    // No right of its own that locks or writes.
+    EXPECT_EQ(db.countRows(QStringLiteral("SELECT COUNT(*) FROM (VALUES ('ITMENUCONFTE'), ('MESA')) t(n) "
+                                          "WHERE has_any_column_privilege('%1', n, 'UPDATE') OR has_table_privilege('%1', n, 'DELETE') "
+                                          "OR has_table_privilege('%1', n, 'INSERT')").arg(role)),
+              0);
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'Depois'"), 1);
 }
 
 TEST_P(Upgrade, ANewerSchemaIsNeverWrittenToAndNotUpgraded)

@@ -261,7 +261,7 @@ TEST_P(SrvDatabase, DemoRowsHaveTheShapesTheScreenWrites)
     EXPECT_GT(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE NRCOLORBACK <> 11571344"), 0);
 
     const QString text = describeQdlDatabase(db.openCheckConnection());
-    EXPECT_TRUE(text.contains(QStringLiteral("MESA: %1 linhas").arg(db.countRows("SELECT COUNT(*) FROM MESA"))))
+    EXPECT_TRUE(text.contains(QStringLiteral("MESA: %1 linha(s)").arg(db.countRows("SELECT COUNT(*) FROM MESA"))))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Salão Principal"))) << text.toStdString();
 }

@@ -185,7 +185,7 @@ protected:
         for (const auto& def : qdl::kStatements) {
             const bool isInsert = QByteArray(def.sql).startsWith("INSERT");
             if (db.isSqlite()) {
-                if (def.postgresOnly)
+                if (def.postgresOnly())
                     continue;
                 const QStringList plan = sqlitePlan(def);
                 EXPECT_EQ(sqliteFault(plan), QString())
@@ -236,15 +236,16 @@ protected:
     {
         QDL_REQUIRE_BACKEND(GetParam());
         db = TestDatabase::create(GetParam());
-        // Branch 0002 numbers its configuration and buttons as 9999 does; its
-        // area button 01 stands for VAR and its first table button for table 7.
+        // Branch 0003, which has no tables, numbers its configuration and
+        // buttons as 9999 does; its area button 01 stands for VAR and its
+        // first table button for table 7.
         ASSERT_TRUE(db.exec("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, "
                             "DSBUTTON, NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, "
-                            "NRPGCONFTELA, NRPGCONFTAUX) VALUES ('0002', '00001', '4', '01', 'VAR', 'Varanda', 0, "
+                            "NRPGCONFTELA, NRPGCONFTAUX) VALUES ('0003', '00001', '4', '01', 'VAR', 'Varanda', 0, "
                             "11571344, '', '0', '0', '1', '0')"));
         ASSERT_TRUE(db.exec("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, "
                             "DSBUTTON, NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, "
-                            "NRPGCONFTELA, NRPGCONFTAUX) VALUES ('0002', '00001', '3', '01', '7', 'Mesa 07', 0, "
+                            "NRPGCONFTELA, NRPGCONFTAUX) VALUES ('0003', '00001', '3', '01', '7', 'Mesa 07', 0, "
                             "11571344, '', '4', '01', '1', '1')"));
         session = std::make_unique<ServiceSession>(db);
     }
@@ -277,8 +278,8 @@ TEST_P(ButtonLookupBranch, TableButtonAnswersOnlyItsOwnTable)
     EXPECT_EQ(column(r, "CDSALA"), QStringList{"SAL"});
 
     // The other branch's own lookup finds its table 7 only where its branch
-    // has one: 0002 has no tables, so nothing.
-    ASSERT_EQ(getMesaNrButon("0002", "00001", "3", "01", "1", "01", "1", "00001", "4", r), 0);
+    // has one: 0003 has no tables, so nothing.
+    ASSERT_EQ(getMesaNrButon("0003", "00001", "3", "01", "1", "01", "1", "00001", "4", r), 0);
     EXPECT_TRUE(r.toPacket().rows.isEmpty());
 }
 

@@ -6,6 +6,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,7 +41,23 @@ namespace {
 
 struct Entry {
     QString context, source, translation;
+    QStringList forms; // a count's plural forms (numerus), else empty
 };
+
+// A <translation> element read whole: a count's holds its plural forms as
+// elements of their own.
+Entry translation(QXmlStreamReader& xml, const QString& context, const QString& source)
+{
+    Entry e{context, source, {}, {}};
+    while (!xml.atEnd() && !(xml.readNext() == QXmlStreamReader::EndElement && xml.name() == QLatin1String("translation"))) {
+        if (xml.isCharacters())
+            e.translation += xml.text();
+        else if (xml.isStartElement() && xml.name() == QLatin1String("numerusform"))
+            e.forms << xml.readElementText();
+    }
+    e.translation = e.forms.isEmpty() ? e.translation.trimmed() : e.forms.join(QLatin1Char(' '));
+    return e;
+}
 
 // The English catalogue as written: the Portuguese sources and their English.
 QList<Entry> catalogue()
@@ -59,7 +77,7 @@ QList<Entry> catalogue()
             else if (xml.name() == QLatin1String("source"))
                 source = xml.readElementText();
             else if (xml.name() == QLatin1String("translation"))
-                list << Entry{context, source, xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed()};
+                list << translation(xml, context, source);
         }
         return list;
     }();
@@ -183,6 +201,135 @@ TEST(Catalogue, HasNoUnfinishedEntries)
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+
+    // lrelease, which makes the catalogue the program loads, counts none
+    // unfinished either, and has nothing to warn of (a message twice).
+    QTemporaryDir out;
+    QProcess lrelease;
+    lrelease.setProcessChannelMode(QProcess::MergedChannels);
+    lrelease.start(qEnvironmentVariable("QDL_LRELEASE"), {ts.fileName(), QStringLiteral("-qm"), out.filePath(QStringLiteral("qdl_en.qm"))});
+    ASSERT_TRUE(lrelease.waitForFinished(60000)) << lrelease.errorString().toStdString();
+    const QString said = QString::fromUtf8(lrelease.readAll());
+    static const QRegularExpression counts(QStringLiteral(R"re(Generated \d+ translation\(s\) \(\d+ finished and (\d+) unfinished\))re"));
+    const auto m = counts.match(said);
+    ASSERT_TRUE(m.hasMatch()) << said.toStdString();
+    EXPECT_EQ(m.captured(1), QStringLiteral("0")) << said.toStdString();
+    EXPECT_FALSE(said.contains(QLatin1String("arning"))) << said.toStdString();
+}
+
+// ---- Every text of the sources ---------------------------------------------------
+
+struct SourceText {
+    QString context, text, file;
+};
+
+// C++ source with its comments blanked; string and character literals kept
+// whole (a "//" inside a URL is no comment).
+QString withoutComments(const QString& code)
+{
+    static const QRegularExpression tokens(QStringLiteral(R"re("(?:[^"\\\n]|\\.)*"|'(?:[^'\\\n]|\\.)*'|//[^\n]*|/\*.*?\*/)re"),
+                                           QRegularExpression::DotMatchesEverythingOption);
+    QString out = code;
+    for (auto it = tokens.globalMatch(code); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured().startsWith(QLatin1Char('/')))
+            out.replace(m.capturedStart(), m.capturedLength(), QString(m.capturedLength(), QLatin1Char(' ')));
+    }
+    return out;
+}
+
+// The text of adjacent string literals ("a" "b"), escapes read.
+QString literalText(const QString& literals)
+{
+    static const QRegularExpression literal(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    QString text;
+    for (auto it = literal.globalMatch(literals); it.hasNext();) {
+        const QString body = it.next().captured(1);
+        for (qsizetype i = 0; i < body.size(); ++i) {
+            QChar c = body[i];
+            if (c == QLatin1Char('\\') && i + 1 < body.size()) {
+                c = body[++i];
+                if (c == QLatin1Char('n'))
+                    c = QLatin1Char('\n');
+                else if (c == QLatin1Char('t'))
+                    c = QLatin1Char('\t');
+            }
+            text += c;
+        }
+    }
+    return text;
+}
+
+// Every text the program's sources mark for translation, with its context:
+// translate("Context", "text"), QT_TRANSLATE_NOOP("Context", "text"), and
+// tr("text"), whose context is the file's tr() wrapper's
+// (translate("Context", text)) or else the class of the member function it
+// is in (a Q_OBJECT class's tr).
+QList<SourceText> translatableTexts()
+{
+    const QString literals = QStringLiteral(R"re(((?:"(?:[^"\\]|\\.)*"\s*)+))re");
+    static const QRegularExpression translate(QStringLiteral(R"re((?:\btranslate|\bQT_TRANSLATE_NOOP)\(\s*"([\w-]+)"\s*,\s*)re") + literals);
+    static const QRegularExpression wrapper(QStringLiteral(R"re(\btranslate\(\s*"([\w-]+)"\s*,\s*text\b)re"));
+    static const QRegularExpression tr(QStringLiteral(R"re((?<![\w.>:])tr\(\s*)re") + literals);
+    static const QRegularExpression scope(QStringLiteral(R"re(^(?:class|struct)\s+(\w+)|^[^\s#/][^\n(;]*?\b(\w+)::~?\w+\()re"),
+                                          QRegularExpression::MultilineOption);
+    QList<SourceText> texts;
+    const QDir root(qEnvironmentVariable("QDL_SOURCE_DIR", QStringLiteral(".")));
+    for (const char* folder : {"app", "cli", "db", "host", "pkg", "srv"}) {
+        QDirIterator files(root.filePath(QLatin1String(folder)), {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QString code = withoutComments(QString::fromUtf8(file.readAll()));
+            const QString name = root.relativeFilePath(file.fileName());
+            for (auto it = translate.globalMatch(code); it.hasNext();) {
+                const auto m = it.next();
+                texts << SourceText{m.captured(1), literalText(m.captured(2)), name};
+            }
+            const QString ownContext = wrapper.match(code).captured(1);
+            QList<std::pair<qsizetype, QString>> scopes;
+            for (auto it = scope.globalMatch(code); it.hasNext();) {
+                const auto m = it.next();
+                scopes.append({m.capturedStart(), m.captured(1).isEmpty() ? m.captured(2) : m.captured(1)});
+            }
+            for (auto it = tr.globalMatch(code); it.hasNext();) {
+                const auto m = it.next();
+                QString context = ownContext;
+                for (qsizetype i = 0; context.isEmpty() && i < scopes.size(); ++i)
+                    if (i + 1 == scopes.size() || scopes[i + 1].first > m.capturedStart())
+                        context = scopes[i].second;
+                texts << SourceText{context, literalText(m.captured(1)), name};
+            }
+        }
+    }
+    return texts;
+}
+
+// A text the sources mark and the catalogue lacks ships in Portuguese; a
+// count (%n) needs the English plural forms.
+TEST(Catalogue, HoldsEveryTextOfTheSources)
+{
+    QHash<std::pair<QString, QString>, Entry> entries;
+    for (const Entry& e : catalogue())
+        entries.insert({e.context, e.source}, e);
+    const QList<SourceText> texts = translatableTexts();
+    // Blind to no kind of call: a wrapper's texts, a class's own tr and
+    // translate() are all among them.
+    ASSERT_GT(texts.size(), 400);
+    for (const SourceText& t : texts) {
+        const auto found = entries.constFind({t.context, t.text});
+        if (found == entries.cend()) {
+            ADD_FAILURE() << t.file.toStdString() << ": no English for " << t.context.toStdString() << ": \""
+                          << t.text.toStdString() << '"';
+            continue;
+        }
+        if (t.text.contains(QLatin1String("%n"))) {
+            EXPECT_TRUE(found->forms.size() == 2 && !found->forms.contains(QString()))
+                << t.file.toStdString() << ": the English of \"" << t.text.toStdString() << "\" needs its two plural forms";
+        }
+    }
 }
 
 // ---- Switching at run time ----------------------------------------------------

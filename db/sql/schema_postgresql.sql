@@ -1,4 +1,6 @@
 -- Tables the table-screen configuration reads and writes (PostgreSQL).
+-- This script makes schema version 3; a new database then takes the later
+-- steps (upgrade_N_*.sql) as an old one does, so each is written once.
 -- Keys and codes are text; colours are numbers. Kept in step with
 -- schema_sqlite.sql, which adds the checks SQLite needs to refuse what
 -- PostgreSQL's column types already refuse.

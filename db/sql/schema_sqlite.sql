@@ -1,4 +1,6 @@
 -- Tables the table-screen configuration reads and writes (SQLite).
+-- This script makes schema version 3; a new database then takes the later
+-- steps (upgrade_N_*.sql) as an old one does, so each is written once.
 -- Keys and codes are text; colours are numbers. SQLite does not enforce
 -- declared widths or types, so the checks below keep the rows in the shape
 -- PostgreSQL would accept: a colour that is not a number fails here too.

@@ -14,6 +14,11 @@ Statement::Statement(TADOConnection& db, const QString& sql, QString step)
     m_q = m_owned.get();
 }
 
+Statement::Statement(std::unique_ptr<TADOQuery> prepared, QString step, bool postgres)
+    : m_owned(std::move(prepared)), m_q(m_owned.get()), m_step(std::move(step)), m_postgres(postgres)
+{
+}
+
 Statement::Statement(TADOQuery& prepared, QString step, bool postgres)
     : m_q(&prepared), m_step(std::move(step)), m_postgres(postgres)
 {

@@ -28,6 +28,8 @@ public:
     // Prepares sql on the open connection; throws EDatabaseError (step) when
     // the database refuses it.
     Statement(TADOConnection& db, const QString& sql, QString step);
+    // A statement prepared elsewhere, kept and run here.
+    Statement(std::unique_ptr<TADOQuery> prepared, QString step, bool postgres);
     // A statement prepared and kept elsewhere (the data module's), run here
     // under this step with what is bound to it already; it must outlive
     // this object.

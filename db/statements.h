@@ -2,7 +2,14 @@
 
 // Codes and statement texts of the table-screen configuration. Each statement
 // is one text for SQLite and PostgreSQL; the data module prepares them by
-// component name (see TrdmConfMesa::statement).
+// component name (see TrdmConfMesa::statement), the layout file's writer
+// (import and restore) uses the writes too.
+//
+// On PostgreSQL every statement that writes or locks runs as a function of
+// the schema's owner made from this very text (serveroperations.h): a
+// terminal's role holds no INSERT, UPDATE or DELETE, so it can take no lock
+// beyond a reader's. Changing such a text needs a schema step that makes
+// the functions again.
 
 #include <QCoreApplication>
 #include <QString>
@@ -19,11 +26,20 @@ inline constexpr const char* kBotaoAlterado = "Botao_Alt";
 // stored. The screen says so and shows what is stored.
 inline constexpr const char* kGravacaoIncerta = "Grav_Inc";
 
+enum class StatementKind {
+    Read,
+    Write,        // on PostgreSQL, run through the owner's function
+    PostgresLock, // PostgreSQL only, run through the owner's function
+};
+
 struct StatementDef {
     const char* component;
     const char* purpose; // for error messages: "Erro ao <purpose>", translated where shown
     const char* sql;
-    bool postgresOnly = false; // prepared on PostgreSQL only
+    StatementKind kind = StatementKind::Read;
+
+    bool postgresOnly() const { return kind == StatementKind::PostgresLock; }
+    bool writes() const { return kind != StatementKind::Read; }
 };
 
 inline constexpr StatementDef kStatements[] = {
@@ -34,7 +50,7 @@ inline constexpr StatementDef kStatements[] = {
      "UPDATE ITMENUCONFTE SET DSBUTTON = :P_DSBUTTON WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
      "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "
-     "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)"},
+     "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)", StatementKind::Write},
     {"adqPesqMesas", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler os botões de mesa"),
      "SELECT NRBUTTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) "
      "AND (NRCONFTELA = :P_NRCONFTELA ) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTTON = '3' ) AND "
@@ -54,13 +70,13 @@ inline constexpr StatementDef kStatements[] = {
      "UPDATE ITMENUCONFTE SET CDIDENTBUTON = CDIDENTBUTON WHERE (CDFILIAL = :P_CDFILIAL) AND "
      "(NRCONFTELA = :P_NRCONFTELA) AND (IDTPBUTTON = :P_IDTPBUTONAUX) AND (NRBUTTON = :P_NRBUTTONAUX) AND "
      "(NRPGCONFTELA = :P_NRPGCONFTAUX) AND (CDIDENTBUTON IN (SELECT CDSALA FROM MESA WHERE "
-     "(CDFILIAL = :P_CDFILIAL) AND (NRMESA = :P_CDIDENTBUTON)))"},
+     "(CDFILIAL = :P_CDFILIAL) AND (NRMESA = :P_CDIDENTBUTON)))", StatementKind::Write},
     {"acmInsere", QT_TRANSLATE_NOOP("TrdmConfMesa", "gravar o botão"),
      "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, "
      "NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX, "
      "DTULTATUITCT) VALUES (:P_CDFILIAL, :P_NRCONFTELA, :P_IDTPBUTTON, :P_NRBUTTON, :P_CDIDENTBUTON, "
      ":P_DSBUTTON, :P_NRCOLORTEXT, :P_NRCOLORBACK, :P_DSMESSAGEBUT, :P_IDTPBUTONAUX, :P_NRBUTTONAUX, "
-     ":P_NRPGCONFTELA, :P_NRPGCONFTAUX, :P_DTULTATUITCT)"},
+     ":P_NRPGCONFTELA, :P_NRPGCONFTAUX, :P_DTULTATUITCT)", StatementKind::Write},
     {"adqAmbientes", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler os ambientes disponíveis"),
      "SELECT S.CDSALA, S.NMSALA FROM SALA S WHERE (CDFILIAL = :P_CDFILIAL) AND (IDSITSALA = 'A') AND "
      "(S.CDSALA NOT IN (SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL) AND "
@@ -89,7 +105,7 @@ inline constexpr StatementDef kStatements[] = {
      "DELETE FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) AND (NRCONFTELA = :P_NRCONFTELA ) AND "
      "(IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND "
      "(IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) "
-     "AND (CDIDENTBUTON = :P_CDIDENTBUTON)"},
+     "AND (CDIDENTBUTON = :P_CDIDENTBUTON)", StatementKind::Write},
     {"adqMesasAmb", QT_TRANSLATE_NOOP("TrdmConfMesa", "verificar as mesas pendentes do ambiente"),
      "SELECT M.CDLOJA, M.NRMESA, M.NMMESA, M.NRPESSOAMESA, M.IDSTMESA, M.DSPOSICMESA, M.IDSTMESAAUX, M.CDSALA, "
      "I.* FROM MESA M, ITMENUCONFTE I WHERE (M.CDSALA = :P_CDSALA) AND (M.IDSTMESAAUX IN ('O', 'S')) AND "
@@ -115,22 +131,45 @@ inline constexpr StatementDef kStatements[] = {
      "(IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND "
      "(IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) "
      "AND CDIDENTBUTON IN (SELECT NRMESA FROM MESA WHERE (CDFILIAL = :P_CDFILIAL ) AND (IDSTMESA = 'A' ) AND "
-     "(IDSTMESAAUX IN ('D')) AND (NRMESA = ITMENUCONFTE.CDIDENTBUTON))"},
+     "(IDSTMESAAUX IN ('D')) AND (NRMESA = ITMENUCONFTE.CDIDENTBUTON))", StatementKind::Write},
     // PostgreSQL only: the tables of an area, locked until the area's removal
     // ends, so that no table becomes occupied between its check and the
     // deletes (SQLite's write transaction already keeps every writer out).
     {"adqTravaMesasAmb", QT_TRANSLATE_NOOP("TrdmConfMesa", "reservar as mesas do ambiente"),
-     "SELECT M.NRMESA FROM MESA M WHERE (M.CDFILIAL = :P_CDFILIAL) AND (M.CDSALA = :P_CDSALA) FOR SHARE", true},
+     "SELECT M.NRMESA FROM MESA M WHERE (M.CDFILIAL = :P_CDFILIAL) AND (M.CDSALA = :P_CDSALA) FOR SHARE",
+     StatementKind::PostgresLock},
     {"acmMudaCor", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar a cor do botão"),
      "UPDATE ITMENUCONFTE SET NRCOLORBACK = :P_NRCOLORBACK WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
      "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "
-     "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)"},
+     "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)", StatementKind::Write},
     {"acmMudaFonte", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar a cor do texto do botão"),
      "UPDATE ITMENUCONFTE SET NRCOLORTEXT = :P_NRCOLORTEXT WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
      "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "
-     "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)"},
+     "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)", StatementKind::Write},
+
+    // The layout file's writer (import and restore). It changes a button's
+    // caption, colours and message in place, keeping the row's history whole.
+    {"acmMudaBotao", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar o botão"),
+     "UPDATE ITMENUCONFTE SET DSBUTTON = :P_DSBUTTON, NRCOLORTEXT = :P_NRCOLORTEXT, NRCOLORBACK = :P_NRCOLORBACK, "
+     "DSMESSAGEBUT = :P_DSMESSAGEBUT, DTULTATUITCT = :P_DTULTATUITCT WHERE (CDFILIAL = :P_CDFILIAL ) AND "
+     "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
+     "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "
+     "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)",
+     StatementKind::Write},
+    // PostgreSQL only: the configuration's rows read are the rows written;
+    // a screen that changes one meanwhile waits for the writer.
+    {"adqTravaLeiaute", QT_TRANSLATE_NOOP("TrdmConfMesa", "travar o leiaute da configuração"),
+     "SELECT 1 FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL) AND (NRCONFTELA = :P_NRCONFTELA) FOR UPDATE",
+     StatementKind::PostgresLock},
+    // PostgreSQL only: the tables that have a button in the configuration
+    // (those whose buttons a write may remove), locked until the writer
+    // ends, so that none becomes occupied between the check and the deletes.
+    {"adqTravaMesasConf", QT_TRANSLATE_NOOP("TrdmConfMesa", "reservar as mesas da configuração"),
+     "SELECT M.NRMESA FROM MESA M WHERE (M.CDFILIAL = :P_CDFILIAL) AND (M.NRMESA IN (SELECT CDIDENTBUTON FROM "
+     "ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL) AND (NRCONFTELA = :P_NRCONFTELA) AND (IDTPBUTTON = '3'))) FOR SHARE",
+     StatementKind::PostgresLock},
 };
 
 // The statement of a component; nullptr for an unknown name.

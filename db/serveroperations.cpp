@@ -1,0 +1,179 @@
+#include "serveroperations.h"
+
+#include <QCoreApplication>
+#include <QHash>
+
+#include "adoconnection.h"
+#include "adoquery.h"
+#include "errors.h"
+#include "statement.h"
+
+namespace qdl {
+
+namespace {
+
+// The operation's call read as its statement: no rows, and the count the
+// function answers as the rows changed.
+class OperationAsStatement final : public TADOQuery {
+public:
+    explicit OperationAsStatement(std::unique_ptr<TADOQuery> call) : m_call(std::move(call)) {}
+    void bindText(const char* name, const QString& value) override { m_call->bindText(name, value); }
+    void bindNumber(const char* name, double value) override { m_call->bindNumber(name, value); }
+    void bindNull(const char* name) override { m_call->bindNull(name); }
+    bool exec() override
+    {
+        m_changed = 0;
+        if (!m_call->exec())
+            return false;
+        if (m_call->next())
+            m_changed = m_call->value(0).toInt();
+        return !m_call->lastError().isValid();
+    }
+    bool next() override { return false; }
+    int columnCount() const override { return 0; }
+    QString columnName(int) const override { return {}; }
+    QVariant value(int) const override { return {}; }
+    int numRowsAffected() const override { return m_changed; }
+    DbError lastError() const override { return m_call->lastError(); }
+    void finish() override { m_call->finish(); }
+
+private:
+    std::unique_ptr<TADOQuery> m_call;
+    int m_changed = 0;
+};
+
+QStringList placeholderNames(const StatementDef& def)
+{
+    QStringList names;
+    positionalSql(QString::fromUtf8(def.sql), &names);
+    return names;
+}
+
+QString ident(const QString& name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+// Each parameter is typed as the column it stands for (":P_CDSALA" is
+// MESA.CDSALA), read from the catalog: the values arrive as the statement's
+// did.
+QHash<QString, QString> columnTypes(TADOConnection& db)
+{
+    QHash<QString, QString> types;
+    Statement q(db,
+                QStringLiteral("SELECT upper(c.relname), upper(a.attname), format_type(a.atttypid, NULL) FROM pg_attribute a "
+                               "JOIN pg_class c ON c.oid = a.attrelid WHERE a.attrelid IN ('itmenuconfte'::regclass, 'mesa'::regclass) "
+                               "AND a.attnum > 0 AND NOT a.attisdropped"),
+                QCoreApplication::translate("ServerOperations", "Erro ao ler as colunas do leiaute"));
+    q.forEachRow([&types](const TADOQuery& row) {
+        types.insert(row.value(0).toString() + QLatin1Char('.') + row.value(1).toString(), row.value(2).toString());
+    });
+    return types;
+}
+
+QString parameterType(const QHash<QString, QString>& types, const StatementDef& def, const QString& placeholder)
+{
+    const QString column = placeholder.mid(2); // P_CDSALA -> CDSALA
+    for (const char* table : {"ITMENUCONFTE.", "MESA."}) {
+        const QString type = types.value(QLatin1String(table) + column);
+        if (!type.isEmpty())
+            return type;
+    }
+    throw EQdlError(QStringLiteral("%1: :%2 names no column of ITMENUCONFTE or MESA").arg(QLatin1String(def.component), placeholder));
+}
+
+// A lock's SELECT runs as PERFORM: its rows are locked, not answered.
+QString functionBody(const StatementDef& def)
+{
+    QStringList names;
+    QString sql = positionalSql(QString::fromUtf8(def.sql), &names);
+    if (sql.startsWith(QLatin1String("SELECT ")))
+        sql.replace(0, 6, QStringLiteral("PERFORM"));
+    return sql;
+}
+
+} // namespace
+
+QString operationName(const StatementDef& def)
+{
+    return QStringLiteral("qdl_") + QString::fromLatin1(def.component).toLower();
+}
+
+QString operationCall(const StatementDef& def)
+{
+    QStringList arguments;
+    for (const QString& name : placeholderNames(def))
+        arguments << QLatin1Char(':') + name;
+    return QStringLiteral("SELECT %1(%2)").arg(operationName(def), arguments.join(QLatin1String(", ")));
+}
+
+std::unique_ptr<TADOQuery> asStatement(std::unique_ptr<TADOQuery> preparedCall)
+{
+    return std::make_unique<OperationAsStatement>(std::move(preparedCall));
+}
+
+std::unique_ptr<TADOQuery> prepareStatement(TADOConnection& db, const StatementDef& def, int schemaVersion, const QString& step)
+{
+    const bool operation = writesThroughOperation(def, db.isPostgres(), schemaVersion);
+    DbError error;
+    std::unique_ptr<TADOQuery> q = db.prepare(operation ? operationCall(def) : QString::fromUtf8(def.sql), error);
+    if (!q)
+        throw EDatabaseError(step, error);
+    return operation ? asStatement(std::move(q)) : std::move(q);
+}
+
+void installServerOperations(TADOConnection& db)
+{
+    const QHash<QString, QString> types = columnTypes(db);
+    const QString schema = Statement(db, QStringLiteral("SELECT current_schema()"),
+                                     QCoreApplication::translate("ServerOperations", "Erro ao ler o esquema"))
+                               .scalar()
+                               .toString();
+    QStringList terminals;
+    Statement listed(db,
+                     QStringLiteral("SELECT DISTINCT quote_ident(R.rolname) FROM QDL_TERMINAL_FILIAL T "
+                                    "JOIN pg_roles R ON R.oid = T.ROLOID"),
+                     QCoreApplication::translate("ServerOperations", "Erro ao ler os papéis de terminal"));
+    listed.forEachRow([&terminals](const TADOQuery& row) { terminals << row.value(0).toString(); });
+
+    for (const StatementDef& def : kStatements) {
+        if (!def.writes())
+            continue;
+        const QStringList names = placeholderNames(def);
+        QStringList parameters;
+        for (const QString& name : names)
+            parameters << parameterType(types, def, name);
+        const qsizetype branch = names.indexOf(QStringLiteral("P_CDFILIAL"));
+        if (branch < 0)
+            throw EQdlError(QStringLiteral("%1 names no branch").arg(QLatin1String(def.component)));
+        const QString name = operationName(def);
+        const QString step = QCoreApplication::translate("ServerOperations", "Erro ao criar a operação %1").arg(name);
+        db.execute(QStringLiteral("CREATE OR REPLACE FUNCTION %1(%2) RETURNS integer LANGUAGE plpgsql SECURITY DEFINER "
+                                  "SET search_path = %3, pg_temp AS $qdl$\n"
+                                  "DECLARE\n  changed integer;\nBEGIN\n"
+                                  "  PERFORM QDL_CONFERE_FILIAL($%4);\n"
+                                  "  %5;\n"
+                                  "  GET DIAGNOSTICS changed = ROW_COUNT;\n"
+                                  "  RETURN changed;\nEND $qdl$")
+                       .arg(name, parameters.join(QLatin1String(", ")), ident(schema))
+                       .arg(branch + 1)
+                       .arg(functionBody(def)),
+                   step);
+        // Functions are anyone's to run unless told otherwise.
+        db.execute(QStringLiteral("REVOKE ALL ON FUNCTION %1 FROM PUBLIC").arg(name), step);
+        for (const QString& role : std::as_const(terminals))
+            db.execute(QStringLiteral("GRANT EXECUTE ON FUNCTION %1 TO %2").arg(name, role), step);
+    }
+}
+
+QStringList operationRights(const QString& quotedRole, bool grant)
+{
+    QStringList sql;
+    for (const StatementDef& def : kStatements)
+        if (def.writes())
+            sql << (grant ? QStringLiteral("GRANT EXECUTE ON FUNCTION %1 TO %2") : QStringLiteral("REVOKE ALL ON FUNCTION %1 FROM %2"))
+                       .arg(operationName(def), quotedRole);
+    return sql;
+}
+
+} // namespace qdl
