@@ -90,26 +90,34 @@ void scheduleScreenshot(const QString& file)
     auto* timer = new QTimer(qApp);
     timer->setInterval(0); // look on every turn of the event loop: the screen shows within milliseconds
     QObject::connect(timer, &QTimer::timeout, timer, [timer, file] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (!w->isVisible())
-                continue;
-            if (w->objectName() == QLatin1String("frmConfMesa")) {
-                timer->stop();
-                g_screenshotFailed = !saveWindowPicture(w, file);
-                if (auto* leave = w->findChild<QAbstractButton*>(QStringLiteral("tcbSair")))
-                    leave->click();
-                timer->deleteLater();
-                return;
-            }
-            if (w->objectName() == QLatin1String("messageDialog")) {
-                timer->stop();
-                g_startupFailed = true;
-                g_screenshotFailed = !saveWindowPicture(w, file);
-                if (auto* dialog = qobject_cast<QDialog*>(w))
-                    dialog->reject();
-                timer->deleteLater();
-                return;
-            }
+        const auto visible = [](const char* name) -> QWidget* {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->objectName() == QLatin1String(name))
+                    return w;
+            return nullptr;
+        };
+        const auto leave = [](QWidget* form) {
+            if (auto* button = form ? form->findChild<QAbstractButton*>(QStringLiteral("tcbSair")) : nullptr)
+                button->click();
+        };
+        // A message over the screen, or instead of it, is what start-up
+        // said: its picture is taken, nobody answers it, and the screen (if
+        // it opened) is left.
+        if (QWidget* message = visible("messageDialog")) {
+            timer->stop();
+            g_startupFailed = true;
+            g_screenshotFailed = !saveWindowPicture(message, file);
+            if (auto* dialog = qobject_cast<QDialog*>(message))
+                dialog->reject();
+            leave(visible("frmConfMesa"));
+            timer->deleteLater();
+            return;
+        }
+        if (QWidget* form = visible("frmConfMesa")) {
+            timer->stop();
+            g_screenshotFailed = !saveWindowPicture(form, file);
+            leave(form);
+            timer->deleteLater();
         }
     });
     timer->start();

@@ -121,6 +121,9 @@ public:
     void FormCreate(QObject* sender);
     void InicializaForm(const QVariantList& params, int highIndex);
     void ControlaFocus();
+    // Start-up for a role that may not edit the layout: the reason said,
+    // every command but leave disabled.
+    void showWithoutAccess(const QString& notice);
     void FormActivate(QObject* sender);
     void tcbSairClick(QObject* sender);
     void FormClose(QObject* sender);

@@ -1,6 +1,8 @@
 // Start-up and shutdown of the screen.
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QTimer>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QPainterPath>
@@ -93,6 +95,19 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
     cdsAlteracoes.EmptyDataSet();
     lblConfig->setText(msgPadrao.Msg(QStringLiteral("Conf_Mesa")));
 
+    // A role that may not edit this layout is told why at once, before any
+    // read: not an empty screen that says no area is registered.
+    QString noAccess;
+    try {
+        noAccess = rdmConfMesa->accessNotice(stCdfilial);
+    } catch (const EDatabaseError&) {
+        // unread here: the screen's own reads say what fails
+    }
+    if (!noAccess.isEmpty()) {
+        showWithoutAccess(noAccess);
+        return;
+    }
+
     const ServiceResult loja = callService(QStringLiteral("getLoja"), getLoja, stCdfilial, stNrConf);
     cdsLoja.setData(loja.toPacket());
     stCdLojaAber = cdsLoja.FieldByName(QStringLiteral("CDLOJA")).AsString();
@@ -118,6 +133,25 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
     if (TTouchButton* area = areaButton(stNrFocusAmb.toInt()))
         area->setFocus(Qt::OtherFocusReason);
     describeScreen();
+}
+
+void TfrmConfMesa::showWithoutAccess(const QString& notice)
+{
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Sem_Acesso")));
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        b->setEnabled(b == tcbSair);
+    tcbAnterior->hide();
+    tcbSair->setFocus(Qt::OtherFocusReason);
+    describeScreen();
+    // Said once the screen is up, over it (not after it has left: a
+    // --screenshot run leaves at once).
+    QTimer::singleShot(0, this, [this, notice] {
+        if (!isVisible())
+            return;
+        runGuarded([&] {
+            Mensagem(notice, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
+        });
+    });
 }
 
 void TfrmConfMesa::ControlaFocus()

@@ -30,5 +30,6 @@ inline QStringList msgPadraoLines()
         QStringLiteral("Loja|Loja:"),
         QStringLiteral("Mesa_Cor|Cor do botão não pode ser alterada."),
         QStringLiteral("Conf_Mesa|Configuração de Mesa"),
+        QStringLiteral("Sem_Acesso|Este papel não pode editar este leiaute:\npeça ao dono do esquema."),
     };
 }

@@ -346,6 +346,12 @@
         <source>Configuração de Mesa</source>
         <translation>Table Setup</translation>
     </message>
+    <message>
+        <source>Este papel não pode editar este leiaute:
+peça ao dono do esquema.</source>
+        <translation>This role may not edit this layout:
+ask the schema's owner.</translation>
+    </message>
 </context>
 <context>
     <name>MensagemMetodo</name>
@@ -1344,6 +1350,22 @@ Database message: </translation>
     <message>
         <source>reservar as mesas da configuração</source>
         <translation>reserve the configuration's tables</translation>
+    </message>
+    <message>
+        <source>Erro ao ler os direitos do papel</source>
+        <translation>Could not read the role's rights</translation>
+    </message>
+    <message>
+        <source>O papel %1 não pode ler a configuração de mesas deste banco de dados. Peça ao dono do esquema que rode: %2</source>
+        <translation>Role %1 may not read this database's table-screen setup. Ask the schema's owner to run: %2</translation>
+    </message>
+    <message>
+        <source>O papel %1 é terminal das filiais %2. Esta tela edita o leiaute central da rede (filial %3), que esse papel não pode ler nem mudar; as filiais recebem esse leiaute do dono do esquema (--import-layout). Para editá-lo aqui, peça ao dono do esquema que rode: %4</source>
+        <translation>Role %1 is a terminal of branches %2. This screen edits the chain's central layout (branch %3), which this role may neither read nor change; the branches receive that layout from the schema's owner (--import-layout). To edit it here, ask the schema's owner to run: %4</translation>
+    </message>
+    <message>
+        <source>O papel %1 pode ler o leiaute da filial %2, mas não mudá-lo. Peça ao dono do esquema que rode: %3</source>
+        <translation>Role %1 may read the layout of branch %2 but not change it. Ask the schema's owner to run: %3</translation>
     </message>
 </context>
 <context>

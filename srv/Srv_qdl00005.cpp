@@ -154,6 +154,43 @@ void TrdmConfMesa::Rollback()
         adcConfigMesa->RollbackTrans();
 }
 
+QString TrdmConfMesa::accessNotice(const QString& cdfilial)
+{
+    if (!adcConfigMesa->isPostgres() || schemaVersion() < qdl::kOperationsSchemaVersion)
+        return {};
+    const QString step = QCoreApplication::translate("TrdmConfMesa", "Erro ao ler os direitos do papel");
+    QString role, branches;
+    bool reads = false, writes = false;
+    qdl::Statement(*adcConfigMesa,
+                   QStringLiteral("SELECT current_user::text, COALESCE(has_table_privilege(to_regclass('itmenuconfte'), 'SELECT'), false), "
+                                  "EXISTS (SELECT 1 FROM pg_proc WHERE proname = 'qdl_acminsere' AND has_function_privilege(oid, 'EXECUTE'))"),
+                   step)
+        .forEachRow([&](const TADOQuery& row) {
+            role = row.value(0).toString();
+            reads = row.value(1).toBool();
+            writes = row.value(2).toBool();
+        });
+    const QString grant = QStringLiteral("qdl-host --grant-terminal %1 --branch %2");
+    if (!reads)
+        return QCoreApplication::translate("TrdmConfMesa", "O papel %1 não pode ler a configuração de mesas deste banco de dados. "
+                                                           "Peça ao dono do esquema que rode: %2")
+            .arg(role, grant.arg(role, cdfilial));
+    branches = qdl::Statement(*adcConfigMesa, QStringLiteral("SELECT array_to_string(QDL_FILIAIS_DO_PAPEL(), ',')"), step)
+                   .scalar()
+                   .toString();
+    if (!branches.isEmpty() && !branches.split(QLatin1Char(',')).contains(cdfilial))
+        return QCoreApplication::translate("TrdmConfMesa", "O papel %1 é terminal das filiais %2. Esta tela edita o leiaute central "
+                                                           "da rede (filial %3), que esse papel não pode ler nem mudar; as filiais "
+                                                           "recebem esse leiaute do dono do esquema (--import-layout). Para editá-lo "
+                                                           "aqui, peça ao dono do esquema que rode: %4")
+            .arg(role, branches, cdfilial, grant.arg(role, branches + QLatin1Char(',') + cdfilial));
+    if (!writes)
+        return QCoreApplication::translate("TrdmConfMesa", "O papel %1 pode ler o leiaute da filial %2, mas não mudá-lo. "
+                                                           "Peça ao dono do esquema que rode: %3")
+            .arg(role, cdfilial, grant.arg(role, branches.isEmpty() ? cdfilial : branches));
+    return {};
+}
+
 TADOQuery& TrdmConfMesa::statement(const char* component)
 {
     auto it = m_statements->byComponent.find(std::string_view(component));

@@ -47,6 +47,12 @@ public:
     int schemaVersion();
     QString schemaNotice();
 
+    // PostgreSQL: why this connection's role may not edit the branch's
+    // layout (it may not read the tables, it is a terminal of other
+    // branches, or it may read but not write), naming the role and what to
+    // ask the schema's owner for; empty when it may, and always on SQLite.
+    QString accessNotice(const QString& cdfilial);
+
 private:
     int m_schemaVersion = kUnknownSchema;
     static constexpr int kUnknownSchema = -2;

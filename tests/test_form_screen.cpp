@@ -1,6 +1,8 @@
 // The screen as it opens and pages: layout, menus, command enabling,
 // cursors, and the local parameters file.
 
+#include <QUrl>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -350,6 +352,24 @@ TEST(ScreenSession, OpensTheScreenOnItsDatabaseAndLeavesNothingBehind)
     EXPECT_EQ(_GetStringConexQdl({}), connectionBefore);
     EXPECT_NE(hostExecutableDir(), sessionDir);
     db.drop();
+}
+
+TEST_P(ScreenTest, ARoleOfOtherBranchesIsToldWhyAtStartUpNotThatNoAreaIsRegistered)
+{
+    if (!db->isPostgres())
+        GTEST_SKIP() << "roles are PostgreSQL's";
+    db->grantTerminalBranches({QStringLiteral("0001")});
+    ASSERT_TRUE(startScreen(form)); // the messages of start-up kept
+    QDeadlineTimer bound(5000);
+    while (host->messages.isEmpty() && !bound.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(host->messages.size(), 1);
+    const QString said = host->messages[0].text;
+    const QString role = QUrl(db->connectionString).userName();
+    EXPECT_TRUE(said.contains(role) && said.contains(QStringLiteral("--grant-terminal %1 --branch 0001,9999").arg(role)))
+        << said.toStdString();
+    EXPECT_FALSE(area(1)->isEnabled());
+    EXPECT_FALSE(table(1)->isEnabled());
 }
 
 } // namespace
