@@ -23,7 +23,8 @@ struct Options {
                                                          "(0 consistente, 1 problemas encontrados, 2 banco de dados ilegível).")};
     QCommandLineOption branch{QStringLiteral("branch"),
                               tr("Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. "
-                                 "Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999). Com --history: só os registros dessa filial."),
+                                 "Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999); com --import-layout, também várias, separadas por vírgula. "
+                                 "Com --history: só os registros dessa filial."),
                               tr("CÓDIGO")};
     QCommandLineOption branches{QStringLiteral("branches"),
                                 tr("Lista as filiais, cada uma com as suas configurações de tela e, de cada configuração, "
@@ -41,9 +42,14 @@ struct Options {
                                        "(formato em docs/layout-format.md) e sai."),
                                     tr("ARQUIVO")};
     QCommandLineOption importLayout{QStringLiteral("import-layout"),
-                                    tr("Põe o leiaute do ARQUIVO na filial de --branch CÓDIGO, numa transação; "
-                                       "lista o que muda e o que a filial não tem, e sai (0 gravado, 1 recusado pela conferência, 2 erro)."),
+                                    tr("Põe o leiaute do ARQUIVO em cada filial de --branch CÓDIGO[,CÓDIGO...] ou de --all-branches, "
+                                       "uma transação por filial, numa só conexão; lista o que muda e o que cada filial não tem, "
+                                       "com várias filiais um resumo, e sai (0 tudo gravado ou sem mudança, 1 alguma filial recusada "
+                                       "pela conferência ou por mesas em uso, 2 erro)."),
                                     tr("ARQUIVO")};
+    QCommandLineOption allBranches{QStringLiteral("all-branches"),
+                                   tr("Com --import-layout: todas as filiais que têm a configuração de --configuration, menos a "
+                                      "central 9999 (num PostgreSQL, um papel de terminal só vê as suas).")};
     QCommandLineOption restore{QStringLiteral("restore"),
                                tr("Volta o leiaute ao que era na HORA local (ISO 8601, como 2026-12-07T14:30), "
                                   "pelo histórico, numa transação, e sai (0 gravado, 1 recusado pela conferência, 2 erro)."),
@@ -77,7 +83,7 @@ struct Options {
     {
         parser.addOptions({history, since, pruneHistory});
         parser.addOptions({database, createDemo, upgrade, grantTerminal, revokeTerminal, screenshot, lang, scale, check, branch,
-                           branches, exportLayout, importLayout, restore, dryRun, configuration, showConfig});
+                           branches, exportLayout, importLayout, allBranches, restore, dryRun, configuration, showConfig});
     }
 
     HostCommandLine settings(const QCommandLineParser& parser) const
@@ -114,9 +120,15 @@ std::optional<QString> misplaced(const Options& o, const QCommandLineParser& par
         return tr("--configuration NNNNN só vale com --history, --export-layout, --import-layout e --restore.");
     if (parser.isSet(o.dryRun) && c != C::ImportLayout && c != C::Restore)
         return tr("--dry-run só vale com --import-layout e --restore.");
+    if (parser.isSet(o.allBranches) && c != C::ImportLayout)
+        return tr("--all-branches só vale com --import-layout.");
+    if (parser.isSet(o.allBranches) && parser.isSet(o.branch))
+        return tr("--all-branches e --branch CÓDIGO nomeiam as filiais de dois modos: dê um só.");
+    if (parser.value(o.branch).contains(QLatin1Char(',')) && c != C::ImportLayout && c != C::GrantTerminal)
+        return tr("--branch CÓDIGO,CÓDIGO... (várias filiais) só vale com --import-layout e --grant-terminal.");
     if (parser.isSet(o.branch) && parser.value(o.branch).trimmed().isEmpty())
         return tr("--branch CÓDIGO: falta o código da filial (qdl-host --branches lista as filiais).");
-    if (c == C::ImportLayout && !parser.isSet(o.branch))
+    if (c == C::ImportLayout && !parser.isSet(o.branch) && !parser.isSet(o.allBranches))
         return tr("--import-layout ARQUIVO precisa de --branch CÓDIGO, a filial que recebe o leiaute "
                   "(qdl-host --branches lista as filiais).");
     if (c == C::GrantTerminal && !parser.isSet(o.branch))
@@ -181,6 +193,7 @@ std::variant<HostArguments, QString> readHostArguments(const QStringList& argume
     if (parser.isSet(o.since))
         a.since = parser.value(o.since);
     a.dryRun = parser.isSet(o.dryRun);
+    a.allBranches = parser.isSet(o.allBranches);
     a.settings = o.settings(parser);
     return a;
 }

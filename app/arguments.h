@@ -35,6 +35,7 @@ struct HostArguments {
     QString value; // the command's own value: a file, a time or a role
     std::optional<QString> branch, configuration, since;
     bool dryRun = false;
+    bool allBranches = false; // --import-layout into every branch with the configuration
     HostCommandLine settings; // --database, --lang and --scale
 
     // The screen and --screenshot open the screen; every other command runs

@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+#include <QTimeZone>
+#include <climits>
 
 #include "adoconnection.h"
 #include "statement.h"
@@ -23,6 +25,11 @@ QString tr(const char* text, int n = -1)
 
 // The first schema that keeps the history.
 constexpr int kHistorySchema = 3;
+
+// Records a listing reads a statement, and a prune removes a transaction:
+// each statement short, whatever the history's size.
+constexpr int kReadBatch = 1000;
+constexpr int kPruneBatch = 10000;
 
 // The database's UTC times as text, 'YYYY-MM-DD HH:MM:SS.SSS' on both: what
 // SQLite stores and compares, and what PostgreSQL is asked to read and print.
@@ -151,49 +158,39 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
         if (!openWithHistory(db, connectionString, err))
             return 2;
         const bool pg = db.isPostgres();
-        QString sql = QStringLiteral("SELECT %1, IDOPERACAO, CDFILIAL, NRCONFTELA, DSQUEM, DSANTES, DSDEPOIS FROM QDL_HISTORICO "
-                                     "WHERE 1 = 1")
+        // Read in batches, each its own short statement that goes on below
+        // the last record printed, newest first: the first lines come at
+        // once, memory stays one batch whatever the history's size, and no
+        // statement reads long enough to meet the wait limit. The time
+        // indexes (DTALTERACAO, NRHISTORICO) and (CDFILIAL, DTALTERACAO,
+        // NRHISTORICO) give that order for every filter; the full time is
+        // read as the key, the printed one keeps only milliseconds.
+        QString sql = QStringLiteral("SELECT %1, IDOPERACAO, CDFILIAL, NRCONFTELA, DSQUEM, DSANTES, DSDEPOIS, %2, NRHISTORICO "
+                                     "FROM QDL_HISTORICO WHERE 1 = 1")
                           .arg(pg ? QStringLiteral("to_char(DTALTERACAO AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS')")
-                                  : QStringLiteral("DTALTERACAO"));
+                                  : QStringLiteral("DTALTERACAO"),
+                               pg ? QStringLiteral("CAST(DTALTERACAO AS TEXT)") : QStringLiteral("DTALTERACAO"));
         if (!command.branch.isEmpty())
             sql += QStringLiteral(" AND CDFILIAL = :P_CDFILIAL");
         if (!command.configuration.isEmpty())
             sql += QStringLiteral(" AND NRCONFTELA = :P_NRCONFTELA");
         if (since)
             sql += pg ? QStringLiteral(" AND DTALTERACAO >= CAST(:P_DESDE AS TIMESTAMPTZ)") : QStringLiteral(" AND DTALTERACAO >= :P_DESDE");
-        sql += QStringLiteral(" ORDER BY DTALTERACAO DESC, NRHISTORICO DESC");
-
-        qdl::Statement q(db, sql, tr("Erro ao ler o histórico do leiaute"));
-        if (!command.branch.isEmpty())
-            q.bindText(":P_CDFILIAL", command.branch);
-        if (!command.configuration.isEmpty())
-            q.bindText(":P_NRCONFTELA", command.configuration);
-        if (since)
-            q.bindTime(":P_DESDE", *since);
-
-        QStringList lines;
-        int records = 0;
-        q.forEachRow([&](const TADOQuery& record) {
-            const TADOQuery* const q = &record;
-            ++records;
-            QDateTime at = QDateTime::fromString(q->value(0).toString(), kUtcFormat);
-            at.setTimeSpec(Qt::UTC);
-            const QString op = q->value(1).toString();
-            const QJsonObject before = row(q->value(5)), after = row(q->value(6));
-            const QString what = op == QLatin1String("I")   ? tr("incluiu")
-                                 : op == QLatin1String("U") ? tr("alterou")
-                                 : op == QLatin1String("D") ? tr("excluiu")
-                                                            : quoted(op);
-            lines << QStringLiteral("%1  %2  %3 %4")
-                         .arg(at.isValid() ? localText(at) : quoted(q->value(0).toString()), printableText(q->value(4).toString()),
-                              what,
-                              tr("filial %1, configuração %2: %3")
-                                  .arg(quoted(q->value(2).toString()), quoted(q->value(3).toString()),
-                                       button(op == QLatin1String("D") ? before : after)));
-            if (op == QLatin1String("U"))
-                if (const QString changed = changes(before, after); !changed.isEmpty())
-                    lines << QStringLiteral("    ") + changed;
-        });
+        const QString order = QStringLiteral(" ORDER BY DTALTERACAO DESC, NRHISTORICO DESC LIMIT %1").arg(kReadBatch);
+        const QString below = pg ? QStringLiteral(" AND (DTALTERACAO, NRHISTORICO) < (CAST(:P_ATE AS TIMESTAMPTZ), :P_NRATE)")
+                                 : QStringLiteral(" AND (DTALTERACAO, NRHISTORICO) < (:P_ATE, :P_NRATE)");
+        qdl::Statement first(db, sql + order, tr("Erro ao ler o histórico do leiaute"));
+        qdl::Statement next(db, sql + below + order, tr("Erro ao ler o histórico do leiaute"));
+        // A statement lets go of its values when it has run: bound anew for
+        // every batch.
+        const auto bind = [&](qdl::Statement& q) {
+            if (!command.branch.isEmpty())
+                q.bindText(":P_CDFILIAL", command.branch);
+            if (!command.configuration.isEmpty())
+                q.bindText(":P_NRCONFTELA", command.configuration);
+            if (since)
+                q.bindTime(":P_DESDE", *since);
+        };
 
         QStringList scope;
         if (!command.branch.isEmpty())
@@ -203,13 +200,52 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
         if (since)
             scope << tr("desde %1").arg(localText(*since));
         const QString where = printableText(withoutPassword(connectionString.trimmed()));
-        out << tr("Histórico do leiaute de %1%2: %n alteração(ões), a mais recente primeiro.", records)
+        out << tr("Histórico do leiaute de %1%2, a mais recente primeiro:")
                    .arg(where, scope.isEmpty() ? QString() : QStringLiteral(", ") + scope.join(QStringLiteral(", ")))
             << Qt::endl;
-        for (const QString& line : lines)
-            out << line << Qt::endl;
+
+        // The zone read once: a local-time conversion of its own asks the C
+        // library, which looks at /etc/localtime again for every record.
+        const QTimeZone zone = QTimeZone::systemTimeZone();
+        qint64 records = 0;
+        QString lastTime;
+        double lastNumber = 0;
+        for (qdl::Statement* q = &first;; q = &next) {
+            bind(*q);
+            if (q == &next)
+                q->bindText(":P_ATE", lastTime).bindNumber(":P_NRATE", lastNumber);
+            int read = 0;
+            q->forEachRow([&](const TADOQuery& record) {
+                ++read;
+                QDateTime at = QDateTime::fromString(record.value(0).toString(), kUtcFormat);
+                at.setTimeSpec(Qt::UTC);
+                const QString op = record.value(1).toString();
+                const QJsonObject before = row(record.value(5)), after = row(record.value(6));
+                const QString what = op == QLatin1String("I")   ? tr("incluiu")
+                                     : op == QLatin1String("U") ? tr("alterou")
+                                     : op == QLatin1String("D") ? tr("excluiu")
+                                                                : quoted(op);
+                out << (at.isValid() ? at.toTimeZone(zone).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : quoted(record.value(0).toString()))
+                    << QStringLiteral("  ") << printableText(record.value(4).toString()) << QStringLiteral("  ") << what << QLatin1Char(' ')
+                    << tr("filial %1, configuração %2: %3")
+                           .arg(quoted(record.value(2).toString()), quoted(record.value(3).toString()),
+                                button(op == QLatin1String("D") ? before : after))
+                    << QLatin1Char('\n');
+                if (op == QLatin1String("U"))
+                    if (const QString changed = changes(before, after); !changed.isEmpty())
+                        out << QStringLiteral("    ") << changed << QLatin1Char('\n');
+                lastTime = record.value(7).toString();
+                lastNumber = record.value(8).toDouble();
+            });
+            records += read;
+            out.flush(); // a batch's lines in one write
+            if (read < kReadBatch)
+                break;
+        }
+        out << tr("%n alteração(ões).", int(qMin<qint64>(records, INT_MAX))) << Qt::endl;
         return 0;
     } catch (const std::exception& e) {
+        out.flush();
         return failed(err, tr("Não foi possível ler o histórico do leiaute: %1"), e);
     }
 }
@@ -240,14 +276,37 @@ int runPruneHistory(const QString& connectionString, const QString& beforeText, 
                 return 2;
             }
         }
+        // The oldest records first, a batch a transaction: every statement
+        // stays short, a failure keeps the batches already removed, and
+        // what is freed is reused by later records (autovacuum on
+        // PostgreSQL, the file's free pages on SQLite) with no lock on the
+        // whole table.
+        const QString older = db.isPostgres() ? QStringLiteral("DTALTERACAO < CAST(:P_ANTES AS TIMESTAMPTZ)")
+                                              : QStringLiteral("DTALTERACAO < :P_ANTES");
         qdl::Statement prune(db,
-                             db.isPostgres() ? QStringLiteral("DELETE FROM QDL_HISTORICO WHERE DTALTERACAO < CAST(:P_ANTES AS TIMESTAMPTZ)")
-                                             : QStringLiteral("DELETE FROM QDL_HISTORICO WHERE DTALTERACAO < :P_ANTES"),
+                             QStringLiteral("DELETE FROM QDL_HISTORICO WHERE NRHISTORICO IN (SELECT NRHISTORICO FROM QDL_HISTORICO "
+                                            "WHERE %1 ORDER BY DTALTERACAO, NRHISTORICO LIMIT %2)")
+                                 .arg(older)
+                                 .arg(kPruneBatch),
                              tr("Erro ao remover registros do histórico do leiaute"));
-        qdl::Transaction transaction(db);
-        const int removed = prune.bindTime(":P_ANTES", *before).run();
-        transaction.commit();
-        out << tr("%n registro(s) do histórico anterior(es) a %1 removido(s).", removed).arg(localText(*before)) << Qt::endl;
+        qint64 removed = 0;
+        const auto say = [&] {
+            out << tr("%n registro(s) do histórico anterior(es) a %1 removido(s).", int(qMin<qint64>(removed, INT_MAX)))
+                       .arg(localText(*before))
+                << Qt::endl;
+        };
+        try {
+            for (int batch = kPruneBatch; batch == kPruneBatch; removed += batch) {
+                qdl::Transaction transaction(db);
+                batch = prune.bindTime(":P_ANTES", *before).run();
+                transaction.commit();
+            }
+        } catch (const std::exception&) {
+            if (removed > 0)
+                say(); // those batches stay removed
+            throw;
+        }
+        say();
         return 0;
     } catch (const std::exception& e) {
         return failed(err, tr("Não foi possível remover registros do histórico do leiaute: %1"), e);

@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTextStream>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -203,19 +204,158 @@ std::optional<QByteArray> readLayoutFile(const QString& path, QTextStream& err)
     return text;
 }
 
+// The buttons of the file to import, or nothing when it cannot be read or
+// is not a layout file (said on err).
+std::optional<QList<ButtonRow>> layoutToImport(const QString& path, QTextStream& err)
+{
+    const std::optional<QByteArray> text = readLayoutFile(path, err);
+    if (!text)
+        return std::nullopt;
+    try {
+        return parseLayoutFile(*text);
+    } catch (const EQdlError& e) {
+        err << tr("%1 recusado: %2").arg(path, e.message()) << Qt::endl;
+        return std::nullopt;
+    }
+}
+
 int importLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
-    const std::optional<QByteArray> text = readLayoutFile(c.argument, err);
-    if (!text)
+    const std::optional<QList<ButtonRow>> buttons = layoutToImport(c.argument, err);
+    if (!buttons)
         return 2;
-    QList<ButtonRow> buttons;
+    return report(applyLayout(db, c.branch, c.configuration, *buttons, c.dryRun), c, out);
+}
+
+// ---- One file into several branches ----
+
+// The codes of --branch CODE,CODE..., each once, in the order given.
+QStringList namedBranches(const QString& codes)
+{
+    QStringList branches;
+    for (const QString& code : codes.split(QLatin1Char(',')))
+        if (!branches.contains(code.trimmed()))
+            branches << code.trimmed();
+    return branches;
+}
+
+bool severalBranches(const LayoutCommand& c)
+{
+    return c.kind == LayoutCommand::Kind::Import && (c.allBranches || c.branch.contains(QLatin1Char(',')));
+}
+
+// How one branch's import ended, for the summary.
+struct BranchOutcome {
+    enum class Result { Written, Unchanged, Refused, Failed };
+    QString branch;
+    Result result = Result::Failed;
+    qsizetype added = 0, changed = 0, removed = 0, skipped = 0;
+    QString why; // refused or failed: the first reason
+};
+
+// One branch's import, through the same door and with the same report as a
+// single import; a failure is this branch's alone (applyLayout rolled its
+// transaction back).
+BranchOutcome importIntoBranch(TADOConnection& db, const LayoutCommand& c, const QList<ButtonRow>& buttons, QTextStream& out,
+                               QTextStream& err)
+{
+    BranchOutcome o{c.branch};
     try {
-        buttons = parseLayoutFile(*text);
-    } catch (const EQdlError& e) {
-        err << tr("%1 recusado: %2").arg(c.argument, e.message()) << Qt::endl;
+        const LayoutChanges changes = applyLayout(db, c.branch, c.configuration, buttons, c.dryRun);
+        o.added = changes.added.size();
+        o.changed = changes.changed.size();
+        o.removed = changes.removed.size();
+        o.skipped = changes.skipped.size();
+        if (report(changes, c, out) != 0) {
+            o.result = BranchOutcome::Result::Refused;
+            o.why = changes.inUse.isEmpty() ? changes.problems.value(0) : changes.inUse.constFirst();
+        } else {
+            o.result = o.added + o.changed + o.removed == 0 ? BranchOutcome::Result::Unchanged : BranchOutcome::Result::Written;
+        }
+    } catch (const std::exception& e) {
+        o.why = printableText(ADOExceptionMessage(e, nullptr, QString()), LineBreaks::Keep);
+        err << tr("Filial %1: nada foi gravado nesta filial: %2").arg(quoted(c.branch), o.why) << Qt::endl;
+        o.why = o.why.section(QLatin1Char('\n'), 0, 0);
+    }
+    return o;
+}
+
+// The table of the branches and the counts under it. Answers the exit status.
+int summarize(const QList<BranchOutcome>& outcomes, bool dryRun, QTextStream& out)
+{
+    using R = BranchOutcome::Result;
+    out << Qt::endl << tr("Resumo, %1 filial(is):").arg(outcomes.size()) << Qt::endl;
+    const QStringList head{tr("Filial"), tr("Incluídos"), tr("Mudados"), tr("Removidos"), tr("Ignorados"), tr("Resultado")};
+    const auto line = [&out, &head](const QStringList& cells) {
+        QString text = cells[0].leftJustified(qMax<qsizetype>(head[0].size(), 6));
+        for (int i = 1; i < 5; ++i)
+            text += QStringLiteral("  ") + cells[i].rightJustified(head[i].size());
+        out << text << QStringLiteral("  ") << cells[5] << Qt::endl;
+    };
+    line(head);
+    int counts[4] = {};
+    QStringList refused, failed;
+    for (const BranchOutcome& o : outcomes) {
+        ++counts[int(o.result)];
+        const QString result = o.result == R::Written     ? (dryRun ? tr("mudaria (simulação)") : tr("gravada"))
+                               : o.result == R::Unchanged ? tr("sem mudança")
+                               : o.result == R::Refused   ? tr("recusada: %1").arg(o.why)
+                                                          : tr("erro: %1").arg(o.why);
+        line({printableText(o.branch), QString::number(o.added), QString::number(o.changed), QString::number(o.removed),
+              QString::number(o.skipped), result});
+        if (o.result == R::Refused)
+            refused << printableText(o.branch);
+        else if (o.result == R::Failed)
+            failed << printableText(o.branch);
+    }
+    out << (dryRun ? tr("%1 mudaria(m), %2 sem mudança, %3 recusada(s), %4 com erro; simulação (--dry-run), nada foi gravado.")
+                   : tr("%1 gravada(s), %2 sem mudança, %3 recusada(s), %4 com erro."))
+                   .arg(counts[int(R::Written)])
+                   .arg(counts[int(R::Unchanged)])
+                   .arg(counts[int(R::Refused)])
+                   .arg(counts[int(R::Failed)])
+        << Qt::endl;
+    if (!refused.isEmpty())
+        out << tr("Recusada(s): %1.").arg(refused.join(QStringLiteral(", "))) << Qt::endl;
+    if (!failed.isEmpty())
+        out << tr("Com erro: %1.").arg(failed.join(QStringLiteral(", "))) << Qt::endl;
+    return !failed.isEmpty() ? 2 : !refused.isEmpty() ? 1 : 0;
+}
+
+// The file read and parsed once, then imported into each branch over the
+// one connection.
+int importIntoBranches(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
+{
+    const std::optional<QList<ButtonRow>> buttons = layoutToImport(c.argument, err);
+    if (!buttons)
+        return 2;
+    const QStringList branches = c.allBranches ? branchesWithConfiguration(db, c.configuration) : namedBranches(c.branch);
+    if (branches.isEmpty()) {
+        err << tr("Nenhuma filial além da central %1 tem a configuração de tela %2 (num PostgreSQL, entre as que o papel vê); "
+                  "qdl-host --branches lista as filiais e as suas configurações.")
+                   .arg(quoted(QLatin1String(kCentralBranch)), quoted(c.configuration))
+            << Qt::endl;
         return 2;
     }
-    return report(applyLayout(db, c.branch, c.configuration, buttons, c.dryRun), c, out);
+    QList<BranchOutcome> outcomes;
+    QString lost; // once the server is gone, the branches left are not tried
+    for (const QString& branch : branches) {
+        if (!lost.isEmpty()) {
+            outcomes << BranchOutcome{branch, BranchOutcome::Result::Failed, 0, 0, 0, 0, lost};
+            continue;
+        }
+        LayoutCommand one = c;
+        one.branch = branch;
+        if (!outcomes.isEmpty())
+            out << Qt::endl;
+        out << tr("== Filial %1 ==").arg(quoted(branch)) << Qt::endl;
+        outcomes << importIntoBranch(db, one, *buttons, out, err);
+        if (outcomes.constLast().result == BranchOutcome::Result::Refused)
+            break;
+        if (outcomes.constLast().result == BranchOutcome::Result::Failed && db.Lost())
+            lost = tr("não tentada: a conexão com o banco de dados caiu");
+    }
+    return summarize(outcomes, c.dryRun, out);
 }
 
 int restoreLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
@@ -241,8 +381,13 @@ int restoreLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, 
 
 int runLayoutCommand(const QString& connectionString, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
-    if (c.branch.trimmed().isEmpty() || c.branch.size() > 4 || c.configuration.trimmed().isEmpty() || c.configuration.size() > 5) {
-        err << tr("Filial (até 4 caracteres) ou configuração (até 5) inválida: %1, %2.").arg(quoted(c.branch), quoted(c.configuration))
+    const bool several = severalBranches(c);
+    // Every code named is checked before anything is done.
+    const QStringList named = !several ? QStringList{c.branch} : c.allBranches ? QStringList{} : namedBranches(c.branch);
+    const auto bad = std::find_if(named.cbegin(), named.cend(), [](const QString& b) { return b.trimmed().isEmpty() || b.size() > 4; });
+    if (bad != named.cend() || c.configuration.trimmed().isEmpty() || c.configuration.size() > 5) {
+        err << tr("Filial (até 4 caracteres) ou configuração (até 5) inválida: %1, %2.")
+                   .arg(quoted(bad != named.cend() ? *bad : c.branch), quoted(c.configuration))
             << Qt::endl;
         return 2;
     }
@@ -254,7 +399,7 @@ int runLayoutCommand(const QString& connectionString, const LayoutCommand& c, QT
         case LayoutCommand::Kind::Export:
             return exportLayout(db, c, out, err);
         case LayoutCommand::Kind::Import:
-            return importLayout(db, c, out, err);
+            return several ? importIntoBranches(db, c, out, err) : importLayout(db, c, out, err);
         case LayoutCommand::Kind::Restore:
             return restoreLayout(db, c, out, err);
         }

@@ -242,6 +242,7 @@ int runCommand(const HostArguments& a, const QString& connection)
         layout.branch = a.branch.value_or(layout.branch);
         layout.configuration = a.configuration.value_or(layout.configuration);
         layout.dryRun = a.dryRun;
+        layout.allBranches = a.allBranches;
         return runLayoutCommand(connection, layout, out, err);
     case HostCommand::CreateDemo:
         createDemo(connection);

@@ -95,20 +95,28 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
     cdsAlteracoes.EmptyDataSet();
     lblConfig->setText(msgPadrao.Msg(QStringLiteral("Conf_Mesa")));
 
-    // A role that may not edit this layout is told why at once, before any
-    // read: not an empty screen that says no area is registered.
+    // A role that may not edit this layout is told why, not shown an empty
+    // screen that says no area is registered. It is asked only when the
+    // branch's store cannot be read (refused, or hidden from the role), so
+    // an ordinary opening pays no round trip for it.
     QString noAccess;
-    try {
-        noAccess = rdmConfMesa->accessNotice(stCdfilial);
-    } catch (const EDatabaseError&) {
-        // unread here: the screen's own reads say what fails
-    }
+    const ServiceResult loja = callServiceWithText(QStringLiteral("getLoja"), {stCdfilial, stNrConf}, [&](ServiceResult& out) {
+        const int code = getLoja(stCdfilial, stNrConf, out);
+        if (code == 0 && (out.isError() || (out.isPacket() && out.toPacket().rows.isEmpty()))) {
+            try {
+                noAccess = rdmConfMesa->accessNotice(stCdfilial);
+            } catch (const EDatabaseError&) {
+                // unread here: the answer already in hand says what fails
+            }
+            if (!noAccess.isEmpty())
+                out = ServiceResult::text(QString());
+        }
+        return code;
+    });
     if (!noAccess.isEmpty()) {
         showWithoutAccess(noAccess);
         return;
     }
-
-    const ServiceResult loja = callService(QStringLiteral("getLoja"), getLoja, stCdfilial, stNrConf);
     cdsLoja.setData(loja.toPacket());
     stCdLojaAber = cdsLoja.FieldByName(QStringLiteral("CDLOJA")).AsString();
 

@@ -654,6 +654,19 @@ void requireConfiguration(TADOConnection& db, const QString& branch, const QStri
                             .arg(quoted(branch), quoted(configuration)));
 }
 
+QStringList branchesWithConfiguration(TADOConnection& db, const QString& configuration)
+{
+    Statement q(db,
+                QStringLiteral("SELECT CDFILIAL FROM CONFTELA WHERE NRCONFTELA = :P_NRCONFTELA AND CDFILIAL <> :P_CENTRAL "
+                               "ORDER BY CDFILIAL"),
+                tr("Erro ao ler a configuração de tela (CONFTELA)"));
+    q.bindText(":P_NRCONFTELA", configuration);
+    q.bindText(":P_CENTRAL", QLatin1String(kCentralBranch));
+    QStringList branches;
+    q.forEachRow([&branches](const TADOQuery& row) { branches << row.value(0).toString(); });
+    return branches;
+}
+
 LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
                           const QList<ButtonRow>& buttons, bool dryRun)
 {

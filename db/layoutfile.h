@@ -50,6 +50,15 @@ QList<ButtonRow> readLayoutAt(TADOConnection& db, const QString& branch, const Q
 // role named for other branches only; the CONFTELA row missing.
 void requireConfiguration(TADOConnection& db, const QString& branch, const QString& configuration);
 
+// The chain's central branch: its configuration 00001 is the layout the
+// screen edits and the others receive, so --all-branches leaves it out.
+inline constexpr char kCentralBranch[] = "9999";
+
+// The branches, but the central one, that have the configuration (a
+// CONFTELA row), by code. On PostgreSQL a terminal role sees its own
+// branches only. Throws EDatabaseError.
+QStringList branchesWithConfiguration(TADOConnection& db, const QString& configuration);
+
 // ---- Writing a configuration ----
 struct LayoutChanges {
     QStringList added, changed, removed; // one readable line a button

@@ -942,11 +942,15 @@ Database message: </translation>
         <source>Não foi possível remover registros do histórico do leiaute: %1</source>
         <translation>Could not remove records from the layout&apos;s history: %1</translation>
     </message>
+    <message>
+        <source>Histórico do leiaute de %1%2, a mais recente primeiro:</source>
+        <translation>Layout history of %1%2, newest first:</translation>
+    </message>
     <message numerus="yes">
-        <source>Histórico do leiaute de %1%2: %n alteração(ões), a mais recente primeiro.</source>
+        <source>%n alteração(ões).</source>
         <translation>
-            <numerusform>Layout history of %1%2: %n change, newest first.</numerusform>
-            <numerusform>Layout history of %1%2: %n changes, newest first.</numerusform>
+            <numerusform>%n change.</numerusform>
+            <numerusform>%n changes.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
@@ -1443,16 +1447,32 @@ Database message: </translation>
         <translation>CODE</translation>
     </message>
     <message>
-        <source>Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999). Com --history: só os registros dessa filial.</source>
-        <translation>With --check: checks only the layout of branch CODE. With --grant-terminal: the role&apos;s branches, separated by commas. With --export-layout, --import-layout and --restore: the layout&apos;s branch (default 9999). With --history: only that branch&apos;s records.</translation>
+        <source>Com --check: confere só o leiaute da filial CÓDIGO. Com --grant-terminal: as filiais do papel, separadas por vírgula. Com --export-layout, --import-layout e --restore: a filial do leiaute (padrão 9999); com --import-layout, também várias, separadas por vírgula. Com --history: só os registros dessa filial.</source>
+        <translation>With --check: checks only the layout of branch CODE. With --grant-terminal: the role&apos;s branches, separated by commas. With --export-layout, --import-layout and --restore: the layout&apos;s branch (default 9999); with --import-layout, several too, separated by commas. With --history: only that branch&apos;s records.</translation>
     </message>
     <message>
         <source>Grava o leiaute de --branch e --configuration no ARQUIVO de texto (formato em docs/layout-format.md) e sai.</source>
         <translation>Writes the layout of --branch and --configuration to the text FILE (format in docs/layout-format.md) and exits.</translation>
     </message>
     <message>
-        <source>Põe o leiaute do ARQUIVO na filial de --branch CÓDIGO, numa transação; lista o que muda e o que a filial não tem, e sai (0 gravado, 1 recusado pela conferência, 2 erro).</source>
-        <translation>Puts the layout of FILE into the branch of --branch CODE, in one transaction; lists what changes and what the branch lacks, and exits (0 written, 1 refused by the check, 2 error).</translation>
+        <source>Põe o leiaute do ARQUIVO em cada filial de --branch CÓDIGO[,CÓDIGO...] ou de --all-branches, uma transação por filial, numa só conexão; lista o que muda e o que cada filial não tem, com várias filiais um resumo, e sai (0 tudo gravado ou sem mudança, 1 alguma filial recusada pela conferência ou por mesas em uso, 2 erro).</source>
+        <translation>Puts the layout of FILE into each branch of --branch CODE[,CODE...] or of --all-branches, one transaction a branch, over one connection; lists what changes and what each branch lacks, with several branches a summary, and exits (0 all written or unchanged, 1 some branch refused by the check or by tables in use, 2 error).</translation>
+    </message>
+    <message>
+        <source>Com --import-layout: todas as filiais que têm a configuração de --configuration, menos a central 9999 (num PostgreSQL, um papel de terminal só vê as suas).</source>
+        <translation>With --import-layout: every branch that has the configuration of --configuration, except the central 9999 (on PostgreSQL a terminal role sees its own only).</translation>
+    </message>
+    <message>
+        <source>--all-branches só vale com --import-layout.</source>
+        <translation>--all-branches goes only with --import-layout.</translation>
+    </message>
+    <message>
+        <source>--all-branches e --branch CÓDIGO nomeiam as filiais de dois modos: dê um só.</source>
+        <translation>--all-branches and --branch CODE name the branches two ways: give one only.</translation>
+    </message>
+    <message>
+        <source>--branch CÓDIGO,CÓDIGO... (várias filiais) só vale com --import-layout e --grant-terminal.</source>
+        <translation>--branch CODE,CODE... (several branches) goes only with --import-layout and --grant-terminal.</translation>
     </message>
     <message>
         <source>Volta o leiaute ao que era na HORA local (ISO 8601, como 2026-12-07T14:30), pelo histórico, numa transação, e sai (0 gravado, 1 recusado pela conferência, 2 erro).</source>
@@ -2058,6 +2078,86 @@ nothing will be written.</translation>
     <message>
         <source>Filial %1, configuração %2</source>
         <translation>Branch %1, configuration %2</translation>
+    </message>
+    <message>
+        <source>Filial %1: nada foi gravado nesta filial: %2</source>
+        <translation>Branch %1: nothing was written in this branch: %2</translation>
+    </message>
+    <message>
+        <source>Resumo, %1 filial(is):</source>
+        <translation>Summary, %1 branch(es):</translation>
+    </message>
+    <message>
+        <source>Filial</source>
+        <translation>Branch</translation>
+    </message>
+    <message>
+        <source>Incluídos</source>
+        <translation>Added</translation>
+    </message>
+    <message>
+        <source>Mudados</source>
+        <translation>Changed</translation>
+    </message>
+    <message>
+        <source>Removidos</source>
+        <translation>Removed</translation>
+    </message>
+    <message>
+        <source>Ignorados</source>
+        <translation>Skipped</translation>
+    </message>
+    <message>
+        <source>Resultado</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>mudaria (simulação)</source>
+        <translation>would change (dry run)</translation>
+    </message>
+    <message>
+        <source>gravada</source>
+        <translation>written</translation>
+    </message>
+    <message>
+        <source>sem mudança</source>
+        <translation>unchanged</translation>
+    </message>
+    <message>
+        <source>recusada: %1</source>
+        <translation>refused: %1</translation>
+    </message>
+    <message>
+        <source>erro: %1</source>
+        <translation>error: %1</translation>
+    </message>
+    <message>
+        <source>%1 mudaria(m), %2 sem mudança, %3 recusada(s), %4 com erro; simulação (--dry-run), nada foi gravado.</source>
+        <translation>%1 would change, %2 unchanged, %3 refused, %4 with an error; dry run (--dry-run), nothing was written.</translation>
+    </message>
+    <message>
+        <source>%1 gravada(s), %2 sem mudança, %3 recusada(s), %4 com erro.</source>
+        <translation>%1 written, %2 unchanged, %3 refused, %4 with an error.</translation>
+    </message>
+    <message>
+        <source>Recusada(s): %1.</source>
+        <translation>Refused: %1.</translation>
+    </message>
+    <message>
+        <source>Com erro: %1.</source>
+        <translation>With an error: %1.</translation>
+    </message>
+    <message>
+        <source>Nenhuma filial além da central %1 tem a configuração de tela %2 (num PostgreSQL, entre as que o papel vê); qdl-host --branches lista as filiais e as suas configurações.</source>
+        <translation>No branch but the central %1 has screen configuration %2 (on PostgreSQL, among those the role sees); qdl-host --branches lists the branches and their configurations.</translation>
+    </message>
+    <message>
+        <source>== Filial %1 ==</source>
+        <translation>== Branch %1 ==</translation>
+    </message>
+    <message>
+        <source>não tentada: a conexão com o banco de dados caiu</source>
+        <translation>not tried: the connection to the database was lost</translation>
     </message>
     <message>
         <source>Ignorado: %1</source>

@@ -111,7 +111,7 @@ TEST_P(History, TheProgramListsTheChangesInLocalTimeAndPrunesTheOldOnes)
 
     run = host({"--database", db.connectionString, "--history", "--since", local(120)}, zone);
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.count(QLatin1Char('\n')), 1) << run.out.toStdString();
+    EXPECT_EQ(run.out.count(QLatin1Char('\n')), 2) << run.out.toStdString();
 
     run = host({"--database", db.connectionString, "--history", "--since", "2026-12-07 25:00"});
     EXPECT_EQ(run.status, 2);
@@ -125,6 +125,94 @@ TEST_P(History, TheProgramListsTheChangesInLocalTimeAndPrunesTheOldOnes)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("%1 history records").arg(records))) << run.out.toStdString();
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM QDL_HISTORICO"), 0);
+}
+
+// count records of branch 9999, configuration 00001, additions of the
+// buttons "q0" ... "q<count-1>" in that order (the record's DSANTES names it too), a second apart every `sameTime` records from
+// the start time (UTC): many records share a time, as a bulk change's do.
+void addRecords(const TestDatabase& db, int count, int sameTime, const QString& start)
+{
+    ASSERT_TRUE(db.exec(
+        db.isSqlite()
+            ? QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                             "INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSANTES, DSDEPOIS) "
+                             "SELECT strftime('%Y-%m-%d %H:%M:%f', '%3', '+' || (i / %2) || ' seconds'), 'I', '9999', '00001', "
+                             "'q' || i, '{\"DSBUTTON\": \"q' || i || '\"}' FROM n ORDER BY i")
+                  .arg(count - 1)
+                  .arg(sameTime)
+                  .arg(start)
+            : QStringLiteral("INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSANTES, DSDEPOIS) "
+                             "SELECT CAST('%3+00' AS TIMESTAMPTZ) + (i / %2) * INTERVAL '1 second', 'I', '9999', '00001', "
+                             "'q' || i, '{\"DSBUTTON\": \"q' || i || '\"}' FROM generate_series(0, %1) i ORDER BY i")
+                  .arg(count - 1)
+                  .arg(sameTime)
+                  .arg(start)));
+}
+
+TEST_P(History, AHistoryOfManyReadsIsPrintedWholeAndInOrder)
+{
+    // Times shared across the reads' boundaries: going on after the last
+    // record printed must neither skip nor repeat the ones of its time.
+    const int count = 2500;
+    addRecords(db, count, 700, QStringLiteral("2030-01-01 00:00:00"));
+    const HostRun run = host({"--database", db.connectionString, "--lang", "en", "--history", "--since", "2029-12-31"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), count + 2) << run.out.left(2000).toStdString();
+    for (int i = 0; i < count; ++i)
+        ASSERT_TRUE(lines[i + 1].endsWith(QStringLiteral(", \"q%1\"").arg(count - 1 - i))) << i << ": " << lines[i + 1].toStdString();
+    EXPECT_EQ(lines.last(), QStringLiteral("%1 changes.").arg(count));
+}
+
+TEST_P(History, ATimeAloneIsReadFromTheTimeIndexInOrder)
+{
+    addRecords(db, 5000, 1, QStringLiteral("2030-01-01 00:00:00"));
+    ASSERT_TRUE(db.exec(QStringLiteral("ANALYZE")));
+    SqlQuery q(db.openCheckConnection());
+    ASSERT_TRUE(q.exec(QStringLiteral("%1 SELECT * FROM QDL_HISTORICO WHERE DTALTERACAO >= '2030-01-01 01:20:00' "
+                                      "ORDER BY DTALTERACAO DESC, NRHISTORICO DESC LIMIT 10")
+                           .arg(db.isSqlite() ? QStringLiteral("EXPLAIN QUERY PLAN") : QStringLiteral("EXPLAIN"))));
+    QString plan;
+    while (q.next())
+        plan += q.value(db.isSqlite() ? 3 : 0).toString() + QLatin1Char('\n');
+    q.finish();
+    EXPECT_TRUE(plan.contains(QLatin1String("IX_QDL_HISTORICO_DATA"), Qt::CaseInsensitive)) << plan.toStdString();
+    EXPECT_FALSE(plan.contains(QLatin1String("TEMP B-TREE")) || plan.contains(QLatin1String("Sort"))) << plan.toStdString();
+}
+
+TEST_P(History, APruneRemovesTheOldestInTransactionsOfItsOwnAndKeepsTheNewer)
+{
+    const int newer = db.countRows("SELECT COUNT(*) FROM QDL_HISTORICO");
+    const int old = 25000; // more than two removals' worth
+    addRecords(db, old, 1, QStringLiteral("2020-01-01 00:00:00"));
+    // A record the removal cannot take, past the second removal.
+    ASSERT_TRUE(db.exec(db.isSqlite() ? QStringLiteral("CREATE TRIGGER QDL_TESTE_RECUSA BEFORE DELETE ON QDL_HISTORICO "
+                                                       "WHEN OLD.DSANTES = 'q22000' BEGIN SELECT RAISE(ABORT, 'recusado'); END")
+                                      : QStringLiteral("CREATE FUNCTION QDL_TESTE_RECUSA() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                                       "IF OLD.DSANTES = 'q22000' THEN RAISE EXCEPTION 'recusado'; END IF; "
+                                                       "RETURN OLD; END $$")));
+    if (db.isPostgres()) {
+        ASSERT_TRUE(db.exec(QStringLiteral("CREATE TRIGGER QDL_TESTE_RECUSA BEFORE DELETE ON QDL_HISTORICO "
+                                           "FOR EACH ROW EXECUTE FUNCTION QDL_TESTE_RECUSA()")));
+    }
+    const QString older = QStringLiteral("SELECT COUNT(*) FROM QDL_HISTORICO WHERE DTALTERACAO < '2021-01-01'");
+    HostRun run = host({"--database", db.ownerConnectionString, "--lang", "en", "--prune-history", "2021-01-01"});
+    EXPECT_EQ(run.status, 2) << run.out.toStdString();
+    // The removals before the failure stay, oldest first; the failed one
+    // leaves all of its records.
+    const int left = db.countRows(older);
+    EXPECT_GT(left, 0);
+    EXPECT_LT(left, old - 2 * 5000);
+    EXPECT_EQ(db.countRows(QStringLiteral("SELECT MIN(CAST(SUBSTR(DSANTES, 2) AS INTEGER)) FROM QDL_HISTORICO "
+                                           "WHERE DTALTERACAO < '2021-01-01'")),
+              old - left);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("%1 history records").arg(old - left))) << run.out.toStdString();
+
+    ASSERT_TRUE(db.exec(QStringLiteral("DROP TRIGGER QDL_TESTE_RECUSA%1").arg(db.isSqlite() ? QString() : QStringLiteral(" ON QDL_HISTORICO"))));
+    run = host({"--database", db.ownerConnectionString, "--lang", "en", "--prune-history", "2021-01-01"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(db.countRows(older), 0);
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM QDL_HISTORICO"), newer);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, History, ::testing::ValuesIn(testBackends()), backendName);

@@ -305,6 +305,42 @@ TEST_P(LayoutFile, TheDemosCentralLayoutRollsOutToItsBranches)
     EXPECT_TRUE(after.out.contains(QStringLiteral(": 46 buttons in 3 configurations."))) << after.out.toStdString();
 }
 
+// One file into several branches over one connection: a branch refused (a
+// table in use there) leaves the others written; the summary and the exit
+// status say which. --all-branches leaves the central branch out.
+TEST_P(LayoutFile, RollOutToSeveralBranchesWritesAllButTheRefusedOne)
+{
+    db.grantTerminalBranches({F, QStringLiteral("0001"), QStringLiteral("0002")});
+    ASSERT_EQ(command(LayoutCommand::Kind::Export, file("a.txt"), F, C).status, 0);
+    QByteArray withoutFive = read(file("a.txt"));
+    const qsizetype line = withoutFive.indexOf("\t5\tMesa 05\t"); // occupied in 9999
+    ASSERT_GT(line, 0);
+    const qsizetype start = withoutFive.lastIndexOf('\n', line) + 1;
+    withoutFive.remove(start, withoutFive.indexOf('\n', line) + 1 - start);
+    write(file("without5.txt"), withoutFive);
+    const QString central = stored();
+    const auto import = [&](const QStringList& branches) {
+        return runHostProgram(QProcessEnvironment::systemEnvironment(),
+                              QStringList{"--database", db.connectionString, "--import-layout", file("without5.txt")} + branches);
+    };
+
+    const HostRun named = import({"--branch", "9999,0001"});
+    EXPECT_EQ(named.status, 1) << named.out.toStdString() << named.err.toStdString();
+    EXPECT_TRUE(named.out.contains(QStringLiteral("\n== Filial \"0001\" ==\n"))) << named.out.toStdString();
+    EXPECT_TRUE(named.out.contains(QRegularExpression(QStringLiteral("\n9999 +0 +0 +1 +0  recusada: .*\"Mesa 05\""))))
+        << named.out.toStdString();
+    EXPECT_TRUE(named.out.endsWith(QStringLiteral("1 gravada(s), 0 sem mudança, 1 recusada(s), 0 com erro.\nRecusada(s): 9999.\n")))
+        << named.out.toStdString();
+    EXPECT_EQ(stored(), central);
+    EXPECT_EQ(stored(QStringLiteral("0001")).count(QLatin1Char('\n')), 1 + 13);
+
+    const HostRun all = import({"--all-branches"});
+    EXPECT_EQ(all.status, 0) << all.out.toStdString() << all.err.toStdString();
+    EXPECT_FALSE(all.out.contains(QStringLiteral("== Filial \"9999\""))) << all.out.toStdString();
+    EXPECT_TRUE(all.out.endsWith(QStringLiteral("1 gravada(s), 1 sem mudança, 0 recusada(s), 0 com erro.\n"))) << all.out.toStdString();
+    EXPECT_EQ(stored(QStringLiteral("0002")).count(QLatin1Char('\n')), 1 + 12);
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, LayoutFile, ::testing::ValuesIn(testBackends()), backendName);
 
 // What the file refuses, by line; what it escapes, back whole.

@@ -80,4 +80,10 @@ BEGIN
   END IF;
 END $$;
 REVOKE ALL ON FUNCTION QDL_CONFERE_FILIAL FROM PUBLIC;
+-- The history read in time order, newest first, whatever the filter: by
+-- time alone, by branch and time (a branch with every configuration), and
+-- the branch and configuration by IX_QDL_HISTORICO_CONF; a prune finds the
+-- oldest records by time.
+CREATE INDEX IX_QDL_HISTORICO_DATA ON QDL_HISTORICO (DTALTERACAO, NRHISTORICO);
+CREATE INDEX IX_QDL_HISTORICO_FILIAL ON QDL_HISTORICO (CDFILIAL, DTALTERACAO, NRHISTORICO);
 INSERT INTO QDL_VERSAO (NRVERSAO) VALUES (4);
