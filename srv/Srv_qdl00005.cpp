@@ -175,7 +175,11 @@ QString TrdmConfMesa::accessNotice(const QString& cdfilial)
         return QCoreApplication::translate("TrdmConfMesa", "O papel %1 não pode ler a configuração de mesas deste banco de dados. "
                                                            "Peça ao dono do esquema que rode: %2")
             .arg(role, grant.arg(role, cdfilial));
-    branches = qdl::Statement(*adcConfigMesa, QStringLiteral("SELECT array_to_string(QDL_FILIAIS_DO_PAPEL(), ',')"), step)
+    // The role's own rows of the list (its policy shows it no other).
+    branches = qdl::Statement(*adcConfigMesa,
+                              QStringLiteral("SELECT string_agg(CDFILIAL, ',' ORDER BY CDFILIAL) FROM QDL_TERMINAL_FILIAL "
+                                             "WHERE ROLOID = to_regrole(quote_ident(current_user))"),
+                              step)
                    .scalar()
                    .toString();
     if (!branches.isEmpty() && !branches.split(QLatin1Char(',')).contains(cdfilial))

@@ -43,27 +43,21 @@ ALTER TABLE QDL_TERMINAL_FILIAL ADD CONSTRAINT PK_QDL_TERMINAL_FILIAL PRIMARY KE
 GRANT SELECT ON QDL_TERMINAL_FILIAL TO PUBLIC;
 -- A role sees only its own rows of the list. A role in the list sees only
 -- its branches' rows of the six tables with CDFILIAL; a role not in it (a
--- sales program's, set up by hand) sees and writes what its grants allow.
--- The role is found by identity through the catalog's cache (to_regrole),
--- and its branches are read once a statement, in an init plan: the
--- policies cost a terminal's reads little to plan and less to run.
+-- sales program's, set up by hand) sees and writes what its grants allow:
+-- unlisted, every row matches its own branch. The role is found by
+-- identity through the catalog's cache (to_regrole), and its branches are
+-- read once a statement, in an init plan: the policies cost a terminal's
+-- reads little to plan and less to run. A policy names the list by its
+-- identity, so no temporary table of that name stands in for it.
 CREATE POLICY QDL_PROPRIO ON QDL_TERMINAL_FILIAL FOR SELECT USING (ROLOID = to_regrole(quote_ident(current_user)));
--- The current role's branches; NULL for a role not in the list. It runs
--- with the caller's search_path, so the list is named with its schema: a
--- temporary table of that name must not stand in for it.
-DO $$ BEGIN
-  EXECUTE format('CREATE FUNCTION QDL_FILIAIS_DO_PAPEL() RETURNS varchar[] LANGUAGE plpgsql STABLE AS $f$ BEGIN '
-                 'RETURN (SELECT array_agg(T.CDFILIAL) FROM %I.QDL_TERMINAL_FILIAL T '
-                 'WHERE T.ROLOID = to_regrole(quote_ident(current_user))); END $f$', current_schema());
-END $$;
--- Unlisted, every row matches its own branch.
 DO $$
 DECLARE
   t text;
 BEGIN
   FOREACH t IN ARRAY ARRAY['LOJA', 'CONFTELA', 'SALA', 'MESA', 'ITMENUCONFTE', 'QDL_HISTORICO'] LOOP
-    EXECUTE format('CREATE POLICY QDL_FILIAL ON %s FOR %s USING '
-                   '(CDFILIAL = ANY (COALESCE((SELECT QDL_FILIAIS_DO_PAPEL()), ARRAY[CDFILIAL])))',
+    EXECUTE format('CREATE POLICY QDL_FILIAL ON %s FOR %s USING (CDFILIAL = ANY (COALESCE('
+                   '(SELECT array_agg(T.CDFILIAL) FROM QDL_TERMINAL_FILIAL T WHERE T.ROLOID = to_regrole(quote_ident(current_user))), '
+                   'ARRAY[CDFILIAL])))',
                    t, CASE WHEN t = 'QDL_HISTORICO' THEN 'SELECT' ELSE 'ALL' END);
   END LOOP;
 END $$;
