@@ -350,8 +350,6 @@ int importIntoBranches(TADOConnection& db, const LayoutCommand& c, QTextStream& 
             out << Qt::endl;
         out << tr("== Filial %1 ==").arg(quoted(branch)) << Qt::endl;
         outcomes << importIntoBranch(db, one, *buttons, out, err);
-        if (outcomes.constLast().result == BranchOutcome::Result::Refused)
-            break;
         if (outcomes.constLast().result == BranchOutcome::Result::Failed && db.Lost())
             lost = tr("não tentada: a conexão com o banco de dados caiu");
     }

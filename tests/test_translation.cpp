@@ -309,6 +309,23 @@ QList<SourceText> translatableTexts()
 
 // A text the sources mark and the catalogue lacks ships in Portuguese; a
 // count (%n) needs the English plural forms.
+// The original's counts read right too: "1 botão", "2 botões", never
+// "botão(ões)" (qdl_pt.ts holds every plural the English catalogue has).
+TEST(Catalogue, PortugueseSaysEachCountInItsRightForm)
+{
+    installLanguage(QStringLiteral("pt"));
+    static const QRegularExpression either(QStringLiteral("\\((s|es|ões|is)\\)"));
+    for (const Entry& e : catalogue())
+        if (!e.forms.isEmpty())
+            for (int n : {1, 2}) {
+                const QString said = QCoreApplication::translate(e.context.toUtf8().constData(), e.source.toUtf8().constData(), nullptr, n);
+                EXPECT_FALSE(said.contains(either)) << e.context.toStdString() << ": " << said.toStdString();
+            }
+    EXPECT_EQ(QCoreApplication::translate("LayoutCheck", "%n botão(ões)", nullptr, 1), QStringLiteral("1 botão"));
+    EXPECT_EQ(QCoreApplication::translate("Branches", "%1: %n filial(is).", nullptr, 3), QStringLiteral("%1: 3 filiais."));
+    installLanguage(QString());
+}
+
 TEST(Catalogue, HoldsEveryTextOfTheSources)
 {
     QHash<std::pair<QString, QString>, Entry> entries;

@@ -16,6 +16,6 @@ QDL_UI_EXPORT void ColoreTela(QWidget* form, int c1, int c2, int c3, int c4, int
 // with the installed translators; Portuguese stays as written otherwise.
 QDL_UI_EXPORT void Trad(QWidget* form);
 // Installs the translation for a language ("pt" keeps the original texts,
-// "en" English); an empty language follows the system locale. Returns true
-// when a translation was installed.
+// with their plural forms, "en" English); an empty language follows the
+// system locale. Returns true when English was installed.
 QDL_UI_EXPORT bool installLanguage(const QString& language);

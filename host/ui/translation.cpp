@@ -91,17 +91,16 @@ bool installLanguage(const QString& language)
     lang = lang.left(2);
 
     removeTranslators();
-    if (lang != QLatin1String("en")) {
-        // Portuguese is the original: nothing of ours to install.
+    const bool english = lang == QLatin1String("en");
+    // Portuguese is the original: only its plural forms are translated.
+    if (!english)
         installQtTranslation(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        return false;
-    }
     auto* translator = new QTranslator;
-    if (!translator->load(QStringLiteral(":/i18n/qdl_en.qm"))) {
+    if (!translator->load(english ? QStringLiteral(":/i18n/qdl_en.qm") : QStringLiteral(":/i18n/qdl_pt.qm"))) {
         delete translator;
         return false;
     }
     QCoreApplication::installTranslator(translator);
     g_translator = translator;
-    return true;
+    return english;
 }
