@@ -6,6 +6,7 @@
 #include <QTextStream>
 #include <QTimeZone>
 #include <climits>
+#include <limits>
 
 #include "adoconnection.h"
 #include "statement.h"
@@ -39,6 +40,42 @@ QString localText(const QDateTime& at)
 {
     return at.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
+
+// A stored time (kUtcFormat), read by position: the general parser costs
+// more than the rest of a record's line.
+QDateTime utcTime(const QString& text)
+{
+    const auto number = [&text](int from, int length) { return QStringView(text).mid(from, length).toInt(); };
+    if (text.size() != 23 || text[4] != QLatin1Char('-') || text[10] != QLatin1Char(' ') || text[19] != QLatin1Char('.'))
+        return QDateTime::fromString(text, kUtcFormat).toUTC(); // invalid, or read as it is
+    return QDateTime(QDate(number(0, 4), number(5, 2), number(8, 2)), QTime(number(11, 2), number(14, 2), number(17, 2), number(20, 3)),
+                     Qt::UTC);
+}
+
+// Local times of many records: the zone read once and its offset kept
+// between two of its transitions. A conversion of its own asks the C
+// library, which reads /etc/localtime again for every record.
+class LocalClock {
+public:
+    QString text(const QDateTime& utc) const
+    {
+        const qint64 at = utc.toMSecsSinceEpoch();
+        if (at < m_from || at >= m_until) {
+            m_offset = m_zone.offsetFromUtc(utc);
+            const QTimeZone::OffsetData before = m_zone.previousTransition(utc.addMSecs(1));
+            const QTimeZone::OffsetData after = m_zone.nextTransition(utc);
+            m_from = before.atUtc.isValid() ? before.atUtc.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+            m_until = after.atUtc.isValid() ? after.atUtc.toMSecsSinceEpoch() : std::numeric_limits<qint64>::max();
+        }
+        const QDateTime local = utc.addSecs(m_offset);
+        return local.date().toString(Qt::ISODate) + QLatin1Char(' ') + local.time().toString(Qt::ISODate);
+    }
+
+private:
+    const QTimeZone m_zone = QTimeZone::systemTimeZone();
+    mutable int m_offset = 0;
+    mutable qint64 m_from = 0, m_until = 0; // the offset holds from, until
+};
 
 QString quoted(const QString& text)
 {
@@ -158,19 +195,32 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
         if (!openWithHistory(db, connectionString, err))
             return 2;
         const bool pg = db.isPostgres();
+        // A terminal's role reads only its branches' records (policy
+        // QDL_FILIAL), a filter no index serves: a role of one branch asks
+        // for it, and its branch's records are read rather than every
+        // branch's of the same times.
+        QString branch = command.branch;
+        if (pg && branch.isEmpty() && schemaVersionOf(db) >= 4)
+            branch = qdl::Statement(db,
+                                    QStringLiteral("SELECT CASE WHEN COUNT(*) = 1 THEN MIN(CDFILIAL) END FROM QDL_TERMINAL_FILIAL "
+                                                   "WHERE ROLOID = to_regrole(quote_ident(current_user))"),
+                                    tr("Erro ao ler o histórico do leiaute"))
+                         .scalar()
+                         .toString();
         // Read in batches, each its own short statement that goes on below
         // the last record printed, newest first: the first lines come at
         // once, memory stays one batch whatever the history's size, and no
         // statement reads long enough to meet the wait limit. The time
         // indexes (DTALTERACAO, NRHISTORICO) and (CDFILIAL, DTALTERACAO,
         // NRHISTORICO) give that order for every filter; the full time is
-        // read as the key, the printed one keeps only milliseconds.
+        // read as the key (named apart: ORDER BY would take a result column
+        // of the column's name), the printed one keeps only milliseconds.
         QString sql = QStringLiteral("SELECT %1, IDOPERACAO, CDFILIAL, NRCONFTELA, DSQUEM, DSANTES, DSDEPOIS, %2, NRHISTORICO "
                                      "FROM QDL_HISTORICO WHERE 1 = 1")
                           .arg(pg ? QStringLiteral("to_char(DTALTERACAO AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS')")
                                   : QStringLiteral("DTALTERACAO"),
-                               pg ? QStringLiteral("CAST(DTALTERACAO AS TEXT)") : QStringLiteral("DTALTERACAO"));
-        if (!command.branch.isEmpty())
+                               pg ? QStringLiteral("CAST(DTALTERACAO AS TEXT) AS DTCHAVE") : QStringLiteral("DTALTERACAO AS DTCHAVE"));
+        if (!branch.isEmpty())
             sql += QStringLiteral(" AND CDFILIAL = :P_CDFILIAL");
         if (!command.configuration.isEmpty())
             sql += QStringLiteral(" AND NRCONFTELA = :P_NRCONFTELA");
@@ -184,8 +234,8 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
         // A statement lets go of its values when it has run: bound anew for
         // every batch.
         const auto bind = [&](qdl::Statement& q) {
-            if (!command.branch.isEmpty())
-                q.bindText(":P_CDFILIAL", command.branch);
+            if (!branch.isEmpty())
+                q.bindText(":P_CDFILIAL", branch);
             if (!command.configuration.isEmpty())
                 q.bindText(":P_NRCONFTELA", command.configuration);
             if (since)
@@ -204,9 +254,7 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
                    .arg(where, scope.isEmpty() ? QString() : QStringLiteral(", ") + scope.join(QStringLiteral(", ")))
             << Qt::endl;
 
-        // The zone read once: a local-time conversion of its own asks the C
-        // library, which looks at /etc/localtime again for every record.
-        const QTimeZone zone = QTimeZone::systemTimeZone();
+        const LocalClock clock;
         qint64 records = 0;
         QString lastTime;
         double lastNumber = 0;
@@ -217,15 +265,14 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
             int read = 0;
             q->forEachRow([&](const TADOQuery& record) {
                 ++read;
-                QDateTime at = QDateTime::fromString(record.value(0).toString(), kUtcFormat);
-                at.setTimeSpec(Qt::UTC);
+                const QDateTime at = utcTime(record.value(0).toString());
                 const QString op = record.value(1).toString();
                 const QJsonObject before = row(record.value(5)), after = row(record.value(6));
                 const QString what = op == QLatin1String("I")   ? tr("incluiu")
                                      : op == QLatin1String("U") ? tr("alterou")
                                      : op == QLatin1String("D") ? tr("excluiu")
                                                                 : quoted(op);
-                out << (at.isValid() ? at.toTimeZone(zone).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : quoted(record.value(0).toString()))
+                out << (at.isValid() ? clock.text(at) : quoted(record.value(0).toString()))
                     << QStringLiteral("  ") << printableText(record.value(4).toString()) << QStringLiteral("  ") << what << QLatin1Char(' ')
                     << tr("filial %1, configuração %2: %3")
                            .arg(quoted(record.value(2).toString()), quoted(record.value(3).toString()),

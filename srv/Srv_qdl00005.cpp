@@ -79,6 +79,10 @@ TrdmConfMesa::TrdmConfMesa(QObject* owner)
 {
     setObjectName(QStringLiteral("rdmConfMesa"));
     adcConfigMesa->setObjectName(QStringLiteral("adcConfigMesa"));
+    // Every statement of the data module is checked to use its indexes on
+    // its generic plan (test_srv_plans): planned once a session, not on each
+    // of its first runs.
+    adcConfigMesa->GenericPlans = true;
     // The connection never prompts for a login: the connection string
     // carries everything it needs.
     adcConfigMesa->BeforeConnect = [this](QObject* sender) { adcConfigMesaBeforeConnect(sender); };

@@ -128,22 +128,23 @@ TEST_P(History, TheProgramListsTheChangesInLocalTimeAndPrunesTheOldOnes)
 }
 
 // count records of branch 9999, configuration 00001, additions of the
-// buttons "q0" ... "q<count-1>" in that order (the record's DSANTES names it too), a second apart every `sameTime` records from
-// the start time (UTC): many records share a time, as a bulk change's do.
+// buttons "q0" ... "q<count-1>" in that order (DSANTES names them too), a
+// second apart every `sameTime` records from the start time (UTC): many
+// records share a time, as a bulk change's do.
 void addRecords(const TestDatabase& db, int count, int sameTime, const QString& start)
 {
     ASSERT_TRUE(db.exec(
         db.isSqlite()
             ? QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                             "INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSANTES, DSDEPOIS) "
+                             "INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSQUEM, DSANTES, DSDEPOIS) "
                              "SELECT strftime('%Y-%m-%d %H:%M:%f', '%3', '+' || (i / %2) || ' seconds'), 'I', '9999', '00001', "
-                             "'q' || i, '{\"DSBUTTON\": \"q' || i || '\"}' FROM n ORDER BY i")
+                             "'test', 'q' || i, '{\"DSBUTTON\": \"q' || i || '\"}' FROM n ORDER BY i")
                   .arg(count - 1)
                   .arg(sameTime)
                   .arg(start)
-            : QStringLiteral("INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSANTES, DSDEPOIS) "
+            : QStringLiteral("INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSQUEM, DSANTES, DSDEPOIS) "
                              "SELECT CAST('%3+00' AS TIMESTAMPTZ) + (i / %2) * INTERVAL '1 second', 'I', '9999', '00001', "
-                             "'q' || i, '{\"DSBUTTON\": \"q' || i || '\"}' FROM generate_series(0, %1) i ORDER BY i")
+                             "'test', 'q' || i, '{\"DSBUTTON\": \"q' || i || '\"}' FROM generate_series(0, %1) i ORDER BY i")
                   .arg(count - 1)
                   .arg(sameTime)
                   .arg(start)));

@@ -71,7 +71,7 @@ void TADOConnection::setConnected(bool connected)
     m_notifier.reset();
     m_session.reset();
     const auto cs = ::ConnectionString::parse(ConnectionString);
-    m_session = cs.isSqlite() ? qdl::detail::openSqlite(cs) : qdl::detail::openPostgres(cs);
+    m_session = cs.isSqlite() ? qdl::detail::openSqlite(cs) : qdl::detail::openPostgres(cs, GenericPlans);
     m_postgres = m_session->isPostgres();
     m_opened = true;
     if (g_sessionSetup)

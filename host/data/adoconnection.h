@@ -27,6 +27,11 @@ public:
     ~TADOConnection() override; // closes the connection and removes it
 
     QString ConnectionString;  // replaced whole before each open
+    // PostgreSQL: every statement of the session runs on its generic plan
+    // (plan_cache_mode), planned once however often it runs. For a session
+    // whose statements are all checked to use their indexes that way (the
+    // screen's data module).
+    bool GenericPlans = false;
 
     std::function<void(QObject* sender)> BeforeConnect;
     std::function<void(QObject* sender)> AfterConnect;

@@ -133,7 +133,7 @@ protected:
 // Throw EDatabaseError or EQdlError with a clear message when the database
 // cannot be opened, and never wait past the wait limit.
 std::unique_ptr<Session> openSqlite(const ConnectionString& cs);
-std::unique_ptr<Session> openPostgres(const ConnectionString& cs);
+std::unique_ptr<Session> openPostgres(const ConnectionString& cs, bool genericPlans = false);
 
 // Waits until the socket is ready for events (POLLIN, POLLOUT) or the
 // deadline passes; false at the deadline. The window keeps painting

@@ -390,7 +390,7 @@ ConnectionString::SslMode ConnectionString::sslMode() const
     return {"prefer", SslMode::Origin::Libpq, used.service};
 }
 
-ConnectionString::Parameters ConnectionString::postgresParameters(int waitLimitMs) const
+ConnectionString::Parameters ConnectionString::postgresParameters(int waitLimitMs, bool genericPlans) const
 {
     Parameters out;
     for (const auto& [key, value] : m_parameters) {
@@ -411,6 +411,12 @@ ConnectionString::Parameters ConnectionString::postgresParameters(int waitLimitM
     options = options.trimmed();
     if (!options.isEmpty())
         options += ' ';
+    // Generic plans, when asked for, come before the user's options, which
+    // may set plan_cache_mode otherwise: under the branch policies a
+    // terminal's statement took longer to plan than to run, on each of its
+    // first runs in a session.
+    if (genericPlans)
+        options.prepend("-c plan_cache_mode=force_generic_plan ");
     out.emplace_back("options", options + "-c statement_timeout=" + QByteArray::number(waitLimitMs));
     // A link that goes silent under an open session (the TCP connection up,
     // nothing passing) is found within the wait limit: keepalives probe an

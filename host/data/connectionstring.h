@@ -57,7 +57,7 @@ public:
     // and neither the string, its service nor PGSSLMODE names a mode.
     // Whatever else the string leaves out, libpq takes from its service file
     // and its environment (PGCONNECT_TIMEOUT, PGHOST, ...) as it always does.
-    Parameters postgresParameters(int waitLimitMs) const;
+    Parameters postgresParameters(int waitLimitMs, bool genericPlans = false) const;
     SslMode sslMode() const;
     // Whether every server libpq will reach for the string is on this
     // machine: a Unix socket or a loopback address. The servers are the

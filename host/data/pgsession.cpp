@@ -696,10 +696,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<Session> openPostgres(const ConnectionString& cs)
+std::unique_ptr<Session> openPostgres(const ConnectionString& cs, bool genericPlans)
 {
     const int limitMs = waitLimitMs();
-    const ConnectionString::Parameters parameters = cs.postgresParameters(limitMs);
+    const ConnectionString::Parameters parameters = cs.postgresParameters(limitMs, genericPlans);
     std::vector<const char*> keywords, values;
     for (const auto& [key, value] : parameters) {
         keywords.push_back(key.constData());
