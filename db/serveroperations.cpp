@@ -49,11 +49,6 @@ QStringList placeholderNames(const StatementDef& def)
     return names;
 }
 
-QString ident(const QString& name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
 // Each parameter is typed as the column it stands for (":P_CDSALA" is
 // MESA.CDSALA), read from the catalog: the values arrive as the statement's
 // did.
@@ -93,6 +88,11 @@ QString functionBody(const StatementDef& def)
 }
 
 } // namespace
+
+QString quotedIdentifier(const QString& name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
 
 QString operationName(const StatementDef& def)
 {
@@ -155,7 +155,7 @@ void installServerOperations(TADOConnection& db)
                                   "  %5;\n"
                                   "  GET DIAGNOSTICS changed = ROW_COUNT;\n"
                                   "  RETURN changed;\nEND $qdl$")
-                       .arg(name, parameters.join(QLatin1String(", ")), ident(schema))
+                       .arg(name, parameters.join(QLatin1String(", ")), quotedIdentifier(schema))
                        .arg(branch + 1)
                        .arg(functionBody(def)),
                    step);

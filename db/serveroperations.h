@@ -31,6 +31,9 @@ inline bool writesThroughOperation(const StatementDef& def, bool postgres, int s
     return postgres && def.writes() && schemaVersion >= kOperationsSchemaVersion;
 }
 
+// A role's or schema's name as an SQL identifier, quoted.
+QString quotedIdentifier(const QString& name);
+
 // "qdl_acmmudanome".
 QString operationName(const StatementDef& def);
 

@@ -11,10 +11,7 @@
 
 namespace {
 
-QString ident(const QString& name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
+using qdl::quotedIdentifier;
 
 QString literal(const QString& text)
 {
@@ -86,10 +83,10 @@ void grantTerminal(TADOConnection& db, const QString& role, const QStringList& b
             throw EQdlError(QCoreApplication::translate("TerminalRoles", "A filial %1 não existe: nenhuma loja (LOJA) dela. "
                                                                          "Veja as filiais com qdl-host --branches.")
                                 .arg(code));
-    const QString r = ident(t.role);
+    const QString r = quotedIdentifier(t.role);
     QStringList sql{
         // The tables are named without their schema.
-        QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(ident(t.schema), r),
+        QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(quotedIdentifier(t.schema), r),
         // Exactly what follows, whatever the role held before.
         QStringLiteral("REVOKE ALL ON %1 FROM %2").arg(kTables, r),
         // Every read of the screen, the schema's version (the screen checks
@@ -109,10 +106,10 @@ void grantTerminal(TADOConnection& db, const QString& role, const QStringList& b
 void revokeTerminal(TADOConnection& db, const QString& role, QTextStream& log)
 {
     const Target t = target(db, role);
-    const QString r = ident(t.role);
+    const QString r = quotedIdentifier(t.role);
     QStringList sql{QStringLiteral("REVOKE ALL ON %1 FROM %2").arg(kTables, r)};
     sql << qdl::operationRights(r, false);
-    sql << QStringLiteral("REVOKE USAGE ON SCHEMA %1 FROM %2").arg(ident(t.schema), r)
+    sql << QStringLiteral("REVOKE USAGE ON SCHEMA %1 FROM %2").arg(quotedIdentifier(t.schema), r)
         << QStringLiteral("DELETE FROM QDL_TERMINAL_FILIAL WHERE ROLOID = %1").arg(t.oid);
     run(db, sql, log);
 }
