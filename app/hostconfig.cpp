@@ -287,7 +287,8 @@ QString HostConfig::describe() const
                 origin = tr("serviço %1 do arquivo de serviços da libpq").arg(QString::fromUtf8(ssl.service));
                 break;
             case ConnectionString::SslMode::Origin::Program:
-                origin = tr("escolhido pelo programa: servidor fora desta máquina");
+                origin = ssl.mode == "allow" ? tr("escolhido pelo programa: servidor nesta máquina")
+                                             : tr("escolhido pelo programa: servidor fora desta máquina");
                 break;
             case ConnectionString::SslMode::Origin::Libpq:
                 origin = tr("padrão da libpq");

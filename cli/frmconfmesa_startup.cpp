@@ -100,6 +100,7 @@ void TfrmConfMesa::InicializaForm(const QVariantList&, int)
     // branch's store cannot be read (refused, or hidden from the role), so
     // an ordinary opening pays no round trip for it.
     QString noAccess;
+    rdmConfMesa->readLayoutAhead(stCdfilial, stNrConf, pageText(), stNrFocusAmb);
     const ServiceResult loja = callServiceWithText(QStringLiteral("getLoja"), {stCdfilial, stNrConf}, [&](ServiceResult& out) {
         const int code = getLoja(stCdfilial, stNrConf, out);
         if (code == 0 && (out.isError() || (out.isPacket() && out.toPacket().rows.isEmpty()))) {

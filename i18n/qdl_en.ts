@@ -1674,6 +1674,10 @@ Database message: </translation>
         <translation>chosen by the program: the server is not on this machine</translation>
     </message>
     <message>
+        <source>escolhido pelo programa: servidor nesta máquina</source>
+        <translation>chosen by the program: the server is on this machine</translation>
+    </message>
+    <message>
         <source>padrão da libpq</source>
         <translation>libpq&apos;s default</translation>
     </message>

@@ -57,6 +57,7 @@ public:
     int numRowsAffected() const override { return m_q->numRowsAffected(); }
     DbError lastError() const override { return m_q->lastError(); }
     void finish() override { m_q->finish(); }
+    TADOQuery& driverQuery() override { return m_q->driverQuery(); }
 
 private:
     std::unique_ptr<TADOQuery> m_q;
@@ -428,13 +429,28 @@ void runQuery(ServiceResult& result, const char* name, Binder&& binder)
 // ---------------------------------------------------------------------------
 // Query services
 
+namespace {
+
+// The keys of the reads that show a configuration, bound the same by their
+// services and when read ahead.
+void bindConfiguration(qdl::Statement& q, const QString& cdfilial, const QString& nrconftela)
+{
+    q.bindText(":P_CDFILIAL", cdfilial).bindText(":P_NRCONFTELA", nrconftela);
+}
+
+void bindTablePage(qdl::Statement& q, const QString& cdfilial, const QString& nrconftela, const QString& nrpgconftela,
+                   const QString& nrbuttonaux)
+{
+    bindConfiguration(q, cdfilial, nrconftela);
+    q.bindText(":P_NRPGCONFTELA", nrpgconftela).bindText(":P_NRBUTTONAUX", nrbuttonaux);
+}
+
+} // namespace
+
 int getPesqAmbientes(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqPesqAmbientes", [&](qdl::Statement& q) {
-            q.bindText(":P_CDFILIAL", cdfilial);
-            q.bindText(":P_NRCONFTELA", nrconftela);
-        });
+        runQuery(result, "adqPesqAmbientes", [&](qdl::Statement& q) { bindConfiguration(q, cdfilial, nrconftela); });
     });
 }
 
@@ -442,23 +458,36 @@ int getPesqMesas(const QString& cdfilial, const QString& nrconftela, const QStri
                  const QString& nrbuttonaux, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqPesqMesas", [&](qdl::Statement& q) {
-            q.bindText(":P_CDFILIAL", cdfilial);
-            q.bindText(":P_NRCONFTELA", nrconftela);
-            q.bindText(":P_NRPGCONFTELA", nrpgconftela);
-            q.bindText(":P_NRBUTTONAUX", nrbuttonaux);
-        });
+        runQuery(result, "adqPesqMesas",
+                 [&](qdl::Statement& q) { bindTablePage(q, cdfilial, nrconftela, nrpgconftela, nrbuttonaux); });
     });
 }
 
 int getLoja(const QString& cdfilial, const QString& nrconftela, ServiceResult& result)
 {
     return queryService(result, [&] {
-        runQuery(result, "adqLoja", [&](qdl::Statement& q) {
-            q.bindText(":P_CDFILIAL", cdfilial);
-            q.bindText(":P_NRCONFTELA", nrconftela);
-        });
+        runQuery(result, "adqLoja", [&](qdl::Statement& q) { bindConfiguration(q, cdfilial, nrconftela); });
     });
+}
+
+void TrdmConfMesa::readLayoutAhead(const QString& cdfilial, const QString& nrconftela, const QString& nrpgconftela,
+                                   const QString& nrbuttonaux)
+{
+    try {
+        TrdmConfMesa& dm = dataModule();
+        if (!dm.adcConfigMesa->isPostgres())
+            return;
+        qdl::Statement store = component(dm, "adqLoja");
+        qdl::Statement areas = component(dm, "adqPesqAmbientes");
+        qdl::Statement tables = component(dm, "adqPesqMesas");
+        bindConfiguration(store, cdfilial, nrconftela);
+        bindConfiguration(areas, cdfilial, nrconftela);
+        bindTablePage(tables, cdfilial, nrconftela, nrpgconftela, nrbuttonaux);
+        dm.adcConfigMesa->runAhead(LayoutWatch::channel(), LayoutWatch::listenQuery(),
+                                   {&store.query(), &areas.query(), &tables.query()});
+    } catch (const std::exception&) {
+        // each read runs when its service asks, and reports its own failure
+    }
 }
 
 int getMesas(const QString& cdfilial, const QString& cdloja, const QString& cdsala, const QString& nrconftela,

@@ -41,6 +41,14 @@ public:
     // own changes). One watch at a time; a new call replaces it.
     void watchLayout(const QString& cdfilial, const QString& nrconftela, std::function<void()> changed);
 
+    // What showing a configuration reads (its store, its areas, one page of
+    // an area's tables) sent ahead together with the watch's LISTEN: on
+    // PostgreSQL one round trip, and getLoja, getPesqAmbientes,
+    // getPesqMesas and the watch then answer from it when asked the same.
+    // Nothing on SQLite; a failure here leaves each to run when asked.
+    void readLayoutAhead(const QString& cdfilial, const QString& nrconftela, const QString& nrpgconftela,
+                         const QString& nrbuttonaux);
+
     // The schema's version of the open database, read once a connection
     // (on PostgreSQL it comes with the watch's first round trip), and what
     // the screen's hint line says of it: empty when it is this program's.

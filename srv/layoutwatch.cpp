@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString kChannel = QStringLiteral("qdl_layout");
-
 // The configuration's rows as one text, the same on both databases but for
 // the aggregate's name. A caption counts as far as the schema's width (40),
 // as the screen shows it: one written longer by another program must not
@@ -31,17 +29,22 @@ QString signatureSql(bool sqlite)
                   : QStringLiteral("SELECT COALESCE(string_agg(K, ';' ORDER BY K), '') FROM (%1) R").arg(rows);
 }
 
+} // namespace
+
+QString LayoutWatch::channel()
+{
+    return QStringLiteral("qdl_layout");
+}
+
 // The schema's trigger on ITMENUCONFTE, enabled: looked for by the table it
 // is on, so that a trigger of that name elsewhere does not count. The
 // schema's version comes in the same row.
-QByteArray triggerLookup()
+QByteArray LayoutWatch::listenQuery()
 {
     return "SELECT (SELECT COUNT(*) FROM pg_trigger WHERE tgrelid = to_regclass('itmenuconfte') AND NOT tgisinternal "
            "AND tgenabled <> 'D' AND tgname = 'qdl_itmenuconfte_avisa'), ("
         + schemaVersionQuery(true).toUtf8() + ")";
 }
-
-} // namespace
 
 LayoutWatch::LayoutWatch(TADOConnection* connection, QString cdfilial, QString nrconftela,
                          std::function<void()> changed, std::function<void(int)> schemaVersion, QObject* parent)
@@ -82,7 +85,7 @@ bool LayoutWatch::listenForChanges()
     try {
         // The trigger and the schema's version are looked for in the
         // LISTEN's own round trip.
-        row = m_connection->listen(kChannel, triggerLookup());
+        row = m_connection->listen(channel(), listenQuery());
     } catch (const std::exception&) {
         return false;
     }
@@ -159,8 +162,8 @@ void LayoutWatch::tick()
     }
 }
 
-void LayoutWatch::notified(const QString& channel, const QString& payload)
+void LayoutWatch::notified(const QString& on, const QString& payload)
 {
-    if (channel == kChannel && payload == m_cdfilial + QLatin1Char('-') + m_nrconftela)
+    if (on == channel() && payload == m_cdfilial + QLatin1Char('-') + m_nrconftela)
         m_changed();
 }

@@ -30,10 +30,16 @@ public:
 
     static constexpr int kTickMs = 250;
 
+    // What a PostgreSQL session sends as it starts listening: the channel
+    // and the reading query beside the LISTEN. Sent ahead with a screen's
+    // opening reads (TADOConnection::runAhead), their answer is the watch's.
+    static QString channel();
+    static QByteArray listenQuery();
+
 private:
     void start();
     void tick();
-    void notified(const QString& channel, const QString& payload);
+    void notified(const QString& on, const QString& payload);
     bool listenForChanges(); // LISTEN; false when no enabled trigger notifies
     // The configuration's rows in one text; empty when it cannot be read.
     QString signature();

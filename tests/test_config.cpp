@@ -360,7 +360,7 @@ TEST_F(Terminal, ShowConfigSaysTheSslModeInForce)
     write(userFile, "database=postgresql://qdl@db1.rede.local/quadrel\n");
     EXPECT_EQ(shown()["sslmode"], "verify-full (escolhido pelo programa: servidor fora desta máquina)");
     env.insert(QStringLiteral("QDL_DATABASE"), QStringLiteral("postgresql://qdl@127.0.0.1/quadrel"));
-    EXPECT_EQ(shown()["sslmode"], "prefer (padrão da libpq)");
+    EXPECT_EQ(shown()["sslmode"], "allow (escolhido pelo programa: servidor nesta máquina)");
     // The server of libpq's service file.
     write(dir.filePath(QStringLiteral("services")), "[central]\nhost=db1.rede.local\n[plain]\nhost=db2\nsslmode=disable\n");
     env.insert(QStringLiteral("PGSERVICEFILE"), dir.filePath(QStringLiteral("services")));

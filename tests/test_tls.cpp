@@ -52,7 +52,7 @@ TEST(SslMode, AServerElsewhereIsVerifiedUnlessAModeIsNamed)
                               "postgresql://qdl@/quadrel?host=/var/run/postgresql",
                               // reached at the address, the name only checked against a certificate
                               "postgresql://qdl@db1/quadrel?hostaddr=127.0.0.1"})
-        EXPECT_EQ(sslmodeHandedFor(local), "") << local;
+        EXPECT_EQ(sslmodeHandedFor(local), "allow") << local;
     // The string's own mode, and libpq's environment, are left as they are.
     EXPECT_EQ(sslmodeHandedFor("postgresql://qdl@db1/quadrel?sslmode=require"), "require");
     EXPECT_EQ(sslmodeHandedFor("postgresql://qdl@db1/quadrel?requiressl=1"), "require");
@@ -80,7 +80,7 @@ TEST(SslMode, AServiceNamingAServerElsewhereIsVerified)
     services.close();
     qputenv("PGSERVICEFILE", QFile::encodeName(services.fileName()));
     EXPECT_EQ(sslmodeHandedFor("postgresql:///quadrel?service=central"), "verify-full");
-    EXPECT_EQ(sslmodeHandedFor("postgresql:///quadrel?service=local"), "");
+    EXPECT_EQ(sslmodeHandedFor("postgresql:///quadrel?service=local"), "allow");
     // The service's own mode is its owner's choice, as PGSSLMODE is.
     EXPECT_EQ(sslmodeHandedFor("postgresql:///quadrel?service=plain"), "");
     qputenv("PGSERVICE", "central");

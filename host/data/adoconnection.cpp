@@ -172,6 +172,15 @@ QVariantList TADOConnection::listen(const QString& channel, const QByteArray& al
     return subscribe(alsoAsk);
 }
 
+void TADOConnection::runAhead(const QString& channel, const QByteArray& alsoAsk, const std::vector<TADOQuery*>& statements)
+{
+    if (!Connected() || !m_postgres)
+        return;
+    if (!m_channels.contains(channel))
+        m_channels << channel;
+    m_session->runAhead(m_channels, alsoAsk, statements);
+}
+
 QVariantList TADOConnection::subscribe(const QByteArray& alsoAsk)
 {
     if (!Connected() || !m_postgres || m_channels.isEmpty())

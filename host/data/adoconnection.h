@@ -12,6 +12,7 @@
 #include <QVariantList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "adoquery.h"
 #include "qdl_data_global.h"
@@ -99,6 +100,16 @@ public:
     // answer is its first row, as text. Nothing on SQLite (answers no row).
     // Throws EDatabaseError.
     QVariantList listen(const QString& channel, const QByteArray& alsoAsk = {});
+    // A screen's opening reads, sent together: PostgreSQL gets the LISTEN on
+    // the channel (with its reading query), then each statement with the
+    // values bound to it, in one round trip, each in a transaction of its
+    // own and in that order (a change committed after the LISTEN is heard,
+    // however soon after the reads). Each keeps its answer for its next run
+    // with the same values (exec(), listen() with the same query), which
+    // takes it without a round trip, unless another round trip came
+    // between. One that failed keeps nothing: its run then fails as it
+    // would have. SQLite: nothing; each runs when asked.
+    void runAhead(const QString& channel, const QByteArray& alsoAsk, const std::vector<TADOQuery*>& statements);
     // Reads notifications that arrived while statements ran (libpq queues
     // them then, and the socket shows nothing more). Cheap: no round trip.
     void pollNotifications();

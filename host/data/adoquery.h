@@ -41,6 +41,9 @@ public:
 
     // The column of that name, -1 when there is none; case-insensitive.
     int columnIndex(const QString& name) const;
+    // The driver's own statement under any wrapping (what
+    // TADOConnection::runAhead sends).
+    virtual TADOQuery& driverQuery() { return *this; }
 };
 
 namespace qdl {

@@ -45,6 +45,9 @@ struct LiveStatements {
     // painting): a timer's handler that comes in meanwhile must not use the
     // session.
     int waiting = 0;
+    // Every wait on the server so far: an answer read ahead of its run is
+    // good only while no other round trip came between.
+    quint64 roundTrips = 0;
 };
 
 class HandleQuery : public TADOQuery {
@@ -116,6 +119,13 @@ public:
     // PostgreSQL: LISTEN on the channels, with a reading query in the same
     // round trip; answers its first row (none without one, or on SQLite).
     virtual QVariantList listen(const QStringList& /*channels*/, const QByteArray& /*alsoAsk*/) { return {}; }
+    // PostgreSQL: the LISTEN (when channels are given) and each statement,
+    // with the values bound to it, sent together in one round trip; see
+    // TADOConnection::runAhead. Nothing elsewhere.
+    virtual void runAhead(const QStringList& /*channels*/, const QByteArray& /*alsoAsk*/,
+                          const std::vector<TADOQuery*>& /*statements*/)
+    {
+    }
     virtual int socket() const { return -1; }
     // Reads notifications that came in; false when the session broke.
     virtual bool readNotifications(const std::function<void(const QString&, const QString&)>& /*notified*/)

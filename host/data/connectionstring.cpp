@@ -387,7 +387,10 @@ ConnectionString::SslMode ConnectionString::sslMode() const
         return {used.sslmode, used.service.isEmpty() ? SslMode::Origin::Environment : SslMode::Origin::Service, used.service};
     if (!onThisMachine(used))
         return {"verify-full", SslMode::Origin::Program, used.service};
-    return {"prefer", SslMode::Origin::Libpq, used.service};
+    // On this machine TLS protects nothing, and asking for it costs every
+    // connection a round trip: libpq tries without, and with TLS only when
+    // the server refuses a session without it.
+    return {"allow", SslMode::Origin::Program, used.service};
 }
 
 ConnectionString::Parameters ConnectionString::postgresParameters(int waitLimitMs, bool genericPlans) const

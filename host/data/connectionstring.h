@@ -21,8 +21,8 @@ public:
     // The sslmode a PostgreSQL connection runs with, and who chose it: the
     // string (sslmode=, or the old requiressl=1), libpq's PGSSLMODE, the
     // service the string or PGSERVICE names (its entry in libpq's service
-    // file), the program (verify-full, for a server not on this machine), or
-    // libpq's own default (prefer).
+    // file), the program (verify-full for a server not on this machine,
+    // allow for one on it), or libpq's own default (prefer).
     struct SslMode {
         enum class Origin { String, Environment, Service, Program, Libpq };
         QByteArray mode;

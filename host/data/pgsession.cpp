@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <atomic>
+#include <optional>
 #include <libpq-fe.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -135,6 +136,7 @@ public:
         : m_conn(conn), m_statements(statements), m_deadline(waitLimitMs() + kCancelAfterLimitMs)
     {
         ++m_statements.waiting;
+        ++m_statements.roundTrips;
     }
     ~BoundedWait() { --m_statements.waiting; }
     BoundedWait(const BoundedWait&) = delete;
@@ -227,7 +229,8 @@ public:
         if (takeBindError())
             return false;
         LiveStatements::Riders& riders = m_owner->riders;
-        if (!(m_prepared && !riders.begin && !riders.commit ? runPrepared() : runPipeline(riders)))
+        if (!takeAnswerAhead(riders)
+            && !(m_prepared && !riders.begin && !riders.commit ? runPrepared() : runPipeline(riders)))
             return false;
         const ExecStatusType status = PQresultStatus(m_result);
         if (!m_described && (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK))
@@ -294,7 +297,70 @@ public:
         std::fill(m_pointers.begin(), m_pointers.end(), nullptr);
     }
 
+    // Queues this run, with the values bound now, on the session's open
+    // pipeline, its preparation first at its first run; a Sync of its own
+    // ends it. False when libpq could not queue it.
+    bool sendAhead()
+    {
+        const int count = int(m_pointers.size());
+        m_aheadParsed = !m_prepared;
+        return (m_prepared || PQsendPrepare(m_conn, m_name.constData(), m_sql.constData(), count, nullptr))
+            && PQsendQueryPrepared(m_conn, m_name.constData(), count, m_pointers.data(), nullptr, nullptr, 0)
+            && PQpipelineSync(m_conn);
+    }
+
+    // Reads what sendAhead queued up to its Sync, and keeps the run's answer
+    // with the values it ran with, when all of it went well.
+    void readAhead(const std::function<PGresult*()>& answer, const std::function<bool()>& synced)
+    {
+        dropAnswerAhead();
+        bool parsed = true;
+        if (m_aheadParsed) {
+            PGresult* r = answer();
+            parsed = PQresultStatus(r) == PGRES_COMMAND_OK;
+            PQclear(r);
+        }
+        PGresult* run = answer();
+        const bool answered = synced();
+        if (!parsed || !answered || PQresultStatus(run) != PGRES_TUPLES_OK) {
+            PQclear(run);
+            return;
+        }
+        m_prepared = true;
+        m_ahead = run;
+        m_aheadValues = m_values;
+        m_aheadNulls.clear();
+        for (const char* pointer : m_pointers)
+            m_aheadNulls.push_back(pointer == nullptr);
+        m_aheadTrip = m_owner->roundTrips;
+    }
+
 private:
+    // The answer read ahead of this run, when it still stands: the same
+    // values, no transaction to begin or end with the run, no round trip
+    // since.
+    bool takeAnswerAhead(const LiveStatements::Riders& riders)
+    {
+        if (!m_ahead)
+            return false;
+        bool same = !riders.begin && !riders.commit && m_owner->roundTrips == m_aheadTrip && m_aheadValues == m_values;
+        for (size_t i = 0; same && i < m_pointers.size(); ++i)
+            same = m_aheadNulls[i] == (m_pointers[i] == nullptr);
+        if (!same) {
+            dropAnswerAhead();
+            return false;
+        }
+        m_result = std::exchange(m_ahead, nullptr);
+        return true;
+    }
+
+    void dropAnswerAhead()
+    {
+        if (m_ahead)
+            PQclear(m_ahead);
+        m_ahead = nullptr;
+    }
+
     void describe(const PGresult* description)
     {
         const int columns = PQnfields(description);
@@ -436,6 +502,7 @@ private:
     {
         // The server forgets the prepared statement with the session.
         clearResult();
+        dropAnswerAhead();
         m_conn = nullptr;
     }
 
@@ -473,6 +540,12 @@ private:
     PGresult* m_result = nullptr;
     int m_rows = 0;
     int m_row = -1;
+    // A run's answer read ahead (runAhead), with the values it ran with.
+    PGresult* m_ahead = nullptr;
+    std::vector<QByteArray> m_aheadValues;
+    std::vector<bool> m_aheadNulls;
+    quint64 m_aheadTrip = 0;
+    bool m_aheadParsed = false; // its preparation went with it
 };
 
 class PgSession final : public Session {
@@ -597,25 +670,96 @@ public:
 
     QVariantList listen(const QStringList& channels, const QByteArray& alsoAsk) override
     {
+        if (m_listenAhead && m_listenAhead->trip == m_statements.roundTrips && m_listenAhead->channels == channels
+            && m_listenAhead->alsoAsk == alsoAsk)
+            return std::exchange(m_listenAhead, std::nullopt)->row;
+        m_listenAhead.reset();
         // One text, one round trip: the server runs its statements in order
         // and answers with the last one's result.
         QByteArray sql;
-        for (const QString& channel : channels) {
-            // The channel is ours, a plain word: quoted as an identifier all the same.
-            sql += "LISTEN \"" + channel.toUtf8().replace('"', "\"\"") + "\";";
-        }
+        for (const QByteArray& statement : listenStatements(channels))
+            sql += statement + ';';
         sql += alsoAsk;
         QVariantList row;
         const DbError error = run(sql, [&row](const PGresult* last) {
-            if (PQresultStatus(last) != PGRES_TUPLES_OK || PQntuples(last) == 0)
-                return;
-            row.clear();
-            for (int column = 0; column < PQnfields(last); ++column)
-                row << (PQgetisnull(last, 0, column) ? QVariant() : QVariant(QString::fromUtf8(PQgetvalue(last, 0, column))));
+            if (PQresultStatus(last) == PGRES_TUPLES_OK && PQntuples(last) > 0)
+                row = firstRow(last);
         });
         if (error.isValid())
             throw EDatabaseError(QCoreApplication::translate("TADOConnection", "Erro ao assinar os avisos do banco de dados"), error);
         return row;
+    }
+
+    void runAhead(const QStringList& channels, const QByteArray& alsoAsk, const std::vector<TADOQuery*>& statements) override
+    {
+        m_listenAhead.reset();
+        if (m_statements.waiting > 0 || inTransaction())
+            return;
+        std::vector<PostgresQuery*> queries;
+        for (TADOQuery* statement : statements)
+            if (auto* query = dynamic_cast<PostgresQuery*>(&statement->driverQuery()))
+                queries.push_back(query);
+        if (!PQenterPipelineMode(m_conn))
+            return;
+        const auto sendText = [this](const QByteArray& sql) {
+            return PQsendQueryParams(m_conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) != 0;
+        };
+        // The LISTEN's own transaction ends before the reads begin.
+        const QList<QByteArray> listens = listenStatements(channels);
+        bool sent = true;
+        for (const QByteArray& statement : listens)
+            sent = sent && sendText(statement);
+        sent = sent && (alsoAsk.isEmpty() || sendText(alsoAsk)) && (listens.isEmpty() || PQpipelineSync(m_conn));
+        size_t queued = 0;
+        while (sent && queued < queries.size() && queries[queued]->sendAhead())
+            ++queued;
+        if (sent) {
+            BoundedWait wait(m_conn, m_statements);
+            const auto answer = [&wait]() {
+                PGresult* result = wait.next();
+                if (result) {
+                    while (PGresult* rest = wait.next())
+                        PQclear(rest);
+                }
+                return result;
+            };
+            const auto synced = [&wait]() {
+                bool sync = false;
+                for (PGresult* r; !sync && (r = wait.next());) {
+                    sync = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+                    PQclear(r);
+                }
+                return sync;
+            };
+            if (!listens.isEmpty()) {
+                bool listening = true;
+                for (qsizetype i = 0; i < listens.size(); ++i) {
+                    PGresult* r = answer();
+                    listening = listening && PQresultStatus(r) == PGRES_COMMAND_OK;
+                    PQclear(r);
+                }
+                QVariantList row;
+                if (!alsoAsk.isEmpty()) {
+                    PGresult* r = answer();
+                    listening = listening && PQresultStatus(r) == PGRES_TUPLES_OK;
+                    if (listening && PQntuples(r) > 0)
+                        row = firstRow(r);
+                    PQclear(r);
+                }
+                if (synced() && listening)
+                    m_listenAhead = ListenAhead{channels, alsoAsk, row, m_statements.roundTrips};
+            }
+            for (size_t i = 0; i < queued; ++i)
+                queries[i]->readAhead(answer, synced);
+        }
+        PQexitPipelineMode(m_conn);
+        if (PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF) {
+            // Answers left unread (a session that broke, a wait that ran
+            // out): nothing read ahead counts, and the session is given up.
+            m_listenAhead.reset();
+            ::shutdown(PQsocket(m_conn), SHUT_RDWR);
+            look();
+        }
     }
 
     int socket() const override { return PQsocket(m_conn); }
@@ -689,9 +833,35 @@ private:
                                  DbError(DbError::Kind::TimedOut, QString(), m_commitWarning).setOutcomeUnknown());
     }
 
+    // LISTEN on each channel. The channel is ours, a plain word: quoted as
+    // an identifier all the same.
+    static QList<QByteArray> listenStatements(const QStringList& channels)
+    {
+        QList<QByteArray> statements;
+        for (const QString& channel : channels)
+            statements << "LISTEN \"" + channel.toUtf8().replace('"', "\"\"") + '"';
+        return statements;
+    }
+
+    static QVariantList firstRow(const PGresult* result)
+    {
+        QVariantList row;
+        for (int column = 0; column < PQnfields(result); ++column)
+            row << (PQgetisnull(result, 0, column) ? QVariant() : QVariant(QString::fromUtf8(PQgetvalue(result, 0, column))));
+        return row;
+    }
+
     PGconn* m_conn;
     // The server's last warning since a commit began.
     QString m_commitWarning;
+    // The LISTEN answered ahead (runAhead), for the listen() that asks it.
+    struct ListenAhead {
+        QStringList channels;
+        QByteArray alsoAsk;
+        QVariantList row;
+        quint64 trip = 0;
+    };
+    std::optional<ListenAhead> m_listenAhead;
 };
 
 } // namespace
