@@ -26,7 +26,9 @@ class RawSqlite : public Raw {
 public:
     explicit RawSqlite(const std::string& path)
     {
-        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        // Opened as our connection opens it: one thread, no mutex taken by
+        // every call (each value read would pay two).
+        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             fail("sqlite3_open " + path);
         // The session our connection gets (SetADODBSession).
         for (const char* pragma : {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
@@ -199,7 +201,7 @@ private:
         Prepared p;
         p.name = std::string("raw_") + component;
         for (const QString& n : names)
-            p.names.push_back(":" + n.toStdString());
+            p.names.push_back((QLatin1Char(':') + n).toStdString());
         PGresult* r = PQprepare(m_conn, p.name.c_str(), sql.toUtf8().constData(), int(p.names.size()), nullptr);
         const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
         PQclear(r);

@@ -5,12 +5,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "adoconnection.h"
 #include "statement.h"
@@ -91,9 +91,14 @@ QString differences(const ButtonRow& was, const ButtonRow& now)
 
 // ---- The file's text ----
 
+bool isControl(char16_t c)
+{
+    return c < 0x20 || c == 0x7f || (c >= 0x80 && c <= 0x9f);
+}
+
 bool isEscaped(char16_t c)
 {
-    return c < 0x20 || c == 0x7f || (c >= 0x80 && c <= 0x9f) || c == u'\\';
+    return isControl(c) || c == u'\\';
 }
 
 QString escaped(const QString& text)
@@ -159,8 +164,13 @@ public:
     QString text;
 };
 
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
 // One field's value; nullopt for \N. Throws LineError.
-std::optional<QString> unescaped(const QString& field)
+std::optional<QString> unescaped(QStringView field)
 {
     if (field == kNull)
         return std::nullopt;
@@ -168,7 +178,7 @@ std::optional<QString> unescaped(const QString& field)
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
         const QChar c = field[i];
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || (c.unicode() >= 0x80 && c.unicode() <= 0x9f))
+        if (isControl(c.unicode()))
             throw LineError(tr("caractere de controle sem escape (\\x%1)").arg(int(c.unicode()), 2, 16, QLatin1Char('0')));
         if (c != u'\\') {
             out += c;
@@ -185,35 +195,68 @@ std::optional<QString> unescaped(const QString& field)
         else if (next == u'r')
             out += u'\r';
         else if (next == u'x') {
-            static const QRegularExpression hexDigits(QStringLiteral("^[0-9a-fA-F]{2}$"));
-            const QString digits = field.mid(i + 1, 2);
-            const int code = hexDigits.match(digits).hasMatch() ? digits.toInt(nullptr, 16) : -1;
+            const QStringView digits = field.mid(i + 1, 2);
+            const bool hex = digits.size() == 2 && isHexDigit(digits[0]) && isHexDigit(digits[1]);
+            const int code = hex ? digits.toString().toInt(nullptr, 16) : -1;
             if (code < 0 || !isEscaped(char16_t(code)))
-                throw LineError(tr("escape %1 inválido").arg(quoted(field.mid(i - 1, 4))));
+                throw LineError(tr("escape %1 inválido").arg(quoted(field.mid(i - 1, 4).toString())));
             out += QChar(char16_t(code));
             i += 2;
         } else {
-            throw LineError(tr("escape %1 inválido").arg(quoted(field.mid(i - 1, 2))));
+            throw LineError(tr("escape %1 inválido").arg(quoted(field.mid(i - 1, 2).toString())));
         }
     }
     return out;
 }
 
-std::optional<double> colourOf(const QString& field, const char* name)
+// A whole number of 1 to 10 decimal digits, an optional '-' before.
+bool isWholeColour(QStringView field)
+{
+    const QStringView digits = field.startsWith(u'-') ? field.sliced(1) : field;
+    return !digits.isEmpty() && digits.size() <= 10
+        && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+std::optional<double> colourOf(QStringView field, const char* name)
 {
     if (field == kNull)
         return std::nullopt;
-    static const QRegularExpression whole(QStringLiteral("^-?[0-9]{1,10}$"));
-    if (!whole.match(field).hasMatch())
-        throw LineError(tr("%1 %2 não é um número inteiro de até 10 dígitos nem \\N").arg(QLatin1String(name), quoted(field)));
+    if (!isWholeColour(field))
+        throw LineError(tr("%1 %2 não é um número inteiro de até 10 dígitos nem \\N").arg(QLatin1String(name), quoted(field.toString())));
     return field.toDouble();
 }
 
-ButtonRow parseLine(const QString& line)
+// The key fields take a few values over and over ("3", "01", "1"): rows
+// that share one share its text, which keeps a large file's rows small.
+// Bounded, so that a file of ever different keys costs no more than without.
+class SharedTexts {
+public:
+    QString shared(QString text)
+    {
+        if (const auto it = texts.constFind(text); it != texts.cend())
+            return *it;
+        if (texts.size() < kMostTexts)
+            texts.insert(text);
+        return text;
+    }
+
+private:
+    static constexpr qsizetype kMostTexts = 16384; // every page number a key field can hold, and more
+    QSet<QString> texts;
+};
+
+// The button of one line (decoded, without its line end). Throws LineError.
+ButtonRow parseLine(QStringView line, SharedTexts* shared = nullptr)
 {
-    const QStringList fields = line.split(QLatin1Char('\t'));
-    if (fields.size() != kFieldCount)
-        throw LineError(tr("%1 campos separados por tabulação em vez de %2").arg(fields.size()).arg(kFieldCount));
+    const qsizetype fieldCount = line.count(u'\t') + 1;
+    if (fieldCount != kFieldCount)
+        throw LineError(tr("%1 campos separados por tabulação em vez de %2").arg(fieldCount).arg(kFieldCount));
+    QStringView fields[kFieldCount];
+    for (qsizetype i = 0, start = 0; i < kFieldCount; ++i) {
+        const qsizetype end = i + 1 < kFieldCount ? line.indexOf(u'\t', start) : line.size();
+        fields[i] = line.sliced(start, end - start);
+        start = end + 1;
+    }
     std::optional<QString> values[kFieldCount];
     for (int i = 0; i < kFieldCount; ++i) {
         if (i == 8 || i == 9)
@@ -228,12 +271,89 @@ ButtonRow parseLine(const QString& line)
     ButtonRow b;
     QString* const key[] = {&b.type, &b.number, &b.page, &b.parentType, &b.parentNumber, &b.parentPage, &b.code};
     for (int i = 0; i < 7; ++i)
-        *key[i] = *values[i];
+        *key[i] = shared && i < 6 ? shared->shared(*values[i]) : *values[i];
     b.caption = values[7];
     b.textColour = colourOf(fields[8], kFields[8].column);
     b.backColour = colourOf(fields[9], kFields[9].column);
     b.message = values[10];
     return b;
+}
+
+// ---- Walking the file ----
+
+// Calls visit(number, start, line) for each line of the text, by number from
+// 1: its bytes, without the LF that ends it; the last line's own LF begins
+// no further line. Stops when visit answers false.
+template <class Visit>
+void forEachLine(QByteArrayView text, Visit&& visit)
+{
+    qsizetype number = 1;
+    for (qsizetype start = 0; start < text.size(); ++number) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        if (!visit(number, start, text.sliced(start, end - start)))
+            return;
+        start = end + 1;
+    }
+}
+
+// One line's text in `line` (its buffer reused from line to line); false
+// when it is not UTF-8. A CR before the LF is not part of it: a file saved
+// with CRLF line ends.
+bool decodeLine(QByteArrayView raw, QString& line)
+{
+    if (raw.endsWith('\r'))
+        raw.chop(1);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    line.resize(raw.size()); // UTF-16 never takes more units than UTF-8 bytes
+    const QChar* end = decoder.appendToBuffer(line.data(), raw);
+    line.resize(end - line.constData());
+    return !decoder.hasError();
+}
+
+bool isComment(QStringView line)
+{
+    return line.isEmpty() || line.startsWith(u'#');
+}
+
+// Where the button lines say the same: each line's key or placement, by a
+// hash of its text and the line's start. Sorted, equal hashes stand
+// together; their lines are read again to compare the texts themselves,
+// so that a collision is never taken for a repeat. A few bytes a line
+// where a hash of texts would hold every text.
+struct Seen {
+    size_t hash;
+    qsizetype start;
+    bool operator<(const Seen& o) const { return hash != o.hash ? hash < o.hash : start < o.start; }
+};
+
+struct Repeat {
+    qsizetype start = -1; // the repeating line
+    qsizetype first = -1; // the first line with that text
+};
+
+// The first line (in the file's order) whose text equals an earlier line's.
+template <class TextAt>
+std::optional<Repeat> firstRepeat(std::vector<Seen>& seen, TextAt&& textAt)
+{
+    std::sort(seen.begin(), seen.end());
+    std::optional<Repeat> found;
+    for (size_t run = 0, end = 0; run < seen.size(); run = end) {
+        end = run + 1;
+        while (end < seen.size() && seen[end].hash == seen[run].hash)
+            ++end;
+        for (size_t j = run + 1; j < end && !(found && seen[j].start >= found->start); ++j) {
+            const QString text = textAt(seen[j].start);
+            const auto same = std::find_if(seen.begin() + run, seen.begin() + j,
+                                           [&](const Seen& earlier) { return textAt(earlier.start) == text; });
+            if (same != seen.begin() + j) {
+                found = Repeat{seen[j].start, same->start};
+                break;
+            }
+        }
+    }
+    return found;
 }
 
 // ---- History ----
@@ -310,37 +430,56 @@ QString now()
 class Writer {
 public:
     Writer(TADOConnection& db, int schemaVersion, QString branch, QString configuration)
-        : m_branch(std::move(branch)), m_configuration(std::move(configuration)), m_now(now()),
+        : m_db(db), m_branch(std::move(branch)), m_configuration(std::move(configuration)), m_now(now()),
           m_insert(screenStatement(db, "acmInsere", schemaVersion)),
           m_update(screenStatement(db, "acmMudaBotao", schemaVersion)),
           m_delete(screenStatement(db, "acmDelAmbiente", schemaVersion))
     {
     }
 
-    void remove(const ButtonRow& b)
+    // Removes, then changes, then adds the buttons, each statement on the
+    // one row it names. On PostgreSQL all of them go to the server ahead,
+    // together (one round trip, not one a button); each run below then
+    // takes its answer.
+    void write(const QList<ButtonRow>& removed, const QList<ButtonRow>& changed, const QList<ButtonRow>& added)
     {
-        bindKey(m_delete, m_branch, m_configuration, b).bindText(":P_CDIDENTBUTON", b.code);
-        once(m_delete, tr("Erro ao remover o %1").arg(describe(b)));
-    }
-
-    void insert(const ButtonRow& b)
-    {
-        bindKey(m_insert, m_branch, m_configuration, b).bindText(":P_CDIDENTBUTON", b.code);
-        bindValues(m_insert, b);
-        once(m_insert, tr("Erro ao incluir o %1").arg(describe(b)));
-    }
-
-    void update(const ButtonRow& b)
-    {
-        bindKey(m_update, m_branch, m_configuration, b);
-        bindValues(m_update, b);
-        once(m_update, tr("Erro ao mudar o %1").arg(describe(b)));
+        qdl::Ahead ahead(m_db);
+        for (const ButtonRow& b : removed)
+            ahead.add(bindRemove(b).query());
+        for (const ButtonRow& b : changed)
+            ahead.add(bindUpdate(b).query());
+        for (const ButtonRow& b : added)
+            ahead.add(bindInsert(b).query());
+        ahead.send();
+        for (const ButtonRow& b : removed)
+            once(bindRemove(b), tr("Erro ao remover o %1").arg(describe(b)));
+        for (const ButtonRow& b : changed)
+            once(bindUpdate(b), tr("Erro ao mudar o %1").arg(describe(b)));
+        for (const ButtonRow& b : added)
+            once(bindInsert(b), tr("Erro ao incluir o %1").arg(describe(b)));
     }
 
 private:
-    void bindValues(Statement& q, const ButtonRow& b)
+    Statement& bindRemove(const ButtonRow& b)
     {
-        q.bindOptional(":P_DSBUTTON", b.caption)
+        return bindKey(m_delete, m_branch, m_configuration, b).bindText(":P_CDIDENTBUTON", b.code);
+    }
+
+    Statement& bindInsert(const ButtonRow& b)
+    {
+        bindKey(m_insert, m_branch, m_configuration, b).bindText(":P_CDIDENTBUTON", b.code);
+        return bindValues(m_insert, b);
+    }
+
+    Statement& bindUpdate(const ButtonRow& b)
+    {
+        bindKey(m_update, m_branch, m_configuration, b);
+        return bindValues(m_update, b);
+    }
+
+    Statement& bindValues(Statement& q, const ButtonRow& b)
+    {
+        return q.bindOptional(":P_DSBUTTON", b.caption)
             .bindOptional(":P_NRCOLORTEXT", b.textColour)
             .bindOptional(":P_NRCOLORBACK", b.backColour)
             .bindOptional(":P_DSMESSAGEBUT", b.message)
@@ -358,6 +497,7 @@ private:
                             + tr("o leiaute foi mudado por outro terminal durante a operação; nada foi gravado. Tente de novo."));
     }
 
+    TADOConnection& m_db;
     QString m_branch, m_configuration, m_now;
     Statement m_insert, m_update, m_delete;
 };
@@ -373,19 +513,26 @@ struct BranchCodes {
 BranchCodes readBranchCodes(TADOConnection& db, const QString& branch, const QString& configuration)
 {
     BranchCodes codes;
-    codes.defaultTable = Statement(db, QString::fromLatin1(qdl::layout::kDefaultTableSql),
-                                   tr("Erro ao ler a mesa padrão da loja (LOJA)"))
-                             .bindText(":P_CDFILIAL", branch)
-                             .bindText(":P_NRCONFTELA", configuration)
-                             .scalar()
-                             .toString();
-    const QString salaStep = tr("Erro ao ler os ambientes (SALA) da filial");
-    Statement salas(db, QStringLiteral("SELECT CDSALA FROM SALA WHERE CDFILIAL = :P_CDFILIAL"), salaStep);
-    salas.bindText(":P_CDFILIAL", branch);
+    Statement store(db, QString::fromLatin1(qdl::layout::kDefaultTableSql), tr("Erro ao ler a mesa padrão da loja (LOJA)"));
+    Statement salas(db, QStringLiteral("SELECT CDSALA FROM SALA WHERE CDFILIAL = :P_CDFILIAL"),
+                    tr("Erro ao ler os ambientes (SALA) da filial"));
+    Statement mesas(db, QStringLiteral("SELECT NRMESA, CDSALA FROM MESA WHERE CDFILIAL = :P_CDFILIAL"),
+                    tr("Erro ao ler as mesas (MESA) da filial"));
+    const auto bind = [&] {
+        store.bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", configuration);
+        salas.bindText(":P_CDFILIAL", branch);
+        mesas.bindText(":P_CDFILIAL", branch);
+    };
+    {
+        // Read together, one round trip on PostgreSQL.
+        qdl::Ahead ahead(db);
+        bind();
+        for (Statement* q : {&store, &salas, &mesas})
+            ahead.add(q->query());
+    }
+    bind();
+    codes.defaultTable = store.scalar().toString();
     salas.forEachRow([&codes](const TADOQuery& q) { codes.areas.insert(q.value(0).toString()); });
-    const QString mesaStep = tr("Erro ao ler as mesas (MESA) da filial");
-    Statement mesas(db, QStringLiteral("SELECT NRMESA, CDSALA FROM MESA WHERE CDFILIAL = :P_CDFILIAL"), mesaStep);
-    mesas.bindText(":P_CDFILIAL", branch);
     mesas.forEachRow([&codes](const TADOQuery& q) { codes.tableAreas[q.value(0).toString()].insert(q.value(1).toString()); });
     return codes;
 }
@@ -454,13 +601,21 @@ QStringList tablesInUse(TADOConnection& db, int schemaVersion, const QString& br
     QStringList lines;
     if (std::none_of(removed.cbegin(), removed.cend(), [](const ButtonRow& b) { return b.type == kTableButtonType; }))
         return lines;
-    if (db.isPostgres())
-        screenStatement(db, "adqTravaMesasConf", schemaVersion)
-            .bindText(":P_CDFILIAL", branch)
-            .bindText(":P_NRCONFTELA", configuration)
-            .run();
     const QString step = tr("Erro ao ler a situação das mesas (MESA) da filial");
     Statement q(db, QStringLiteral("SELECT NRMESA, NMMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = :P_CDFILIAL"), step);
+    if (db.isPostgres()) {
+        // The lock and the read go together, the lock first: one round trip.
+        Statement lock = screenStatement(db, "adqTravaMesasConf", schemaVersion);
+        const auto bindLock = [&] { lock.bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", configuration); };
+        {
+            qdl::Ahead ahead(db);
+            bindLock();
+            ahead.add(lock.query());
+            ahead.add(q.bindText(":P_CDFILIAL", branch).query());
+        }
+        bindLock();
+        lock.run();
+    }
     q.bindText(":P_CDFILIAL", branch);
     QHash<QString, QString> inUse; // table number -> its name
     q.forEachRow([&inUse](const TADOQuery& row) {
@@ -508,59 +663,98 @@ QByteArray layoutFileText(QList<ButtonRow> buttons)
     return text.toUtf8();
 }
 
+// Two passes over the text: the first checks every line, and where keys or
+// codes repeat, keeping a hash and a position a line; only a file found
+// good is read into rows. A file refused at its last line never costs its
+// rows, and one read costs its rows and little more.
 QList<ButtonRow> parseLayoutFile(const QByteArray& bytes)
 {
-    const auto refuse = [](int line, const QString& what) {
+    const auto refuse = [](qsizetype line, const QString& what) {
         return EQdlError(tr("Linha %1: %2.").arg(line).arg(what));
     };
-    QByteArray data = bytes;
+    QByteArrayView data(bytes);
     if (data.startsWith("\xEF\xBB\xBF"))
-        data.remove(0, 3);
-    QList<QByteArray> lines = data.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast(); // the last line's own end
-    if (lines.isEmpty())
+        data = data.sliced(3);
+    if (data.isEmpty())
         throw refuse(1, tr("arquivo vazio; a primeira linha deve ser \"%1<TAB>%2\"").arg(QLatin1String(kLayoutFileFormat)).arg(kLayoutFileVersion));
 
-    QList<ButtonRow> buttons;
-    QHash<QString, int> keys, codes; // where each was first given
-    for (int i = 0; i < lines.size(); ++i) {
-        const int lineNumber = i + 1;
-        QByteArray raw = lines[i];
-        if (raw.endsWith('\r'))
-            raw.chop(1); // a file saved with CRLF line ends
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        const QString line = decoder.decode(raw);
-        if (decoder.hasError())
-            throw refuse(lineNumber, tr("o texto não é UTF-8"));
-        if (i == 0) {
+    QString line;
+    const auto lineAt = [&](qsizetype start) {
+        const qsizetype end = data.indexOf('\n', start);
+        decodeLine(data.sliced(start, (end < 0 ? data.size() : end) - start), line);
+        return parseLine(line);
+    };
+    const auto numberOf = [&](qsizetype start) { return data.first(start).count('\n') + 1; };
+
+    // Lines that do not start with '#' and are not empty: as many as the
+    // button lines or a few more.
+    qsizetype mostButtons = 0;
+    forEachLine(data, [&](qsizetype, qsizetype, QByteArrayView raw) {
+        mostButtons += !raw.isEmpty() && raw.front() != '#' && !(raw.size() == 1 && raw.front() == '\r');
+        return true;
+    });
+    std::vector<Seen> keys, codes;
+    keys.reserve(size_t(mostButtons));
+    codes.reserve(size_t(mostButtons));
+    const size_t seed = QHashSeed::globalSeed();
+    std::optional<EQdlError> badLine; // the first line that is not one this program writes
+    qsizetype buttonCount = 0;
+    forEachLine(data, [&](qsizetype number, qsizetype start, QByteArrayView raw) {
+        if (!decodeLine(raw, line)) {
+            badLine = refuse(number, tr("o texto não é UTF-8"));
+            return false;
+        }
+        if (number == 1) {
             const QStringList header = line.split(QLatin1Char('\t'));
             if (header.size() != 2 || header[0] != QLatin1String(kLayoutFileFormat))
-                throw refuse(lineNumber, tr("não é um arquivo de leiaute (a primeira linha deve ser \"%1<TAB>%2\")")
-                                             .arg(QLatin1String(kLayoutFileFormat))
-                                             .arg(kLayoutFileVersion));
+                throw refuse(number, tr("não é um arquivo de leiaute (a primeira linha deve ser \"%1<TAB>%2\")")
+                                         .arg(QLatin1String(kLayoutFileFormat))
+                                         .arg(kLayoutFileVersion));
             if (header[1] != QString::number(kLayoutFileVersion))
-                throw refuse(lineNumber, tr("versão %1 do formato desconhecida; este programa lê a versão %2")
-                                             .arg(quoted(header[1]))
-                                             .arg(kLayoutFileVersion));
-            continue;
+                throw refuse(number, tr("versão %1 do formato desconhecida; este programa lê a versão %2")
+                                         .arg(quoted(header[1]))
+                                         .arg(kLayoutFileVersion));
+            return true;
         }
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
+        if (isComment(line))
+            return true;
         try {
-            ButtonRow b = parseLine(line);
-            const QString code = qdl::layout::placementOf(b.type, b.code);
-            if (const int first = keys.value(b.key().text()))
-                throw LineError(tr("o mesmo botão que a linha %1").arg(first));
-            if (const int first = codes.value(code))
-                throw LineError(tr("o código %1 já está em um botão na linha %2").arg(quoted(b.code)).arg(first));
-            keys.insert(b.key().text(), lineNumber);
-            codes.insert(code, lineNumber);
-            buttons << b;
+            const ButtonRow b = parseLine(line);
+            keys.push_back({qHash(b.key().text(), seed), start});
+            codes.push_back({qHash(qdl::layout::placementOf(b.type, b.code), seed), start});
+            ++buttonCount;
+            return true;
         } catch (const LineError& e) {
-            throw refuse(lineNumber, e.text);
+            badLine = refuse(number, e.text);
+            return false;
         }
-    }
+    });
+
+    // The first repeat comes before any bad line: only lines before it were seen.
+    const std::optional<Repeat> key = firstRepeat(keys, [&](qsizetype start) { return lineAt(start).key().text(); });
+    const std::optional<Repeat> code = firstRepeat(codes, [&](qsizetype start) {
+        const ButtonRow b = lineAt(start);
+        return qdl::layout::placementOf(b.type, b.code);
+    });
+    if (key && (!code || key->start <= code->start))
+        throw refuse(numberOf(key->start), tr("o mesmo botão que a linha %1").arg(numberOf(key->first)));
+    if (code)
+        throw refuse(numberOf(code->start),
+                     tr("o código %1 já está em um botão na linha %2").arg(quoted(lineAt(code->start).code)).arg(numberOf(code->first)));
+    if (badLine)
+        throw *badLine;
+    keys = {};
+    codes = {};
+
+    QList<ButtonRow> buttons;
+    buttons.reserve(buttonCount);
+    SharedTexts shared;
+    forEachLine(data, [&](qsizetype number, qsizetype, QByteArrayView raw) {
+        decodeLine(raw, line);
+        if (number > 1 && !isComment(line))
+            buttons << parseLine(line, &shared);
+        return true;
+    });
     return buttons;
 }
 
@@ -620,13 +814,18 @@ QList<ButtonRow> readLayoutAt(TADOConnection& db, const QString& branch, const Q
 
 void requireConfiguration(TADOConnection& db, const QString& branch, const QString& configuration)
 {
-    if (db.isPostgres() && schemaVersionOf(db) >= 2) {
+    requireConfiguration(db, branch, configuration, schemaVersionOf(db));
+}
+
+void requireConfiguration(TADOConnection& db, const QString& branch, const QString& configuration, int schemaVersion)
+{
+    if (db.isPostgres() && schemaVersion >= 2) {
         // Row-level security hides another branch's rows: say so rather
         // than that the configuration is missing.
         const QString step = tr("Erro ao ler as filiais do papel");
         Statement q(db,
                                 QStringLiteral("SELECT current_user::text, CDFILIAL FROM QDL_TERMINAL_FILIAL WHERE %1 ORDER BY CDFILIAL")
-                                    .arg(schemaVersionOf(db) >= 4 ? QStringLiteral("ROLOID = (SELECT oid FROM pg_roles WHERE rolname = current_user)")
+                                    .arg(schemaVersion >= 4 ? QStringLiteral("ROLOID = (SELECT oid FROM pg_roles WHERE rolname = current_user)")
                                                                   : QStringLiteral("ROLNAME = current_user::text")),
                                 step);
         QString role;
@@ -676,7 +875,7 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
     LayoutChanges changes;
     qdl::Transaction transaction(db);
     {
-        requireConfiguration(db, branch, configuration);
+        requireConfiguration(db, branch, configuration, version);
         if (db.isPostgres()) // the rows read are the rows written: a screen that changes one meanwhile waits
             screenStatement(db, "adqTravaLeiaute", version)
                 .bindText(":P_CDFILIAL", branch)
@@ -719,13 +918,7 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
         if (!changes.inUse.isEmpty())
             return changes; // rolled back
 
-        Writer writer(db, version, branch, configuration);
-        for (const ButtonRow& b : std::as_const(deletes))
-            writer.remove(b);
-        for (const ButtonRow& b : std::as_const(updates))
-            writer.update(b);
-        for (const ButtonRow& b : std::as_const(inserts))
-            writer.insert(b);
+        Writer(db, version, branch, configuration).write(deletes, updates, inserts);
 
         // The check sees this transaction's own rows. Problems the
         // configuration does not hold (another configuration of the branch)

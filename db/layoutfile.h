@@ -49,6 +49,8 @@ QList<ButtonRow> readLayoutAt(TADOConnection& db, const QString& branch, const Q
 // configuration cannot be read or written here: on PostgreSQL a terminal
 // role named for other branches only; the CONFTELA row missing.
 void requireConfiguration(TADOConnection& db, const QString& branch, const QString& configuration);
+// ... with the schema's version read already.
+void requireConfiguration(TADOConnection& db, const QString& branch, const QString& configuration, int schemaVersion);
 
 // The chain's central branch: its configuration 00001 is the layout the
 // screen edits and the others receive, so --all-branches leaves it out.

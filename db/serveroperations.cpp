@@ -36,6 +36,7 @@ public:
     int numRowsAffected() const override { return m_changed; }
     DbError lastError() const override { return m_call->lastError(); }
     void finish() override { m_call->finish(); }
+    TADOQuery& driverQuery() override { return m_call->driverQuery(); }
 
 private:
     std::unique_ptr<TADOQuery> m_call;

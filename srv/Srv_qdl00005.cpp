@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "connection.h"
 #include "layoutwatch.h"
@@ -385,33 +386,76 @@ int readWidth(const QString& column)
     return cut.contains(column) ? qdl::layout::columnWidth(column) : 0;
 }
 
+// What a query's packets take from its statement's columns: their names in
+// upper case and the width each is cut to, worked out at its first run and
+// again only when the columns change (a new connection, another database).
+// The last run's row count is reserved for the next.
+struct PacketColumns {
+    QStringList given; // as the statement names them
+    QStringList names;
+    std::vector<int> widths;
+    qsizetype rows = 0;
+
+    void follow(const TADOQuery& q)
+    {
+        const int count = q.columnCount();
+        bool same = given.size() == count;
+        for (int i = 0; same && i < count; ++i)
+            same = q.columnName(i) == given[i];
+        if (same)
+            return;
+        given.clear();
+        names.clear();
+        widths.assign(size_t(count), 0);
+        for (int i = 0; i < count; ++i) {
+            given << q.columnName(i);
+            names << given.last().toUpper();
+            widths[size_t(i)] = readWidth(names.last());
+        }
+    }
+};
+
+// By the component of each query service.
+PacketColumns& packetColumns(const char* component)
+{
+    static std::map<std::string_view, PacketColumns> byComponent;
+    return byComponent[component];
+}
+
+// A text value longer than its column's width, cut to it.
+void cutText(QVariant& value, int width)
+{
+    if (value.typeId() != QMetaType::QString)
+        return;
+    const QString& text = *static_cast<const QString*>(value.constData());
+    if (text.size() > width)
+        value = cutToWidth(text, width);
+}
+
 // All rows of an executed query, read before anything else runs on the
 // connection; the query is finished (SQLite keeps a read transaction while a
 // statement is open).
-DataPacket readPacket(qdl::Statement& statement)
+DataPacket readPacket(qdl::Statement& statement, PacketColumns& columns)
 {
     statement.exec();
     TADOQuery& q = statement.query();
+    columns.follow(q);
+    const int count = int(columns.widths.size());
     DataPacket packet;
-    const int columns = q.columnCount();
-    packet.columns.reserve(columns);
-    QList<int> widths(columns, 0);
-    for (int i = 0; i < columns; ++i) {
-        packet.columns << q.columnName(i).toUpper();
-        widths[i] = readWidth(packet.columns.last());
-    }
+    packet.columns = columns.names;
+    packet.rows.reserve(columns.rows);
     while (q.next()) {
-        QVariantList row;
-        row.reserve(columns);
-        for (int i = 0; i < columns; ++i) {
-            QVariant v = q.value(i);
-            if (widths[i] > 0 && v.typeId() == QMetaType::QString)
-                v = cutToWidth(v.toString(), widths[i]);
-            row.emplaceBack(std::move(v));
+        QVariantList row(count);
+        QVariant* values = row.data();
+        for (int i = 0; i < count; ++i) {
+            values[i] = q.value(i);
+            if (const int width = columns.widths[size_t(i)])
+                cutText(values[i], width);
         }
-        packet.rows.emplaceBack(std::move(row));
+        packet.rows.append(std::move(row));
     }
     statement.endRows();
+    columns.rows = packet.rows.size();
     return packet;
 }
 
@@ -421,7 +465,7 @@ void runQuery(ServiceResult& result, const char* name, Binder&& binder)
 {
     qdl::Statement q = component(dataModule(), name);
     binder(q);
-    result = ServiceResult::packet(readPacket(q));
+    result = ServiceResult::packet(readPacket(q, packetColumns(name)));
 }
 
 } // namespace
@@ -483,8 +527,11 @@ void TrdmConfMesa::readLayoutAhead(const QString& cdfilial, const QString& nrcon
         bindConfiguration(store, cdfilial, nrconftela);
         bindConfiguration(areas, cdfilial, nrconftela);
         bindTablePage(tables, cdfilial, nrconftela, nrpgconftela, nrbuttonaux);
-        dm.adcConfigMesa->runAhead(LayoutWatch::channel(), LayoutWatch::listenQuery(),
-                                   {&store.query(), &areas.query(), &tables.query()});
+        qdl::Ahead ahead(*dm.adcConfigMesa);
+        ahead.listen(LayoutWatch::channel(), LayoutWatch::listenQuery());
+        for (qdl::Statement* read : {&store, &areas, &tables})
+            ahead.add(read->query());
+        ahead.send();
     } catch (const std::exception&) {
         // each read runs when its service asks, and reports its own failure
     }

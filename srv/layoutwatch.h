@@ -32,7 +32,7 @@ public:
 
     // What a PostgreSQL session sends as it starts listening: the channel
     // and the reading query beside the LISTEN. Sent ahead with a screen's
-    // opening reads (TADOConnection::runAhead), their answer is the watch's.
+    // opening reads (qdl::Ahead), their answer is the watch's.
     static QString channel();
     static QByteArray listenQuery();
 

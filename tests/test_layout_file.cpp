@@ -370,6 +370,33 @@ TEST(LayoutFileText, RefusesOtherVersionsAndMalformedLinesByNumber)
     EXPECT_EQ(layoutFileText(parsed), "quadrel-layout\t1\n" + area);
 }
 
+// Among thousands of lines, the refusal names the first line that repeats
+// a button or a code, or is malformed, whichever comes first in the file.
+TEST(LayoutFileText, RefusesTheFirstRepeatInTheFilesOrder)
+{
+    const auto table = [](int slot, int page, int code) {
+        return QStringLiteral("3\t%1\t%2\t4\t01\t1\t%3\tMesa\t0\t0\t\\N\n").arg(slot, 2, 10, QLatin1Char('0')).arg(page).arg(code).toUtf8();
+    };
+    QByteArray text = "quadrel-layout\t1\n4\t01\t1\t0\t0\t0\tSAL\tSalão\t0\t0\t\\N\n"; // the tables from line 3
+    for (int i = 0; i < 4800; ++i)
+        text += table(i % 48 + 1, i / 48 + 1, i + 1);
+    const auto refusal = [](const QByteArray& text) {
+        try {
+            parseLayoutFile(text);
+        } catch (const EQdlError& e) {
+            return e.message();
+        }
+        return QStringLiteral("<accepted>");
+    };
+    const QByteArray malformed = "3\t01\n";
+    EXPECT_EQ(refusal(text + table(1, 200, 99999) + table(2, 200, 17) + table(1, 200, 1) + malformed),
+              QStringLiteral("Linha 4804: o código \"17\" já está em um botão na linha 19."));
+    EXPECT_EQ(refusal(text + table(1, 200, 99999) + table(5, 1, 4000) + table(2, 200, 17) + malformed),
+              QStringLiteral("Linha 4804: o mesmo botão que a linha 7."));
+    EXPECT_EQ(refusal(text + malformed + table(1, 1, 1)),
+              QStringLiteral("Linha 4803: 2 campos separados por tabulação em vez de 11."));
+}
+
 } // namespace
 
 QDL_TEST_MAIN()

@@ -16,6 +16,7 @@
 #include "connection.h"
 #include "dbfixture.h"
 #include "delayproxy.h"
+#include "layoutfile.h"
 #include "testmain.h"
 
 namespace {
@@ -35,7 +36,8 @@ protected:
         const int port = proxy->start();
         ASSERT_GT(port, 0);
         url.setPort(port);
-        setConnectionStringOverride(url.toString());
+        proxied = url.toString();
+        setConnectionStringOverride(proxied);
     }
 
     void TearDown() override
@@ -74,6 +76,7 @@ protected:
 
     std::unique_ptr<TestDatabase> db;
     std::unique_ptr<DelayProxy> proxy;
+    QString proxied; // the terminal role's connection string, through the proxy
     std::mutex burstsMutex;
     std::map<int, std::int64_t> bursts; // by connection
 };
@@ -198,6 +201,25 @@ TEST_F(RoundTrips, AnAnswerReadAheadIsTakenOnlyWhileNothingCameBetween)
     ASSERT_EQ(getPesqAmbientes("9999", "00001", areas), 0);
     EXPECT_EQ(proxy->roundTrips() - before, 1);
     EXPECT_EQ(areaName(areas), QStringLiteral("Renomeado Fora"));
+}
+
+// An import sends a branch's writes ahead, together: its round trips do not
+// grow with the buttons it writes.
+TEST_F(RoundTrips, AnImportWritesItsButtonsTogether)
+{
+    ASSERT_TRUE(db->exec("INSERT INTO CONFTELA (CDFILIAL, NRCONFTELA, CDLOJA) VALUES ('9999', '00003', '00001')"));
+    TADOConnection connection;
+    connection.ConnectionString = proxied;
+    connection.setConnected(true);
+    const QList<ButtonRow> central = readLayout(connection, "9999", "00001");
+    const std::int64_t before = proxy->roundTrips();
+    const LayoutChanges changes = applyLayout(connection, "9999", "00003", central, false);
+    const std::int64_t trips = proxy->roundTrips() - before;
+    ASSERT_TRUE(changes.written) << changes.problems.join(QLatin1Char('\n')).toStdString();
+    ASSERT_GE(changes.added.size(), 19);
+    EXPECT_LE(trips, 20);
+    EXPECT_EQ(db->countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND NRCONFTELA = '00003'"),
+              changes.added.size());
 }
 
 } // namespace

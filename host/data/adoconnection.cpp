@@ -172,15 +172,6 @@ QVariantList TADOConnection::listen(const QString& channel, const QByteArray& al
     return subscribe(alsoAsk);
 }
 
-void TADOConnection::runAhead(const QString& channel, const QByteArray& alsoAsk, const std::vector<TADOQuery*>& statements)
-{
-    if (!Connected() || !m_postgres)
-        return;
-    if (!m_channels.contains(channel))
-        m_channels << channel;
-    m_session->runAhead(m_channels, alsoAsk, statements);
-}
-
 QVariantList TADOConnection::subscribe(const QByteArray& alsoAsk)
 {
     if (!Connected() || !m_postgres || m_channels.isEmpty())
@@ -211,3 +202,40 @@ bool TADOConnection::Lost(bool look)
         m_session->look();
     return m_opened && !Connected();
 }
+
+namespace qdl {
+
+Ahead::~Ahead()
+{
+    try {
+        send();
+    } catch (...) {
+        // what was not read runs when asked
+    }
+}
+
+void Ahead::listen(const QString& channel, const QByteArray& alsoAsk)
+{
+    if (!m_db.Connected() || !m_db.m_postgres)
+        return;
+    if (!m_db.m_channels.contains(channel))
+        m_db.m_channels << channel;
+    m_db.m_session->listenAhead(m_db.m_channels, alsoAsk);
+    m_queued = true;
+}
+
+void Ahead::add(TADOQuery& query)
+{
+    if (!m_db.Connected() || !m_db.m_postgres)
+        return;
+    m_db.m_session->queueAhead(query);
+    m_queued = true;
+}
+
+void Ahead::send()
+{
+    if (std::exchange(m_queued, false) && m_db.m_session)
+        m_db.m_session->readAhead();
+}
+
+} // namespace qdl

@@ -17,6 +17,9 @@
 #include "adoquery.h"
 #include "qdl_data_global.h"
 
+namespace qdl {
+class Ahead;
+}
 namespace qdl::detail {
 class Session;
 }
@@ -100,16 +103,6 @@ public:
     // answer is its first row, as text. Nothing on SQLite (answers no row).
     // Throws EDatabaseError.
     QVariantList listen(const QString& channel, const QByteArray& alsoAsk = {});
-    // A screen's opening reads, sent together: PostgreSQL gets the LISTEN on
-    // the channel (with its reading query), then each statement with the
-    // values bound to it, in one round trip, each in a transaction of its
-    // own and in that order (a change committed after the LISTEN is heard,
-    // however soon after the reads). Each keeps its answer for its next run
-    // with the same values (exec(), listen() with the same query), which
-    // takes it without a round trip, unless another round trip came
-    // between. One that failed keeps nothing: its run then fails as it
-    // would have. SQLite: nothing; each runs when asked.
-    void runAhead(const QString& channel, const QByteArray& alsoAsk, const std::vector<TADOQuery*>& statements);
     // Reads notifications that arrived while statements ran (libpq queues
     // them then, and the socket shows nothing more). Cheap: no round trip.
     void pollNotifications();
@@ -129,6 +122,8 @@ signals:
     void notified(const QString& channel, const QString& payload);
 
 private:
+    friend class qdl::Ahead;
+
     // LISTEN on every channel, on a freshly opened PostgreSQL session, with
     // a reading query in the same round trip; answers its rows.
     QVariantList subscribe(const QByteArray& alsoAsk = {});
@@ -139,3 +134,32 @@ private:
     bool m_postgres = false;
     bool m_opened = false;
 };
+
+namespace qdl {
+
+// Runs sent ahead of themselves, together. On PostgreSQL the LISTEN and the
+// runs queued here reach the server in one round trip at send() (or when
+// the object goes), in order, each in a transaction of its own outside a
+// transaction (the LISTEN first: a change committed after the reads is
+// heard), inside the open one otherwise. Each run keeps its answer (rows,
+// count or error) for the next exec() of its statement with the same
+// values, which takes it without a round trip; listen() likewise. Another
+// round trip between drops them, and they run when asked. SQLite: nothing
+// is sent ahead; each runs when asked.
+class QDL_DATA_EXPORT Ahead {
+public:
+    explicit Ahead(TADOConnection& db) : m_db(db) {}
+    ~Ahead(); // sends what is queued still
+    Ahead(const Ahead&) = delete;
+    Ahead& operator=(const Ahead&) = delete;
+
+    void listen(const QString& channel, const QByteArray& alsoAsk);
+    void add(TADOQuery& query); // with the values bound to it now
+    void send();
+
+private:
+    TADOConnection& m_db;
+    bool m_queued = false;
+};
+
+} // namespace qdl

@@ -41,8 +41,8 @@ public:
 
     // The column of that name, -1 when there is none; case-insensitive.
     int columnIndex(const QString& name) const;
-    // The driver's own statement under any wrapping (what
-    // TADOConnection::runAhead sends).
+    // The driver's own statement under any wrapping (what qdl::Ahead
+    // sends).
     virtual TADOQuery& driverQuery() { return *this; }
 };
 

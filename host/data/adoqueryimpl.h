@@ -119,13 +119,12 @@ public:
     // PostgreSQL: LISTEN on the channels, with a reading query in the same
     // round trip; answers its first row (none without one, or on SQLite).
     virtual QVariantList listen(const QStringList& /*channels*/, const QByteArray& /*alsoAsk*/) { return {}; }
-    // PostgreSQL: the LISTEN (when channels are given) and each statement,
-    // with the values bound to it, sent together in one round trip; see
-    // TADOConnection::runAhead. Nothing elsewhere.
-    virtual void runAhead(const QStringList& /*channels*/, const QByteArray& /*alsoAsk*/,
-                          const std::vector<TADOQuery*>& /*statements*/)
-    {
-    }
+    // PostgreSQL: runs sent ahead, together in one round trip (qdl::Ahead):
+    // a LISTEN with its reading query, and statements with the values bound
+    // now, queued in order; readAhead reads every answer. Nothing elsewhere.
+    virtual void listenAhead(const QStringList& /*channels*/, const QByteArray& /*alsoAsk*/) {}
+    virtual void queueAhead(TADOQuery& /*query*/) {}
+    virtual void readAhead() {}
     virtual int socket() const { return -1; }
     // Reads notifications that came in; false when the session broke.
     virtual bool readNotifications(const std::function<void(const QString&, const QString&)>& /*notified*/)

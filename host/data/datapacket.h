@@ -21,6 +21,9 @@ struct QDL_DATA_EXPORT DataPacket {
     bool isEmpty() const { return rows.isEmpty(); }
 };
 
+// A text value as a packet holds it, from the UTF-8 a database hands over.
+QDL_DATA_EXPORT QString packetText(const char* utf8, qsizetype bytes);
+
 // A database error that a service trapped: its operator-readable text.
 struct DatabaseErrorText {
     QString text;

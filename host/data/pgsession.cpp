@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <atomic>
+#include <charconv>
+#include <deque>
 #include <optional>
 #include <libpq-fe.h>
 #include <poll.h>
@@ -23,6 +25,7 @@
 #include "adoqueryimpl.h"
 #include "connection.h"
 #include "connectionstring.h"
+#include "datapacket.h"
 #include "errors.h"
 
 namespace qdl::detail {
@@ -41,6 +44,15 @@ constexpr int kCancelGraceMs = 2000;
 
 // How a column's text is handed on, by its type number of pg_type.
 enum class Kind { Text, Number, Boolean, Time };
+
+// A number column's text, read without a locale; what std::from_chars
+// does not take whole goes to Qt's reading.
+double number(QByteArrayView text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.begin(), text.end(), value);
+    return error == std::errc() && end == text.end() ? value : text.toDouble();
+}
 
 Kind columnKind(Oid type)
 {
@@ -229,9 +241,12 @@ public:
         if (takeBindError())
             return false;
         LiveStatements::Riders& riders = m_owner->riders;
-        if (!takeAnswerAhead(riders)
-            && !(m_prepared && !riders.begin && !riders.commit ? runPrepared() : runPipeline(riders)))
+        if (takeAnswerAhead(riders)) {
+            if (m_error.isValid())
+                return false;
+        } else if (!(m_prepared && !riders.begin && !riders.commit ? runPrepared() : runPipeline(riders))) {
             return false;
+        }
         const ExecStatusType status = PQresultStatus(m_result);
         if (!m_described && (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK))
             describe(m_result);
@@ -275,18 +290,18 @@ public:
                 return qQNaN();
             if (text == "Infinity" || text == "-Infinity")
                 return text.front() == '-' ? -qInf() : qInf();
-            return text.toDouble();
+            return number(text);
         case Kind::Time: {
             // "2026-12-07 10:31:00.123" as the ISO text the packets keep.
-            QString iso = QString::fromLatin1(text);
+            const qsizetype fraction = text.indexOf('.');
+            QString iso = QString::fromLatin1(fraction < 0 ? text : text.first(fraction));
             iso.replace(QLatin1Char(' '), QLatin1Char('T'));
-            const qsizetype fraction = iso.indexOf(QLatin1Char('.'));
-            return fraction < 0 ? iso : iso.left(fraction);
+            return iso;
         }
         case Kind::Text:
             break;
         }
-        return QString::fromUtf8(text);
+        return packetText(text.data(), text.size());
     }
 
     void finish() override
@@ -298,67 +313,95 @@ public:
     }
 
     // Queues this run, with the values bound now, on the session's open
-    // pipeline, its preparation first at its first run; a Sync of its own
-    // ends it. False when libpq could not queue it.
-    bool sendAhead()
+    // pipeline, its preparation first when none went before; a Sync of its
+    // own ends it. Answers whether a preparation went with it; false in sent
+    // when libpq could not queue it.
+    bool sendAhead(bool& sent)
     {
         const int count = int(m_pointers.size());
-        m_aheadParsed = !m_prepared;
-        return (m_prepared || PQsendPrepare(m_conn, m_name.constData(), m_sql.constData(), count, nullptr))
+        const bool parse = !m_prepared && !m_parseSent;
+        sent = (!parse || PQsendPrepare(m_conn, m_name.constData(), m_sql.constData(), count, nullptr))
             && PQsendQueryPrepared(m_conn, m_name.constData(), count, m_pointers.data(), nullptr, nullptr, 0)
             && PQpipelineSync(m_conn);
+        m_parseSent = m_parseSent || (sent && parse);
+        if (sent) {
+            AnswerAhead pending{nullptr, DbError(), m_values, {}, 0};
+            for (const char* pointer : m_pointers)
+                pending.nulls.push_back(pointer == nullptr);
+            m_sentAhead.push_back(std::move(pending));
+        }
+        return parse;
     }
 
-    // Reads what sendAhead queued up to its Sync, and keeps the run's answer
-    // with the values it ran with, when all of it went well.
-    void readAhead(const std::function<PGresult*()>& answer, const std::function<bool()>& synced)
+    // Reads what the first sendAhead not read yet queued, up to its Sync,
+    // and keeps the answer with the values it ran with: the rows or the count, or the server's
+    // error (a refused preparation as such). Nothing is kept when no answer
+    // came whole.
+    void readAhead(bool parsed, const std::function<PGresult*()>& answer, const std::function<bool()>& synced)
     {
-        dropAnswerAhead();
-        bool parsed = true;
-        if (m_aheadParsed) {
+        m_parseSent = false;
+        AnswerAhead kept = std::move(m_sentAhead.front());
+        m_sentAhead.pop_front();
+        kept.trip = m_owner->roundTrips;
+        if (parsed) {
             PGresult* r = answer();
-            parsed = PQresultStatus(r) == PGRES_COMMAND_OK;
+            if (PQresultStatus(r) != PGRES_COMMAND_OK) {
+                kept.error = pgError(m_conn, r);
+                kept.error.setAtPreparation(kept.error.kind() != DbError::Kind::ConnectionLost);
+            }
             PQclear(r);
         }
         PGresult* run = answer();
-        const bool answered = synced();
-        if (!parsed || !answered || PQresultStatus(run) != PGRES_TUPLES_OK) {
-            PQclear(run);
+        if (!kept.error.isValid() && ok(run))
+            kept.result = std::exchange(run, nullptr);
+        else if (!kept.error.isValid())
+            kept.error = pgError(m_conn, run);
+        PQclear(run);
+        if (!synced() || answerLost(kept.error)) {
+            PQclear(kept.result);
             return;
         }
-        m_prepared = true;
-        m_ahead = run;
-        m_aheadValues = m_values;
-        m_aheadNulls.clear();
-        for (const char* pointer : m_pointers)
-            m_aheadNulls.push_back(pointer == nullptr);
-        m_aheadTrip = m_owner->roundTrips;
+        m_prepared = m_prepared || (parsed && !kept.error.atPreparation());
+        m_answersAhead.push_back(std::move(kept));
     }
 
 private:
-    // The answer read ahead of this run, when it still stands: the same
-    // values, no transaction to begin or end with the run, no round trip
-    // since.
+    // An answer read ahead of its run (qdl::Ahead), with the values it ran
+    // with.
+    struct AnswerAhead {
+        PGresult* result; // null with an error
+        DbError error;
+        std::vector<QByteArray> values;
+        std::vector<bool> nulls;
+        quint64 trip; // the session's round trips when it came
+    };
+
+    // The first answer read ahead, taken for this run when it still stands:
+    // the same values, no transaction to begin or end with the run, no
+    // round trip since. Any other run drops them all.
     bool takeAnswerAhead(const LiveStatements::Riders& riders)
     {
-        if (!m_ahead)
+        if (m_answersAhead.empty())
             return false;
-        bool same = !riders.begin && !riders.commit && m_owner->roundTrips == m_aheadTrip && m_aheadValues == m_values;
+        AnswerAhead& first = m_answersAhead.front();
+        bool same = !riders.begin && !riders.commit && m_owner->roundTrips == first.trip && first.values == m_values;
         for (size_t i = 0; same && i < m_pointers.size(); ++i)
-            same = m_aheadNulls[i] == (m_pointers[i] == nullptr);
+            same = first.nulls[i] == (m_pointers[i] == nullptr);
         if (!same) {
-            dropAnswerAhead();
+            dropAnswersAhead();
             return false;
         }
-        m_result = std::exchange(m_ahead, nullptr);
+        m_result = first.result;
+        m_error = first.error;
+        m_answersAhead.pop_front();
         return true;
     }
 
-    void dropAnswerAhead()
+    void dropAnswersAhead()
     {
-        if (m_ahead)
-            PQclear(m_ahead);
-        m_ahead = nullptr;
+        for (AnswerAhead& answer : m_answersAhead)
+            PQclear(answer.result);
+        m_answersAhead.clear();
     }
 
     void describe(const PGresult* description)
@@ -502,7 +545,7 @@ private:
     {
         // The server forgets the prepared statement with the session.
         clearResult();
-        dropAnswerAhead();
+        dropAnswersAhead();
         m_conn = nullptr;
     }
 
@@ -540,12 +583,9 @@ private:
     PGresult* m_result = nullptr;
     int m_rows = 0;
     int m_row = -1;
-    // A run's answer read ahead (runAhead), with the values it ran with.
-    PGresult* m_ahead = nullptr;
-    std::vector<QByteArray> m_aheadValues;
-    std::vector<bool> m_aheadNulls;
-    quint64 m_aheadTrip = 0;
-    bool m_aheadParsed = false; // its preparation went with it
+    std::deque<AnswerAhead> m_sentAhead;    // sent, their answers not read yet
+    std::deque<AnswerAhead> m_answersAhead; // in the order they were sent
+    bool m_parseSent = false;                // a preparation sent ahead, not yet read
 };
 
 class PgSession final : public Session {
@@ -690,30 +730,41 @@ public:
         return row;
     }
 
-    void runAhead(const QStringList& channels, const QByteArray& alsoAsk, const std::vector<TADOQuery*>& statements) override
+    void listenAhead(const QStringList& channels, const QByteArray& alsoAsk) override
     {
-        m_listenAhead.reset();
-        if (m_statements.waiting > 0 || inTransaction())
+        if (!enterAhead())
             return;
-        std::vector<PostgresQuery*> queries;
-        for (TADOQuery* statement : statements)
-            if (auto* query = dynamic_cast<PostgresQuery*>(&statement->driverQuery()))
-                queries.push_back(query);
-        if (!PQenterPipelineMode(m_conn))
-            return;
-        const auto sendText = [this](const QByteArray& sql) {
-            return PQsendQueryParams(m_conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) != 0;
-        };
-        // The LISTEN's own transaction ends before the reads begin.
+        // Its own transaction, ended before the runs queued after it begin.
         const QList<QByteArray> listens = listenStatements(channels);
         bool sent = true;
         for (const QByteArray& statement : listens)
             sent = sent && sendText(statement);
-        sent = sent && (alsoAsk.isEmpty() || sendText(alsoAsk)) && (listens.isEmpty() || PQpipelineSync(m_conn));
-        size_t queued = 0;
-        while (sent && queued < queries.size() && queries[queued]->sendAhead())
-            ++queued;
-        if (sent) {
+        sent = sent && (alsoAsk.isEmpty() || sendText(alsoAsk)) && PQpipelineSync(m_conn);
+        if (sent)
+            m_queuedListen = ListenAhead{channels, alsoAsk, {}, 0};
+        else
+            m_aheadBroken = true;
+    }
+
+    void queueAhead(TADOQuery& query) override
+    {
+        auto* q = dynamic_cast<PostgresQuery*>(&query.driverQuery());
+        if (!q || !enterAhead())
+            return;
+        bool sent = false;
+        const bool parse = q->sendAhead(sent);
+        if (sent)
+            m_queued.push_back({q, parse});
+        else
+            m_aheadBroken = true;
+    }
+
+    void readAhead() override
+    {
+        if (!m_ahead)
+            return;
+        m_ahead = false;
+        {
             BoundedWait wait(m_conn, m_statements);
             const auto answer = [&wait]() {
                 PGresult* result = wait.next();
@@ -731,31 +782,35 @@ public:
                 }
                 return sync;
             };
-            if (!listens.isEmpty()) {
+            if (std::optional<ListenAhead> listen = std::exchange(m_queuedListen, std::nullopt)) {
                 bool listening = true;
-                for (qsizetype i = 0; i < listens.size(); ++i) {
+                for (qsizetype i = 0; i < listen->channels.size(); ++i) {
                     PGresult* r = answer();
                     listening = listening && PQresultStatus(r) == PGRES_COMMAND_OK;
                     PQclear(r);
                 }
-                QVariantList row;
-                if (!alsoAsk.isEmpty()) {
+                if (!listen->alsoAsk.isEmpty()) {
                     PGresult* r = answer();
                     listening = listening && PQresultStatus(r) == PGRES_TUPLES_OK;
                     if (listening && PQntuples(r) > 0)
-                        row = firstRow(r);
+                        listen->row = firstRow(r);
                     PQclear(r);
                 }
+                listen->trip = m_statements.roundTrips;
                 if (synced() && listening)
-                    m_listenAhead = ListenAhead{channels, alsoAsk, row, m_statements.roundTrips};
+                    m_listenAhead = std::move(listen);
             }
-            for (size_t i = 0; i < queued; ++i)
-                queries[i]->readAhead(answer, synced);
+            // Each is read, even past a broken session: what did not come
+            // whole is not kept.
+            for (const auto& [query, parsed] : m_queued)
+                query->readAhead(parsed, answer, synced);
         }
+        m_queued.clear();
         PQexitPipelineMode(m_conn);
-        if (PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF) {
-            // Answers left unread (a session that broke, a wait that ran
-            // out): nothing read ahead counts, and the session is given up.
+        if (std::exchange(m_aheadBroken, false) || PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF) {
+            // Something could not be sent, or answers are left unread (a
+            // session that broke, a wait that ran out): nothing read ahead
+            // counts, and the session is given up.
             m_listenAhead.reset();
             ::shutdown(PQsocket(m_conn), SHUT_RDWR);
             look();
@@ -833,6 +888,26 @@ private:
                                  DbError(DbError::Kind::TimedOut, QString(), m_commitWarning).setOutcomeUnknown());
     }
 
+    // A batch sent ahead is open on the pipeline, opened here at its first
+    // run; false when there must be none: a call waits on the session, or a
+    // BEGIN or COMMIT is still to go with the next run.
+    bool enterAhead()
+    {
+        if (m_ahead)
+            return !m_aheadBroken;
+        const LiveStatements::Riders& riders = m_statements.riders;
+        if (m_statements.waiting > 0 || riders.begin || riders.commit || riders.commitSent || !PQenterPipelineMode(m_conn))
+            return false;
+        m_listenAhead.reset();
+        m_ahead = true;
+        return true;
+    }
+
+    bool sendText(const QByteArray& sql)
+    {
+        return PQsendQueryParams(m_conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) != 0;
+    }
+
     // LISTEN on each channel. The channel is ours, a plain word: quoted as
     // an identifier all the same.
     static QList<QByteArray> listenStatements(const QStringList& channels)
@@ -854,7 +929,7 @@ private:
     PGconn* m_conn;
     // The server's last warning since a commit began.
     QString m_commitWarning;
-    // The LISTEN answered ahead (runAhead), for the listen() that asks it.
+    // The LISTEN answered ahead (qdl::Ahead), for the listen() that asks it.
     struct ListenAhead {
         QStringList channels;
         QByteArray alsoAsk;
@@ -862,6 +937,13 @@ private:
         quint64 trip = 0;
     };
     std::optional<ListenAhead> m_listenAhead;
+    // The batch being sent ahead: open, its LISTEN and its runs in order
+    // (with whether each carried its statement's preparation), and whether
+    // a send failed.
+    bool m_ahead = false;
+    std::optional<ListenAhead> m_queuedListen;
+    std::vector<std::pair<PostgresQuery*, bool>> m_queued;
+    bool m_aheadBroken = false;
 };
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "adoqueryimpl.h"
 #include "connection.h"
 #include "connectionstring.h"
+#include "datapacket.h"
 #include "errors.h"
 
 namespace qdl::detail {
@@ -23,6 +24,23 @@ namespace {
 DbError sqliteError(sqlite3* db)
 {
     return DbError::fromSqlite(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+// value as UTF-8 in text, in text's own buffer when it is ASCII (a key
+// bound run after run takes no allocation).
+void utf8Into(const QString& value, QByteArray& text)
+{
+    const qsizetype size = value.size();
+    text.resize(size);
+    char* out = text.data();
+    const QChar* in = value.constData();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (in[i].unicode() >= 0x80) {
+            text = value.toUtf8();
+            return;
+        }
+        out[i] = char(in[i].unicode());
+    }
 }
 
 class SqliteQuery final : public HandleQuery {
@@ -45,7 +63,7 @@ public:
             return;
         // Kept until the next run: SQLite reads it where it stands.
         QByteArray& text = m_texts[size_t(at)];
-        text = value.toUtf8();
+        utf8Into(value, text);
         sqlite3_bind_text(m_stmt, at, text.constData(), int(text.size()), SQLITE_STATIC);
     }
 
@@ -110,7 +128,7 @@ public:
         default: {
             // Text, or a blob read as UTF-8 text; the pointer before the size.
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-            return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+            return packetText(text, sqlite3_column_bytes(m_stmt, column));
         }
         }
     }
