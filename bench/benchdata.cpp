@@ -470,6 +470,18 @@ QList<std::pair<QString, QString>> secondaryIndexes(bool postgres)
         out.append({m.captured(1), m.captured(0).trimmed()});
     return out;
 }
+// The history's triggers on a PostgreSQL chain (one or three, by the
+// schema's version), switched off while the generated buttons go in: the
+// chain starts without a history.
+QString postgresHistoryTriggers(const char* enableOrDisable)
+{
+    return QStringLiteral("DO $$ DECLARE t text; BEGIN FOR t IN SELECT tgname FROM pg_trigger WHERE tgrelid = "
+                          "'itmenuconfte'::regclass AND tgname IN ('qdl_itmenuconfte_historico', "
+                          "'qdl_itmenuconfte_inclusoes', 'qdl_itmenuconfte_exclusoes') LOOP "
+                          "EXECUTE format('ALTER TABLE ITMENUCONFTE %1 TRIGGER %I', t); END LOOP; END $$")
+        .arg(QLatin1String(enableOrDisable));
+}
+
 
 } // namespace
 
@@ -565,7 +577,7 @@ LoadReport generateChain(const QString& connection, qint64 targetButtons, std::u
         for (const auto& [name, sql] : historyTriggers)
             sink->exec(QStringLiteral("DROP TRIGGER %1").arg(name));
     } else {
-        sink->exec(QStringLiteral("ALTER TABLE ITMENUCONFTE DISABLE TRIGGER QDL_ITMENUCONFTE_HISTORICO"));
+        sink->exec(postgresHistoryTriggers("DISABLE"));
     }
     sink->beginTable(QStringLiteral("ITMENUCONFTE"),
                      {"CDFILIAL", "NRCONFTELA", "IDTPBUTTON", "NRBUTTON", "CDIDENTBUTON", "DSBUTTON", "NRCOLORTEXT",
@@ -584,7 +596,7 @@ LoadReport generateChain(const QString& connection, qint64 targetButtons, std::u
         for (const auto& [name, sql] : historyTriggers)
             sink->exec(sql);
     } else {
-        sink->exec(QStringLiteral("ALTER TABLE ITMENUCONFTE ENABLE TRIGGER QDL_ITMENUCONFTE_HISTORICO"));
+        sink->exec(postgresHistoryTriggers("ENABLE"));
     }
 
     for (const auto& [name, sql] : indexes)

@@ -17,6 +17,8 @@
 #include <deque>
 #include <optional>
 #include <libpq-fe.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -764,6 +766,7 @@ public:
         if (!m_ahead)
             return;
         m_ahead = false;
+        corkSocket(false);
         {
             BoundedWait wait(m_conn, m_statements);
             const auto answer = [&wait]() {
@@ -900,7 +903,16 @@ private:
             return false;
         m_listenAhead.reset();
         m_ahead = true;
+        // libpq sends at every Sync: held back here, the batch leaves in one
+        // burst when it is read (on a Unix socket there is nothing to hold).
+        corkSocket(true);
         return true;
+    }
+
+    void corkSocket(bool hold)
+    {
+        const int on = hold ? 1 : 0;
+        setsockopt(PQsocket(m_conn), IPPROTO_TCP, TCP_CORK, &on, sizeof on);
     }
 
     bool sendText(const QByteArray& sql)
