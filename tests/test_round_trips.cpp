@@ -4,6 +4,7 @@
 // the server refuses still answers when its preparation, the transaction's
 // BEGIN or its COMMIT travels with it.
 
+#include <QTest>
 #include <QUrl>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -201,6 +202,24 @@ TEST_F(RoundTrips, AnAnswerReadAheadIsTakenOnlyWhileNothingCameBetween)
     ASSERT_EQ(getPesqAmbientes("9999", "00001", areas), 0);
     EXPECT_EQ(proxy->roundTrips() - before, 1);
     EXPECT_EQ(areaName(areas), QStringLiteral("Renomeado Fora"));
+}
+
+// The watch's LISTEN goes ahead of the opening's reads: a change another
+// session commits after them, before the watch starts, is still heard.
+TEST_F(RoundTrips, AChangeCommittedRightAfterTheOpeningReadsIsHeard)
+{
+    rdmConfMesa = new TrdmConfMesa(nullptr);
+    rdmConfMesa->adcConfigMesa->setConnected(true);
+    rdmConfMesa->readLayoutAhead("9999", "00001", "1", "01");
+    ServiceResult answer;
+    ASSERT_EQ(getLoja("9999", "00001", answer), 0);
+    ASSERT_EQ(getPesqAmbientes("9999", "00001", answer), 0);
+    ASSERT_EQ(getPesqMesas("9999", "00001", "1", "01", answer), 0);
+    ASSERT_TRUE(db->exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Mudado Agora' WHERE CDFILIAL = '9999' "
+                         "AND NRCONFTELA = '00001' AND IDTPBUTTON = '4' AND NRBUTTON = '01'"));
+    bool heard = false;
+    rdmConfMesa->watchLayout("9999", "00001", [&heard] { heard = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&heard] { return heard; }, 5000));
 }
 
 // An import sends a branch's writes ahead, together: its round trips do not
