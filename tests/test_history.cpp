@@ -84,6 +84,16 @@ TEST_P(History, AChangeIsRecordedWithTheRowsBeforeAndAfterAndWhoWhateverProgramW
     EXPECT_EQ(newest("IDOPERACAO"), "D");
     EXPECT_EQ(newest("DSDEPOIS"), "");
     EXPECT_EQ(object(newest("DSANTES")).value("DSBUTTON").toString(), "Mesa 01");
+
+    // An update that changes nothing is no record; a statement that removes
+    // several rows records each of them.
+    const QString count = QStringLiteral("SELECT COUNT(*) FROM QDL_HISTORICO");
+    const int records = db.countRows(count);
+    db.exec("UPDATE ITMENUCONFTE SET DSBUTTON = DSBUTTON WHERE IDTPBUTTON = '4'");
+    EXPECT_EQ(db.countRows(count), records);
+    db.exec("DELETE FROM ITMENUCONFTE WHERE IDTPBUTTON = '3' AND NRBUTTON IN ('02', '03') AND NRBUTTONAUX = '01' "
+            "AND NRPGCONFTELA = '1'");
+    EXPECT_EQ(db.countRows(count), records + 2);
 }
 
 TEST_P(History, TheProgramListsTheChangesInLocalTimeAndPrunesTheOldOnes)
