@@ -132,20 +132,26 @@ public:
 };
 
 // A server of the test's own on loopback, with TLS on the certificate and
-// key given, or without TLS. url names the server alone; stopped when the
-// object goes.
+// key given, or without TLS; with tlsOnly, its TCP sessions must use TLS
+// (hostssl). url names the server alone; stopped when the object goes.
 class Server {
 public:
-    Server(const QString& certificate, const QString& key)
+    Server(const QString& certificate, const QString& key, bool tlsOnly = false)
     {
+        const QString hba = tlsOnly ? QStringLiteral(" && printf 'local all all trust\\nhostssl all all 127.0.0.1/32 trust\\n' "
+                                                     ">\"$tls/pg_hba.conf\" && chmod 644 \"$tls/pg_hba.conf\"")
+                                    : QString();
+        const QString hbaOption = tlsOnly ? QStringLiteral(" -c hba_file=\"$tls/pg_hba.conf\"") : QString();
         // The server's own copy of its certificate and key, readable by the
         // user it runs as (postgres, when the tests run as root).
         const QString start = certificate.isEmpty()
             ? QStringLiteral("tls= && qdl_pg_start")
             : QStringLiteral("tls=\"$(mktemp -d /tmp/qdl-tls.XXXXXX)\" && cp \"$QDL_TLS_CERT\" \"$tls/server.crt\" && "
                              "cp \"$QDL_TLS_KEY\" \"$tls/server.key\" && chmod 755 \"$tls\" && chmod 600 \"$tls/server.key\" && "
-                             "{ [ \"$(id -u)\" -ne 0 ] || chown postgres \"$tls/server.crt\" \"$tls/server.key\"; } && "
-                             "qdl_pg_start -c ssl=on -c ssl_cert_file=\"$tls/server.crt\" -c ssl_key_file=\"$tls/server.key\"");
+                             "{ [ \"$(id -u)\" -ne 0 ] || chown postgres \"$tls/server.crt\" \"$tls/server.key\"; }")
+                + hba
+                + QStringLiteral(" && qdl_pg_start -c ssl=on -c ssl_cert_file=\"$tls/server.crt\" -c ssl_key_file=\"$tls/server.key\"")
+                + hbaOption;
         const QStringList out =
             runPgCluster(start + QStringLiteral(" && printf '%s\\n' \"$QDL_PG_URL\" \"$QDL_PG_DIR\" \"$QDL_PG_BIN\" \"$tls\""),
                          {{"QDL_TLS_CERT", certificate}, {"QDL_TLS_KEY", key}})
@@ -228,6 +234,15 @@ TEST_F(VerifiedConnection, AForgedCertificateIsRefusedSayingWhy)
     ASSERT_FALSE(server.url.isEmpty());
     const QString error = openError(verifiedUrl(server));
     EXPECT_TRUE(error.contains(QStringLiteral("certificate verify failed"))) << error.toStdString();
+}
+
+// A server on this machine gets no TLS request by default (one round trip
+// less), but one that takes TLS sessions only still gets TLS.
+TEST_F(VerifiedConnection, AServerHereThatTakesOnlyTlsGetsItByDefault)
+{
+    const Server server(certificates().path("server.crt"), certificates().path("server.key"), true);
+    ASSERT_FALSE(server.url.isEmpty());
+    EXPECT_EQ(openError(server.url), QString());
 }
 
 TEST_F(VerifiedConnection, AServerWithoutTlsIsRefused)
