@@ -336,9 +336,9 @@ public:
     }
 
     // Reads what the first sendAhead not read yet queued, up to its Sync,
-    // and keeps the answer with the values it ran with: the rows or the count, or the server's
-    // error (a refused preparation as such). Nothing is kept when no answer
-    // came whole.
+    // and keeps the answer with the values it ran with: the rows or the
+    // count, or the server's error (a refused preparation as such). Nothing
+    // is kept when no answer came whole.
     void readAhead(bool parsed, const std::function<PGresult*()>& answer, const std::function<bool()>& synced)
     {
         m_parseSent = false;
