@@ -518,19 +518,16 @@ BranchCodes readBranchCodes(TADOConnection& db, const QString& branch, const QSt
                     tr("Erro ao ler os ambientes (SALA) da filial"));
     Statement mesas(db, QStringLiteral("SELECT NRMESA, CDSALA FROM MESA WHERE CDFILIAL = :P_CDFILIAL"),
                     tr("Erro ao ler as mesas (MESA) da filial"));
-    const auto bind = [&] {
-        store.bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", configuration);
-        salas.bindText(":P_CDFILIAL", branch);
-        mesas.bindText(":P_CDFILIAL", branch);
-    };
+    store.bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", configuration);
+    salas.bindText(":P_CDFILIAL", branch);
+    mesas.bindText(":P_CDFILIAL", branch);
     {
-        // Read together, one round trip on PostgreSQL.
+        // Read together, one round trip on PostgreSQL; each run below takes
+        // its answer.
         qdl::Ahead ahead(db);
-        bind();
         for (Statement* q : {&store, &salas, &mesas})
             ahead.add(q->query());
     }
-    bind();
     codes.defaultTable = store.scalar().toString();
     salas.forEachRow([&codes](const TADOQuery& q) { codes.areas.insert(q.value(0).toString()); });
     mesas.forEachRow([&codes](const TADOQuery& q) { codes.tableAreas[q.value(0).toString()].insert(q.value(1).toString()); });
@@ -603,20 +600,18 @@ QStringList tablesInUse(TADOConnection& db, int schemaVersion, const QString& br
         return lines;
     const QString step = tr("Erro ao ler a situação das mesas (MESA) da filial");
     Statement q(db, QStringLiteral("SELECT NRMESA, NMMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = :P_CDFILIAL"), step);
+    q.bindText(":P_CDFILIAL", branch);
     if (db.isPostgres()) {
         // The lock and the read go together, the lock first: one round trip.
         Statement lock = screenStatement(db, "adqTravaMesasConf", schemaVersion);
-        const auto bindLock = [&] { lock.bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", configuration); };
+        lock.bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", configuration);
         {
             qdl::Ahead ahead(db);
-            bindLock();
             ahead.add(lock.query());
-            ahead.add(q.bindText(":P_CDFILIAL", branch).query());
+            ahead.add(q.query());
         }
-        bindLock();
         lock.run();
     }
-    q.bindText(":P_CDFILIAL", branch);
     QHash<QString, QString> inUse; // table number -> its name
     q.forEachRow([&inUse](const TADOQuery& row) {
         if (qdl::layout::tableInUse(row.value(2).toString()))
