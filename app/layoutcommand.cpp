@@ -256,12 +256,11 @@ struct BranchOutcome {
 // One branch's import, through the same door and with the same report as a
 // single import; a failure is this branch's alone (applyLayout rolled its
 // transaction back).
-BranchOutcome importIntoBranch(TADOConnection& db, const LayoutCommand& c, const QList<ButtonRow>& buttons, QTextStream& out,
-                               QTextStream& err)
+BranchOutcome importIntoBranch(LayoutRollout& rollout, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
     BranchOutcome o{c.branch};
     try {
-        const LayoutChanges changes = applyLayout(db, c.branch, c.configuration, buttons, c.dryRun);
+        const LayoutChanges changes = rollout.apply(c.branch);
         o.added = changes.added.size();
         o.changed = changes.changed.size();
         o.removed = changes.removed.size();
@@ -337,6 +336,8 @@ int importIntoBranches(TADOConnection& db, const LayoutCommand& c, QTextStream& 
             << Qt::endl;
         return 2;
     }
+    LayoutRollout rollout(db, c.configuration, *buttons, c.dryRun);
+    rollout.writeTogether(branches);
     QList<BranchOutcome> outcomes;
     QString lost; // once the server is gone, the branches left are not tried
     for (const QString& branch : branches) {
@@ -349,7 +350,7 @@ int importIntoBranches(TADOConnection& db, const LayoutCommand& c, QTextStream& 
         if (!outcomes.isEmpty())
             out << Qt::endl;
         out << tr("== Filial %1 ==").arg(quoted(branch)) << Qt::endl;
-        outcomes << importIntoBranch(db, one, *buttons, out, err);
+        outcomes << importIntoBranch(rollout, one, out, err);
         if (outcomes.constLast().result == BranchOutcome::Result::Failed && db.Lost())
             lost = tr("não tentada: a conexão com o banco de dados caiu");
     }

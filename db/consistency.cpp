@@ -179,6 +179,48 @@ QString soundForm(bool postgres)
         .arg(numbersUpTo(NRBUTTONSAMBI), numbersUpTo(NRBUTTONSMESA), page);
 }
 
+// The rows that may break a rule of their own (see Checker::readSuspects),
+// those of ITMENUCONFTE t that `filter` (" AND t...") keeps, as rows of b with
+// what the rules ask of the other tables.
+QString suspectsSql(bool pg, const QString& filter)
+{
+    const QString t = columnsOf("t");
+    QString sql = QStringLiteral("SELECT %1, "
+                                 "(SELECT COUNT(*) FROM SALA s WHERE s.CDFILIAL = b.CDFILIAL AND s.CDSALA = b.CDIDENTBUTON), "
+                                 "(SELECT %2 FROM MESA m WHERE m.CDFILIAL = b.CDFILIAL AND m.NRMESA = b.CDIDENTBUTON), "
+                                 "(SELECT p.CDIDENTBUTON FROM ITMENUCONFTE p WHERE p.CDFILIAL = b.CDFILIAL "
+                                 "AND p.NRCONFTELA = b.NRCONFTELA AND p.IDTPBUTTON = '4' AND p.NRBUTTON = b.NRBUTTONAUX "
+                                 "AND p.NRPGCONFTELA = '1' ORDER BY p.NRBUTTONAUX DESC, p.IDTPBUTONAUX DESC, "
+                                 "p.NRPGCONFTAUX DESC LIMIT 1) "
+                                 "FROM (")
+                      .arg(columnsOf("b"), pg ? QStringLiteral("string_agg(m.CDSALA, chr(31))")
+                                              : QStringLiteral("group_concat(m.CDSALA, char(31))"));
+    sql += QStringLiteral("SELECT %1 FROM ITMENUCONFTE t WHERE (CASE WHEN %2 THEN 0 ELSE 1 END) = 1%3").arg(t, soundForm(pg), filter);
+    sql += QStringLiteral(" UNION SELECT %1 FROM ITMENUCONFTE t WHERE t.IDTPBUTTON = '4'%2 AND NOT EXISTS "
+                          "(SELECT 1 FROM SALA s WHERE s.CDFILIAL = t.CDFILIAL AND s.CDSALA = t.CDIDENTBUTON)")
+               .arg(t, filter);
+    // Every area button the table button may name is tried: when two
+    // share the number, the one the rules take is among them.
+    // SQLite, without statistics, would look the table up by area and
+    // read the whole area; "+" keeps it on the table's number.
+    sql += QStringLiteral(" UNION SELECT %1 FROM ITMENUCONFTE t LEFT JOIN ITMENUCONFTE p ON p.CDFILIAL = t.CDFILIAL "
+                          "AND p.NRCONFTELA = t.NRCONFTELA AND p.IDTPBUTTON = '4' AND p.NRBUTTON = t.NRBUTTONAUX "
+                          "AND p.NRPGCONFTELA = '1' WHERE t.IDTPBUTTON = '3'%2 AND NOT EXISTS (SELECT 1 FROM MESA m "
+                          "WHERE m.CDFILIAL = t.CDFILIAL AND m.NRMESA = t.CDIDENTBUTON AND %3m.CDSALA = p.CDIDENTBUTON)")
+               .arg(t, filter, pg ? QString() : QStringLiteral("+"));
+    return sql + QStringLiteral(") b ");
+}
+
+// The areas and tables on more than one button of a configuration, among
+// the rows of ITMENUCONFTE t that `filter` keeps.
+QString placedTwiceSql(const QString& filter)
+{
+    return QStringLiteral("SELECT t.CDFILIAL, t.NRCONFTELA, t.IDTPBUTTON, t.CDIDENTBUTON FROM ITMENUCONFTE t "
+                          "WHERE t.IDTPBUTTON IN ('3', '4')%1 GROUP BY t.CDFILIAL, t.NRCONFTELA, t.IDTPBUTTON, t.CDIDENTBUTON "
+                          "HAVING COUNT(*) > 1")
+        .arg(filter);
+}
+
 class Checker {
 public:
     LayoutReport report;
@@ -213,34 +255,7 @@ private:
     // button). Each comes with what the rules below ask of the other tables.
     void readSuspects(Reader& reader)
     {
-        const bool pg = reader.postgres();
-        const QString t = columnsOf("t");
-        QString sql = QStringLiteral("SELECT %1, "
-                                     "(SELECT COUNT(*) FROM SALA s WHERE s.CDFILIAL = b.CDFILIAL AND s.CDSALA = b.CDIDENTBUTON), "
-                                     "(SELECT %2 FROM MESA m WHERE m.CDFILIAL = b.CDFILIAL AND m.NRMESA = b.CDIDENTBUTON), "
-                                     "(SELECT p.CDIDENTBUTON FROM ITMENUCONFTE p WHERE p.CDFILIAL = b.CDFILIAL "
-                                     "AND p.NRCONFTELA = b.NRCONFTELA AND p.IDTPBUTTON = '4' AND p.NRBUTTON = b.NRBUTTONAUX "
-                                     "AND p.NRPGCONFTELA = '1' ORDER BY p.NRBUTTONAUX DESC, p.IDTPBUTONAUX DESC, "
-                                     "p.NRPGCONFTAUX DESC LIMIT 1) "
-                                     "FROM (")
-                          .arg(columnsOf("b"), pg ? QStringLiteral("string_agg(m.CDSALA, chr(31))")
-                                                  : QStringLiteral("group_concat(m.CDSALA, char(31))"));
-        sql += QStringLiteral("SELECT %1 FROM ITMENUCONFTE t WHERE (CASE WHEN %2 THEN 0 ELSE 1 END) = 1%3")
-                   .arg(t, soundForm(pg), reader.onBranch("t"));
-        sql += QStringLiteral(" UNION SELECT %1 FROM ITMENUCONFTE t WHERE t.IDTPBUTTON = '4'%2 AND NOT EXISTS "
-                              "(SELECT 1 FROM SALA s WHERE s.CDFILIAL = t.CDFILIAL AND s.CDSALA = t.CDIDENTBUTON)")
-                   .arg(t, reader.onBranch("t"));
-        // Every area button the table button may name is tried: when two
-        // share the number, the one the rules take is among them.
-        // SQLite, without statistics, would look the table up by area and
-        // read the whole area; "+" keeps it on the table's number.
-        sql += QStringLiteral(" UNION SELECT %1 FROM ITMENUCONFTE t LEFT JOIN ITMENUCONFTE p ON p.CDFILIAL = t.CDFILIAL "
-                              "AND p.NRCONFTELA = t.NRCONFTELA AND p.IDTPBUTTON = '4' AND p.NRBUTTON = t.NRBUTTONAUX "
-                              "AND p.NRPGCONFTELA = '1' WHERE t.IDTPBUTTON = '3'%2 AND NOT EXISTS (SELECT 1 FROM MESA m "
-                              "WHERE m.CDFILIAL = t.CDFILIAL AND m.NRMESA = t.CDIDENTBUTON AND %3m.CDSALA = p.CDIDENTBUTON)")
-                   .arg(t, reader.onBranch("t"), pg ? QString() : QStringLiteral("+"));
-        sql += QStringLiteral(") b ") + orderOf("b");
-
+        const QString sql = suspectsSql(reader.postgres(), reader.onBranch("t")) + orderOf("b");
         reader.read("ITMENUCONFTE", sql, [this](const TADOQuery& q) {
             const Button b = buttonOf(q);
             if (b.type == kAreaButtonType) {
@@ -343,12 +358,10 @@ private:
             return;
         QMap<QString, QList<Button>> placements;
         reader.read("ITMENUCONFTE",
-                    QStringLiteral("SELECT %1 FROM ITMENUCONFTE b JOIN (SELECT t.CDFILIAL, t.NRCONFTELA, t.IDTPBUTTON, "
-                                   "t.CDIDENTBUTON FROM ITMENUCONFTE t WHERE t.IDTPBUTTON IN ('3', '4')%2 "
-                                   "GROUP BY t.CDFILIAL, t.NRCONFTELA, t.IDTPBUTTON, t.CDIDENTBUTON HAVING COUNT(*) > 1) d "
+                    QStringLiteral("SELECT %1 FROM ITMENUCONFTE b JOIN (%2) d "
                                    "ON b.CDFILIAL = d.CDFILIAL AND b.NRCONFTELA = d.NRCONFTELA AND b.IDTPBUTTON = d.IDTPBUTTON "
                                    "AND b.CDIDENTBUTON = d.CDIDENTBUTON %3")
-                        .arg(columnsOf("b"), reader.onBranch("t"), orderOf("b")),
+                        .arg(columnsOf("b"), placedTwiceSql(reader.onBranch("t")), orderOf("b")),
                     [&placements](const TADOQuery& q) {
                         const Button b = buttonOf(q);
                         placements[keyOf({b.branch, b.configuration, qdl::layout::placementOf(b.type, b.code)})] << b;
@@ -483,6 +496,12 @@ LayoutReport checkLayout(TADOConnection& db, const QString& branch, int splitFro
     problems << later.report.problems.mid(0, later.singleRowProblems) << placedTwice
              << later.report.problems.mid(later.singleRowProblems);
     return checker.report;
+}
+
+QString configurationMayBeBrokenSql(bool postgres)
+{
+    const QString filter = QStringLiteral(" AND t.CDFILIAL = :P_CDFILIAL AND t.NRCONFTELA = :P_NRCONFTELA");
+    return QStringLiteral("(EXISTS (%1) OR EXISTS (%2))").arg(suspectsSql(postgres, filter), placedTwiceSql(filter));
 }
 
 LayoutReport checkLayoutWithin(TADOConnection& db, const QString& branch)

@@ -49,6 +49,15 @@ LayoutReport checkLayout(TADOConnection& db, const QString& branch = QString(), 
 // commits. Neither begins nor ends a transaction; reads one branch.
 LayoutReport checkLayoutWithin(TADOConnection& db, const QString& branch);
 
+// For a writer whose transaction goes to the server whole, its COMMIT
+// included, and must be refused there when the check would find the
+// configuration it wrote broken: an SQL condition, true when a row of
+// configuration :P_NRCONFTELA of branch :P_CDFILIAL (the transaction's own
+// rows included) may break a rule. It may hold of a configuration the check
+// finds sound, the check itself then deciding; never false of one it finds
+// broken.
+QString configurationMayBeBrokenSql(bool postgres);
+
 // Opens the database of the connection string on a connection of its own,
 // checks it as above and closes it. Throws EQdlError or EDatabaseError when
 // the database cannot be opened or read; never waits past the wait limit.

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -427,10 +428,20 @@ QString now()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
 }
 
+// What a configuration's write is to do, worked out from what it holds and
+// what it is to hold.
+struct LayoutPlan {
+    LayoutChanges changes;
+    QList<ButtonRow> inserts, updates, deletes;
+    bool writes() const { return !inserts.isEmpty() || !updates.isEmpty() || !deletes.isEmpty(); }
+};
+
+// Writes a plan with the screen's own statements, prepared once for every
+// configuration it writes.
 class Writer {
 public:
-    Writer(TADOConnection& db, int schemaVersion, QString branch, QString configuration)
-        : m_db(db), m_branch(std::move(branch)), m_configuration(std::move(configuration)), m_now(now()),
+    Writer(TADOConnection& db, int schemaVersion)
+        : m_db(db), m_now(now()),
           m_insert(screenStatement(db, "acmInsere", schemaVersion)),
           m_update(screenStatement(db, "acmMudaBotao", schemaVersion)),
           m_delete(screenStatement(db, "acmDelAmbiente", schemaVersion))
@@ -441,39 +452,64 @@ public:
     // one row it names. On PostgreSQL all of them go to the server ahead,
     // together (one round trip, not one a button); each run below then
     // takes its answer.
-    void write(const QList<ButtonRow>& removed, const QList<ButtonRow>& changed, const QList<ButtonRow>& added)
+    void write(const QString& branch, const QString& configuration, const LayoutPlan& plan)
     {
-        qdl::Ahead ahead(m_db);
-        for (const ButtonRow& b : removed)
-            ahead.add(bindRemove(b).query());
-        for (const ButtonRow& b : changed)
-            ahead.add(bindUpdate(b).query());
-        for (const ButtonRow& b : added)
-            ahead.add(bindInsert(b).query());
-        ahead.send();
-        for (const ButtonRow& b : removed)
-            once(bindRemove(b), tr("Erro ao remover o %1").arg(describe(b)));
-        for (const ButtonRow& b : changed)
-            once(bindUpdate(b), tr("Erro ao mudar o %1").arg(describe(b)));
-        for (const ButtonRow& b : added)
-            once(bindInsert(b), tr("Erro ao incluir o %1").arg(describe(b)));
+        {
+            qdl::Ahead ahead(m_db);
+            sendAhead(ahead, branch, configuration, plan);
+        }
+        run(branch, configuration, plan);
+    }
+
+    void sendAhead(qdl::Ahead& ahead, const QString& branch, const QString& configuration, const LayoutPlan& plan)
+    {
+        forEach(branch, configuration, plan, [&ahead](Statement& q) { ahead.add(q.query()); });
+    }
+
+    // Runs the plan's statements in the order sendAhead sent them.
+    void run(const QString& branch, const QString& configuration, const LayoutPlan& plan)
+    {
+        forEach(branch, configuration, plan, [](Statement& q) { once(q); });
+    }
+
+    // Each of the plan's statements in turn, bound, its step naming the
+    // button.
+    template <class Visit>
+    void forEach(const QString& branch, const QString& configuration, const LayoutPlan& plan, Visit&& visit)
+    {
+        for (const ButtonRow& b : plan.deletes)
+            visit(bindRemove(branch, configuration, b).setStep(tr("Erro ao remover o %1").arg(describe(b))));
+        for (const ButtonRow& b : plan.updates)
+            visit(bindUpdate(branch, configuration, b).setStep(tr("Erro ao mudar o %1").arg(describe(b))));
+        for (const ButtonRow& b : plan.inserts)
+            visit(bindInsert(branch, configuration, b).setStep(tr("Erro ao incluir o %1").arg(describe(b))));
+    }
+
+    // Each statement touches the one row it names; any other count means
+    // another writer changed the configuration since it was read.
+    static void once(Statement& q)
+    {
+        const int rows = q.run();
+        if (rows != 1)
+            throw EQdlError(q.step() + QStringLiteral(": ")
+                            + tr("o leiaute foi mudado por outro terminal durante a operação; nada foi gravado. Tente de novo."));
     }
 
 private:
-    Statement& bindRemove(const ButtonRow& b)
+    Statement& bindRemove(const QString& branch, const QString& configuration, const ButtonRow& b)
     {
-        return bindKey(m_delete, m_branch, m_configuration, b).bindText(":P_CDIDENTBUTON", b.code);
+        return bindKey(m_delete, branch, configuration, b).bindText(":P_CDIDENTBUTON", b.code);
     }
 
-    Statement& bindInsert(const ButtonRow& b)
+    Statement& bindInsert(const QString& branch, const QString& configuration, const ButtonRow& b)
     {
-        bindKey(m_insert, m_branch, m_configuration, b).bindText(":P_CDIDENTBUTON", b.code);
+        bindKey(m_insert, branch, configuration, b).bindText(":P_CDIDENTBUTON", b.code);
         return bindValues(m_insert, b);
     }
 
-    Statement& bindUpdate(const ButtonRow& b)
+    Statement& bindUpdate(const QString& branch, const QString& configuration, const ButtonRow& b)
     {
-        bindKey(m_update, m_branch, m_configuration, b);
+        bindKey(m_update, branch, configuration, b);
         return bindValues(m_update, b);
     }
 
@@ -486,19 +522,8 @@ private:
             .bindText(":P_DTULTATUITCT", b.updated.value_or(m_now));
     }
 
-    // Each statement touches the one row it names; any other count means
-    // another writer changed the configuration since it was read.
-    static void once(Statement& q, const QString& step)
-    {
-        q.setStep(step);
-        const int rows = q.run();
-        if (rows != 1)
-            throw EQdlError(step + QStringLiteral(": ")
-                            + tr("o leiaute foi mudado por outro terminal durante a operação; nada foi gravado. Tente de novo."));
-    }
-
     TADOConnection& m_db;
-    QString m_branch, m_configuration, m_now;
+    QString m_now;
     Statement m_insert, m_update, m_delete;
 };
 
@@ -510,28 +535,57 @@ struct BranchCodes {
     QString defaultTable; // the configuration's store's, which no button takes
 };
 
-BranchCodes readBranchCodes(TADOConnection& db, const QString& branch, const QString& configuration)
-{
-    BranchCodes codes;
-    Statement store(db, QString::fromLatin1(qdl::layout::kDefaultTableSql), tr("Erro ao ler a mesa padrão da loja (LOJA)"));
-    Statement salas(db, QStringLiteral("SELECT CDSALA FROM SALA WHERE CDFILIAL = :P_CDFILIAL"),
-                    tr("Erro ao ler os ambientes (SALA) da filial"));
-    Statement mesas(db, QStringLiteral("SELECT NRMESA, CDSALA FROM MESA WHERE CDFILIAL = :P_CDFILIAL"),
-                    tr("Erro ao ler as mesas (MESA) da filial"));
-    store.bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", configuration);
-    salas.bindText(":P_CDFILIAL", branch);
-    mesas.bindText(":P_CDFILIAL", branch);
+// The reads of a branch's codes, prepared once and run for each branch.
+class BranchCodeReads {
+public:
+    explicit BranchCodeReads(TADOConnection& db)
+        : m_store(db, QString::fromLatin1(qdl::layout::kDefaultTableSql), tr("Erro ao ler a mesa padrão da loja (LOJA)")),
+          m_areas(db, QStringLiteral("SELECT CDSALA FROM SALA WHERE CDFILIAL = :P_CDFILIAL"),
+                  tr("Erro ao ler os ambientes (SALA) da filial")),
+          m_tables(db, QStringLiteral("SELECT NRMESA, CDSALA FROM MESA WHERE CDFILIAL = :P_CDFILIAL"),
+                   tr("Erro ao ler as mesas (MESA) da filial"))
     {
-        // Read together, one round trip on PostgreSQL; each run below takes
-        // its answer.
-        qdl::Ahead ahead(db);
-        for (Statement* q : {&store, &salas, &mesas})
+    }
+
+    // With the branch's values bound: sent ahead, then read with those.
+    void sendAhead(qdl::Ahead& ahead, const QString& branch, const QString& configuration)
+    {
+        bind(branch, configuration);
+        for (Statement* q : {&m_store, &m_areas, &m_tables})
             ahead.add(q->query());
     }
-    codes.defaultTable = store.scalar().toString();
-    salas.forEachRow([&codes](const TADOQuery& q) { codes.areas.insert(q.value(0).toString()); });
-    mesas.forEachRow([&codes](const TADOQuery& q) { codes.tableAreas[q.value(0).toString()].insert(q.value(1).toString()); });
-    return codes;
+
+    BranchCodes read(const QString& branch, const QString& configuration)
+    {
+        bind(branch, configuration);
+        BranchCodes codes;
+        codes.defaultTable = m_store.scalar().toString();
+        m_areas.forEachRow([&codes](const TADOQuery& q) { codes.areas.insert(q.value(0).toString()); });
+        m_tables.forEachRow([&codes](const TADOQuery& q) { codes.tableAreas[q.value(0).toString()].insert(q.value(1).toString()); });
+        return codes;
+    }
+
+private:
+    void bind(const QString& branch, const QString& configuration)
+    {
+        m_store.bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", configuration);
+        m_areas.bindText(":P_CDFILIAL", branch);
+        m_tables.bindText(":P_CDFILIAL", branch);
+    }
+
+    Statement m_store, m_areas, m_tables;
+};
+
+BranchCodes readBranchCodes(TADOConnection& db, const QString& branch, const QString& configuration)
+{
+    BranchCodeReads reads(db);
+    {
+        // Read together, one round trip on PostgreSQL; each read below takes
+        // its answer.
+        qdl::Ahead ahead(db);
+        reads.sendAhead(ahead, branch, configuration);
+    }
+    return reads.read(branch, configuration);
 }
 
 // The buttons the branch can take, the others listed in changes.skipped.
@@ -588,6 +642,35 @@ QList<ButtonRow> matchToBranch(const QList<ButtonRow>& buttons, const BranchCode
     return kept;
 }
 
+// The branch's tables in use: number -> name.
+const char* const kTableStatesSql = "SELECT NRMESA, NMMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = :P_CDFILIAL";
+
+QHash<QString, QString> tablesInUseOf(Statement& states)
+{
+    QHash<QString, QString> inUse;
+    states.forEachRow([&inUse](const TADOQuery& row) {
+        if (qdl::layout::tableInUse(row.value(2).toString()))
+            inUse.insert(row.value(0).toString(), row.value(1).toString());
+    });
+    return inUse;
+}
+
+// The buttons among those to be removed whose table is in use, one line each.
+QStringList inUseLines(const QList<ButtonRow>& removed, const QHash<QString, QString>& inUse)
+{
+    QStringList lines;
+    for (const ButtonRow& b : removed)
+        if (b.type == kTableButtonType && inUse.contains(b.code))
+            lines << tr("%1: a mesa %2 (%3) está ocupada ou reservada no sistema de restaurante e o botão dela não pode ser removido.")
+                         .arg(describe(b), quoted(b.code), quoted(inUse.value(b.code)));
+    return lines;
+}
+
+bool removesTables(const QList<ButtonRow>& removed)
+{
+    return std::any_of(removed.cbegin(), removed.cend(), [](const ButtonRow& b) { return b.type == kTableButtonType; });
+}
+
 // The buttons among those to be removed whose table is in use, one line
 // each. On PostgreSQL the configuration's tables are locked before they are read, so
 // none becomes occupied before this transaction ends (SQLite's writer keeps
@@ -595,11 +678,9 @@ QList<ButtonRow> matchToBranch(const QList<ButtonRow>& buttons, const BranchCode
 QStringList tablesInUse(TADOConnection& db, int schemaVersion, const QString& branch, const QString& configuration,
                         const QList<ButtonRow>& removed)
 {
-    QStringList lines;
-    if (std::none_of(removed.cbegin(), removed.cend(), [](const ButtonRow& b) { return b.type == kTableButtonType; }))
-        return lines;
-    const QString step = tr("Erro ao ler a situação das mesas (MESA) da filial");
-    Statement q(db, QStringLiteral("SELECT NRMESA, NMMESA, IDSTMESAAUX FROM MESA WHERE CDFILIAL = :P_CDFILIAL"), step);
+    if (!removesTables(removed))
+        return {};
+    Statement q(db, QString::fromLatin1(kTableStatesSql), tr("Erro ao ler a situação das mesas (MESA) da filial"));
     q.bindText(":P_CDFILIAL", branch);
     if (db.isPostgres()) {
         // The lock and the read go together, the lock first: one round trip.
@@ -612,17 +693,64 @@ QStringList tablesInUse(TADOConnection& db, int schemaVersion, const QString& br
         }
         lock.run();
     }
-    QHash<QString, QString> inUse; // table number -> its name
-    q.forEachRow([&inUse](const TADOQuery& row) {
-        if (qdl::layout::tableInUse(row.value(2).toString()))
-            inUse.insert(row.value(0).toString(), row.value(1).toString());
-    });
-    for (const ButtonRow& b : removed)
-        if (b.type == kTableButtonType && inUse.contains(b.code))
-            lines << tr("%1: a mesa %2 (%3) está ocupada ou reservada no sistema de restaurante e o botão dela não pode ser removido.")
-                         .arg(describe(b), quoted(b.code), quoted(inUse.value(b.code)));
-    return lines;
+    return inUseLines(removed, tablesInUseOf(q));
 }
+
+// What writing `buttons` into a configuration that holds `current` does:
+// the buttons the branch cannot take skipped, a new code written as a new
+// row (the old one goes first, so that no code stands on two buttons at any
+// moment), the rest changed in place, added or removed.
+LayoutPlan planLayout(const QList<ButtonRow>& current, const QList<ButtonRow>& buttons, const BranchCodes& codes,
+                      const QString& branch)
+{
+    LayoutPlan plan;
+    LayoutChanges& changes = plan.changes;
+    QList<ButtonRow> wanted = matchToBranch(buttons, codes, branch, changes);
+    sortLayout(wanted);
+
+    QHash<QString, const ButtonRow*> stored;
+    for (const ButtonRow& b : current)
+        stored.insert(b.key().text(), &b);
+    QSet<QString> kept;
+    for (const ButtonRow& b : wanted) {
+        kept.insert(b.key().text());
+        const ButtonRow* was = stored.value(b.key().text());
+        if (!was) {
+            plan.inserts << b;
+            changes.added << describe(b);
+        } else if (!was->sameLayout(b)) {
+            changes.changed << tr("%1: %2").arg(describe(b), differences(*was, b));
+            if (was->code != b.code) {
+                plan.deletes << *was;
+                plan.inserts << b;
+            } else {
+                plan.updates << b;
+            }
+        }
+    }
+    for (const ButtonRow& b : current)
+        if (!kept.contains(b.key().text())) {
+            plan.deletes << b;
+            changes.removed << describe(b);
+        }
+    return plan;
+}
+
+QString layoutRowsSql()
+{
+    return QStringLiteral("SELECT %1 FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA").arg(kButtonColumns);
+}
+
+QList<ButtonRow> layoutRowsOf(Statement& q)
+{
+    QList<ButtonRow> buttons;
+    q.forEachRow([&buttons](const TADOQuery& row) { buttons << buttonOfRow(row); });
+    sortLayout(buttons);
+    return buttons;
+}
+
+const char* const kConfigurationCountSql =
+    "SELECT COUNT(*) FROM CONFTELA WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA";
 
 } // namespace
 
@@ -756,16 +884,10 @@ QList<ButtonRow> parseLayoutFile(const QByteArray& bytes)
 QList<ButtonRow> readLayout(TADOConnection& db, const QString& branch, const QString& configuration)
 {
     const QString step = tr("Erro ao ler o leiaute da filial %1, configuração %2").arg(quoted(branch), quoted(configuration));
-    Statement q(db,
-                            QStringLiteral("SELECT %1 FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA")
-                                .arg(kButtonColumns),
-                            step);
+    Statement q(db, layoutRowsSql(), step);
     q.bindText(":P_CDFILIAL", branch);
     q.bindText(":P_NRCONFTELA", configuration);
-    QList<ButtonRow> buttons;
-    q.forEachRow([&buttons](const TADOQuery& row) { buttons << buttonOfRow(row); });
-    sortLayout(buttons);
-    return buttons;
+    return layoutRowsOf(q);
 }
 
 QList<ButtonRow> readLayoutAt(TADOConnection& db, const QString& branch, const QString& configuration, const QDateTime& at)
@@ -835,9 +957,7 @@ void requireConfiguration(TADOConnection& db, const QString& branch, const QStri
                                 .arg(quoted(role), printableText(own.join(QStringLiteral(", "))), quoted(branch)));
     }
     const QString step = tr("Erro ao ler a configuração de tela (CONFTELA)");
-    Statement q(db,
-                            QStringLiteral("SELECT COUNT(*) FROM CONFTELA WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA"),
-                            step);
+    Statement q(db, QString::fromLatin1(kConfigurationCountSql), step);
     q.bindText(":P_CDFILIAL", branch);
     q.bindText(":P_NRCONFTELA", configuration);
     bool found = false;
@@ -877,43 +997,14 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
                 .bindText(":P_NRCONFTELA", configuration)
                 .run();
         const QList<ButtonRow> current = readLayout(db, branch, configuration);
-        QList<ButtonRow> wanted = matchToBranch(buttons, readBranchCodes(db, branch, configuration), branch, changes);
-        sortLayout(wanted);
+        LayoutPlan plan = planLayout(current, buttons, readBranchCodes(db, branch, configuration), branch);
+        changes = plan.changes;
 
-        QHash<QString, const ButtonRow*> stored;
-        for (const ButtonRow& b : current)
-            stored.insert(b.key().text(), &b);
-        QSet<QString> kept;
-        QList<ButtonRow> inserts, updates, deletes;
-        for (const ButtonRow& b : wanted) {
-            kept.insert(b.key().text());
-            const ButtonRow* was = stored.value(b.key().text());
-            if (!was) {
-                inserts << b;
-                changes.added << describe(b);
-            } else if (!was->sameLayout(b)) {
-                changes.changed << tr("%1: %2").arg(describe(b), differences(*was, b));
-                // A new code is written as a new row: the old one goes first,
-                // so that no code stands on two buttons at any moment.
-                if (was->code != b.code) {
-                    deletes << *was;
-                    inserts << b;
-                } else {
-                    updates << b;
-                }
-            }
-        }
-        for (const ButtonRow& b : current)
-            if (!kept.contains(b.key().text())) {
-                deletes << b;
-                changes.removed << describe(b);
-            }
-
-        changes.inUse = tablesInUse(db, version, branch, configuration, deletes);
+        changes.inUse = tablesInUse(db, version, branch, configuration, plan.deletes);
         if (!changes.inUse.isEmpty())
             return changes; // rolled back
 
-        Writer(db, version, branch, configuration).write(deletes, updates, inserts);
+        Writer(db, version).write(branch, configuration, plan);
 
         // The check sees this transaction's own rows. Problems the
         // configuration does not hold (another configuration of the branch)
@@ -928,4 +1019,231 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
         changes.written = true;
     }
     return changes;
+}
+
+// ---- One layout into many branches ----
+
+namespace {
+
+// Branches sent to the server at a time. A part's answers are awaited under
+// one wait limit, and a branch waits at most kLockWaitTogether for its
+// locks (a screen writing meanwhile): a part ends well within the limit.
+constexpr qsizetype kBranchesTogether = 50;
+constexpr char kLockWaitTogether[] = "SET LOCAL lock_timeout = '500ms'";
+
+// All that a branch's plan is made from, as one text the server hashes:
+// the configuration's rows, whole; the branch's areas, its tables and their
+// areas; the store's default table. Read in the snapshot the plan is made
+// from, and again under the layout's lock before the plan is written.
+QString branchMarkSql()
+{
+    return QStringLiteral("md5(concat_ws(chr(30), (%1), "
+                          "(SELECT string_agg(CAST(t AS TEXT), chr(31) ORDER BY CAST(t AS TEXT)) FROM ITMENUCONFTE t "
+                          "WHERE t.CDFILIAL = :P_CDFILIAL AND t.NRCONFTELA = :P_NRCONFTELA), "
+                          "(SELECT string_agg(s.CDSALA, chr(31) ORDER BY s.CDSALA) FROM SALA s WHERE s.CDFILIAL = :P_CDFILIAL), "
+                          "(SELECT string_agg(concat_ws(chr(29), m.NRMESA, m.CDSALA), chr(31) ORDER BY m.NRMESA, m.CDSALA) "
+                          "FROM MESA m WHERE m.CDFILIAL = :P_CDFILIAL), (%2)))")
+        .arg(QLatin1String(kConfigurationCountSql), QLatin1String(qdl::layout::kDefaultTableSql));
+}
+
+// PostgreSQL's text[] input: '{"1","a\"b"}'.
+QString textArray(const QStringList& values)
+{
+    QStringList quotedValues;
+    for (QString v : values) {
+        v.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+        quotedValues << QLatin1Char('"') + v + QLatin1Char('"');
+    }
+    return QLatin1Char('{') + quotedValues.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
+QStringList tablesRemoved(const QList<ButtonRow>& removed)
+{
+    QStringList tables;
+    for (const ButtonRow& b : removed)
+        if (b.type == kTableButtonType)
+            tables << b.code;
+    return tables;
+}
+
+// A branch planned from the snapshot, and the mark of what it was planned
+// from.
+struct PlannedBranch {
+    QString branch;
+    LayoutPlan plan;
+    QString mark;
+};
+
+// The statements of branches written together, prepared once.
+class Together {
+public:
+    Together(TADOConnection& db, int schemaVersion, const QString& configuration, bool dryRun)
+        : m_configuration(configuration),
+          m_snapshot(db, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"), tr("Erro ao ler as filiais")),
+          m_snapshotEnd(db, QStringLiteral("COMMIT"), tr("Erro ao ler as filiais")),
+          m_found(db, QString::fromLatin1(kConfigurationCountSql), tr("Erro ao ler a configuração de tela (CONFTELA)")),
+          m_layout(db, layoutRowsSql(), tr("Erro ao ler o leiaute da filial")),
+          m_states(db, QString::fromLatin1(kTableStatesSql), tr("Erro ao ler a situação das mesas (MESA) da filial")),
+          m_mark(db, QStringLiteral("SELECT ") + branchMarkSql(), tr("Erro ao ler o leiaute da filial")),
+          m_codes(db),
+          m_begin(db, QStringLiteral("BEGIN"), tr("Erro ao iniciar a transação")),
+          m_lockWait(db, QString::fromLatin1(kLockWaitTogether), tr("Erro ao iniciar a transação")),
+          m_lockLayout(screenStatement(db, "adqTravaLeiaute", schemaVersion)),
+          m_lockTables(screenStatement(db, "adqTravaMesasConf", schemaVersion)),
+          m_unchanged(db,
+                      QStringLiteral("SELECT QDL_EXIGE(%1 = :P_MARCA AND NOT EXISTS (SELECT 1 FROM MESA m WHERE "
+                                     "m.CDFILIAL = :P_CDFILIAL AND m.NRMESA = ANY (CAST(:P_MESAS AS TEXT[])) "
+                                     "AND m.IDSTMESAAUX IN %2), 'a filial mudou depois de lida')")
+                          .arg(branchMarkSql(), QLatin1String(qdl::layout::kTableInUseStatuses)),
+                      tr("Erro ao conferir o leiaute da filial")),
+          m_sound(db,
+                  QStringLiteral("SELECT QDL_EXIGE(NOT %1, 'a verificação pode achar um problema')").arg(configurationMayBeBrokenSql(true)),
+                  tr("Erro ao verificar o leiaute da filial")),
+          m_end(db, dryRun ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"), tr("Erro ao gravar o leiaute da filial")),
+          m_writer(db, schemaVersion)
+    {
+    }
+
+    // The reads of every branch, in one snapshot.
+    void sendReads(qdl::Ahead& ahead, const QStringList& branches)
+    {
+        ahead.add(m_snapshot.query());
+        for (const QString& branch : branches) {
+            for (Statement* q : bindReads(branch))
+                ahead.add(q->query());
+            m_codes.sendAhead(ahead, branch, m_configuration);
+        }
+        ahead.add(m_snapshotEnd.query());
+    }
+
+    // The branches the snapshot lets be planned: the configuration is
+    // there, and no table whose button goes is in use (a branch that would
+    // be refused is applied alone, and says why).
+    QList<PlannedBranch> plan(const QStringList& branches, const QList<ButtonRow>& buttons)
+    {
+        m_snapshot.run();
+        QList<PlannedBranch> planned;
+        for (const QString& branch : branches) {
+            bindReads(branch);
+            const bool found = m_found.scalar().toInt() > 0;
+            const QList<ButtonRow> current = layoutRowsOf(m_layout);
+            const QHash<QString, QString> inUse = tablesInUseOf(m_states);
+            const QString mark = m_mark.scalar().toString();
+            if (!found)
+                continue;
+            const BranchCodes codes = m_codes.read(branch, m_configuration);
+            LayoutPlan plan = planLayout(current, buttons, codes, branch);
+            planned << PlannedBranch{branch, std::move(plan), mark};
+            if (!inUseLines(planned.last().plan.deletes, inUse).isEmpty())
+                planned.removeLast();
+        }
+        m_snapshotEnd.run();
+        return planned;
+    }
+
+    // A branch's transaction, each statement bound; `once` when it must
+    // change exactly one row.
+    template <class Visit>
+    void forEachWrite(const PlannedBranch& b, Visit&& visit)
+    {
+        visit(m_begin, false);
+        const LayoutPlan& plan = b.plan;
+        const QStringList tables = tablesRemoved(plan.deletes);
+        if (plan.writes()) {
+            visit(m_lockWait, false);
+            visit(m_lockLayout.bindText(":P_CDFILIAL", b.branch).bindText(":P_NRCONFTELA", m_configuration), false);
+            if (!tables.isEmpty())
+                visit(m_lockTables.bindText(":P_CDFILIAL", b.branch).bindText(":P_NRCONFTELA", m_configuration), false);
+        }
+        visit(m_unchanged.bindText(":P_CDFILIAL", b.branch)
+                  .bindText(":P_NRCONFTELA", m_configuration)
+                  .bindText(":P_MARCA", b.mark)
+                  .bindText(":P_MESAS", textArray(tables)),
+              false);
+        m_writer.forEach(b.branch, m_configuration, plan, [&visit](Statement& q) { visit(q, true); });
+        visit(m_sound.bindText(":P_CDFILIAL", b.branch).bindText(":P_NRCONFTELA", m_configuration), false);
+        visit(m_end, false);
+    }
+
+private:
+    std::array<Statement*, 4> bindReads(const QString& branch)
+    {
+        for (Statement* q : {&m_found, &m_layout, &m_mark})
+            q->bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", m_configuration);
+        m_states.bindText(":P_CDFILIAL", branch);
+        return {&m_found, &m_layout, &m_states, &m_mark};
+    }
+
+    QString m_configuration;
+    Statement m_snapshot, m_snapshotEnd, m_found, m_layout, m_states, m_mark;
+    BranchCodeReads m_codes;
+    Statement m_begin, m_lockWait, m_lockLayout, m_lockTables, m_unchanged, m_sound, m_end;
+    Writer m_writer;
+};
+
+} // namespace
+
+LayoutRollout::LayoutRollout(TADOConnection& db, QString configuration, QList<ButtonRow> buttons, bool dryRun)
+    : m_db(db), m_configuration(std::move(configuration)), m_buttons(std::move(buttons)), m_dryRun(dryRun)
+{
+}
+
+void LayoutRollout::writeTogether(const QStringList& branches)
+{
+    if (!m_db.isPostgres())
+        return;
+    try {
+        const int version = schemaVersionOf(m_db);
+        if (version < kServerCheckSchemaVersion || schemaTooNew(version))
+            return;
+        Together together(m_db, version, m_configuration, m_dryRun);
+        for (qsizetype from = 0; from < branches.size(); from += kBranchesTogether) {
+            const QStringList part = branches.mid(from, kBranchesTogether);
+            {
+                qdl::Ahead ahead(m_db);
+                together.sendReads(ahead, part);
+            }
+            const QList<PlannedBranch> planned = together.plan(part, m_buttons);
+            {
+                qdl::Ahead ahead(m_db);
+                for (const PlannedBranch& b : planned)
+                    together.forEachWrite(b, [&ahead](Statement& q, bool) { ahead.add(q.query()); });
+            }
+            // Every answer is taken, in the order sent, past a failure too:
+            // a branch's transaction that failed anywhere ended in a rollback
+            // on the server, and only one that went through whole counts.
+            for (const PlannedBranch& b : planned) {
+                bool settled = true;
+                together.forEachWrite(b, [&settled](Statement& q, bool once) {
+                    try {
+                        const int rows = q.run();
+                        settled = settled && (!once || rows == 1);
+                    } catch (const std::exception&) {
+                        settled = false;
+                    }
+                });
+                if (settled) {
+                    LayoutChanges changes = b.plan.changes;
+                    changes.written = !m_dryRun;
+                    m_settled.insert(b.branch, changes);
+                }
+            }
+            if (m_db.InTransaction()) // a run the server had not answered ahead stopped inside one
+                m_db.RollbackTrans();
+        }
+    } catch (const std::exception&) {
+        // What was not settled is applied alone, and that says what is wrong.
+        try {
+            if (m_db.Connected() && m_db.InTransaction())
+                m_db.RollbackTrans();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+LayoutChanges LayoutRollout::apply(const QString& branch)
+{
+    if (const auto settled = m_settled.constFind(branch); settled != m_settled.cend())
+        return *settled;
+    return applyLayout(m_db, branch, m_configuration, m_buttons, m_dryRun);
 }

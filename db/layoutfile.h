@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QHash>
 #include <optional>
 
 #include "layoutrules.h"
@@ -83,3 +84,37 @@ struct LayoutChanges {
 // written then).
 LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
                           const QList<ButtonRow>& buttons, bool dryRun);
+
+// One layout into many branches over one connection: for each branch, what
+// applyLayout does, with the same report. On a PostgreSQL schema from
+// version 6 the branches go to the server together, a few dozen at a time:
+// their reads in one round trip, in one snapshot, and then their writes in
+// another, each branch in a transaction of its own that the server refuses
+// unless, under the layout's lock, nothing read has changed, no table whose
+// button goes is in use, and the check finds nothing to refuse (it answers
+// a possible problem; consistency.h). A branch not settled so (changed
+// meanwhile, refused, an error of any kind) is applied alone afterwards,
+// exactly as applyLayout applies it, and reports what that finds.
+class LayoutRollout {
+public:
+    LayoutRollout(TADOConnection& db, QString configuration, QList<ButtonRow> buttons, bool dryRun);
+
+    // Settles every branch it can together; nothing a branch causes is
+    // thrown (the branch is then left to apply()).
+    void writeTogether(const QStringList& branches);
+
+    // The branch's changes: those settled together, or applyLayout's now
+    // (which throws as it does).
+    LayoutChanges apply(const QString& branch);
+
+private:
+    TADOConnection& m_db;
+    QString m_configuration;
+    QList<ButtonRow> m_buttons;
+    bool m_dryRun;
+    QHash<QString, LayoutChanges> m_settled;
+};
+
+// The schema version from which PostgreSQL holds QDL_EXIGE, with which a
+// transaction sent whole is checked by the server.
+inline constexpr int kServerCheckSchemaVersion = 6;

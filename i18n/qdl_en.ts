@@ -1845,6 +1845,30 @@ nothing will be written.</translation>
 <context>
     <name>LayoutFile</name>
     <message>
+        <source>Erro ao ler as filiais</source>
+        <translation>Could not read the branches</translation>
+    </message>
+    <message>
+        <source>Erro ao ler o leiaute da filial</source>
+        <translation>Could not read the branch&apos;s layout</translation>
+    </message>
+    <message>
+        <source>Erro ao iniciar a transação</source>
+        <translation>Could not begin the transaction</translation>
+    </message>
+    <message>
+        <source>Erro ao conferir o leiaute da filial</source>
+        <translation>Could not confirm the branch&apos;s layout is as read</translation>
+    </message>
+    <message>
+        <source>Erro ao verificar o leiaute da filial</source>
+        <translation>Could not check the branch&apos;s layout</translation>
+    </message>
+    <message>
+        <source>Erro ao gravar o leiaute da filial</source>
+        <translation>Could not write the branch&apos;s layout</translation>
+    </message>
+    <message>
         <source>Erro ao ler a mesa padrão da loja (LOJA)</source>
         <translation>Could not read the store&apos;s default table (LOJA)</translation>
     </message>

@@ -319,10 +319,20 @@ TEST_P(LayoutFile, RollOutToSeveralBranchesWritesAllButTheRefusedOne)
     withoutFive.remove(start, withoutFive.indexOf('\n', line) + 1 - start);
     write(file("without5.txt"), withoutFive);
     const QString central = stored();
-    const auto import = [&](const QStringList& branches) {
+    const auto import = [&](const QStringList& branches, const char* name = "without5.txt") {
         return runHostProgram(QProcessEnvironment::systemEnvironment(),
-                              QStringList{"--database", db.connectionString, "--import-layout", file("without5.txt")} + branches);
+                              QStringList{"--database", db.connectionString, "--import-layout", file(name)} + branches);
     };
+
+    // Table buttons whose area button is not in the file: the check refuses
+    // every branch, which keeps what it had.
+    QByteArray orphans = read(file("a.txt"));
+    orphans.replace("4\t01\t1\t0\t0\t0\tSAL\t", "#");
+    write(file("orphans.txt"), orphans);
+    const HostRun broken = import({"--branch", "0001,0002"}, "orphans.txt");
+    EXPECT_EQ(broken.status, 1) << broken.out.toStdString() << broken.err.toStdString();
+    EXPECT_TRUE(broken.out.contains(QStringLiteral("0 gravada(s), 0 sem mudança, 2 recusada(s), 0 com erro."))) << broken.out.toStdString();
+    EXPECT_EQ(stored(QStringLiteral("0001")).count(QLatin1Char('\n')), 1);
 
     const HostRun named = import({"--branch", "9999,0001"});
     EXPECT_EQ(named.status, 1) << named.out.toStdString() << named.err.toStdString();

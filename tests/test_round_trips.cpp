@@ -6,6 +6,7 @@
 
 #include <QTest>
 #include <QUrl>
+#include <atomic>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
@@ -239,6 +240,45 @@ TEST_F(RoundTrips, AnImportWritesItsButtonsTogether)
     EXPECT_LE(trips, 20);
     EXPECT_EQ(db->countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND NRCONFTELA = '00003'"),
               changes.added.size());
+}
+
+// A roll-out reads its branches in one round trip and writes them in
+// another, each branch in a transaction of its own that the server refuses
+// when the branch changed since it was read: that branch is then applied
+// alone, on what it holds now.
+TEST_F(RoundTrips, ARollOutGoesTogetherAndRereadsABranchChangedMeanwhile)
+{
+    db->grantTerminalBranches({QStringLiteral("9999"), QStringLiteral("0001"), QStringLiteral("0002")});
+    TADOConnection connection;
+    connection.ConnectionString = proxied;
+    connection.setConnected(true);
+    QList<ButtonRow> central = readLayout(connection, "9999", "00001");
+    const QStringList branches{QStringLiteral("0001"), QStringLiteral("0002")};
+    {
+        LayoutRollout first(connection, "00001", central, false);
+        const std::int64_t before = proxy->roundTrips();
+        first.writeTogether(branches);
+        for (const QString& branch : branches)
+            ASSERT_TRUE(first.apply(branch).written);
+        EXPECT_LE(proxy->roundTrips() - before, 3); // the schema's version, the reads, the writes
+    }
+
+    // The second roll-out renames the first area button; while its writes
+    // travel, a screen renames the second in 0001.
+    central[0].caption = QStringLiteral("Salão novo");
+    std::atomic<bool> changed = false;
+    proxy->onRoundTrip = [&](int, const std::string& burst) {
+        if (burst.find("QDL_EXIGE") != std::string::npos && !changed.exchange(true))
+            db->exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Mudado' WHERE CDFILIAL = '0001' AND NRCONFTELA = '00001' "
+                     "AND IDTPBUTTON = '4' AND NRBUTTON = '02'");
+    };
+    LayoutRollout second(connection, "00001", central, false);
+    second.writeTogether(branches);
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(second.apply("0002").changed.size(), 1);
+    const LayoutChanges reread = second.apply("0001");
+    EXPECT_EQ(reread.changed.size(), 2) << reread.changed.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(db->countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '0001' AND DSBUTTON = 'Mudado'"), 0);
 }
 
 } // namespace

@@ -36,10 +36,11 @@ QString Statement::step() const
     return m_stepOf ? m_stepOf() : m_step;
 }
 
-void Statement::setStep(QString step)
+Statement& Statement::setStep(QString step)
 {
     m_step = std::move(step);
     m_stepOf = nullptr;
+    return *this;
 }
 Statement::Statement(Statement&&) noexcept = default;
 

@@ -81,7 +81,7 @@ public:
     TADOQuery& query() { return *m_q; }
     QString step() const;
     // What the next failure names: a statement run for many rows says which.
-    void setStep(QString step);
+    Statement& setStep(QString step);
 
 private:
 
