@@ -148,6 +148,9 @@ void TfrmConfMesa::tcbAmb01Click(QObject* sender)
     const bool freeSlot = isFree || (slot && slot->text() == kFree);
 
     if (!freeSlot) {
+        // Selecting the area reads its tables next: both go in one round trip.
+        if (!anyMode() && rdmConfMesa)
+            rdmConfMesa->readAreaAhead(stCdfilial, stNrConf, stCodigo, pageText());
         const QString one = QStringLiteral("1"), zero = QStringLiteral("0");
         const ServiceResult r = callService(QStringLiteral("getAmbNrbuton"), getAmbNrbuton, stCdfilial, stNrConf,
                                             kAreaButtonType, zero, zero, zero, stCodigo, one);

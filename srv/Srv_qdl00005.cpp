@@ -537,6 +537,26 @@ void TrdmConfMesa::readLayoutAhead(const QString& cdfilial, const QString& nrcon
     }
 }
 
+void TrdmConfMesa::readAreaAhead(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+                                 const QString& nrpgconftela)
+{
+    try {
+        TrdmConfMesa& dm = dataModule();
+        if (!dm.adcConfigMesa->isPostgres())
+            return;
+        const QString one = QStringLiteral("1"), zero = QStringLiteral("0");
+        qdl::Statement button = component(dm, "adqAmbNrButon");
+        qdl::Statement tables = component(dm, "adqPesqMesas");
+        bindButtonKey(button, cdfilial, nrconftela, nrbutton, one, kAreaButtonType, zero, zero, zero);
+        bindTablePage(tables, cdfilial, nrconftela, nrpgconftela, nrbutton);
+        qdl::Ahead ahead(*dm.adcConfigMesa);
+        ahead.add(button.query());
+        ahead.add(tables.query());
+    } catch (const std::exception&) {
+        // each read runs when its service asks, and reports its own failure
+    }
+}
+
 int getMesas(const QString& cdfilial, const QString& cdloja, const QString& cdsala, const QString& nrconftela,
              ServiceResult& result)
 {

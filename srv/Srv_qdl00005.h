@@ -48,6 +48,11 @@ public:
     // Nothing on SQLite; a failure here leaves each to run when asked.
     void readLayoutAhead(const QString& cdfilial, const QString& nrconftela, const QString& nrpgconftela,
                          const QString& nrbuttonaux);
+    // What selecting a stored area button reads (the button, one page of its
+    // tables), sent ahead together: on PostgreSQL one round trip, which
+    // getAmbNrbuton and getPesqMesas then answer from when asked the same.
+    void readAreaAhead(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+                       const QString& nrpgconftela);
 
     // The schema's version of the open database, read once a connection
     // (on PostgreSQL it comes with the watch's first round trip), and what

@@ -19,6 +19,7 @@
 #include "dbfixture.h"
 #include "delayproxy.h"
 #include "layoutfile.h"
+#include "screensession.h"
 #include "testmain.h"
 
 namespace {
@@ -94,9 +95,16 @@ TEST_F(RoundTrips, OpeningAndClicksStayWithinTheirCounts)
     EXPECT_LE(opening, 3);
     EXPECT_FALSE(frmConfMesa->areaButton(1)->text().trimmed().isEmpty()) << "the screen shows the stored layout";
 
+    // Selecting another area, by a tap: its button and its page of tables
+    // read in one round trip.
+    std::int64_t before = proxy->roundTrips();
+    tapCentre(frmConfMesa->areaButton(2));
+    EXPECT_EQ(proxy->roundTrips() - before, 1);
+    EXPECT_EQ(frmConfMesa->stNrFocusAmb, QStringLiteral("02"));
+
     // An area's lookup, prepared with its first run: one round trip.
     ServiceResult lookup;
-    std::int64_t before = proxy->roundTrips();
+    before = proxy->roundTrips();
     ASSERT_EQ(getAmbNrbuton("9999", "00001", "4", "0", "0", "0", "01", "1", lookup), 0);
     EXPECT_EQ(proxy->roundTrips() - before, 1);
     ASSERT_TRUE(lookup.isPacket()) << lookup.toText().toStdString();
