@@ -1129,13 +1129,12 @@ public:
             const QList<ButtonRow> current = layoutRowsOf(m_layout);
             const QHash<QString, QString> inUse = tablesInUseOf(m_states);
             const QString mark = m_mark.scalar().toString();
+            const BranchCodes codes = m_codes.read(branch, m_configuration);
             if (!found)
                 continue;
-            const BranchCodes codes = m_codes.read(branch, m_configuration);
             LayoutPlan plan = planLayout(current, buttons, codes, branch);
-            planned << PlannedBranch{branch, std::move(plan), mark};
-            if (!inUseLines(planned.last().plan.deletes, inUse).isEmpty())
-                planned.removeLast();
+            if (inUseLines(plan.deletes, inUse).isEmpty())
+                planned << PlannedBranch{branch, std::move(plan), mark};
         }
         m_snapshotEnd.run();
         return planned;
