@@ -1211,6 +1211,10 @@ void LayoutRollout::writeTogether(const QStringList& branches)
             // Every answer is taken, in the order sent, past a failure too:
             // a branch's transaction that failed anywhere ended in a rollback
             // on the server, and only one that went through whole counts.
+            // Under the layout's lock, with the branch as it was read, each
+            // write changes its one row; a count that says otherwise (which
+            // that makes impossible) leaves the branch to be applied alone,
+            // which finds it as it is.
             for (const PlannedBranch& b : planned) {
                 bool settled = true;
                 together.forEachWrite(b, [&settled](Statement& q, bool once) {
