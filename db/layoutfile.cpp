@@ -466,6 +466,13 @@ public:
         forEach(branch, configuration, plan, [&ahead](Statement& q) { ahead.add(q.query()); });
     }
 
+    // Its statements prepared ahead, before any transaction they run in.
+    void prepareAhead(qdl::Ahead& ahead)
+    {
+        for (Statement* q : {&m_delete, &m_update, &m_insert})
+            ahead.prepare(q->query());
+    }
+
     // Runs the plan's statements in the order sendAhead sent them.
     void run(const QString& branch, const QString& configuration, const LayoutPlan& plan)
     {
@@ -1140,6 +1147,17 @@ public:
         return planned;
     }
 
+    // Every statement of the branches' transactions prepared first, each
+    // on its own: one that failed early would otherwise take with it the
+    // preparation of a statement it was the first to send, and every later
+    // branch's run of it would fail.
+    void prepareWrites(qdl::Ahead& ahead)
+    {
+        for (Statement* q : {&m_begin, &m_lockWait, &m_lockLayout, &m_lockTables, &m_unchanged, &m_sound, &m_end})
+            ahead.prepare(q->query());
+        m_writer.prepareAhead(ahead);
+    }
+
     // A branch's transaction, each statement bound; `once` when it must
     // change exactly one row.
     template <class Visit>
@@ -1205,6 +1223,7 @@ void LayoutRollout::writeTogether(const QStringList& branches)
             const QList<PlannedBranch> planned = together.plan(part, m_buttons);
             {
                 qdl::Ahead ahead(m_db);
+                together.prepareWrites(ahead);
                 for (const PlannedBranch& b : planned)
                     together.forEachWrite(b, [&ahead](Statement& q, bool) { ahead.add(q.query()); });
             }

@@ -334,6 +334,11 @@ TEST_P(LayoutFile, RollOutToSeveralBranchesWritesAllButTheRefusedOne)
     EXPECT_TRUE(broken.out.contains(QStringLiteral("0 gravada(s), 0 sem mudança, 2 recusada(s), 0 com erro."))) << broken.out.toStdString();
     EXPECT_EQ(stored(QStringLiteral("0001")).count(QLatin1Char('\n')), 1);
 
+    const HostRun dry = import({"--branch", "0001,0002", "--dry-run"});
+    EXPECT_EQ(dry.status, 0) << dry.out.toStdString() << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains(QStringLiteral("2 mudaria(m), 0 sem mudança"))) << dry.out.toStdString();
+    EXPECT_EQ(stored(QStringLiteral("0001")).count(QLatin1Char('\n')), 1);
+
     const HostRun named = import({"--branch", "9999,0001"});
     EXPECT_EQ(named.status, 1) << named.out.toStdString() << named.err.toStdString();
     EXPECT_TRUE(named.out.contains(QStringLiteral("\n== Filial \"0001\" ==\n"))) << named.out.toStdString();

@@ -289,6 +289,22 @@ TEST_F(RoundTrips, ARollOutGoesTogetherAndRereadsABranchChangedMeanwhile)
     const LayoutChanges reread = second.apply("0001");
     EXPECT_EQ(reread.changed.size(), 2) << reread.changed.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(db->countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '0001' AND DSBUTTON = 'Mudado'"), 0);
+
+    // A screen holding 0001's layout locked holds up 0001 alone, and only
+    // until it lets go: 0002 is written together meanwhile.
+    central[0].caption = QStringLiteral("Salão de novo");
+    TADOConnection screen;
+    screen.ConnectionString = db->ownerConnectionString;
+    screen.setConnected(true);
+    screen.BeginTrans();
+    screen.execute("SELECT 1 FROM ITMENUCONFTE WHERE CDFILIAL = '0001' AND NRCONFTELA = '00001' FOR UPDATE", "lock");
+    LayoutRollout third(connection, "00001", central, false);
+    third.writeTogether(branches);
+    const std::int64_t before = proxy->roundTrips();
+    EXPECT_EQ(third.apply("0002").changed.size(), 1);
+    EXPECT_EQ(proxy->roundTrips(), before);
+    screen.RollbackTrans();
+    EXPECT_EQ(third.apply("0001").changed.size(), 1);
 }
 
 } // namespace

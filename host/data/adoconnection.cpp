@@ -232,6 +232,14 @@ void Ahead::add(TADOQuery& query)
     m_queued = true;
 }
 
+void Ahead::prepare(TADOQuery& query)
+{
+    if (!m_db.Connected() || !m_db.m_postgres)
+        return;
+    m_db.m_session->prepareAhead(query);
+    m_queued = true;
+}
+
 void Ahead::send()
 {
     if (std::exchange(m_queued, false) && m_db.m_session)

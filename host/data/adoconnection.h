@@ -155,6 +155,11 @@ public:
 
     void listen(const QString& channel, const QByteArray& alsoAsk);
     void add(TADOQuery& query); // with the values bound to it now
+    // The statement prepared, in a transaction of its own, ahead of the runs
+    // added after it: a run inside a transaction sent ahead that failed
+    // before it then leaves no later run without its preparation (a
+    // failed transaction refuses a preparation too).
+    void prepare(TADOQuery& query);
     void send();
 
 private:

@@ -124,6 +124,8 @@ public:
     // now, queued in order; readAhead reads every answer. Nothing elsewhere.
     virtual void listenAhead(const QStringList& /*channels*/, const QByteArray& /*alsoAsk*/) {}
     virtual void queueAhead(TADOQuery& /*query*/) {}
+    // A statement's preparation alone, queued likewise, when it has none.
+    virtual void prepareAhead(TADOQuery& /*query*/) {}
     virtual void readAhead() {}
     virtual int socket() const { return -1; }
     // Reads notifications that came in; false when the session broke.

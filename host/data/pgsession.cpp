@@ -335,6 +335,30 @@ public:
         return parse;
     }
 
+    // Queues this statement's preparation alone, ended by a Sync of its own,
+    // when none was made or sent: true when it went. False in sent when
+    // libpq could not queue it.
+    bool sendPreparationAhead(bool& sent)
+    {
+        sent = true;
+        if (m_prepared || m_parseSent)
+            return false;
+        sent = PQsendPrepare(m_conn, m_name.constData(), m_sql.constData(), int(m_pointers.size()), nullptr)
+            && PQpipelineSync(m_conn);
+        m_parseSent = sent;
+        return sent;
+    }
+
+    // Reads the preparation sendPreparationAhead queued, up to its Sync.
+    void readPreparationAhead(const std::function<PGresult*()>& answer, const std::function<bool()>& synced)
+    {
+        m_parseSent = false;
+        PGresult* r = answer();
+        const bool made = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        m_prepared = (synced() && made) || m_prepared;
+    }
+
     // Reads what the first sendAhead not read yet queued, up to its Sync,
     // and keeps the answer with the values it ran with: the rows or the
     // count, or the server's error (a refused preparation as such). Nothing
@@ -756,8 +780,20 @@ public:
         bool sent = false;
         const bool parse = q->sendAhead(sent);
         if (sent)
-            m_queued.push_back({q, parse});
+            m_queued.push_back({q, parse, true});
         else
+            m_aheadBroken = true;
+    }
+
+    void prepareAhead(TADOQuery& query) override
+    {
+        auto* q = dynamic_cast<PostgresQuery*>(&query.driverQuery());
+        if (!q || !enterAhead())
+            return;
+        bool sent = false;
+        if (q->sendPreparationAhead(sent))
+            m_queued.push_back({q, true, false});
+        else if (!sent)
             m_aheadBroken = true;
     }
 
@@ -805,8 +841,12 @@ public:
             }
             // Each is read, even past a broken session: what did not come
             // whole is not kept.
-            for (const auto& [query, parsed] : m_queued)
-                query->readAhead(parsed, answer, synced);
+            for (const Queued& queued : m_queued) {
+                if (queued.runs)
+                    queued.query->readAhead(queued.parsed, answer, synced);
+                else
+                    queued.query->readPreparationAhead(answer, synced);
+            }
         }
         m_queued.clear();
         PQexitPipelineMode(m_conn);
@@ -954,7 +994,12 @@ private:
     // a send failed.
     bool m_ahead = false;
     std::optional<ListenAhead> m_queuedListen;
-    std::vector<std::pair<PostgresQuery*, bool>> m_queued;
+    struct Queued {
+        PostgresQuery* query;
+        bool parsed; // its preparation went with it, or alone
+        bool runs;   // false: the preparation alone
+    };
+    std::vector<Queued> m_queued;
     bool m_aheadBroken = false;
 };
 
