@@ -16,5 +16,8 @@ END $$;
 DO $$ BEGIN
   EXECUTE format('ALTER FUNCTION QDL_EXIGE(boolean, text) SET search_path = %I, pg_temp', current_schema());
 END $$;
+-- Anyone's to run, whatever the database's default rights for new
+-- functions: it gives no right of its own.
+GRANT EXECUTE ON FUNCTION QDL_EXIGE(boolean, text) TO PUBLIC;
 
 INSERT INTO QDL_VERSAO (NRVERSAO) VALUES (6);
