@@ -224,7 +224,11 @@ int importLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, Q
     const std::optional<QList<ButtonRow>> buttons = layoutToImport(c.argument, err);
     if (!buttons)
         return 2;
-    return report(applyLayout(db, c.branch, c.configuration, *buttons, c.dryRun), c, out);
+    // The way a roll-out writes a branch: on PostgreSQL its reads and its
+    // transaction go in two round trips when nothing stands in the way.
+    LayoutRollout rollout(db, c.configuration, *buttons, c.dryRun);
+    rollout.writeTogether({c.branch});
+    return report(rollout.apply(c.branch), c, out);
 }
 
 // ---- One file into several branches ----
