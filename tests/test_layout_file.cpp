@@ -358,17 +358,20 @@ TEST_P(LayoutFile, RollOutToSeveralBranchesWritesAllButTheRefusedOne)
 
 INSTANTIATE_TEST_SUITE_P(Db, LayoutFile, ::testing::ValuesIn(testBackends()), backendName);
 
+// Why a file's text is refused, or "<accepted>".
+QString refusal(const QByteArray& text)
+{
+    try {
+        parseLayoutFile(text);
+    } catch (const EQdlError& e) {
+        return e.message();
+    }
+    return QStringLiteral("<accepted>");
+}
+
 // What the file refuses, by line; what it escapes, back whole.
 TEST(LayoutFileText, RefusesOtherVersionsAndMalformedLinesByNumber)
 {
-    const auto refusal = [](const QByteArray& text) {
-        try {
-            parseLayoutFile(text);
-        } catch (const EQdlError& e) {
-            return e.message();
-        }
-        return QStringLiteral("<accepted>");
-    };
     const QByteArray area = "4\t01\t1\t0\t0\t0\tSAL\tSal\\x01\\\\\\t\\n\t0\t\\N\t\\N\n";
     EXPECT_TRUE(refusal("quadrel-layout\t2\n").startsWith(QStringLiteral("Linha 1:"))) << refusal("quadrel-layout\t2\n").toStdString();
     EXPECT_TRUE(refusal("mesas\n").startsWith(QStringLiteral("Linha 1:")));
@@ -395,14 +398,6 @@ TEST(LayoutFileText, RefusesTheFirstRepeatInTheFilesOrder)
     QByteArray text = "quadrel-layout\t1\n4\t01\t1\t0\t0\t0\tSAL\tSalão\t0\t0\t\\N\n"; // the tables from line 3
     for (int i = 0; i < 4800; ++i)
         text += table(i % 48 + 1, i / 48 + 1, i + 1);
-    const auto refusal = [](const QByteArray& text) {
-        try {
-            parseLayoutFile(text);
-        } catch (const EQdlError& e) {
-            return e.message();
-        }
-        return QStringLiteral("<accepted>");
-    };
     const QByteArray malformed = "3\t01\n";
     EXPECT_EQ(refusal(text + table(1, 200, 99999) + table(2, 200, 17) + table(1, 200, 1) + malformed),
               QStringLiteral("Linha 4804: o código \"17\" já está em um botão na linha 19."));

@@ -772,10 +772,18 @@ public:
             m_aheadBroken = true;
     }
 
-    void queueAhead(TADOQuery& query) override
+    // The session's own statement, with the pipeline entered for it; null
+    // when nothing can be sent ahead.
+    PostgresQuery* aheadQuery(TADOQuery& query)
     {
         auto* q = dynamic_cast<PostgresQuery*>(&query.driverQuery());
-        if (!q || !enterAhead())
+        return q && enterAhead() ? q : nullptr;
+    }
+
+    void queueAhead(TADOQuery& query) override
+    {
+        PostgresQuery* q = aheadQuery(query);
+        if (!q)
             return;
         bool sent = false;
         const bool parse = q->sendAhead(sent);
@@ -787,8 +795,8 @@ public:
 
     void prepareAhead(TADOQuery& query) override
     {
-        auto* q = dynamic_cast<PostgresQuery*>(&query.driverQuery());
-        if (!q || !enterAhead())
+        PostgresQuery* q = aheadQuery(query);
+        if (!q)
             return;
         bool sent = false;
         if (q->sendPreparationAhead(sent))
