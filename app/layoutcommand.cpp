@@ -48,6 +48,8 @@ int report(const LayoutChanges& changes, const LayoutCommand& c, QTextStream& ou
         out << "- " << line << Qt::endl;
     for (const QString& line : changes.skipped)
         out << tr("Ignorado: %1").arg(line) << Qt::endl;
+    if (changes.skippedCount > changes.skipped.size())
+        out << tr("Ignorado(s) mais %1 botão(ões), não listado(s) um a um.").arg(changes.skippedCount - changes.skipped.size()) << Qt::endl;
     for (const QString& line : changes.problems)
         out << tr("Problema: %1").arg(line) << Qt::endl;
     for (const QString& line : changes.inUse)
@@ -57,7 +59,7 @@ int report(const LayoutChanges& changes, const LayoutCommand& c, QTextStream& ou
                .arg(changes.added.size())
                .arg(changes.changed.size())
                .arg(changes.removed.size())
-               .arg(changes.skipped.size())
+               .arg(changes.skippedCount)
         << Qt::endl;
     if (!changes.inUse.isEmpty()) {
         out << tr("Há mesas em uso cujos botões seriam removidos: nada foi gravado nesta configuração.") << Qt::endl;
@@ -206,7 +208,7 @@ std::optional<QByteArray> readLayoutFile(const QString& path, QTextStream& err)
 
 // The buttons of the file to import, or nothing when it cannot be read or
 // is not a layout file (said on err).
-std::optional<QList<ButtonRow>> layoutToImport(const QString& path, QTextStream& err)
+std::optional<LayoutButtons> layoutToImport(const QString& path, QTextStream& err)
 {
     const std::optional<QByteArray> text = readLayoutFile(path, err);
     if (!text)
@@ -221,7 +223,7 @@ std::optional<QList<ButtonRow>> layoutToImport(const QString& path, QTextStream&
 
 int importLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
-    const std::optional<QList<ButtonRow>> buttons = layoutToImport(c.argument, err);
+    const std::optional<LayoutButtons> buttons = layoutToImport(c.argument, err);
     if (!buttons)
         return 2;
     // The way a roll-out writes a branch: on PostgreSQL its reads and its
@@ -268,7 +270,7 @@ BranchOutcome importIntoBranch(LayoutRollout& rollout, const LayoutCommand& c, Q
         o.added = changes.added.size();
         o.changed = changes.changed.size();
         o.removed = changes.removed.size();
-        o.skipped = changes.skipped.size();
+        o.skipped = changes.skippedCount;
         if (report(changes, c, out) != 0) {
             o.result = BranchOutcome::Result::Refused;
             o.why = changes.inUse.isEmpty() ? changes.problems.value(0) : changes.inUse.constFirst();
@@ -329,7 +331,7 @@ int summarize(const QList<BranchOutcome>& outcomes, bool dryRun, QTextStream& ou
 // one connection.
 int importIntoBranches(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
-    const std::optional<QList<ButtonRow>> buttons = layoutToImport(c.argument, err);
+    const std::optional<LayoutButtons> buttons = layoutToImport(c.argument, err);
     if (!buttons)
         return 2;
     const QStringList branches = c.allBranches ? branchesWithConfiguration(db, c.configuration) : namedBranches(c.branch);

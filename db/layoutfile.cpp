@@ -227,27 +227,8 @@ std::optional<double> colourOf(QStringView field, const char* name)
     return field.toDouble();
 }
 
-// The key fields take a few values over and over ("3", "01", "1"): rows
-// that share one share its text, which keeps a large file's rows small.
-// Bounded, so that a file of ever different keys costs no more than without.
-class SharedTexts {
-public:
-    QString shared(QString text)
-    {
-        if (const auto it = texts.constFind(text); it != texts.cend())
-            return *it;
-        if (texts.size() < kMostTexts)
-            texts.insert(text);
-        return text;
-    }
-
-private:
-    static constexpr qsizetype kMostTexts = 16384; // every page number a key field can hold, and more
-    QSet<QString> texts;
-};
-
 // The button of one line (decoded, without its line end). Throws LineError.
-ButtonRow parseLine(QStringView line, SharedTexts* shared = nullptr)
+ButtonRow parseLine(QStringView line)
 {
     const qsizetype fieldCount = line.count(u'\t') + 1;
     if (fieldCount != kFieldCount)
@@ -272,7 +253,7 @@ ButtonRow parseLine(QStringView line, SharedTexts* shared = nullptr)
     ButtonRow b;
     QString* const key[] = {&b.type, &b.number, &b.page, &b.parentType, &b.parentNumber, &b.parentPage, &b.code};
     for (int i = 0; i < 7; ++i)
-        *key[i] = shared && i < 6 ? shared->shared(*values[i]) : *values[i];
+        *key[i] = *values[i];
     b.caption = values[7];
     b.textColour = colourOf(fields[8], kFields[8].column);
     b.backColour = colourOf(fields[9], kFields[9].column);
@@ -595,57 +576,64 @@ BranchCodes readBranchCodes(TADOConnection& db, const QString& branch, const QSt
     return reads.read(branch, configuration);
 }
 
-// The buttons the branch can take, the others listed in changes.skipped.
-QList<ButtonRow> matchToBranch(const QList<ButtonRow>& buttons, const BranchCodes& codes, const QString& branch,
+// The buttons the branch can take, the others counted in changes.skipped.
+QList<ButtonRow> matchToBranch(const LayoutButtons& buttons, const BranchCodes& codes, const QString& branch,
                                   LayoutChanges& changes)
 {
-    QHash<QString, const ButtonRow*> areaButtons; // by button number
+    // The words are made only for the lines kept.
+    const auto skip = [&changes](auto&& line) {
+        if (changes.skippedCount++ < LayoutChanges::kMostSkippedLines)
+            changes.skipped << line();
+    };
+    QHash<QString, ButtonRow> areaButtons; // by button number
     QSet<QString> skippedAreaButtons;
     QList<ButtonRow> kept;
-    for (const ButtonRow& b : buttons) {
+    buttons.forEach([&](ButtonRow b) {
         if (b.type != kAreaButtonType)
-            continue;
+            return;
         if (!codes.areas.contains(b.code)) {
-            changes.skipped << tr("%1: o ambiente %2 não existe na filial %3.").arg(describe(b), quoted(b.code), quoted(branch));
+            skip([&] { return tr("%1: o ambiente %2 não existe na filial %3.").arg(describe(b), quoted(b.code), quoted(branch)); });
             if (b.page == u"1")
                 skippedAreaButtons.insert(b.number);
-            continue;
+            return;
         }
         if (b.page == u"1")
-            areaButtons.insert(b.number, &b);
-        kept << b;
-    }
-    for (const ButtonRow& b : buttons) {
+            areaButtons.insert(b.number, b);
+        kept << std::move(b);
+    });
+    buttons.forEach([&](ButtonRow b) {
         if (b.type == kAreaButtonType)
-            continue;
+            return;
         if (b.type == kTableButtonType && b.parentType == kAreaButtonType && b.parentPage == u"1") {
             if (skippedAreaButtons.contains(b.parentNumber)) {
-                changes.skipped << tr("%1: o botão de ambiente %2 ficou de fora.").arg(describe(b), quoted(b.parentNumber));
-                continue;
+                skip([&] { return tr("%1: o botão de ambiente %2 ficou de fora.").arg(describe(b), quoted(b.parentNumber)); });
+                return;
             }
             const auto areas = codes.tableAreas.constFind(b.code);
             if (areas == codes.tableAreas.cend()) {
-                changes.skipped << tr("%1: a mesa %2 não existe na filial %3.").arg(describe(b), quoted(b.code), quoted(branch));
-                continue;
+                skip([&] { return tr("%1: a mesa %2 não existe na filial %3.").arg(describe(b), quoted(b.code), quoted(branch)); });
+                return;
             }
             if (!codes.defaultTable.isEmpty() && b.code == codes.defaultTable) {
-                changes.skipped << tr("%1: a mesa %2 é a mesa padrão da loja e não fica em botão.").arg(describe(b), quoted(b.code));
-                continue;
+                skip([&] { return tr("%1: a mesa %2 é a mesa padrão da loja e não fica em botão.").arg(describe(b), quoted(b.code)); });
+                return;
             }
-            const ButtonRow* parent = areaButtons.value(b.parentNumber);
-            if (parent && !areas->contains(parent->code)) {
-                QStringList where(areas->begin(), areas->end());
-                where.sort();
-                changes.skipped << tr("%1: na filial %2 a mesa %3 é do ambiente %4, não do %5.")
-                                       .arg(describe(b), quoted(branch), quoted(b.code),
-                                            quoted(where.join(QStringLiteral("\", \""))), quoted(parent->code));
-                continue;
+            const auto parent = areaButtons.constFind(b.parentNumber);
+            if (parent != areaButtons.cend() && !areas->contains(parent->code)) {
+                skip([&] {
+                    QStringList where(areas->begin(), areas->end());
+                    where.sort();
+                    return tr("%1: na filial %2 a mesa %3 é do ambiente %4, não do %5.")
+                        .arg(describe(b), quoted(branch), quoted(b.code), quoted(where.join(QStringLiteral("\", \""))),
+                             quoted(parent->code));
+                });
+                return;
             }
         }
         // Anything else the check judges: a table without its area button,
         // a button the screen never writes.
-        kept << b;
-    }
+        kept << std::move(b);
+    });
     return kept;
 }
 
@@ -707,7 +695,7 @@ QStringList tablesInUse(TADOConnection& db, int schemaVersion, const QString& br
 // the buttons the branch cannot take skipped, a new code written as a new
 // row (the old one goes first, so that no code stands on two buttons at any
 // moment), the rest changed in place, added or removed.
-LayoutPlan planLayout(const QList<ButtonRow>& current, const QList<ButtonRow>& buttons, const BranchCodes& codes,
+LayoutPlan planLayout(const QList<ButtonRow>& current, const LayoutButtons& buttons, const BranchCodes& codes,
                       const QString& branch)
 {
     LayoutPlan plan;
@@ -761,6 +749,72 @@ const char* const kConfigurationCountSql =
 
 } // namespace
 
+LayoutButtons::LayoutButtons(const QList<ButtonRow>& buttons)
+{
+    m_buttons.reserve(size_t(buttons.size()));
+    for (const ButtonRow& b : buttons)
+        append(b);
+}
+
+void LayoutButtons::reserve(qsizetype buttons, qsizetype characters)
+{
+    m_buttons.reserve(size_t(buttons));
+    m_texts.reserve(characters);
+}
+
+void LayoutButtons::squeeze()
+{
+    m_texts.squeeze();
+    m_buttons.shrink_to_fit();
+}
+
+void LayoutButtons::append(const ButtonRow& b)
+{
+    const std::optional<QString> texts[kTexts] = {b.type, b.number, b.page, b.parentType, b.parentNumber,
+                                                  b.parentPage, b.code, b.caption, b.message, b.updated};
+    Packed p;
+    for (int i = 0; i < kTexts; ++i) {
+        p.sizes[i] = texts[i] ? quint32(texts[i]->size()) : kAbsent;
+        if (texts[i])
+            m_texts += *texts[i];
+    }
+    p.hasTextColour = b.textColour.has_value();
+    p.textColour = b.textColour.value_or(0);
+    p.hasBackColour = b.backColour.has_value();
+    p.backColour = b.backColour.value_or(0);
+    m_buttons.push_back(p);
+}
+
+ButtonRow LayoutButtons::built(const Packed& p, qsizetype& start) const
+{
+    std::optional<QString> texts[kTexts];
+    for (int t = 0; t < kTexts; ++t)
+        if (p.sizes[t] != kAbsent) {
+            texts[t] = QStringView(m_texts).sliced(start, p.sizes[t]).toString();
+            start += p.sizes[t];
+        }
+    ButtonRow b;
+    QString* const required[] = {&b.type, &b.number, &b.page, &b.parentType, &b.parentNumber, &b.parentPage, &b.code};
+    for (int t = 0; t < 7; ++t)
+        *required[t] = texts[t].value_or(QString());
+    b.caption = std::move(texts[7]);
+    b.message = std::move(texts[8]);
+    b.updated = std::move(texts[9]);
+    if (p.hasTextColour)
+        b.textColour = p.textColour;
+    if (p.hasBackColour)
+        b.backColour = p.backColour;
+    return b;
+}
+
+QList<ButtonRow> LayoutButtons::toList() const
+{
+    QList<ButtonRow> list;
+    list.reserve(size());
+    forEach([&list](ButtonRow b) { list << std::move(b); });
+    return list;
+}
+
 void sortLayout(QList<ButtonRow>& buttons)
 {
     const auto rank = [](const ButtonRow& b) { return b.type == kAreaButtonType ? 0 : b.type == kTableButtonType ? 1 : 2; };
@@ -797,7 +851,7 @@ QByteArray layoutFileText(QList<ButtonRow> buttons)
 // codes repeat, keeping a hash and a position a line; only a file found
 // good is read into rows. A file refused at its last line never costs its
 // rows, and one read costs its rows and little more.
-QList<ButtonRow> parseLayoutFile(const QByteArray& bytes)
+LayoutButtons parseLayoutFile(const QByteArray& bytes)
 {
     const auto refuse = [](qsizetype line, const QString& what) {
         return EQdlError(tr("Linha %1: %2.").arg(line).arg(what));
@@ -876,15 +930,17 @@ QList<ButtonRow> parseLayoutFile(const QByteArray& bytes)
     keys = {};
     codes = {};
 
-    QList<ButtonRow> buttons;
-    buttons.reserve(buttonCount);
-    SharedTexts shared;
+    // Decoded and unescaped, a line's texts never take more UTF-16 units
+    // than it takes bytes.
+    LayoutButtons buttons;
+    buttons.reserve(buttonCount, data.size());
     forEachLine(data, [&](qsizetype number, qsizetype, QByteArrayView raw) {
         decodeLine(raw, line);
         if (number > 1 && !isComment(line))
-            buttons << parseLine(line, &shared);
+            buttons.append(parseLine(line));
         return true;
     });
+    buttons.squeeze();
     return buttons;
 }
 
@@ -989,7 +1045,7 @@ QStringList branchesWithConfiguration(TADOConnection& db, const QString& configu
 }
 
 LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
-                          const QList<ButtonRow>& buttons, bool dryRun)
+                          const LayoutButtons& buttons, bool dryRun)
 {
     const int version = schemaVersionOf(db);
     if (schemaTooNew(version))
@@ -1126,7 +1182,7 @@ public:
     // The branches the snapshot lets be planned: the configuration is
     // there, and no table whose button goes is in use (a branch that would
     // be refused is applied alone, and says why).
-    QList<PlannedBranch> plan(const QStringList& branches, const QList<ButtonRow>& buttons)
+    QList<PlannedBranch> plan(const QStringList& branches, const LayoutButtons& buttons)
     {
         m_snapshot.run();
         QList<PlannedBranch> planned;
@@ -1200,7 +1256,7 @@ private:
 
 } // namespace
 
-LayoutRollout::LayoutRollout(TADOConnection& db, QString configuration, QList<ButtonRow> buttons, bool dryRun)
+LayoutRollout::LayoutRollout(TADOConnection& db, QString configuration, LayoutButtons buttons, bool dryRun)
     : m_db(db), m_configuration(std::move(configuration)), m_buttons(std::move(buttons)), m_dryRun(dryRun)
 {
 }

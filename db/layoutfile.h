@@ -11,7 +11,9 @@
 #include <QString>
 #include <QStringList>
 #include <QHash>
+#include <array>
 #include <optional>
+#include <vector>
 
 #include "layoutrules.h"
 
@@ -24,6 +26,46 @@ using qdl::layout::ButtonRow;
 // button number. Total over the key.
 void sortLayout(QList<ButtonRow>& buttons);
 
+// Buttons to be written into a configuration, held in little more room than
+// their texts take: every text in one buffer and, for each button, where its
+// own lie. A ButtonRow takes some 300 bytes before its texts, six times a
+// layout file's line; held this way a large file's buttons take about twice
+// the file. A button is built, with texts of its own, each time it is asked
+// for.
+class LayoutButtons {
+public:
+    LayoutButtons() = default;
+    LayoutButtons(const QList<ButtonRow>& buttons); // NOLINT(google-explicit-constructor): any list of buttons is one
+
+    void reserve(qsizetype buttons, qsizetype characters);
+    void append(const ButtonRow& b);
+    void squeeze(); // gives back what reserve() took beyond the buttons appended
+    qsizetype size() const { return qsizetype(m_buttons.size()); }
+    QList<ButtonRow> toList() const;
+    // visit(ButtonRow) for each button, in the order appended.
+    template <class Visit>
+    void forEach(Visit&& visit) const
+    {
+        qsizetype start = 0;
+        for (const Packed& p : m_buttons)
+            visit(built(p, start));
+    }
+
+private:
+    static constexpr int kTexts = 10; // the key's six, the code, caption, message and time of the last change
+    static constexpr quint32 kAbsent = 0xffffffff;
+    struct Packed {
+        std::array<quint32, kTexts> sizes{}; // each text's length, kAbsent for none; they follow the last button's
+        double textColour = 0, backColour = 0;
+        bool hasTextColour = false, hasBackColour = false;
+    };
+    // The button p, whose texts start at `start`; moves `start` past them.
+    ButtonRow built(const Packed& p, qsizetype& start) const;
+
+    QString m_texts;
+    std::vector<Packed> m_buttons;
+};
+
 // ---- The layout file ----
 inline constexpr char kLayoutFileFormat[] = "quadrel-layout";
 inline constexpr int kLayoutFileVersion = 1;
@@ -33,7 +75,7 @@ QByteArray layoutFileText(QList<ButtonRow> buttons);
 // The buttons of a file's text. Throws EQdlError naming the line when the
 // file is not one this program writes: another format or version, a line
 // that is not a button, a key or a code twice.
-QList<ButtonRow> parseLayoutFile(const QByteArray& text);
+LayoutButtons parseLayoutFile(const QByteArray& text);
 
 // ---- Reading a configuration ----
 // The configuration's buttons as stored now. Throws EDatabaseError.
@@ -65,7 +107,13 @@ QStringList branchesWithConfiguration(TADOConnection& db, const QString& configu
 // ---- Writing a configuration ----
 struct LayoutChanges {
     QStringList added, changed, removed; // one readable line a button
-    QStringList skipped;                 // buttons whose area or table the branch lacks, and why
+    // Buttons whose area or table the branch lacks, and why: every one
+    // counted, the first kMostSkippedLines of them in words (a file of
+    // another chain's tables would otherwise cost a line for each of its
+    // buttons, for each branch).
+    QStringList skipped;
+    qsizetype skippedCount = 0;
+    static constexpr qsizetype kMostSkippedLines = 1000;
     QStringList problems;                // the layout check's, when it refused the result
     QStringList inUse;                   // buttons it would remove of tables in use: nothing is written then
     bool refused() const { return !problems.isEmpty() || !inUse.isEmpty(); }
@@ -83,7 +131,7 @@ struct LayoutChanges {
 // transaction is rolled back. Throws EQdlError / EDatabaseError (nothing
 // written then).
 LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
-                          const QList<ButtonRow>& buttons, bool dryRun);
+                          const LayoutButtons& buttons, bool dryRun);
 
 // One layout into many branches over one connection: for each branch, what
 // applyLayout does, with the same report. On a PostgreSQL schema from
@@ -97,7 +145,7 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
 // exactly as applyLayout applies it, and reports what that finds.
 class LayoutRollout {
 public:
-    LayoutRollout(TADOConnection& db, QString configuration, QList<ButtonRow> buttons, bool dryRun);
+    LayoutRollout(TADOConnection& db, QString configuration, LayoutButtons buttons, bool dryRun);
 
     // Settles every branch it can together; nothing a branch causes is
     // thrown (the branch is then left to apply()).
@@ -110,7 +158,7 @@ public:
 private:
     TADOConnection& m_db;
     QString m_configuration;
-    QList<ButtonRow> m_buttons;
+    LayoutButtons m_buttons;
     bool m_dryRun;
     QHash<QString, LayoutChanges> m_settled;
 };

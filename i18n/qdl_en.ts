@@ -2192,6 +2192,10 @@ nothing will be written.</translation>
         <translation>Skipped: %1</translation>
     </message>
     <message>
+        <source>Ignorado(s) mais %1 botão(ões), não listado(s) um a um.</source>
+        <translation>Skipped %1 more button(s), not listed one by one.</translation>
+    </message>
+    <message>
         <source>Problema: %1</source>
         <translation>Problem: %1</translation>
     </message>

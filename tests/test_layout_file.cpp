@@ -12,6 +12,7 @@
 #include <QTextStream>
 #include <QThread>
 #include <QUrl>
+#include <malloc.h>
 
 #include "Srv_qdl00005.h"
 #include "adoconnection.h"
@@ -245,6 +246,20 @@ TEST_P(LayoutFile, TheStoresDefaultTableIsSkipped)
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND CDIDENTBUTON = '99'"), 0);
 }
 
+// A file of another chain's tables: every button skipped is counted, the
+// report lists the first thousand and says how many more.
+TEST_P(LayoutFile, SkippedButtonsPastAThousandAreCountedNotListed)
+{
+    QByteArray text = "quadrel-layout\t1\n4\t01\t1\t0\t0\t0\tSAL\tSal\t0\t0\t\\N\n";
+    for (int i = 0; i < 1200; ++i)
+        text += QStringLiteral("3\t%1\t%2\t4\t01\t1\tX%3\tMesa\t0\t0\t\\N\n").arg(i % 48 + 1, 2, 10, QLatin1Char('0')).arg(i / 48 + 1).arg(i).toUtf8();
+    write(file("other.txt"), text);
+    const Run run = command(LayoutCommand::Kind::Import, file("other.txt"), F, C, true);
+    EXPECT_EQ(run.out.count(QStringLiteral("Ignorado: ")), 1000) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Ignorado(s) mais 200 botão(ões)"))) << run.out.right(600).toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral(", 1200 ignorado(s)."))) << run.out.right(600).toStdString();
+}
+
 // The demo's roll-out as the README walks it, run as the schema's owner: the
 // central layout exported and imported into each branch, whose report says
 // what it placed and what the branch lacks. On SQLite the demo is made by
@@ -380,12 +395,37 @@ TEST(LayoutFileText, RefusesOtherVersionsAndMalformedLinesByNumber)
     EXPECT_TRUE(refusal("quadrel-layout\t1\n" + area + area).startsWith(QStringLiteral("Linha 3:")));
     EXPECT_TRUE(refusal("quadrel-layout\t1\n4\t01\t1\t0\t0\t0\tSAL\tx\t1.5\t0\t\\N\n").startsWith(QStringLiteral("Linha 2:")));
 
-    const QList<ButtonRow> parsed = parseLayoutFile("quadrel-layout\t1\r\n" + area);
+    const QList<ButtonRow> parsed = parseLayoutFile("quadrel-layout\t1\r\n" + area).toList();
     ASSERT_EQ(parsed.size(), 1);
     EXPECT_EQ(parsed[0].caption, QStringLiteral("Sal\x01\\\t\n"));
     EXPECT_FALSE(parsed[0].backColour.has_value());
     EXPECT_FALSE(parsed[0].message.has_value());
     EXPECT_EQ(layoutFileText(parsed), "quadrel-layout\t1\n" + area);
+}
+
+// A large file's buttons are held in a few times the file's size, not in a
+// row of some 300 bytes each beside their texts.
+TEST(LayoutFileText, ALargeFileIsHeldInAFewTimesItsSize)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's allocator keeps no count mallinfo2 reads";
+#endif
+    QByteArray text = "quadrel-layout\t1\n4\t01\t1\t0\t0\t0\tSAL\tSalão\t0\t0\t\\N\n";
+    for (int i = 0; i < 100000; ++i)
+        text += QStringLiteral("3\t%1\t%2\t4\t01\t1\t%3\tMesa %3\t0\t16777215\t\\N\n")
+                    .arg(i % 48 + 1, 2, 10, QLatin1Char('0'))
+                    .arg(i / 48 + 1)
+                    .arg(i)
+                    .toUtf8();
+    const auto inUse = [] {
+        const struct mallinfo2 m = mallinfo2();
+        return m.uordblks + m.hblkhd;
+    };
+    const size_t before = inUse();
+    const LayoutButtons buttons = parseLayoutFile(text);
+    const size_t held = inUse() - before;
+    ASSERT_EQ(buttons.size(), 100001);
+    EXPECT_LT(held, 3 * size_t(text.size())) << held << " bytes held for a file of " << text.size();
 }
 
 // Among thousands of lines, the refusal names the first line that repeats
