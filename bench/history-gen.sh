@@ -5,7 +5,8 @@
 # as the trigger writes them, each an update of a table's button with its
 # row before and after, spread over 301 branches of 5 configurations. The
 # database must hold the schema already (qdl-gen makes one); records there
-# stay. Loaded a million a transaction.
+# stay. Loaded a million a transaction. Each record names its button
+# (DSCHAVE) as the schema's triggers name it.
 #
 #   bench/history-gen.sh sqlite:/dev/shm/h.db 1000000 ['2026-12-01 00:00:00']
 #   bench/history-gen.sh postgresql://qdl@127.0.0.1:5432/chain 10000000
@@ -26,8 +27,9 @@ WITH RECURSIVE n(i) AS (SELECT $from UNION ALL SELECT i + 1 FROM n WHERE i + 1 <
 r(i, t, filial, conf, botao) AS (
   SELECT i, strftime('%Y-%m-%d %H:%M:%f', '$end', '-365 days', '+' || (i * $step) || ' seconds'),
          printf('%04d', i % 301 + 1), printf('%05d', i / 301 % 5 + 1), printf('%02d', i % 60 + 1) FROM n)
-INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSQUEM, DSANTES, DSDEPOIS)
-SELECT t, 'U', filial, conf, 'caixa' || (i % 50) || '@10.0.0.' || (i % 200) || ' (quadrel-qdl00005)',
+INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSCHAVE, DSQUEM, DSANTES, DSDEPOIS)
+SELECT t, 'U', filial, conf, json_array('4', botao, '1', '3', '01', NULL),
+  'caixa' || (i % 50) || '@10.0.0.' || (i % 200) || ' (quadrel-qdl00005)',
   json_object('CDFILIAL', filial, 'NRCONFTELA', conf, 'IDTPBUTTON', '4', 'NRBUTTON', botao, 'CDIDENTBUTON', botao,
     'DSBUTTON', 'Mesa ' || botao, 'NRCOLORTEXT', 0, 'NRCOLORBACK', 9474224, 'DSMESSAGEBUT', NULL, 'IDTPBUTONAUX', '3',
     'NRBUTTONAUX', '01', 'NRPGCONFTELA', '1', 'NRPGCONFTAUX', NULL, 'DTULTATUITCT', t),
@@ -39,8 +41,9 @@ SQL
     ;;
   postgresql:* | postgres:*)
     psql -q -v ON_ERROR_STOP=1 "$db" <<SQL
-INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSQUEM, DSANTES, DSDEPOIS)
-SELECT t, 'U', filial, conf, 'caixa' || (i % 50) || '@10.0.0.' || (i % 200) || ' (quadrel-qdl00005)',
+INSERT INTO QDL_HISTORICO (DTALTERACAO, IDOPERACAO, CDFILIAL, NRCONFTELA, DSCHAVE, DSQUEM, DSANTES, DSDEPOIS)
+SELECT t, 'U', filial, conf, json_build_array('4', botao, '1', '3', '01', NULL)::text,
+  'caixa' || (i % 50) || '@10.0.0.' || (i % 200) || ' (quadrel-qdl00005)',
   jsonb_build_object('CDFILIAL', filial, 'NRCONFTELA', conf, 'IDTPBUTTON', '4', 'NRBUTTON', botao, 'CDIDENTBUTON', botao,
     'DSBUTTON', 'Mesa ' || botao, 'NRCOLORTEXT', 0, 'NRCOLORBACK', 9474224, 'DSMESSAGEBUT', NULL, 'IDTPBUTONAUX', '3',
     'NRBUTTONAUX', '01', 'NRPGCONFTELA', '1', 'NRPGCONFTAUX', NULL, 'DTULTATUITCT', t)::text,

@@ -953,6 +953,45 @@ QList<ButtonRow> readLayout(TADOConnection& db, const QString& branch, const QSt
     return layoutRowsOf(q);
 }
 
+namespace {
+
+// The schema version from which each record of the history names its
+// button (QDL_HISTORICO.DSCHAVE, indexed with the branch and configuration).
+constexpr int kButtonHistorySchemaVersion = 7;
+
+// A configuration's records that a restore to :P_DESDE reads, oldest first.
+// When records name their button: for each button the configuration has
+// had, its first record after the time (found through the index, one step a
+// button), and every record after the time that names none (written before
+// the records named buttons, or an update that moved a row to another key).
+// So the records read follow the buttons, not how long ago the time is.
+// Otherwise every record after the time.
+QString changesAfterSql(bool postgres, bool byButton)
+{
+    const QString after = postgres ? QStringLiteral("CAST(:P_DESDE AS TIMESTAMPTZ)") : QStringLiteral(":P_DESDE");
+    if (!byButton)
+        return QStringLiteral("SELECT NRHISTORICO, DSANTES, DSDEPOIS FROM QDL_HISTORICO WHERE CDFILIAL = :P_CDFILIAL "
+                              "AND NRCONFTELA = :P_NRCONFTELA AND DTALTERACAO > %1 ORDER BY DTALTERACAO, NRHISTORICO")
+            .arg(after);
+    return QStringLiteral(
+               "WITH RECURSIVE K(CHAVE) AS ("
+               " SELECT MIN(DSCHAVE) FROM QDL_HISTORICO WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA"
+               " UNION ALL"
+               " SELECT (SELECT MIN(H.DSCHAVE) FROM QDL_HISTORICO H WHERE H.CDFILIAL = :P_CDFILIAL"
+               " AND H.NRCONFTELA = :P_NRCONFTELA AND H.DSCHAVE > K.CHAVE) FROM K WHERE K.CHAVE IS NOT NULL) "
+               "SELECT NRHISTORICO, DSANTES, DSDEPOIS, DTALTERACAO FROM QDL_HISTORICO WHERE NRHISTORICO IN ("
+               " SELECT (SELECT H.NRHISTORICO FROM QDL_HISTORICO H WHERE H.CDFILIAL = :P_CDFILIAL"
+               " AND H.NRCONFTELA = :P_NRCONFTELA AND H.DSCHAVE = K.CHAVE AND H.DTALTERACAO > %1"
+               " ORDER BY H.DTALTERACAO, H.NRHISTORICO LIMIT 1) FROM K WHERE K.CHAVE IS NOT NULL) "
+               "UNION ALL "
+               "SELECT NRHISTORICO, DSANTES, DSDEPOIS, DTALTERACAO FROM QDL_HISTORICO WHERE CDFILIAL = :P_CDFILIAL"
+               " AND NRCONFTELA = :P_NRCONFTELA AND DSCHAVE IS NULL AND DTALTERACAO > %1 "
+               "ORDER BY 4, 1")
+        .arg(after);
+}
+
+} // namespace
+
 QList<ButtonRow> readLayoutAt(TADOConnection& db, const QString& branch, const QString& configuration, const QDateTime& at)
 {
     if (!hasHistory(db))
@@ -960,13 +999,8 @@ QList<ButtonRow> readLayoutAt(TADOConnection& db, const QString& branch, const Q
                            "deve rodar \"qdl-host --database URL --upgrade\"."));
     // The changes after `at`, oldest first; the first one of each key holds
     // the row as it stood then (none: the button was not there).
-    const bool pg = db.isPostgres();
     const QString step = tr("Erro ao ler o histórico da filial %1, configuração %2").arg(quoted(branch), quoted(configuration));
-    Statement q(db,
-                            QStringLiteral("SELECT NRHISTORICO, DSANTES, DSDEPOIS FROM QDL_HISTORICO WHERE CDFILIAL = :P_CDFILIAL "
-                                           "AND NRCONFTELA = :P_NRCONFTELA AND DTALTERACAO > %1 ORDER BY DTALTERACAO, NRHISTORICO")
-                                .arg(pg ? QStringLiteral("CAST(:P_DESDE AS TIMESTAMPTZ)") : QStringLiteral(":P_DESDE")),
-                            step);
+    Statement q(db, changesAfterSql(db.isPostgres(), schemaVersionOf(db) >= kButtonHistorySchemaVersion), step);
     q.bindText(":P_CDFILIAL", branch);
     q.bindText(":P_NRCONFTELA", configuration);
     q.bindTime(":P_DESDE", at);
