@@ -223,12 +223,12 @@ std::optional<LayoutButtons> layoutToImport(const QString& path, QTextStream& er
 
 int importLayout(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
-    const std::optional<LayoutButtons> buttons = layoutToImport(c.argument, err);
+    std::optional<LayoutButtons> buttons = layoutToImport(c.argument, err);
     if (!buttons)
         return 2;
     // The way a roll-out writes a branch: on PostgreSQL its reads and its
     // transaction go in two round trips when nothing stands in the way.
-    LayoutRollout rollout(db, c.configuration, *buttons, c.dryRun);
+    LayoutRollout rollout(db, c.configuration, std::move(*buttons), c.dryRun);
     rollout.writeTogether({c.branch});
     return report(rollout.apply(c.branch), c, out);
 }
@@ -331,7 +331,7 @@ int summarize(const QList<BranchOutcome>& outcomes, bool dryRun, QTextStream& ou
 // one connection.
 int importIntoBranches(TADOConnection& db, const LayoutCommand& c, QTextStream& out, QTextStream& err)
 {
-    const std::optional<LayoutButtons> buttons = layoutToImport(c.argument, err);
+    std::optional<LayoutButtons> buttons = layoutToImport(c.argument, err);
     if (!buttons)
         return 2;
     const QStringList branches = c.allBranches ? branchesWithConfiguration(db, c.configuration) : namedBranches(c.branch);
@@ -342,7 +342,7 @@ int importIntoBranches(TADOConnection& db, const LayoutCommand& c, QTextStream& 
             << Qt::endl;
         return 2;
     }
-    LayoutRollout rollout(db, c.configuration, *buttons, c.dryRun);
+    LayoutRollout rollout(db, c.configuration, std::move(*buttons), c.dryRun);
     rollout.writeTogether(branches);
     QList<BranchOutcome> outcomes;
     QString lost; // once the server is gone, the branches left are not tried
