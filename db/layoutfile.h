@@ -29,9 +29,9 @@ void sortLayout(QList<ButtonRow>& buttons);
 // Buttons to be written into a configuration, held in little more room than
 // their texts take: every text in one buffer and, for each button, where its
 // own lie. A ButtonRow takes some 300 bytes before its texts, six times a
-// layout file's line; held this way a large file's buttons take about twice
-// the file. A button is built, with texts of its own, each time it is asked
-// for.
+// layout file's line; held this way a large file's buttons take about two
+// and a half times the file. A button is built, with texts of its own, each
+// time it is asked for.
 class LayoutButtons {
 public:
     LayoutButtons() = default;
