@@ -101,12 +101,14 @@ TEST_P(Upgrade, AReleaseWithoutAVersionUpgradesWithEveryRowKeptAndTodaysIndexes)
     connection.execute(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Depois' WHERE IDTPBUTTON = '4' AND NRBUTTON = '01'"),
                        QStringLiteral("rename"));
     SqlQuery history(connection);
-    ASSERT_TRUE(history.exec("SELECT IDOPERACAO, DSANTES, DSDEPOIS, DSQUEM FROM QDL_HISTORICO"));
+    ASSERT_TRUE(history.exec("SELECT IDOPERACAO, DSANTES, DSDEPOIS, DSQUEM, DSCHAVE FROM QDL_HISTORICO"));
     ASSERT_TRUE(history.next());
     EXPECT_EQ(history.value(0).toString(), "U");
     EXPECT_TRUE(history.value(1).toString().contains("\"CDIDENTBUTON\"")) << history.value(1).toString().toStdString();
     EXPECT_TRUE(history.value(2).toString().contains("\"Depois\"")) << history.value(2).toString().toStdString();
     EXPECT_NE(history.value(3).toString(), "unknown"); // this program's session names itself
+    // ... and the button, by which a restore finds it.
+    EXPECT_TRUE(history.value(4).toString().contains("\"01\"")) << history.value(4).toString().toStdString();
     EXPECT_FALSE(history.next());
     history.finish();
 
