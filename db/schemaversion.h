@@ -10,7 +10,7 @@
 #include <QString>
 
 // The schema this program writes and reads.
-inline constexpr int kSchemaVersion = 7;
+inline constexpr int kSchemaVersion = 8;
 // What the version query answers for a database without the configuration
 // tables.
 inline constexpr int kNoSchema = -1;

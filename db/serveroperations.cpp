@@ -88,6 +88,24 @@ QString functionBody(const StatementDef& def)
     return sql;
 }
 
+// An operation whose statement gained or lost a value is another function
+// to the server: the one with the old arguments goes, or a role granted it
+// would keep running the statement as it was.
+void dropOtherSignatures(TADOConnection& db, const QString& schema, const QString& name, const QString& arguments,
+                         const QString& step)
+{
+    QStringList stale;
+    Statement q(db,
+                QStringLiteral("SELECT p.oid::regprocedure::text FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
+                               "WHERE n.nspname = :P_SCHEMA AND p.proname = :P_NAME "
+                               "AND pg_get_function_identity_arguments(p.oid) <> :P_ARGUMENTS"),
+                step);
+    q.bindText(":P_SCHEMA", schema).bindText(":P_NAME", name).bindText(":P_ARGUMENTS", arguments);
+    q.forEachRow([&stale](const TADOQuery& row) { stale << row.value(0).toString(); });
+    for (const QString& signature : std::as_const(stale))
+        db.execute(QStringLiteral("DROP FUNCTION %1").arg(signature), step);
+}
+
 } // namespace
 
 QString quotedIdentifier(const QString& name)
@@ -149,6 +167,7 @@ void installServerOperations(TADOConnection& db)
             throw EQdlError(QStringLiteral("%1 names no branch").arg(QLatin1String(def.component)));
         const QString name = operationName(def);
         const QString step = QCoreApplication::translate("ServerOperations", "Erro ao criar a operação %1").arg(name);
+        dropOtherSignatures(db, schema, name, parameters.join(QLatin1String(", ")), step);
         db.execute(QStringLiteral("CREATE OR REPLACE FUNCTION %1(%2) RETURNS integer LANGUAGE plpgsql SECURITY DEFINER "
                                   "SET search_path = %3, pg_temp AS $qdl$\n"
                                   "DECLARE\n  changed integer;\nBEGIN\n"
