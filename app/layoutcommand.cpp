@@ -40,6 +40,10 @@ QString where(const LayoutCommand& c)
 // What an apply did, one button a line, and the status it answers.
 int report(const LayoutChanges& changes, const LayoutCommand& c, QTextStream& out)
 {
+    if (changes.held()) {
+        out << tr("%1: retida por %2; nada foi lido nem gravado nesta configuração.").arg(where(c), changes.heldBy) << Qt::endl;
+        return 1;
+    }
     for (const QString& line : changes.added)
         out << "+ " << line << Qt::endl;
     for (const QString& line : changes.changed)
@@ -252,7 +256,7 @@ bool severalBranches(const LayoutCommand& c)
 
 // How one branch's import ended, for the summary.
 struct BranchOutcome {
-    enum class Result { Written, Unchanged, Refused, Failed };
+    enum class Result { Written, Unchanged, Refused, Failed, Held };
     QString branch;
     Result result = Result::Failed;
     qsizetype added = 0, changed = 0, removed = 0, skipped = 0;
@@ -271,7 +275,11 @@ BranchOutcome importIntoBranch(LayoutRollout& rollout, const LayoutCommand& c, Q
         o.changed = changes.changed.size();
         o.removed = changes.removed.size();
         o.skipped = changes.skippedCount;
-        if (report(changes, c, out) != 0) {
+        if (changes.held()) {
+            report(changes, c, out);
+            o.result = BranchOutcome::Result::Held;
+            o.why = changes.heldBy;
+        } else if (report(changes, c, out) != 0) {
             o.result = BranchOutcome::Result::Refused;
             o.why = changes.inUse.isEmpty() ? changes.problems.value(0) : changes.inUse.constFirst();
         } else {
@@ -298,18 +306,21 @@ int summarize(const QList<BranchOutcome>& outcomes, bool dryRun, QTextStream& ou
         out << text << QStringLiteral("  ") << cells[5] << Qt::endl;
     };
     line(head);
-    int counts[4] = {};
-    QStringList refused, failed;
+    int counts[5] = {};
+    QStringList refused, failed, held;
     for (const BranchOutcome& o : outcomes) {
         ++counts[int(o.result)];
         const QString result = o.result == R::Written     ? (dryRun ? tr("mudaria (simulação)") : tr("gravada"))
                                : o.result == R::Unchanged ? tr("sem mudança")
                                : o.result == R::Refused   ? tr("recusada: %1").arg(o.why)
+                               : o.result == R::Held      ? tr("retida: %1").arg(o.why)
                                                           : tr("erro: %1").arg(o.why);
         line({printableText(o.branch), QString::number(o.added), QString::number(o.changed), QString::number(o.removed),
               QString::number(o.skipped), result});
         if (o.result == R::Refused)
             refused << printableText(o.branch);
+        else if (o.result == R::Held)
+            held << printableText(o.branch);
         else if (o.result == R::Failed)
             failed << printableText(o.branch);
     }
@@ -324,7 +335,11 @@ int summarize(const QList<BranchOutcome>& outcomes, bool dryRun, QTextStream& ou
         out << tr("Recusada(s): %1.").arg(refused.join(QStringLiteral(", "))) << Qt::endl;
     if (!failed.isEmpty())
         out << tr("Com erro: %1.").arg(failed.join(QStringLiteral(", "))) << Qt::endl;
-    return !failed.isEmpty() ? 2 : !refused.isEmpty() ? 1 : 0;
+    if (!held.isEmpty())
+        out << tr("Retida(s) por outra sessão, não tentada(s) de novo: %1; rode o comando outra vez para elas.")
+                   .arg(held.join(QStringLiteral(", ")))
+            << Qt::endl;
+    return !failed.isEmpty() ? 2 : !refused.isEmpty() || !held.isEmpty() ? 1 : 0;
 }
 
 // The file read and parsed once, then imported into each branch over the

@@ -518,8 +518,14 @@ LayoutReport checkLayoutAt(const QString& connectionString, const QString& branc
     TADOConnection db;
     db.ConnectionString = connectionString;
     db.setConnected(true);
+    refuseSchemaOthersMayWrite(db);
     const int version = schemaVersionOf(db);
     LayoutReport report = checkLayout(db, branch);
     report.schemaVersion = version;
     return report;
+}
+
+QString soundButtonKeySql(bool postgres)
+{
+    return soundForm(postgres);
 }

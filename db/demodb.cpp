@@ -64,6 +64,7 @@ void createQdlDatabase(TADOConnection& db, bool withDemo)
         throw EQdlError(QCoreApplication::translate("DemoDatabase", "O banco de dados já contém as tabelas %1; nada foi criado.")
                             .arg(existing.join(QStringLiteral(", "))));
 
+    refuseSchemaOthersMayWrite(db);
     qdl::Transaction transaction(db);
     // The demo rows after the schema, on their own: the session then knows
     // the history is there and names who wrote them.

@@ -1078,8 +1078,54 @@ QStringList branchesWithConfiguration(TADOConnection& db, const QString& configu
     return branches;
 }
 
-LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
-                          const LayoutButtons& buttons, bool dryRun)
+namespace {
+
+// How long a command waits for a branch's locks (a screen writing holds them
+// for a few milliseconds). A terminal that keeps them longer holds the
+// branch: the command names it and goes on with the others.
+constexpr char kBranchLockWait[] = "SET LOCAL lock_timeout = '3s'";
+
+bool lockNotAvailable(const EDatabaseError& e)
+{
+    return e.sqlError().code() == u"55P03";
+}
+
+// Who holds a configuration's rows or its branch's tables: the sessions
+// whose transaction locked or changed one of them (a row names its last
+// locker in xmax), as the server shows them to this role: the role and the
+// application always, since when only to a role allowed to see that
+// session's times.
+QString holdersOf(TADOConnection& db, const QString& branch, const QString& configuration)
+{
+    Statement q(db,
+                QStringLiteral("SELECT DISTINCT a.usename::text, a.application_name, to_char(a.xact_start, 'YYYY-MM-DD HH24:MI:SS') "
+                               "FROM pg_locks l JOIN pg_stat_activity a ON a.pid = l.pid "
+                               "WHERE l.locktype = 'transactionid' AND l.granted AND l.pid <> pg_backend_pid() "
+                               "AND l.transactionid IN (SELECT xmax FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL "
+                               "AND NRCONFTELA = :P_NRCONFTELA UNION SELECT xmax FROM MESA WHERE CDFILIAL = :P_CDFILIAL) "
+                               "ORDER BY 1, 2, 3"),
+                tr("Erro ao ler quem trava a filial"));
+    q.bindText(":P_CDFILIAL", branch).bindText(":P_NRCONFTELA", configuration);
+    QStringList holders;
+    q.forEachRow([&holders](const TADOQuery& row) {
+        QString who = tr("papel %1").arg(quoted(row.value(0).toString()));
+        if (!row.value(1).toString().isEmpty())
+            who += tr(", programa %1").arg(quoted(row.value(1).toString()));
+        if (!row.value(2).isNull())
+            who += tr(", desde %1").arg(row.value(2).toString());
+        holders << who;
+    });
+    if (holders.isEmpty())
+        return tr("outra sessão, que o servidor não mostra a este papel");
+    return holders.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+namespace {
+
+LayoutChanges applyLayoutOnce(TADOConnection& db, const QString& branch, const QString& configuration,
+                              const LayoutButtons& buttons, bool dryRun)
 {
     const int version = schemaVersionOf(db);
     if (schemaTooNew(version))
@@ -1088,11 +1134,13 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
     qdl::Transaction transaction(db);
     {
         requireConfiguration(db, branch, configuration, version);
-        if (db.isPostgres()) // the rows read are the rows written: a screen that changes one meanwhile waits
+        if (db.isPostgres()) { // the rows read are the rows written: a screen that changes one meanwhile waits
+            Statement(db, QString::fromLatin1(kBranchLockWait), tr("Erro ao iniciar a transação")).run();
             screenStatement(db, "adqTravaLeiaute", version)
                 .bindText(":P_CDFILIAL", branch)
                 .bindText(":P_NRCONFTELA", configuration)
                 .run();
+        }
         const QList<ButtonRow> current = readLayout(db, branch, configuration);
         LayoutPlan plan = planLayout(current, buttons, readBranchCodes(db, branch, configuration), branch);
         changes = plan.changes;
@@ -1116,6 +1164,22 @@ LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QStri
         changes.written = true;
     }
     return changes;
+}
+
+} // namespace
+
+LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
+                          const LayoutButtons& buttons, bool dryRun)
+{
+    try {
+        return applyLayoutOnce(db, branch, configuration, buttons, dryRun);
+    } catch (const EDatabaseError& e) {
+        if (!db.isPostgres() || !lockNotAvailable(e) || db.InTransaction())
+            throw;
+        LayoutChanges held;
+        held.heldBy = holdersOf(db, branch, configuration);
+        return held;
+    }
 }
 
 // ---- One layout into many branches ----

@@ -116,6 +116,11 @@ struct LayoutChanges {
     static constexpr qsizetype kMostSkippedLines = 1000;
     QStringList problems;                // the layout check's, when it refused the result
     QStringList inUse;                   // buttons it would remove of tables in use: nothing is written then
+    // Another session held the configuration's rows or its tables past the
+    // wait a command gives them: who (role, program, since when, as the
+    // server shows them). Nothing was read or written then.
+    QString heldBy;
+    bool held() const { return !heldBy.isEmpty(); }
     bool refused() const { return !problems.isEmpty() || !inUse.isEmpty(); }
     bool written = false; // committed (never on a dry run or a refusal)
 };
@@ -128,8 +133,10 @@ struct LayoutChanges {
 // removed, as on the screen: such a write is refused whole and each table
 // listed in inUse. The result is checked (consistency.h) before the commit;
 // when the check finds a problem in the configuration, or on a dry run, the
-// transaction is rolled back. Throws EQdlError / EDatabaseError (nothing
-// written then).
+// transaction is rolled back. On PostgreSQL it waits a few seconds at most
+// for the branch's locks: a branch another session holds longer comes back
+// held (heldBy), unread and unwritten. Throws EQdlError / EDatabaseError
+// (nothing written then).
 LayoutChanges applyLayout(TADOConnection& db, const QString& branch, const QString& configuration,
                           const LayoutButtons& buttons, bool dryRun);
 

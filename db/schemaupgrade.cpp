@@ -27,7 +27,86 @@ QString stepScript(int step, bool postgres)
                             .arg(postgres ? QStringLiteral("postgresql") : QStringLiteral("sqlite")));
 }
 
+// The schema the layout is in, its owner, whether the connected role may
+// act as that owner, and the roles besides the owners that may CREATE in it
+// ("PUBLIC" for everyone).
+struct SchemaAccess {
+    QString schema;
+    bool mayClose = false;
+    QStringList creators;
+};
+
+SchemaAccess schemaAccessOf(TADOConnection& db)
+{
+    SchemaAccess access;
+    const QString step = QCoreApplication::translate("SchemaVersion", "Erro ao ler os direitos do esquema");
+    qdl::Statement q(db,
+                     QStringLiteral("WITH s AS (SELECT n.oid, n.nspname, n.nspowner, n.nspacl, "
+                                    "COALESCE((SELECT relowner FROM pg_class WHERE oid = to_regclass('itmenuconfte')), "
+                                    "(SELECT oid FROM pg_roles WHERE rolname = current_user)) AS layoutowner "
+                                    "FROM pg_namespace n WHERE n.oid = COALESCE((SELECT relnamespace FROM pg_class "
+                                    "WHERE oid = to_regclass('itmenuconfte')), to_regnamespace(quote_ident(current_schema())))) "
+                                    "SELECT s.nspname::text, pg_has_role(s.nspowner, 'MEMBER'), "
+                                    "(SELECT string_agg(CASE WHEN a.grantee = 0 THEN 'PUBLIC' ELSE quote_ident(pg_get_userbyid(a.grantee)) END, "
+                                    "',' ORDER BY a.grantee) FROM aclexplode(COALESCE(s.nspacl, acldefault('n', s.nspowner))) a "
+                                    "WHERE a.privilege_type = 'CREATE' AND a.grantee NOT IN (s.nspowner, s.layoutowner)) FROM s"),
+                     step);
+    q.forEachRow([&access](const TADOQuery& row) {
+        access.schema = row.value(0).toString();
+        access.mayClose = row.value(1).toBool();
+        if (!row.value(2).isNull())
+            access.creators = row.value(2).toString().split(QLatin1Char(','));
+    });
+    return access;
+}
+
+QString revokeCreate(const SchemaAccess& access, const QString& role)
+{
+    return QStringLiteral("REVOKE CREATE ON SCHEMA %1 FROM %2").arg(qdl::quotedIdentifier(access.schema), role);
+}
+
+[[noreturn]] void refuse(const SchemaAccess& access)
+{
+    QStringList revokes;
+    for (const QString& role : access.creators)
+        revokes << revokeCreate(access, role) + QLatin1Char(';');
+    throw EQdlError(QCoreApplication::translate("SchemaVersion",
+                                                "O esquema %1 deixa %2 criar objetos nele: quem cria ali pode pôr um operador ou uma "
+                                                "função no lugar dos que as funções do dono usam. Nada foi feito. O dono do esquema "
+                                                "o fecha com: %3")
+                        .arg(qdl::quotedIdentifier(access.schema), access.creators.join(QStringLiteral(", ")),
+                             revokes.join(QLatin1Char(' '))));
+}
+
 } // namespace
+
+void refuseSchemaOthersMayWrite(TADOConnection& db)
+{
+    if (!db.isPostgres())
+        return;
+    const SchemaAccess access = schemaAccessOf(db);
+    if (!access.creators.isEmpty())
+        refuse(access);
+}
+
+void closeSchemaOthersMayWrite(TADOConnection& db, QTextStream& log)
+{
+    if (!db.isPostgres())
+        return;
+    const SchemaAccess access = schemaAccessOf(db);
+    if (access.creators.isEmpty())
+        return;
+    if (!access.mayClose)
+        refuse(access);
+    qdl::Transaction transaction(db);
+    for (const QString& role : access.creators)
+        db.execute(revokeCreate(access, role), QCoreApplication::translate("SchemaVersion", "Erro ao fechar o esquema"));
+    transaction.commit();
+    for (const QString& role : access.creators)
+        log << QCoreApplication::translate("SchemaVersion", "O esquema %1 deixava %2 criar objetos nele; fechado: %3.")
+                   .arg(qdl::quotedIdentifier(access.schema), role, revokeCreate(access, role))
+            << Qt::endl;
+}
 
 void applySchemaStep(TADOConnection& db, int step)
 {
@@ -64,6 +143,7 @@ int upgradeSchema(TADOConnection& db, QTextStream& log)
                                                     "crie-as com --create-demo."));
     if (schemaTooNew(found))
         throw EQdlError(schemaVersionNotice(found));
+    closeSchemaOthersMayWrite(db, log);
     if (found == kSchemaVersion) {
         log << QCoreApplication::translate("SchemaVersion", "O esquema já está na versão %1.").arg(kSchemaVersion) << Qt::endl;
         return 0;

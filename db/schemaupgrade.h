@@ -22,6 +22,17 @@ void applySchemaStep(TADOConnection& db, int step);
 // schema, grants terminals and prunes the history; empty on SQLite.
 QString schemaOwnerOf(TADOConnection& db);
 
+// PostgreSQL: a schema in which a role other than its owner (or the
+// layout's owner) may CREATE lets that role put an operator or a function
+// before the owner's own, and the owner's functions then run it. The
+// schema is the layout's, or before the layout is made the current one.
+// Throws EQdlError naming the schema, the roles and the REVOKE that closes
+// it; nothing on SQLite or a closed schema.
+void refuseSchemaOthersMayWrite(TADOConnection& db);
+// The same for `--upgrade`: where the connected role may close the schema
+// it does, and says so on log; where it may not, it refuses.
+void closeSchemaOthersMayWrite(TADOConnection& db, QTextStream& log);
+
 // Reads the version of the open database; throws EDatabaseError.
 int schemaVersionOf(TADOConnection& db);
 

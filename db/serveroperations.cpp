@@ -6,6 +6,8 @@
 #include "adoconnection.h"
 #include "adoquery.h"
 #include "errors.h"
+#include "consistency.h"
+#include "layoutrules.h"
 #include "statement.h"
 
 namespace qdl {
@@ -76,6 +78,52 @@ QString parameterType(const QHash<QString, QString>& types, const StatementDef& 
             return type;
     }
     throw EQdlError(QStringLiteral("%1: :%2 names no column of ITMENUCONFTE or MESA").arg(QLatin1String(def.component), placeholder));
+}
+
+// What an operation refuses before it writes, whoever calls it: a colour
+// that is no RGB value, and a new row whose key is not in the form the
+// screen writes or whose configuration the branch does not have. The
+// values are the function's own arguments ($n).
+QStringList operationGuards(const StatementDef& def, const QStringList& names)
+{
+    const auto argument = [&names](const char* name) {
+        const qsizetype i = names.indexOf(QLatin1String(name));
+        return i < 0 ? QString() : QStringLiteral("$%1").arg(i + 1);
+    };
+    QStringList guards;
+    for (const char* colour : {"P_NRCOLORTEXT", "P_NRCOLORBACK"})
+        if (const QString c = argument(colour); !c.isEmpty())
+            guards << QStringLiteral("IF %1 IS NOT NULL AND NOT %1 BETWEEN 0 AND %2 THEN\n"
+                                     "    RAISE EXCEPTION 'cor fora do intervalo 0..%2: %' , %1 USING ERRCODE = 'check_violation';\n"
+                                     "  END IF;")
+                          .arg(c)
+                          .arg(qdl::layout::kLargestColour);
+    if (!QByteArray(def.sql).startsWith("INSERT INTO ITMENUCONFTE"))
+        return guards;
+    QStringList key;
+    for (const char* column : {"IDTPBUTTON", "NRBUTTON", "NRPGCONFTELA", "IDTPBUTONAUX", "NRBUTTONAUX", "NRPGCONFTAUX"})
+        key << QStringLiteral("%1 AS %2").arg(argument((QByteArray("P_") + column).constData()), QLatin1String(column));
+    guards << QStringLiteral("IF NOT EXISTS (SELECT 1 FROM (SELECT %1) t WHERE %2) THEN\n"
+                             "    RAISE EXCEPTION 'botão fora do leiaute: tipo %, botão %, página %, sob % % %', %3 USING ERRCODE = 'check_violation';\n"
+                             "  END IF;")
+                  .arg(key.join(QLatin1String(", ")), soundButtonKeySql(true),
+                       QStringList{argument("P_IDTPBUTTON"), argument("P_NRBUTTON"), argument("P_NRPGCONFTELA"),
+                                   argument("P_IDTPBUTONAUX"), argument("P_NRBUTTONAUX"), argument("P_NRPGCONFTAUX")}
+                           .join(QLatin1String(", ")));
+    guards << QStringLiteral("IF NOT EXISTS (SELECT 1 FROM CONFTELA WHERE CDFILIAL = %1 AND NRCONFTELA = %2) THEN\n"
+                             "    RAISE EXCEPTION 'a configuração de tela % da filial % não existe (CONFTELA)', %2, %1 "
+                             "USING ERRCODE = 'foreign_key_violation';\n"
+                             "  END IF;")
+                  .arg(argument("P_CDFILIAL"), argument("P_NRCONFTELA"));
+    return guards;
+}
+
+QString guardLines(const StatementDef& def, const QStringList& names)
+{
+    QString lines;
+    for (const QString& guard : operationGuards(def, names))
+        lines += QStringLiteral("  ") + guard + QLatin1Char('\n');
+    return lines;
 }
 
 // A lock's SELECT runs as PERFORM: its rows are locked, not answered.
@@ -172,12 +220,13 @@ void installServerOperations(TADOConnection& db)
                                   "SET search_path = %3, pg_temp AS $qdl$\n"
                                   "DECLARE\n  changed integer;\nBEGIN\n"
                                   "  PERFORM QDL_CONFERE_FILIAL($%4);\n"
+                                  "%6"
                                   "  %5;\n"
                                   "  GET DIAGNOSTICS changed = ROW_COUNT;\n"
                                   "  RETURN changed;\nEND $qdl$")
                        .arg(name, parameters.join(QLatin1String(", ")), quotedIdentifier(schema))
                        .arg(branch + 1)
-                       .arg(functionBody(def)),
+                       .arg(functionBody(def), guardLines(def, names)),
                    step);
         // Functions are anyone's to run unless told otherwise.
         db.execute(QStringLiteral("REVOKE ALL ON FUNCTION %1 FROM PUBLIC").arg(name), step);

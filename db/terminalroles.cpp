@@ -47,6 +47,32 @@ Target target(TADOConnection& db, const QString& role)
     return {role, oid.toString(), qdl::Statement(db, QStringLiteral("SELECT current_schema()"), step).scalar().toString()};
 }
 
+// The server confines none of these to a branch: a terminal of such a role
+// would be refused everything it does, or be confined to nothing.
+void refuseUnconfinable(TADOConnection& db, const Target& t)
+{
+    const QString owner = schemaOwnerOf(db);
+    QString refusal;
+    qdl::Statement q(db,
+                     QStringLiteral("SELECT pg_has_role(oid, :P_OWNER, 'MEMBER'), rolsuper, rolbypassrls, "
+                                    "rolname LIKE 'pg\\_%' OR oid < 16384 FROM pg_roles WHERE oid = CAST(:P_OID AS oid)"),
+                     QCoreApplication::translate("TerminalRoles", "Erro ao ler o papel %1").arg(t.role));
+    q.bindText(":P_OWNER", owner).bindText(":P_OID", t.oid).forEachRow([&](const TADOQuery& row) {
+        if (row.value(0).toBool())
+            refusal = QCoreApplication::translate("TerminalRoles", "O papel %1 é o dono do esquema (%2) ou age como ele: o dono não é confinado a filiais e as "
+                         "operações do leiaute são dele. Dê --grant-terminal a um papel de terminal.")
+                          .arg(t.role, owner);
+        else if (row.value(1).toBool())
+            refusal = QCoreApplication::translate("TerminalRoles", "O papel %1 é superusuário: o servidor não confina um superusuário a filial nenhuma.").arg(t.role);
+        else if (row.value(2).toBool())
+            refusal = QCoreApplication::translate("TerminalRoles", "O papel %1 tem BYPASSRLS: o servidor não o confina a filial nenhuma.").arg(t.role);
+        else if (row.value(3).toBool())
+            refusal = QCoreApplication::translate("TerminalRoles", "O papel %1 é um papel embutido do PostgreSQL: todos os seus membros seriam terminais.").arg(t.role);
+    });
+    if (!refusal.isEmpty())
+        throw EQdlError(refusal);
+}
+
 // Runs the statements in one transaction; says them once they are done.
 void run(TADOConnection& db, const QStringList& statements, QTextStream& log)
 {
@@ -72,6 +98,8 @@ void grantTerminal(TADOConnection& db, const QString& role, const QStringList& b
         if (code.size() > 4)
             throw EQdlError(QCoreApplication::translate("TerminalRoles", "Código de filial com mais de 4 caracteres: %1").arg(code));
     const Target t = target(db, role);
+    refuseUnconfinable(db, t);
+    refuseSchemaOthersMayWrite(db);
     for (const QString& code : codes)
         if (unknown == UnknownBranch::Refuse
             && qdl::Statement(db, QStringLiteral("SELECT COUNT(*) FROM LOJA WHERE CDFILIAL = :P_CDFILIAL"),

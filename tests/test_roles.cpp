@@ -4,6 +4,7 @@
 // confined, --revoke-terminal takes it all back. Each
 // role connects as itself (trust on loopback).
 
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QUrl>
 
@@ -46,7 +47,7 @@ protected:
             return;
         db.drop(); // the roles' rights go with the database
         superuser([this](TADOConnection& c) {
-            for (const QString& role : {terminal9999, terminal0001})
+            for (const QString& role : QStringList{terminal9999, terminal0001} + moreRoles)
                 c.execute(QStringLiteral("DROP ROLE IF EXISTS %1").arg(role), QStringLiteral("DROP ROLE"));
         });
     }
@@ -69,6 +70,7 @@ protected:
     const QString suffix = QString::number(QCoreApplication::applicationPid());
     const QString terminal9999 = QStringLiteral("qdl_term_a_") + suffix;
     const QString terminal0001 = QStringLiteral("qdl_term_b_") + suffix;
+    QStringList moreRoles; // made by a test, dropped after the database
 };
 
 TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke)
@@ -182,6 +184,139 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
     EXPECT_FALSE(q2.exec("SELECT COUNT(*) FROM ITMENUCONFTE"));
     EXPECT_EQ(q2.lastError().kind(), DbError::Kind::Permission) << errorText(q2.lastError());
     EXPECT_GT(count(b, "SELECT COUNT(*) FROM ITMENUCONFTE"), 0); // the other terminal keeps its own
+}
+
+// No login acts as the owner: no role may attach the owner's trigger
+// functions to a table of its own, a login that is only a member of a
+// terminal role (or of a group granted as one) is confined to its
+// branches, renamed or not, and the owner is no terminal.
+TEST_F(Roles, MembersOfATerminalRoleAreConfinedAndNoneActsAsTheOwner)
+{
+    const QString member = QStringLiteral("qdl_member_") + suffix, group = QStringLiteral("qdl_group_") + suffix,
+                  inGroup = QStringLiteral("qdl_in_group_") + suffix;
+    superuser([&](TADOConnection& c) {
+        c.execute(QStringLiteral("CREATE ROLE %1 NOLOGIN").arg(group), QStringLiteral("CREATE ROLE"));
+        c.execute(QStringLiteral("CREATE ROLE %1 LOGIN IN ROLE %2").arg(member, terminal0001), QStringLiteral("CREATE ROLE"));
+        c.execute(QStringLiteral("CREATE ROLE %1 LOGIN IN ROLE %2").arg(inGroup, group), QStringLiteral("CREATE ROLE"));
+    });
+    moreRoles = {member, member + QStringLiteral("_b"), inGroup, group};
+    QString said;
+    QTextStream log(&said);
+    grantTerminal(db.openCheckConnection(), terminal0001, {QStringLiteral("0001")}, log);
+    grantTerminal(db.openCheckConnection(), group, {QStringLiteral("0001")}, log);
+
+    for (const QString& login : {member, inGroup}) {
+        TADOConnection c;
+        c.ConnectionString = urlAs(login);
+        c.setConnected(true);
+        EXPECT_GT(count(c, "SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '0001'"), 0) << login.toStdString();
+        for (const char* table : {"ITMENUCONFTE", "MESA", "QDL_HISTORICO"})
+            EXPECT_EQ(count(c, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE CDFILIAL <> '0001'").arg(QLatin1String(table))), 0)
+                << login.toStdString() << " " << table;
+        SqlQuery q(c);
+        EXPECT_FALSE(q.exec("SELECT qdl_acmmudanome('x', '9999', '00001', '4', '01', '0', '0', '1', '0')")) << login.toStdString();
+        EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << errorText(q.lastError());
+        EXPECT_TRUE(q.exec("SELECT qdl_acmmudanome('y', '0001', '00001', '4', '01', '0', '0', '1', '0')")) << errorText(q.lastError());
+        q.finish();
+    }
+    // Renamed, a member is still one.
+    superuser([&](TADOConnection& c) { c.execute(QStringLiteral("ALTER ROLE %1 RENAME TO %1_b").arg(member), QStringLiteral("ALTER ROLE")); });
+    {
+        TADOConnection renamed;
+        renamed.ConnectionString = urlAs(member + QStringLiteral("_b"));
+        renamed.setConnected(true);
+        EXPECT_EQ(count(renamed, "SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL <> '0001'"), 0);
+    }
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'x'"), 0);
+
+    // A role with no right at all attaches none of the owner's trigger
+    // functions to a temporary table of its own.
+    {
+        TADOConnection c;
+        c.ConnectionString = urlAs(inGroup);
+        c.setConnected(true);
+        SqlQuery q(c);
+        ASSERT_TRUE(q.exec("CREATE TEMP TABLE T (CDFILIAL VARCHAR(4), NRCONFTELA VARCHAR(5))")) << errorText(q.lastError());
+        QStringList definers;
+        SqlQuery list(db.openCheckConnection());
+        ASSERT_TRUE(list.exec("SELECT p.proname::text FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
+                              "WHERE p.prosecdef AND p.prorettype = 'trigger'::regtype AND n.nspname = current_schema()"));
+        while (list.next())
+            definers << list.value(0).toString();
+        list.finish();
+        EXPECT_EQ(definers.size(), 3);
+        for (const QString& f : definers) {
+            EXPECT_FALSE(q.exec(QStringLiteral("CREATE TRIGGER T_%1 AFTER INSERT ON pg_temp.T FOR EACH ROW EXECUTE FUNCTION %1()").arg(f)))
+                << f.toStdString();
+            EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << errorText(q.lastError());
+        }
+    }
+
+    // The owner is no terminal.
+    const QString owner = db.scalar("SELECT current_user");
+    const HostRun refused = runHostProgram(QProcessEnvironment::systemEnvironment(),
+                                           {"--database", db.ownerConnectionString, "--grant-terminal", owner, "--branch", "0001"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("é o dono do esquema"))) << refused.err.toStdString();
+    EXPECT_EQ(db.countRows(QStringLiteral("SELECT COUNT(*) FROM QDL_TERMINAL_FILIAL WHERE ROLOID = to_regrole('%1')").arg(owner)), 0);
+}
+
+// A schema where others may create objects is refused, and --upgrade
+// closes it where the owner may.
+TEST_F(Roles, ASchemaOthersMayWriteIsRefusedAndClosedByTheUpgrade)
+{
+    QUrl url(db.ownerConnectionString);
+    QUrl super(qEnvironmentVariable("QDL_PG_URL"));
+    super.setPath(url.path());
+    withConnection(super.toString(), [](TADOConnection& c) {
+        c.execute(QStringLiteral("GRANT CREATE ON SCHEMA public TO PUBLIC"), QStringLiteral("GRANT"));
+    });
+    const HostRun check = runHostProgram(QProcessEnvironment::systemEnvironment(), {"--database", db.ownerConnectionString, "--check"});
+    EXPECT_EQ(check.status, 2);
+    EXPECT_TRUE(check.out.contains(QStringLiteral("REVOKE CREATE ON SCHEMA \"public\" FROM PUBLIC"))) << check.out.toStdString();
+    const HostRun grant = runHostProgram(QProcessEnvironment::systemEnvironment(),
+                                         {"--database", db.ownerConnectionString, "--grant-terminal", terminal0001, "--branch", "0001"});
+    EXPECT_EQ(grant.status, 2) << grant.out.toStdString();
+
+    const HostRun upgrade = runHostProgram(QProcessEnvironment::systemEnvironment(), {"--database", db.ownerConnectionString, "--upgrade"});
+    EXPECT_EQ(upgrade.status, 0) << upgrade.err.toStdString();
+    EXPECT_TRUE(upgrade.out.contains(QStringLiteral("fechado"))) << upgrade.out.toStdString();
+    EXPECT_EQ(runHostProgram(QProcessEnvironment::systemEnvironment(), {"--database", db.ownerConnectionString, "--check"}).status, 0);
+}
+
+// A terminal that keeps a branch's locks in an open transaction holds that
+// branch only: a roll-out waits a few seconds, names the holder, skips the
+// branch and writes the others.
+TEST_F(Roles, ARollOutSkipsABranchATerminalHoldsAndNamesWhoHoldsIt)
+{
+    QString said;
+    QTextStream log(&said);
+    grantTerminal(db.openCheckConnection(), terminal0001, {QStringLiteral("0001")}, log);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("central.layout"));
+    ASSERT_EQ(runHostProgram(QProcessEnvironment::systemEnvironment(),
+                             {"--database", db.ownerConnectionString, "--export-layout", file, "--branch", "9999"})
+                  .status,
+              0);
+    db.exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Antes' WHERE IDTPBUTTON = '4' AND NRBUTTON = '01'");
+
+    TADOConnection holder;
+    holder.ConnectionString = urlAs(terminal0001) + QStringLiteral("?application_name=caixa-teste");
+    holder.setConnected(true);
+    holder.BeginTrans();
+    SqlQuery lock(holder);
+    ASSERT_TRUE(lock.exec("SELECT qdl_adqtravaleiaute('0001', '00001')")) << errorText(lock.lastError());
+    lock.finish();
+
+    const HostRun rollout = runHostProgram(QProcessEnvironment::systemEnvironment(),
+                                           {"--database", db.ownerConnectionString, "--import-layout", file, "--branch", "0001,9999"});
+    holder.RollbackTrans();
+    EXPECT_EQ(rollout.status, 1) << rollout.out.toStdString() << rollout.err.toStdString();
+    EXPECT_TRUE(rollout.out.contains(QStringLiteral("retida"))) << rollout.out.toStdString();
+    EXPECT_TRUE(rollout.out.contains(terminal0001)) << rollout.out.toStdString();
+    EXPECT_TRUE(rollout.out.contains(QStringLiteral("caixa-teste"))) << rollout.out.toStdString();
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'Antes' AND CDFILIAL = '9999'"), 0);
+    EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'Antes' AND CDFILIAL = '0001'"), 1);
 }
 
 } // namespace
