@@ -156,29 +156,6 @@ Button buttonOf(const TADOQuery& q)
     return b;
 }
 
-// '01', '02', ... up to last: the button numbers the screen writes.
-QString numbersUpTo(int last)
-{
-    QStringList list;
-    for (int n = 1; n <= last; ++n)
-        list << QStringLiteral("'%1'").arg(n, 2, 10, QLatin1Char('0'));
-    return list.join(QStringLiteral(", "));
-}
-
-// What a sound row needs of its own columns, in the database's words. Every
-// row these conditions accept, isButtonNumber and isPage accept too; what
-// they refuse is read and judged by those.
-QString soundForm(bool postgres)
-{
-    const QString page = postgres ? QStringLiteral("t.NRPGCONFTELA ~ '^[123456789][0123456789]*$'")
-                                  : QStringLiteral("(t.NRPGCONFTELA GLOB '[123456789]*' AND NOT t.NRPGCONFTELA GLOB '*[^0123456789]*')");
-    return QStringLiteral("(t.IDTPBUTTON = '4' AND t.NRBUTTON IN (%1) AND t.NRPGCONFTELA = '1' AND t.IDTPBUTONAUX = '0' "
-                          "AND t.NRBUTTONAUX = '0' AND t.NRPGCONFTAUX = '0') "
-                          "OR (t.IDTPBUTTON = '3' AND t.NRBUTTON IN (%2) AND %3 AND t.IDTPBUTONAUX = '4' "
-                          "AND t.NRBUTTONAUX IN (%1) AND t.NRPGCONFTAUX = '1')")
-        .arg(numbersUpTo(NRBUTTONSAMBI), numbersUpTo(NRBUTTONSMESA), page);
-}
-
 // The rows that may break a rule of their own (see Checker::readSuspects),
 // those of ITMENUCONFTE t that `filter` (" AND t...") keeps, as rows of b with
 // what the rules ask of the other tables.
@@ -195,7 +172,7 @@ QString suspectsSql(bool pg, const QString& filter)
                                  "FROM (")
                       .arg(columnsOf("b"), pg ? QStringLiteral("string_agg(m.CDSALA, chr(31))")
                                               : QStringLiteral("group_concat(m.CDSALA, char(31))"));
-    sql += QStringLiteral("SELECT %1 FROM ITMENUCONFTE t WHERE (CASE WHEN %2 THEN 0 ELSE 1 END) = 1%3").arg(t, soundForm(pg), filter);
+    sql += QStringLiteral("SELECT %1 FROM ITMENUCONFTE t WHERE (CASE WHEN %2 THEN 0 ELSE 1 END) = 1%3").arg(t, qdl::layout::soundKeySql(pg), filter);
     sql += QStringLiteral(" UNION SELECT %1 FROM ITMENUCONFTE t WHERE t.IDTPBUTTON = '4'%2 AND NOT EXISTS "
                           "(SELECT 1 FROM SALA s WHERE s.CDFILIAL = t.CDFILIAL AND s.CDSALA = t.CDIDENTBUTON)")
                .arg(t, filter);
@@ -523,9 +500,4 @@ LayoutReport checkLayoutAt(const QString& connectionString, const QString& branc
     LayoutReport report = checkLayout(db, branch);
     report.schemaVersion = version;
     return report;
-}
-
-QString soundButtonKeySql(bool postgres)
-{
-    return soundForm(postgres);
 }

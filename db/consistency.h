@@ -62,8 +62,3 @@ QString configurationMayBeBrokenSql(bool postgres);
 // checks it as above and closes it. Throws EQdlError or EDatabaseError when
 // the database cannot be opened or read; never waits past the wait limit.
 LayoutReport checkLayoutAt(const QString& connectionString, const QString& branch = QString());
-
-// The condition on a row `t` of ITMENUCONFTE (its key columns) that holds
-// when its key is in the form the screen writes: the check reads the rows
-// that break it, and PostgreSQL's operations refuse to insert such a row.
-QString soundButtonKeySql(bool postgres);

@@ -107,6 +107,28 @@ inline int columnWidth(QStringView column)
     return 0;
 }
 
+// A key in the form the screen writes, as a condition on a row `t` of
+// ITMENUCONFTE: an area button on page 1 with no parent, a table button on
+// a page (decimal, no leading zero) under an area button on page 1, button
+// numbers of two digits within each family's slots. The layout check reads
+// the rows that break it; PostgreSQL's operations refuse to insert one.
+inline QString soundKeySql(bool postgres)
+{
+    const auto numbersUpTo = [](int last) {
+        QStringList list;
+        for (int n = 1; n <= last; ++n)
+            list << QStringLiteral("'%1'").arg(n, 2, 10, QLatin1Char('0'));
+        return list.join(QStringLiteral(", "));
+    };
+    const QString page = postgres ? QStringLiteral("t.NRPGCONFTELA ~ '^[123456789][0123456789]*$'")
+                                  : QStringLiteral("(t.NRPGCONFTELA GLOB '[123456789]*' AND NOT t.NRPGCONFTELA GLOB '*[^0123456789]*')");
+    return QStringLiteral("(t.IDTPBUTTON = '4' AND t.NRBUTTON IN (%1) AND t.NRPGCONFTELA = '1' AND t.IDTPBUTONAUX = '0' "
+                          "AND t.NRBUTTONAUX = '0' AND t.NRPGCONFTAUX = '0') "
+                          "OR (t.IDTPBUTTON = '3' AND t.NRBUTTON IN (%2) AND %3 AND t.IDTPBUTONAUX = '4' "
+                          "AND t.NRBUTTONAUX IN (%1) AND t.NRPGCONFTAUX = '1')")
+        .arg(numbersUpTo(NRBUTTONSAMBI), numbersUpTo(NRBUTTONSMESA), page);
+}
+
 // A button's colours are RGB values, 0 (black) to 0xFFFFFF (white).
 inline constexpr qint64 kLargestColour = 0xFFFFFF;
 

@@ -6,7 +6,6 @@
 #include "adoconnection.h"
 #include "adoquery.h"
 #include "errors.h"
-#include "consistency.h"
 #include "layoutrules.h"
 #include "statement.h"
 
@@ -106,7 +105,7 @@ QStringList operationGuards(const StatementDef& def, const QStringList& names)
     guards << QStringLiteral("IF NOT EXISTS (SELECT 1 FROM (SELECT %1) t WHERE %2) THEN\n"
                              "    RAISE EXCEPTION 'botão fora do leiaute: tipo %, botão %, página %, sob % % %', %3 USING ERRCODE = 'check_violation';\n"
                              "  END IF;")
-                  .arg(key.join(QLatin1String(", ")), soundButtonKeySql(true),
+                  .arg(key.join(QLatin1String(", ")), qdl::layout::soundKeySql(true),
                        QStringList{argument("P_IDTPBUTTON"), argument("P_NRBUTTON"), argument("P_NRPGCONFTELA"),
                                    argument("P_IDTPBUTONAUX"), argument("P_NRBUTTONAUX"), argument("P_NRPGCONFTAUX")}
                            .join(QLatin1String(", ")));
