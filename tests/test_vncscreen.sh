@@ -4,8 +4,9 @@
 # and prints the password; an RFB client is offered VNC authentication and
 # not "None", is refused without the password or with a wrong one, and sees
 # the screen with the printed one. A password file that others may read, or
-# one in a folder others may write, stops the script before anything is
-# served. Every wait is bounded.
+# one in a folder others may write, or below one, stops the script before
+# anything is served. Killed with TERM or HUP, the script leaves neither Xvfb
+# nor x11vnc serving. Every wait is bounded.
 set -euo pipefail
 script="${QDL_SOURCE_DIR:?}/scripts/vncscreen.sh"
 home="$(mktemp -d)"
@@ -18,9 +19,17 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # The served program waits for a line on the fifo, a minute at most.
 # shellcheck disable=SC2016 # expanded by the served shell
 coproc SCREEN { timeout 120 bash "$script" bash -c 'exec 3<>"$1"; read -r -t 60 -u 3 _' _ "$stop" 2>&1; }
-finish() {
+screen="$SCREEN_PID"
+end_screen() {
+  [ -n "$screen" ] || return 0
   echo >"$stop" || true
-  wait "$SCREEN_PID" 2>/dev/null || true
+  wait "$screen" 2>/dev/null || true
+  screen=""
+}
+left=() # what a failed run may have left
+finish() {
+  end_screen
+  ((${#left[@]} == 0)) || kill "${left[@]}" 2>/dev/null || true
   rm -rf "$home"
 }
 trap finish EXIT
@@ -85,4 +94,32 @@ chmod 600 "$home/.config/quadrel/vnc.passwd"
 chmod 777 "$home/.config/quadrel"
 if out="$(timeout 30 bash "$script" true 2>&1)"; then fail "served from a folder all may write: $out"; fi
 [[ "$out" == *"folder $home/.config/quadrel has mode 777"* && ! "$out" =~ "Screen served" ]] || fail "$out"
+# And so is a private folder below one others may write.
+chmod 700 "$home/.config/quadrel"
+chmod 777 "$home/.config"
+if out="$(timeout 30 bash "$script" true 2>&1)"; then fail "served below a folder all may write: $out"; fi
+[[ "$out" == *"folder $home/.config has mode 777"* && ! "$out" =~ "Screen served" ]] || fail "$out"
+chmod 700 "$home/.config"
+
+# Killed, the script takes Xvfb and x11vnc with it: the first found as
+# its child, the second by its password file's name.
+end_screen
+mkfifo "$home/said"
+for signal in TERM HUP; do
+  # shellcheck disable=SC2016 # expanded by the served shell
+  bash "$script" bash -c 'echo "display $DISPLAY"; exec sleep 60' >"$home/said" 2>&1 &
+  pid=$!
+  left+=("$pid")
+  exec 4<"$home/said"
+  said=""
+  while [[ ! "$said" =~ display\ : ]] && IFS= read -r -t 60 line <&4; do said+="$line"$'\n'; done
+  [[ "$said" =~ display\ : ]] || fail "not served: $said"
+  xvfb="$(pgrep -P "$pid" -x Xvfb)" || fail "no Xvfb under the script"
+  vnc="$(pgrep -n -f -- "-rfbauth $home/")" || fail "no x11vnc"
+  left+=("$xvfb" "$vnc")
+  kill "-$signal" "$pid"
+  timeout 20 tail --pid="$xvfb" -s 0.1 -f /dev/null || fail "Xvfb still running after kill -$signal"
+  timeout 20 tail --pid="$vnc" -s 0.1 -f /dev/null || fail "x11vnc still serving after kill -$signal"
+  exec 4<&-
+done
 echo "PASS"
