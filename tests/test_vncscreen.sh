@@ -19,17 +19,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # The served program waits for a line on the fifo, a minute at most.
 # shellcheck disable=SC2016 # expanded by the served shell
 coproc SCREEN { timeout 120 bash "$script" bash -c 'exec 3<>"$1"; read -r -t 60 -u 3 _' _ "$stop" 2>&1; }
-screen="$SCREEN_PID"
-end_screen() {
-  [ -n "$screen" ] || return 0
-  echo >"$stop" || true
-  wait "$screen" 2>/dev/null || true
-  screen=""
-}
-left=() # what a failed run may have left
+left=() # what a failed kill left running
 finish() {
-  end_screen
-  ((${#left[@]} == 0)) || kill "${left[@]}" 2>/dev/null || true
+  echo >"$stop" || true
+  wait "$SCREEN_PID" 2>/dev/null || true
+  kill "${left[@]}" 2>/dev/null || true
   rm -rf "$home"
 }
 trap finish EXIT
@@ -101,25 +95,19 @@ if out="$(timeout 30 bash "$script" true 2>&1)"; then fail "served below a folde
 [[ "$out" == *"folder $home/.config has mode 777"* && ! "$out" =~ "Screen served" ]] || fail "$out"
 chmod 700 "$home/.config"
 
-# Killed, the script takes Xvfb and x11vnc with it: the first found as
-# its child, the second by its password file's name.
-end_screen
+# Killed, the script takes with it Xvfb (its child) and x11vnc (the newest
+# serving this password file).
 mkfifo "$home/said"
 for signal in TERM HUP; do
-  # shellcheck disable=SC2016 # expanded by the served shell
-  bash "$script" bash -c 'echo "display $DISPLAY"; exec sleep 60' >"$home/said" 2>&1 &
-  pid=$!
-  left+=("$pid")
+  bash "$script" sleep 60 >"$home/said" 2>&1 &
   exec 4<"$home/said"
-  said=""
-  while [[ ! "$said" =~ display\ : ]] && IFS= read -r -t 60 line <&4; do said+="$line"$'\n'; done
-  [[ "$said" =~ display\ : ]] || fail "not served: $said"
-  xvfb="$(pgrep -P "$pid" -x Xvfb)" || fail "no Xvfb under the script"
-  vnc="$(pgrep -n -f -- "-rfbauth $home/")" || fail "no x11vnc"
-  left+=("$xvfb" "$vnc")
-  kill "-$signal" "$pid"
-  timeout 20 tail --pid="$xvfb" -s 0.1 -f /dev/null || fail "Xvfb still running after kill -$signal"
-  timeout 20 tail --pid="$vnc" -s 0.1 -f /dev/null || fail "x11vnc still serving after kill -$signal"
+  line=""
+  until [[ "$line" == "Screen served"* ]]; do IFS= read -r -t 60 line <&4 || fail "not served"; done
+  left+=("$!" "$(pgrep -P $! -x Xvfb)" "$(pgrep -n -f -- "-rfbauth $home/")")
+  kill "-$signal" "$!"
+  for pid in "${left[@]: -2}"; do
+    timeout 20 tail --pid="$pid" -s 0.1 -f /dev/null || fail "$(ps -o args= "$pid") left running by kill -$signal"
+  done
   exec 4<&-
 done
 echo "PASS"
