@@ -130,6 +130,7 @@ TEST_F(Terminal, EveryBadConfigurationIsRefusedNamingTheFileAndTheKey)
     const QList<Refusal> refusals = {
         {"broken section", "[General\nscale=2\n", own, {"INI"}},
         {"line without =", "scale 2\n", own, {"linha 1", "scale 2"}},
+        {"NUL", QByteArrayLiteral("scale=2\nlanguage=p\0t\n"), own, {"linha 2", "NUL"}},
         {"unknown key", "scale=2\ncolour=red\n", own, {"colour"}},
         {"key in a section", "[display]\nscale=2\n", own, {"display/scale"}},
         {"database neither sqlite nor PostgreSQL", "database=mysql://h/db\n", own, {"database", "mysql://h/db"}},
