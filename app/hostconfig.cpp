@@ -203,6 +203,12 @@ ConfigText openConfigFile(const QString& path)
 QHash<QString, QString> readConfigFile(const QString& path)
 {
     const ConfigText read = openConfigFile(path);
+    // A NUL would cut short the message that quotes its line or value:
+    // told by its line instead.
+    if (const qsizetype nul = read.text.indexOf('\0'); nul >= 0)
+        throw EQdlError(tr("%1, linha %2: o arquivo de configuração contém um caractere NUL (byte zero).")
+                            .arg(path)
+                            .arg(read.text.left(nul).count('\n') + 1));
     // QSettings reads the INI by name: through the folders just checked,
     // where only this user and root may put another file in its place.
     const QSettings settings(read.checkedPath, QSettings::IniFormat);

@@ -33,6 +33,22 @@ QStringList column(TADOConnection& db, const QString& sql, const QString& step)
     return values;
 }
 
+// The most a new database's folders and file let others do: read. The umask
+// may take more away but never lets another user write there, nor put a
+// file of theirs in the database's place; SQLite gives its journal and
+// write-ahead files the database file's mode.
+constexpr QFile::Permissions kNewFileMode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+constexpr QFile::Permissions kNewFolderMode = kNewFileMode | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+
+// QDir::mkpath, each missing folder made with kNewFolderMode.
+bool makeFolders(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    return makeFolders(info.absolutePath()) && (QDir().mkdir(path, kNewFolderMode) || QFileInfo(path).isDir());
+}
+
 } // namespace
 
 QString qdlSchemaScript(bool postgres)
@@ -86,11 +102,11 @@ void createQdlDatabaseAt(const QString& connectionString, bool withDemo)
             throw EQdlError(QCoreApplication::translate("DemoDatabase", "Cadeia de conexão sem o caminho do banco SQLite: \"%1\"").arg(cs));
         const QFileInfo info(path);
         if (!info.exists()) {
-            if (!QDir().mkpath(info.absolutePath()))
+            if (!makeFolders(info.absolutePath()))
                 throw EQdlError(QCoreApplication::translate("DemoDatabase", "Não foi possível criar a pasta %1").arg(info.absolutePath()));
             // An empty file is an empty SQLite database.
             QFile file(info.absoluteFilePath());
-            if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kNewFileMode))
                 throw EQdlError(QCoreApplication::translate("DemoDatabase", "Não foi possível criar o arquivo %1: %2")
                                     .arg(info.absoluteFilePath(), file.errorString()));
             createdFile = info.absoluteFilePath();

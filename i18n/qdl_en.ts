@@ -1622,6 +1622,10 @@ Database message: </translation>
         <translation>%1, line %2: &quot;%3&quot; is not in key=value form.</translation>
     </message>
     <message>
+        <source>%1, linha %2: o arquivo de configuração contém um caractere NUL (byte zero).</source>
+        <translation>%1, line %2: the configuration file holds a NUL character (zero byte).</translation>
+    </message>
+    <message>
         <source>%1: chave desconhecida &quot;%2&quot; (as chaves são database, language e scale).</source>
         <translation>%1: unknown key &quot;%2&quot; (the keys are database, language and scale).</translation>
     </message>

@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "adoconnection.h"
 #include "connection.h"
 #include "dbfixture.h"
 #include "hostconfig.h"
@@ -129,6 +130,7 @@ TEST_F(Terminal, EveryBadConfigurationIsRefusedNamingTheFileAndTheKey)
     const QList<Refusal> refusals = {
         {"broken section", "[General\nscale=2\n", own, {"INI"}},
         {"line without =", "scale 2\n", own, {"linha 1", "scale 2"}},
+        {"NUL", QByteArrayLiteral("scale=2\nlanguage=p\0t\n"), own, {"linha 2", "NUL"}},
         {"unknown key", "scale=2\ncolour=red\n", own, {"colour"}},
         {"key in a section", "[display]\nscale=2\n", own, {"display/scale"}},
         {"database neither sqlite nor PostgreSQL", "database=mysql://h/db\n", own, {"database", "mysql://h/db"}},
@@ -204,6 +206,25 @@ TEST_F(Terminal, AMissingSqliteFileNamedByTheConfigurationIsNotCreated)
     EXPECT_TRUE(run.err.contains("Banco de dados não encontrado: " + missing)) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(systemFile)) << run.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+// Whatever the umask, the demo database qdl-host makes, its folders and
+// SQLite's files beside it are for no other user to write or replace.
+TEST_F(Terminal, TheDemoDatabaseIsMadeForItsUserToWriteAlone)
+{
+    const mode_t umask = ::umask(0); // qdl-host's too
+    const auto restore = qScopeGuard([umask] { ::umask(umask); });
+    const HostRun run = this->run({"--create-demo"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString file = dir.filePath(QStringLiteral("data/quadrel/qdl-demo.db"));
+    TADOConnection db; // opened: the write-ahead files are there
+    db.ConnectionString = "sqlite:" + file;
+    db.setConnected(true);
+    for (const QString& made : {dir.filePath(QStringLiteral("data")), QFileInfo(file).path(), file, file + "-wal", file + "-shm"}) {
+        struct stat st {};
+        ASSERT_EQ(stat(QFile::encodeName(made).constData(), &st), 0) << made.toStdString();
+        EXPECT_EQ(st.st_mode & (S_IWGRP | S_IWOTH), 0u) << made.toStdString() << ": mode " << std::oct << (st.st_mode & 07777);
+    }
 }
 
 // ---- Passwords out of sight ----------------------------------------------------

@@ -4,8 +4,9 @@
 # and prints the password; an RFB client is offered VNC authentication and
 # not "None", is refused without the password or with a wrong one, and sees
 # the screen with the printed one. A password file that others may read, or
-# one in a folder others may write, stops the script before anything is
-# served. Every wait is bounded.
+# one in a folder others may write, or below one, stops the script before
+# anything is served. Killed with TERM or HUP, the script leaves neither Xvfb
+# nor x11vnc serving. Every wait is bounded.
 set -euo pipefail
 script="${QDL_SOURCE_DIR:?}/scripts/vncscreen.sh"
 home="$(mktemp -d)"
@@ -18,9 +19,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # The served program waits for a line on the fifo, a minute at most.
 # shellcheck disable=SC2016 # expanded by the served shell
 coproc SCREEN { timeout 120 bash "$script" bash -c 'exec 3<>"$1"; read -r -t 60 -u 3 _' _ "$stop" 2>&1; }
+left=() # what a failed kill left running
 finish() {
   echo >"$stop" || true
   wait "$SCREEN_PID" 2>/dev/null || true
+  kill "${left[@]}" 2>/dev/null || true
   rm -rf "$home"
 }
 trap finish EXIT
@@ -85,4 +88,26 @@ chmod 600 "$home/.config/quadrel/vnc.passwd"
 chmod 777 "$home/.config/quadrel"
 if out="$(timeout 30 bash "$script" true 2>&1)"; then fail "served from a folder all may write: $out"; fi
 [[ "$out" == *"folder $home/.config/quadrel has mode 777"* && ! "$out" =~ "Screen served" ]] || fail "$out"
+# And so is a private folder below one others may write.
+chmod 700 "$home/.config/quadrel"
+chmod 777 "$home/.config"
+if out="$(timeout 30 bash "$script" true 2>&1)"; then fail "served below a folder all may write: $out"; fi
+[[ "$out" == *"folder $home/.config has mode 777"* && ! "$out" =~ "Screen served" ]] || fail "$out"
+chmod 700 "$home/.config"
+
+# Killed, the script takes with it Xvfb (its child) and x11vnc (the newest
+# serving this password file).
+mkfifo "$home/said"
+for signal in TERM HUP; do
+  bash "$script" sleep 60 >"$home/said" 2>&1 &
+  exec 4<"$home/said"
+  line=""
+  until [[ "$line" == "Screen served"* ]]; do IFS= read -r -t 60 line <&4 || fail "not served"; done
+  left+=("$!" "$(pgrep -P $! -x Xvfb)" "$(pgrep -n -f -- "-rfbauth $home/")")
+  kill "-$signal" "$!"
+  for pid in "${left[@]: -2}"; do
+    timeout 20 tail --pid="$pid" -s 0.1 -f /dev/null || fail "$(ps -o args= "$pid") left running by kill -$signal"
+  done
+  exec 4<&-
+done
 echo "PASS"
