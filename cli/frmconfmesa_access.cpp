@@ -256,13 +256,22 @@ void TfrmConfMesa::showFocusRing()
         if (!usable.contains(current))
             current = usable.value(0);
     }
-    if (current)
-        focusByKeyboard(current);
+    if (!current)
+        return;
+    // A closed dialog may leave no window active (no window manager hands
+    // the activation back) while keys still reach this one: the ring shows
+    // once the screen is active again.
+    if (!isActiveWindow())
+        activateWindow();
+    focusByKeyboard(current);
 }
 
 bool TfrmConfMesa::focusRingShown() const
 {
-    return testAttribute(Qt::WA_KeyboardFocusChange);
+    // What the focused button draws, not the form's own flag: an inactive
+    // form keeps both its focus button and the flag, but draws no ring.
+    const QWidget* focused = focusWidget();
+    return focused && showsFocusRing(*focused);
 }
 
 bool TfrmConfMesa::pressKey(const QKeyEvent* event)

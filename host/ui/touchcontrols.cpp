@@ -141,13 +141,6 @@ QColor contrastOn(const QColor& face)
     return qGray(face.rgb()) > 140 ? kFocusOnLight : kFocusOnDark;
 }
 
-// Whether the control shows the keyboard focus: it has it, and the focus
-// came by keyboard (a tap leaves no ring behind).
-bool showsFocus(const QWidget& control)
-{
-    return control.hasFocus() && control.window()->testAttribute(Qt::WA_KeyboardFocusChange);
-}
-
 // A solid ring in the colour that reads on the face, lined inside with the
 // other one: visible on any face colour of any scheme.
 void drawFocusRing(QPainter& p, const QRectF& r, qreal radius, const QColor& face, qreal width)
@@ -296,6 +289,14 @@ void setAccessibleShortcut(QWidget* control, const QString& keys)
     control->setProperty(kShortcutProperty, keys);
 }
 
+bool showsFocusRing(const QWidget& control)
+{
+    // hasFocus() holds only while the window is the active one: a window
+    // left inactive (a dialog closed where no window manager gives the
+    // activation back) keeps its focus widget but draws no ring.
+    return control.hasFocus() && control.window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 // ---------------------------------------------------------------------------
 
 TTouchButton::TTouchButton(QWidget* parent)
@@ -343,7 +344,7 @@ void TTouchButton::paintEvent(QPaintEvent*)
     p.setBrush(face);
     p.drawRoundedRect(r, radius, radius);
 
-    if (showsFocus(*this) && height() > s.px(8)) {
+    if (showsFocusRing(*this) && height() > s.px(8)) {
         const qreal inset = s.pxF(2);
         drawFocusRing(p, r.adjusted(inset, inset, -inset, -inset), qMax<qreal>(line, radius - inset), face, line);
     }
@@ -411,7 +412,7 @@ void TBlendedBitBtn::paintEvent(QPaintEvent*)
     p.setPen(Qt::NoPen);
     p.setBrush(face);
     p.drawRoundedRect(r, radius, radius);
-    if (showsFocus(*this)) {
+    if (showsFocusRing(*this)) {
         const qreal line = s.line();
         const qreal inset = s.pxF(3) + line;
         drawFocusRing(p, r.adjusted(inset, inset, -inset, -inset), qMax<qreal>(line, radius - s.pxF(3)), face, line);
@@ -545,7 +546,7 @@ void TSpeedButton::paintEvent(QPaintEvent*)
         p.drawLine(QPointF(edge + s.pxF(1), edge), QPointF(width() - s.pxF(3), edge));
         p.drawLine(QPointF(edge, edge + s.pxF(1)), QPointF(edge, height() - s.pxF(3)));
     }
-    if (showsFocus(*this)) {
+    if (showsFocusRing(*this)) {
         const qreal inset = s.pxF(1) + line;
         drawFocusRing(p, r.adjusted(inset, inset, -inset, -inset), s.pxF(2), face, line);
     }

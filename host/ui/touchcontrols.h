@@ -28,6 +28,9 @@ QDL_UI_EXPORT void describeControl(QWidget* control, const QString& name, const 
 QDL_UI_EXPORT void setAccessibleSelected(QWidget* control, bool selected);
 // The keys that press the control, as a screen reader reads them ("F3").
 QDL_UI_EXPORT void setAccessibleShortcut(QWidget* control, const QString& keys);
+// Whether the control draws the focus ring now: it has the keyboard focus
+// of the active window, and the focus came by keyboard.
+QDL_UI_EXPORT bool showsFocusRing(const QWidget& control);
 // A caption as one line: line breaks of either order become one blank.
 QDL_UI_EXPORT QString oneLineCaption(const QString& caption);
 
