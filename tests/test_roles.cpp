@@ -144,7 +144,7 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
         asTerminal.connectionString = urlAs(terminal9999);
         ServiceSession session(asTerminal);
         ServiceResult r;
-        ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Novo nome", "4", "0", "0", "0", r), 0);
+        ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Novo nome", "4", "0", "0", "0", "Salão Principal", r), 0);
         EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
         ASSERT_EQ(setDelAmbiente("9999", "00001", "BALCA", "03", "4", "0", "0", "0", "1", r), 0);
         EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
