@@ -183,7 +183,8 @@ private:
     PendingRow currentPending();
     // The row the menus read for the button, made current: for a table
     // button only while its page of its area is shown; null when none.
-    // A button this screen placed or recoloured since holds what it wrote.
+    // A button this screen placed, renamed or recoloured since holds what it
+    // wrote.
     TClientDataSet* storedRow(const qdl::layout::ButtonKey& key);
     // The colour a mark of the button is made over: the last earlier mark's
     // in the pending list, else the stored one (background or text) as read.

@@ -158,11 +158,12 @@ void TfrmConfMesa::appendPending(const qdl::layout::ButtonKey& key, const QStrin
 void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
 {
     requireProc(bool(TecladoAlfaNumerico), "TecladoAlfaNumerico");
-    // The name is written only over the one the operator saw when the
-    // keyboard opened.
-    const QString seen = button->text();
+    // The name is written only over the stored one the screen read (the
+    // area button's, for a strip, which shows none of its own).
+    TClientDataSet* read = storedRow(key);
+    const QString seen = read ? read->FieldByName(QStringLiteral("DSBUTTON")).AsString() : QString();
     setKeyboardPreviewSource(button); // the keyboard previews the name on this button
-    stNome = TecladoAlfaNumerico(seen, 0, 0, 0);
+    stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
     if (!EmptyString(stNome) && stNome != u"@") {
         const QString stored = button->text();
         button->setText(stNome);
@@ -178,6 +179,8 @@ void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
         button->setText(stNome);
         if (reportNotDoneAsAsked(status))
             showStoredLayout();
+        else if (TClientDataSet* written = storedRow(key))
+            written->FieldByName(QStringLiteral("DSBUTTON")).setAsString(stNome);
     }
     ControlaHabilitacao(QStringLiteral("H"));
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));

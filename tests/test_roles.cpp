@@ -129,7 +129,7 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
             a.RollbackTrans();
         }
     // The operation itself refuses another branch.
-    EXPECT_FALSE(q.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0')"));
+    EXPECT_FALSE(q.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0', 'Salão')"));
     EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << errorText(q.lastError());
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'x'"), 0);
     // Nor can it widen its own branches.
@@ -163,7 +163,7 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
         renamed.setConnected(true);
         EXPECT_EQ(count(renamed, "SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL <> '9999'"), 0);
         SqlQuery r(renamed);
-        EXPECT_FALSE(r.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0')"));
+        EXPECT_FALSE(r.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0', 'Salão')"));
         EXPECT_EQ(r.lastError().kind(), DbError::Kind::Permission) << errorText(r.lastError());
     }
     superuser([this](TADOConnection& c) {

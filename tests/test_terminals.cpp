@@ -290,10 +290,10 @@ TEST_P(TerminalTest, ARenameOverOneMadeWhileTheKeyboardWasOpenIsRefused)
     EXPECT_EQ(area(1)->text(), QStringLiteral("Salão da outra"));
 }
 
-// What this screen wrote itself is what its next marks are made over: a
-// button it placed, marked twice in one batch (the last mark decides) and
-// again in the next, is written each time.
-TEST_P(TerminalTest, TheScreensOwnWritesAreWhatItsNextMarksAreMadeOver)
+// What this screen wrote itself is what its next changes are made over: a
+// button it placed, renamed twice, marked twice in one batch (the last mark
+// decides) and again in the next, is written each time.
+TEST_P(TerminalTest, TheScreensOwnWritesAreWhatItsNextChangesAreMadeOver)
 {
     openScreen();
     host->picks.push_back({"CDSALA", "VAR"});
@@ -301,6 +301,12 @@ TEST_P(TerminalTest, TheScreensOwnWritesAreWhatItsNextMarksAreMadeOver)
     host->picks.push_back({"NRMESA", "10"});
     click(table(1));
     ASSERT_EQ(buttons("CDIDENTBUTON IN ('VAR', '10')"), 2);
+    for (const char* name : {"Varanda A", "Varanda B"}) {
+        host->typed.push_back(name);
+        key(Qt::Key_F3);
+        click(area(2));
+    }
+    EXPECT_EQ(buttons("CDIDENTBUTON = 'VAR' AND DSBUTTON = 'Varanda B'"), 1);
 
     host->colours.push_back("255");
     key(Qt::Key_F6);
