@@ -238,9 +238,9 @@ TEST_P(TerminalTest, AnAreaClearedElsewhereIsReportedInTheBatch)
 // ---- writes over a change made elsewhere -------------------------------------------
 
 // Marked for a text colour here: a table the other screen then recolours, an
-// area another program recolours, an area it renames. The confirmation
-// writes only the colour nobody changed, tells of the others, and both
-// menus show what is stored.
+// area (marked twice) another program gives the first mark's colour, an area
+// it renames. The confirmation writes only the colour nobody changed, tells
+// of the others once each, and both menus show what is stored.
 TEST_P(TerminalTest, AColourIsWrittenOnlyOverTheColourTheScreenShowed)
 {
     placeArea("01", "SAL", "Salão");
@@ -252,20 +252,23 @@ TEST_P(TerminalTest, AColourIsWrittenOnlyOverTheColourTheScreenShowed)
     click(table(1));
     click(area(1));
     click(area(2));
+    host->colours.push_back("16711680");
+    key(Qt::Key_F6);
+    click(area(2));
 
     const QString other = otherScreen({"confirm", "--mode", "colour", "--colour", "65280"});
     ASSERT_TRUE(other.contains("PENDING 1\n")) << other.toStdString();
     ASSERT_FALSE(other.contains("MESSAGE")) << other.toStdString();
-    exec("UPDATE ITMENUCONFTE SET NRCOLORTEXT = 16711680 WHERE IDTPBUTTON = '4' AND NRBUTTON = '02'");
+    exec("UPDATE ITMENUCONFTE SET NRCOLORTEXT = 255 WHERE IDTPBUTTON = '4' AND NRBUTTON = '02'");
     exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Salão novo' WHERE IDTPBUTTON = '4' AND NRBUTTON = '01'");
     key(Qt::Key_Return, Qt::ControlModifier);
 
     EXPECT_EQ(host->messageTexts().count(kChangedElsewhere), 2) << host->messageTexts().join('|').toStdString();
     EXPECT_EQ(buttons("IDTPBUTTON = '3' AND NRCOLORTEXT = 65280"), 1);
-    EXPECT_EQ(buttons("IDTPBUTTON = '4' AND NRBUTTON = '02' AND NRCOLORTEXT = 16711680"), 1);
+    EXPECT_EQ(buttons("IDTPBUTTON = '4' AND NRBUTTON = '02' AND NRCOLORTEXT = 255"), 1);
     EXPECT_EQ(buttons("IDTPBUTTON = '4' AND NRBUTTON = '01' AND NRCOLORTEXT = 255"), 1);
     EXPECT_EQ(table(1)->FontColor(), 65280);
-    EXPECT_EQ(area(2)->FontColor(), 16711680);
+    EXPECT_EQ(area(2)->FontColor(), 255);
     EXPECT_EQ(area(1)->FontColor(), 255);
     EXPECT_EQ(area(1)->text(), QStringLiteral("Salão novo"));
     EXPECT_FALSE(boMudaFonte);
