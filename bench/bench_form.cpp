@@ -126,7 +126,9 @@ QList<qdlbench::ButtonRow> hundredTables()
     return rows;
 }
 
-void fillPending(const QList<qdlbench::ButtonRow>& rows, const QString& colour)
+// Each row's colour goes over the one before: the generated one (no
+// colour given), else the last batch's.
+void fillPending(const QList<qdlbench::ButtonRow>& rows, const QString& colour, const QString& before)
 {
     TClientDataSet& ds = frmConfMesa->cdsAlteracoes;
     ds.EmptyDataSet();
@@ -139,6 +141,7 @@ void fillPending(const QList<qdlbench::ButtonRow>& rows, const QString& colour)
         ds.FieldByName(QStringLiteral("NRBUTONAUX")).setAsString(r.auxNumber);
         ds.FieldByName(QStringLiteral("NRPGCONFTAUX")).setAsString(r.auxPage);
         ds.FieldByName(QStringLiteral("NRCOLOR")).setAsString(colour);
+        ds.FieldByName(QStringLiteral("NRCOLORLIDO")).setAsString(before.isEmpty() ? QString::number(r.back) : before);
         ds.FieldByName(QStringLiteral("CDSALA")).setAsString(QString());
         ds.Post();
     }
@@ -154,10 +157,13 @@ void benchConfirm(benchmark::State& state, QString connection)
     }
     int i = 0;
     qint64 paints = 0;
+    QString written; // the last batch's colour
     for (auto _ : state) {
         state.PauseTiming();
         boMudaCor = true;
-        fillPending(rows, i++ % 2 ? QStringLiteral("8421631") : QStringLiteral("12632256"));
+        const QString colour = i++ % 2 ? QStringLiteral("8421631") : QStringLiteral("12632256");
+        fillPending(rows, colour, written);
+        written = colour;
         const qint64 before = screen.counter->paints;
         state.ResumeTiming();
         const bool ok = runGuarded([] { frmConfMesa->tcbConfirmaClick(frmConfMesa->tcbConfirma); });
@@ -175,7 +181,7 @@ void benchConfirm(benchmark::State& state, QString connection)
     for (const qdlbench::ButtonRow& r : rows) {
         ServiceResult out;
         getMudaCor(qdlbench::kBranch, r.conf, r.number, r.page, QString::number(r.back), r.type, r.auxType,
-                   r.auxNumber, r.auxPage, out);
+                   r.auxNumber, r.auxPage, written.isEmpty() ? QString::number(r.back) : written, out);
     }
 }
 

@@ -259,20 +259,22 @@ std::vector<Case> cases()
                      raw.commit();
                  }});
 
-    // Renames and recolours alternate between two values on a SAL button.
+    // Renames and recolours alternate between two values on a SAL button,
+    // each written over the one before (the first over the row as put back).
     const qdlbench::ButtonRow named = tableButton("01", "1", "01");
     const auto restoreNamed = [named](Raw& raw) { restore(raw, {named}); };
+    const auto caption = [named](int i) { return i % 2 ? named.caption : named.caption + QStringLiteral(" Janela"); };
     c.push_back({"getMudaNome", restoreNamed, restoreNamed, {},
-                 [named](int i) {
+                 [=](int i) {
                      ServiceResult r;
-                     const QString caption = i % 2 ? named.caption : named.caption + QStringLiteral(" Janela");
-                     return done(getMudaNome(kBranch, kConf, named.number, named.page, caption, named.type,
-                                             named.auxType, named.auxNumber, named.auxPage, r),
+                     return done(getMudaNome(kBranch, kConf, named.number, named.page, caption(i), named.type,
+                                             named.auxType, named.auxNumber, named.auxPage, caption(i + 1), r),
                                  r);
                  },
-                 [named](Raw& raw, int i) {
+                 [=](Raw& raw, int i) {
                      Binds b = keyBinds(named);
-                     b.push_back({":P_DSBUTTON", (i % 2 ? named.caption : named.caption + " Janela").toStdString()});
+                     b.push_back({":P_DSBUTTON", caption(i).toStdString()});
+                     b.push_back({":P_DSBUTTON_LIDO", caption(i + 1).toStdString()});
                      raw.begin();
                      raw.run("acmMudaNome", b);
                      raw.commit();
@@ -333,32 +335,38 @@ std::vector<Case> cases()
 
     const qdlbench::ButtonRow coloured = tableButton("01", "1", "02");
     const auto restoreColoured = [coloured](Raw& raw) { restore(raw, {coloured}); };
-    const auto colour = [](int i) { return i % 2 ? QStringLiteral("11571344") : QStringLiteral("8421631"); };
+    const auto colour = [coloured](int i) {
+        return i % 2 ? QString::number(coloured.back) : QStringLiteral("8421631");
+    };
     c.push_back({"getMudaCor", restoreColoured, restoreColoured, {},
                  [=](int i) {
                      ServiceResult r;
                      return done(getMudaCor(kBranch, kConf, coloured.number, coloured.page, colour(i), coloured.type,
-                                            coloured.auxType, coloured.auxNumber, coloured.auxPage, r),
+                                            coloured.auxType, coloured.auxNumber, coloured.auxPage, colour(i + 1), r),
                                  r);
                  },
                  [=](Raw& raw, int i) {
                      Binds b = keyBinds(coloured);
                      b.push_back({":P_NRCOLORBACK", colour(i).toStdString()});
+                     b.push_back({":P_NRCOLORBACK_LIDO", colour(i + 1).toStdString()});
                      raw.begin();
                      raw.run("acmMudaCor", b);
                      raw.commit();
                  }});
-    const auto text = [](int i) { return i % 2 ? QStringLiteral("0") : QStringLiteral("16777215"); };
+    const auto text = [coloured](int i) {
+        return i % 2 ? QString::number(coloured.text) : QStringLiteral("16777215");
+    };
     c.push_back({"getMudaFonte", restoreColoured, restoreColoured, {},
                  [=](int i) {
                      const ServiceResult r =
                          getMudaFonte(kBranch, kConf, coloured.number, coloured.page, text(i), coloured.type,
-                                      coloured.auxType, coloured.auxNumber, coloured.auxPage);
+                                      coloured.auxType, coloured.auxNumber, coloured.auxPage, text(i + 1));
                      return done(0, r);
                  },
                  [=](Raw& raw, int i) {
                      Binds b = keyBinds(coloured);
                      b.push_back({":P_NRCOLORTEXT", text(i).toStdString()});
+                     b.push_back({":P_NRCOLORTEXT_LIDO", text(i + 1).toStdString()});
                      raw.begin();
                      raw.run("acmMudaFonte", b);
                      raw.commit();

@@ -76,6 +76,10 @@ private:
     WorkerOptions m_o;
     WorkerResult m_r;
     QString m_actionService; // the first service the current action called
+    // The shared row's colour as both screens of its branch show it: one
+    // terminal's write is refreshed onto the other's screen before its next
+    // action (the pair runs in one worker, one action at a time).
+    QMap<QString, qint64> m_sharedShown;
 };
 
 void Worker::open(Terminal& t, CheckConnection& c)
@@ -113,6 +117,7 @@ void Worker::open(Terminal& t, CheckConnection& c)
         if (shared.size() != 1)
             throw EQdlError(QStringLiteral("Branch %1 has no area button %2").arg(t.seat.branch, t.seat.sharedButton));
         t.sharedStart = colour(shared[0][0]);
+        m_sharedShown.insert(t.seat.branch, t.sharedStart);
     }
 
     setConnectionStringOverride(m_o.terminalRole.isEmpty() || isSqliteConnectionString(m_o.connection)
@@ -243,7 +248,7 @@ void Worker::rename(Terminal& t)
     const QString caption = QStringLiteral("T%1 nome %2").arg(t.seat.terminal).arg(++t.seq);
     if (write(t, "getMudaNome", [&](ServiceResult& r) {
             return getMudaNome(t.seat.branch, kConf, b->number, b->page, caption, b->type, b->auxType, b->auxNumber,
-                               b->auxPage, r);
+                               b->auxPage, b->caption, r);
         }) == Answer::Done)
         b->caption = caption;
 }
@@ -262,13 +267,13 @@ void Worker::colourBatch(Terminal& t)
         if (pick(t, 2) == 0) {
             if (write(t, "getMudaCor", [&](ServiceResult& r) {
                     return getMudaCor(t.seat.branch, kConf, b->number, b->page, QString::number(value), b->type,
-                                      b->auxType, b->auxNumber, b->auxPage, r);
+                                      b->auxType, b->auxNumber, b->auxPage, QString::number(b->back), r);
                 }) == Answer::Done)
                 b->back = value;
         } else {
             if (write(t, "getMudaFonte", [&](ServiceResult& r) {
                     r = getMudaFonte(t.seat.branch, kConf, b->number, b->page, QString::number(value), b->type,
-                                     b->auxType, b->auxNumber, b->auxPage);
+                                     b->auxType, b->auxNumber, b->auxPage, QString::number(b->text));
                     return 0;
                 }) == Answer::Done)
                 b->text = value;
@@ -276,12 +281,15 @@ void Worker::colourBatch(Terminal& t)
     }
     if (!t.seat.sharedButton.isEmpty()) {
         const qint64 value = pick(t, 1 << 24);
+        qint64& shown = m_sharedShown[t.seat.branch];
         if (write(t, "getMudaCor", [&](ServiceResult& r) {
                 return getMudaCor(t.seat.branch, kConf, t.seat.sharedButton, QStringLiteral("1"),
                                   QString::number(value), QStringLiteral("4"), QStringLiteral("0"), QStringLiteral("0"),
-                                  QStringLiteral("0"), r);
-            }) == Answer::Done)
+                                  QStringLiteral("0"), QString::number(shown), r);
+            }) == Answer::Done) {
             t.sharedLast = value;
+            shown = value;
+        }
     }
 }
 

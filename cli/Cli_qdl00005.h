@@ -173,11 +173,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // One row of the pending list, every field as text.
+    // One row of the pending list, every field as text. colourRead is the
+    // button's colour in the column the mode changes as the screen had it
+    // when the button was marked ("" for null): the colour is written only
+    // over it.
     struct PendingRow : qdl::layout::ButtonKey {
-        QString colour, cdsala;
+        QString colour, colourRead, cdsala;
     };
     PendingRow currentPending();
+    // The row the menus read for the button, made current: for a table
+    // button only while its page of its area is shown; null when none.
+    // A button this screen placed, renamed or recoloured since holds what it
+    // wrote.
+    TClientDataSet* storedRow(const qdl::layout::ButtonKey& key);
+    // The colour a mark of the button is made over: the last earlier mark's
+    // in the pending list, else the stored one (background or text) as read.
+    QString colourRead(const qdl::layout::ButtonKey& key, bool background);
+    // Places a free button (getInsere) and answers the service's status.
+    QString insertButton(const qdl::layout::ButtonKey& key, const QString& caption, const QString& ident);
     void renameButton(QAbstractButton* button, const qdl::layout::ButtonKey& key);
 
     // The area click: a mode's change, or placing an area on a free button
@@ -220,7 +233,8 @@ private:
     void wireHandlers();
     void setFreeLook(TSpeedButton* button);
     void setFreeLook(TTouchButton* button);
-    void appendPending(const qdl::layout::ButtonKey& key, const QString& nrcolor, const QString& cdsala);
+    void appendPending(const qdl::layout::ButtonKey& key, const QString& nrcolor, const QString& cdsala,
+                       const QString& colourRead = QString());
     void chooseColour(bool background);
     void showMessageKey(const QString& key);
     // Tells the operator of stored colours a menu refused (one line each),

@@ -41,27 +41,6 @@ int colourValue(const QString& text)
     return value;
 }
 
-// A button placed by the screen: a free button's colours, no message.
-// getInsere's argument text is not its argument list: the colours go as
-// decimal text, the button's type and its parent's type stand together as
-// one element, and the empty message has an element only for a table button.
-// Answers the service's value: empty when written, "Botao_Alt" when the slot
-// or the table or area was taken elsewhere meanwhile.
-QString insertButton(const QString& nrbutton, const QString& caption, const QString& page, const QString& ident,
-                  const QString& type, const QString& auxType, const QString& auxNumber, const QString& auxPage)
-{
-    const int text = kFreeTextColor, back = kFreeButtonColor;
-    QStringList argumentText{stCdfilial, stNrConf, nrbutton, caption, QString::number(text), QString::number(back)};
-    if (type == kTableButtonType)
-        argumentText << QString();
-    argumentText << page << ident << type + auxType << auxNumber << auxPage;
-    return callServiceWithText(QStringLiteral("getInsere"), argumentText, [&](ServiceResult& out) {
-               return getInsere(stCdfilial, stNrConf, nrbutton, caption, float(text), float(back), QString(), page,
-                                ident, type, auxType, auxNumber, auxPage, out);
-           })
-        .toText();
-}
-
 void requireProc(bool installed, const char* name)
 {
     if (!installed)
@@ -69,7 +48,75 @@ void requireProc(bool installed, const char* name)
             QCoreApplication::translate("TfrmConfMesa", "%1 não está disponível neste host.").arg(QLatin1String(name)));
 }
 
+const char* colourColumn(bool background)
+{
+    return background ? "NRCOLORBACK" : "NRCOLORTEXT";
+}
+
+// A stored number as exact decimal text ("" for null): 17 digits give the
+// very double back, so the database compares it equal to what it holds.
+QString exactNumberText(const QVariant& value)
+{
+    return value.isNull() ? QString() : QString::number(value.toDouble(), 'g', 17);
+}
+
 } // namespace
+
+// A button placed by the screen: a free button's colours, no message.
+// getInsere's argument text is not its argument list: the colours go as
+// decimal text, the button's type and its parent's type stand together as
+// one element, and the empty message has an element only for a table button.
+// Answers the service's value: empty when written, "Botao_Alt" when the slot
+// or the table or area was taken elsewhere meanwhile. A button written is
+// kept among the rows its menu read, as stored.
+QString TfrmConfMesa::insertButton(const ButtonKey& key, const QString& caption, const QString& ident)
+{
+    const int text = kFreeTextColor, back = kFreeButtonColor;
+    QStringList argumentText{stCdfilial, stNrConf, key.number, caption, QString::number(text), QString::number(back)};
+    if (key.type == kTableButtonType)
+        argumentText << QString();
+    argumentText << key.page << ident << key.type + key.parentType << key.parentNumber << key.parentPage;
+    const QString status =
+        callServiceWithText(QStringLiteral("getInsere"), argumentText, [&](ServiceResult& out) {
+            return getInsere(stCdfilial, stNrConf, key.number, caption, float(text), float(back), QString(), key.page,
+                             ident, key.type, key.parentType, key.parentNumber, key.parentPage, out);
+        }).toText();
+    if (!EmptyString(status))
+        return status;
+    TClientDataSet& read = key.type == kAreaButtonType ? cdsPesqAmbientes : cdsPesqMesas;
+    read.Append();
+    read.FieldByName(QStringLiteral("NRBUTTON")).setAsString(key.number);
+    read.FieldByName(QStringLiteral("DSBUTTON")).setAsString(caption);
+    read.FieldByName(QStringLiteral("NRCOLORTEXT")).setAsFloat(text);
+    read.FieldByName(QStringLiteral("NRCOLORBACK")).setAsFloat(back);
+    if (key.type == kAreaButtonType)
+        read.FieldByName(QStringLiteral("CDIDENTBUTON")).setAsString(ident);
+    read.Post();
+    return status;
+}
+
+TClientDataSet* TfrmConfMesa::storedRow(const ButtonKey& key)
+{
+    if (key.type == kAreaButtonType)
+        return cdsPesqAmbientes.Locate(QStringLiteral("NRBUTTON"), key.number, true) ? &cdsPesqAmbientes : nullptr;
+    if (key.page != pageText() || key.parentNumber != stNrFocusAmb)
+        return nullptr; // the table menu read another page
+    return cdsPesqMesas.Locate(QStringLiteral("NRBUTTON"), key.number, true) ? &cdsPesqMesas : nullptr;
+}
+
+QString TfrmConfMesa::colourRead(const ButtonKey& key, bool background)
+{
+    // Marked before in this batch: the earlier mark is written first, and
+    // this one over it.
+    const QList<PendingRow> pending = pendingRows();
+    for (auto it = pending.crbegin(); it != pending.crend(); ++it)
+        if (static_cast<const ButtonKey&>(*it) == key)
+            return it->colour;
+    // None read stands for null: a write over it is refused unless null is
+    // stored, and the screen then shows what is.
+    TClientDataSet* read = storedRow(key);
+    return read ? exactNumberText(read->FieldByName(QLatin1String(colourColumn(background))).value()) : QString();
+}
 
 TfrmConfMesa::PendingRow TfrmConfMesa::currentPending()
 {
@@ -77,6 +124,7 @@ TfrmConfMesa::PendingRow TfrmConfMesa::currentPending()
     PendingRow row;
     static_cast<ButtonKey&>(row) = ButtonKey::fromColumns(field, "NRBUTONAUX");
     row.colour = field("NRCOLOR");
+    row.colourRead = field("NRCOLORLIDO");
     row.cdsala = field("CDSALA");
     return row;
 }
@@ -87,7 +135,8 @@ void TfrmConfMesa::showMessageKey(const QString& key)
              nullptr);
 }
 
-void TfrmConfMesa::appendPending(const qdl::layout::ButtonKey& key, const QString& nrcolor, const QString& cdsala)
+void TfrmConfMesa::appendPending(const qdl::layout::ButtonKey& key, const QString& nrcolor, const QString& cdsala,
+                                 const QString& colourRead)
 {
     cdsAlteracoes.Append();
     cdsAlteracoes.FieldByName(QStringLiteral("NRBUTTON")).setAsString(key.number);
@@ -97,6 +146,7 @@ void TfrmConfMesa::appendPending(const qdl::layout::ButtonKey& key, const QStrin
     cdsAlteracoes.FieldByName(QStringLiteral("NRBUTONAUX")).setAsString(key.parentNumber);
     cdsAlteracoes.FieldByName(QStringLiteral("NRPGCONFTAUX")).setAsString(key.parentPage);
     cdsAlteracoes.FieldByName(QStringLiteral("NRCOLOR")).setAsString(nrcolor);
+    cdsAlteracoes.FieldByName(QStringLiteral("NRCOLORLIDO")).setAsString(colourRead);
     cdsAlteracoes.FieldByName(QStringLiteral("CDSALA")).setAsString(cdsala);
     cdsAlteracoes.Post();
 }
@@ -108,6 +158,10 @@ void TfrmConfMesa::appendPending(const qdl::layout::ButtonKey& key, const QStrin
 void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
 {
     requireProc(bool(TecladoAlfaNumerico), "TecladoAlfaNumerico");
+    // The name is written only over the stored one the screen read (the
+    // area button's, for a strip, which shows none of its own).
+    TClientDataSet* read = storedRow(key);
+    const QString seen = read ? read->FieldByName(QStringLiteral("DSBUTTON")).AsString() : QString();
     setKeyboardPreviewSource(button); // the keyboard previews the name on this button
     stNome = TecladoAlfaNumerico(button->text(), 0, 0, 0);
     if (!EmptyString(stNome) && stNome != u"@") {
@@ -116,7 +170,7 @@ void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
         QString status;
         try {
             status = callService(QStringLiteral("getMudaNome"), getMudaNome, stCdfilial, stNrConf, key.number,
-                                 key.page, stNome, key.type, key.parentType, key.parentNumber, key.parentPage)
+                                 key.page, stNome, key.type, key.parentType, key.parentNumber, key.parentPage, seen)
                          .toText();
         } catch (...) {
             button->setText(stored);
@@ -125,6 +179,8 @@ void TfrmConfMesa::renameButton(QAbstractButton* button, const ButtonKey& key)
         button->setText(stNome);
         if (reportNotDoneAsAsked(status))
             showStoredLayout();
+        else if (TClientDataSet* written = storedRow(key))
+            written->FieldByName(QStringLiteral("DSBUTTON")).setAsString(stNome);
     }
     ControlaHabilitacao(QStringLiteral("H"));
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
@@ -178,14 +234,16 @@ void TfrmConfMesa::areaClickInMode(TTouchButton* button, const QString& stCodigo
         clearArea(button, stCodigo);
     } else if (boMudaCor) {
         const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-        appendPending(ButtonKey::area(stCodigo), CorButton, cdsala);
+        const ButtonKey key = ButtonKey::area(stCodigo);
+        appendPending(key, CorButton, cdsala, colourRead(key, true));
         const int colour = colourValue(CorButton);
         button->SetColor(colour);
         if (TTouchButton* strip = areaStrip(stCodigo.toInt()))
             strip->SetColor(colour);
     } else if (boMudaFonte) {
         const QString cdsala = cdsAmbNrbuton.FieldByName(QStringLiteral("CDSALA")).AsString();
-        appendPending(ButtonKey::area(stCodigo), CorFonte, cdsala);
+        const ButtonKey key = ButtonKey::area(stCodigo);
+        appendPending(key, CorFonte, cdsala, colourRead(key, false));
         button->SetFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
         renameButton(button, ButtonKey::area(stCodigo));
@@ -230,7 +288,6 @@ bool TfrmConfMesa::hasPendingAreaClear(const QString& stCodigo)
 
 bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
 {
-    const QString one = QStringLiteral("1"), zero = QStringLiteral("0");
     const ServiceResult areas = callService(QStringLiteral("getAmbientes"), getAmbientes, stCdfilial, stNrConf);
     cdsAmbientes.setData(areas.toPacket());
     if (cdsAmbientes.IsEmpty()) {
@@ -245,7 +302,7 @@ bool TfrmConfMesa::placeArea(TTouchButton* button, const QString& stCodigo)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const QString cdsala = cdsAmbientes.FieldByName(QStringLiteral("CDSALA")).AsString();
     const QString nmsala = cdsAmbientes.FieldByName(QStringLiteral("NMSALA")).AsString();
-    if (reportNotDoneAsAsked(insertButton(stCodigo, nmsala, one, cdsala, kAreaButtonType, zero, zero, zero))) {
+    if (reportNotDoneAsAsked(insertButton(ButtonKey::area(stCodigo), nmsala, cdsala))) {
         showStoredLayout();
         return false;
     }
@@ -308,10 +365,7 @@ void TfrmConfMesa::placeTable(TSpeedButton* button, const QString& stCodigo)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const QString nrmesa = cdsMesas.FieldByName(QStringLiteral("NRMESA")).AsString();
     const QString nmmesa = cdsMesas.FieldByName(QStringLiteral("NMMESA")).AsString();
-    const QString page = pageText();
-    const QString one = QStringLiteral("1");
-    if (reportNotDoneAsAsked(insertButton(stCodigo, nmmesa, page, nrmesa, kTableButtonType, kAreaButtonType,
-                                          stNrFocusAmb, one))) {
+    if (reportNotDoneAsAsked(insertButton(ButtonKey::table(stCodigo, pageText(), stNrFocusAmb), nmmesa, nrmesa))) {
         showStoredLayout();
         return;
     }
@@ -337,7 +391,8 @@ void TfrmConfMesa::tableClickInMode(TSpeedButton* button, const QString& stCodig
         button->SetFontColor(kFreeTextColor);
         button->setGlyph(imgLivreCinza->pixmap());
     } else if (boMudaFonte) {
-        appendPending(ButtonKey::table(stCodigo, page, stNrFocusAmb), CorFonte, QString());
+        const ButtonKey key = ButtonKey::table(stCodigo, page, stNrFocusAmb);
+        appendPending(key, CorFonte, QString(), colourRead(key, false));
         button->SetFontColor(colourValue(CorFonte));
     } else if (boMudaNome) {
         renameButton(button, ButtonKey::table(stCodigo, page, stNrFocusAmb));
@@ -495,11 +550,16 @@ QString TfrmConfMesa::deletePendingButton(const PendingRow& r)
 
 void TfrmConfMesa::confirmColours(bool background)
 {
-    bool changedElsewhere = false;
+    // A button not changed as asked keeps what is stored: its later marks
+    // in the batch were made over the refused one and are not written
+    // either (nor told again).
+    QSet<QString> notDone;
     walkPending([&](const PendingRow& r) {
-        // The colour services take the same nine arguments in the same order.
-        const auto arguments =
-            std::tie(stCdfilial, stNrConf, r.number, r.page, r.colour, r.type, r.parentType, r.parentNumber, r.parentPage);
+        if (notDone.contains(r.text()))
+            return false;
+        // The colour services take the same ten arguments in the same order.
+        const auto arguments = std::tie(stCdfilial, stNrConf, r.number, r.page, r.colour, r.type, r.parentType,
+                                        r.parentNumber, r.parentPage, r.colourRead);
         const auto mudaCor = [](const auto&... a) {
             return callService(QStringLiteral("getMudaCor"), getMudaCor, a...);
         };
@@ -508,13 +568,16 @@ void TfrmConfMesa::confirmColours(bool background)
         };
         const ServiceResult status = background ? std::apply(mudaCor, arguments) : std::apply(mudaFonte, arguments);
         if (reportNotDoneAsAsked(status.toText())) {
-            changedElsewhere = true;
+            notDone.insert(r.text());
             return false; // reported: the batch goes on
         }
+        // Stored now: the next batch's marks are made over it.
+        if (TClientDataSet* read = storedRow(r))
+            read->FieldByName(QLatin1String(colourColumn(background))).setAsFloat(r.colour.toDouble());
         return true;
     });
     // The area buttons show their colours as stored too.
-    if (changedElsewhere)
+    if (!notDone.isEmpty())
         showStoredLayout();
 }
 

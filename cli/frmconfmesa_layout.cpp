@@ -285,6 +285,7 @@ void TfrmConfMesa::declareDatasets()
     cdsAlteracoes.addField(text("NRPGCONFTAUX", 2));
     cdsAlteracoes.addField(text("NRBUTONAUX", 2));
     cdsAlteracoes.addField(text("NRCOLOR", 50));
+    cdsAlteracoes.addField(text("NRCOLORLIDO", 50)); // the colour the mark was made over
     cdsAlteracoes.addField(text("CDSALA", 10));
 
     // A table number is held as wide as the schema stores it (10): a number

@@ -70,7 +70,10 @@ QHash<QString, QString> columnTypes(TADOConnection& db)
 
 QString parameterType(const QHash<QString, QString>& types, const StatementDef& def, const QString& placeholder)
 {
-    const QString column = placeholder.mid(2); // P_CDSALA -> CDSALA
+    QString column = placeholder.mid(2); // P_CDSALA -> CDSALA
+    // The value a screen read is of its column's type: P_DSBUTTON_LIDO -> DSBUTTON.
+    if (column.endsWith(QLatin1String("_LIDO")))
+        column.chop(5);
     for (const char* table : {"ITMENUCONFTE.", "MESA."}) {
         const QString type = types.value(QLatin1String(table) + column);
         if (!type.isEmpty())

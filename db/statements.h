@@ -18,8 +18,9 @@ namespace qdl {
 
 // Result key of a refused delete.
 inline constexpr const char* kMesaInd = "Mesa_Ind";
-// Result key of a change that found no button to change: another terminal
-// removed it, or changed its key, since this screen read it.
+// Result key of a change that found no button to change: since this screen
+// read it, another terminal removed it, changed its key, or changed the
+// value being changed.
 inline constexpr const char* kBotaoAlterado = "Botao_Alt";
 // Result key of a change whose COMMIT reached the server but whose answer
 // never came back (or that the server's standby did not confirm): it may be
@@ -46,11 +47,17 @@ inline constexpr StatementDef kStatements[] = {
     {"adqPesqAmbientes", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler os botões de ambiente"),
      "SELECT NRBUTTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK, CDIDENTBUTON FROM ITMENUCONFTE "
      "WHERE (CDFILIAL = :P_CDFILIAL ) AND (NRCONFTELA = :P_NRCONFTELA) AND (IDTPBUTTON = '4' )"},
+    // A rename, and a colour below, is written only over the value the
+    // screen read (":P_<column>_LIDO"): one another terminal or program
+    // changed meanwhile changes no row, and the service answers
+    // "Botao_Alt". Only the column written is compared. A caption read as
+    // blank was stored blank or null alike.
     {"acmMudaNome", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar o nome do botão"),
      "UPDATE ITMENUCONFTE SET DSBUTTON = :P_DSBUTTON WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
      "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "
-     "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)", StatementKind::Write},
+     "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) AND "
+     "(COALESCE(DSBUTTON, '') = :P_DSBUTTON_LIDO)", StatementKind::Write},
     {"adqPesqMesas", QT_TRANSLATE_NOOP("TrdmConfMesa", "ler os botões de mesa"),
      "SELECT NRBUTTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK FROM ITMENUCONFTE WHERE (CDFILIAL = :P_CDFILIAL ) "
      "AND (NRCONFTELA = :P_NRCONFTELA ) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTTON = '3' ) AND "
@@ -138,16 +145,20 @@ inline constexpr StatementDef kStatements[] = {
     {"adqTravaMesasAmb", QT_TRANSLATE_NOOP("TrdmConfMesa", "reservar as mesas do ambiente"),
      "SELECT M.NRMESA FROM MESA M WHERE (M.CDFILIAL = :P_CDFILIAL) AND (M.CDSALA = :P_CDSALA) FOR SHARE",
      StatementKind::PostgresLock},
+    // A colour read as null is null still; a colour is compared as a
+    // number (the value read goes as decimal text, 255 is 255.0).
     {"acmMudaCor", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar a cor do botão"),
      "UPDATE ITMENUCONFTE SET NRCOLORBACK = :P_NRCOLORBACK WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
      "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "
-     "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)", StatementKind::Write},
+     "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) AND "
+     "(NRCOLORBACK IS NOT DISTINCT FROM :P_NRCOLORBACK_LIDO)", StatementKind::Write},
     {"acmMudaFonte", QT_TRANSLATE_NOOP("TrdmConfMesa", "mudar a cor do texto do botão"),
      "UPDATE ITMENUCONFTE SET NRCOLORTEXT = :P_NRCOLORTEXT WHERE (CDFILIAL = :P_CDFILIAL ) AND "
      "(NRCONFTELA = :P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND "
      "(NRPGCONFTELA = :P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND "
-     "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)", StatementKind::Write},
+     "(NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX) AND "
+     "(NRCOLORTEXT IS NOT DISTINCT FROM :P_NRCOLORTEXT_LIDO)", StatementKind::Write},
 
     // The layout file's writer (import and restore). It changes a button's
     // caption, colours and message in place, keeping the row's history whole.

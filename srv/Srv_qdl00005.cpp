@@ -667,7 +667,7 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
 int getMudaNome(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
                 const QString& nrpgconftela, const QString& dsbutton, const QString& idtpbutton,
                 const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
-                ServiceResult& result)
+                const QString& dsbuttonlido, ServiceResult& result)
 {
     return updateService(result, [&] {
         TrdmConfMesa& dm = dataModule();
@@ -675,19 +675,21 @@ int getMudaNome(const QString& cdfilial, const QString& nrconftela, const QStrin
         qdl::Statement q = component(dm, "acmMudaNome");
         bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                       nrpgconftaux);
-        q.bindText(":P_DSBUTTON", dsbutton);
+        q.bindText(":P_DSBUTTON", dsbutton).bindText(":P_DSBUTTON_LIDO", dsbuttonlido);
         result = changeAnswer(runLastCommand(dm, q));
     });
 }
 
 namespace {
 
-// getMudaCor and getMudaFonte: the colour goes as decimal text and the
-// database reads it into its numeric column.
-void changeColour(const char* name, const char* colourParameter, const QString& cdfilial,
-                  const QString& nrconftela, const QString& nrbutton, const QString& nrpgconftela,
-                  const QString& colour, const QString& idtpbutton, const QString& idtpbutonaux,
-                  const QString& nrbuttonaux, const QString& nrpgconftaux, ServiceResult& result)
+// getMudaCor and getMudaFonte: the colours go as decimal text and the
+// database reads them into its numeric column; the colour read empty stands
+// for a null one.
+void changeColour(const char* name, const char* colourParameter, const char* readParameter,
+                  const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
+                  const QString& nrpgconftela, const QString& colour, const QString& idtpbutton,
+                  const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
+                  const QString& colourRead, ServiceResult& result)
 {
     TrdmConfMesa& dm = dataModule();
     dm.StartTrans();
@@ -695,6 +697,10 @@ void changeColour(const char* name, const char* colourParameter, const QString& 
     bindButtonKey(q, cdfilial, nrconftela, nrbutton, nrpgconftela, idtpbutton, idtpbutonaux, nrbuttonaux,
                   nrpgconftaux);
     q.bindText(colourParameter, colour);
+    if (colourRead.isEmpty())
+        q.bindNull(readParameter);
+    else
+        q.bindText(readParameter, colourRead);
     result = changeAnswer(runLastCommand(dm, q));
 }
 
@@ -711,23 +717,26 @@ bool hasRow(qdl::Statement& q)
 int getMudaCor(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
                const QString& nrpgconftela, const QString& nrcolorback, const QString& idtpbutton,
                const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
-               ServiceResult& result)
+               const QString& nrcolorbacklido, ServiceResult& result)
 {
     return updateService(result, [&] {
-        changeColour("acmMudaCor", ":P_NRCOLORBACK", cdfilial, nrconftela, nrbutton, nrpgconftela, nrcolorback,
-                     idtpbutton, idtpbutonaux, nrbuttonaux, nrpgconftaux, result);
+        changeColour("acmMudaCor", ":P_NRCOLORBACK", ":P_NRCOLORBACK_LIDO", cdfilial, nrconftela, nrbutton,
+                     nrpgconftela, nrcolorback, idtpbutton, idtpbutonaux, nrbuttonaux, nrpgconftaux, nrcolorbacklido,
+                     result);
     });
 }
 
 ServiceResult getMudaFonte(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
                            const QString& nrpgconftela, const QString& nrcolortext, const QString& idtpbutton,
-                           const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux)
+                           const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
+                           const QString& nrcolortextlido)
 {
     // No result code: what escapes the trap goes on to the caller.
     ServiceResult result;
     updateBody(result, [&] {
-        changeColour("acmMudaFonte", ":P_NRCOLORTEXT", cdfilial, nrconftela, nrbutton, nrpgconftela, nrcolortext,
-                     idtpbutton, idtpbutonaux, nrbuttonaux, nrpgconftaux, result);
+        changeColour("acmMudaFonte", ":P_NRCOLORTEXT", ":P_NRCOLORTEXT_LIDO", cdfilial, nrconftela, nrbutton,
+                     nrpgconftela, nrcolortext, idtpbutton, idtpbutonaux, nrbuttonaux, nrpgconftaux, nrcolortextlido,
+                     result);
     });
     return result;
 }

@@ -98,10 +98,13 @@ int getInsere(const QString& cdfilial, const QString& nrconftela, const QString&
               const QString& nrpgconftela, const QString& cdidentbuton, const QString& idtpbutton,
               const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
               ServiceResult& result);
+// The rename and the colours are written only over the value the screen
+// read (dsbuttonlido, nrcolorbacklido, nrcolortextlido; a colour read empty
+// is a null one): another's change to that column since answers "Botao_Alt".
 int getMudaNome(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
                 const QString& nrpgconftela, const QString& dsbutton, const QString& idtpbutton,
                 const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
-                ServiceResult& result);
+                const QString& dsbuttonlido, ServiceResult& result);
 int setDelAmbiente(const QString& cdfilial, const QString& nrconftela, const QString& cdsala,
                    const QString& nrbutton, const QString& idtpbutton, const QString& idtpbutonaux,
                    const QString& nrbuttonaux, const QString& nrpgconftaux, const QString& nrpgconftela,
@@ -112,9 +115,9 @@ int setDeleta(const QString& cdfilial, const QString& nrconftela, const QString&
 int getMudaCor(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
                const QString& nrpgconftela, const QString& nrcolorback, const QString& idtpbutton,
                const QString& idtpbutonaux, const QString& nrbuttonaux, const QString& nrpgconftaux,
-               ServiceResult& result);
+               const QString& nrcolorbacklido, ServiceResult& result);
 // Returns its value directly; an error that escapes its trap is thrown.
 ServiceResult getMudaFonte(const QString& cdfilial, const QString& nrconftela, const QString& nrbutton,
                            const QString& nrpgconftela, const QString& nrcolortext, const QString& idtpbutton,
                            const QString& idtpbutonaux, const QString& nrbuttonaux,
-                           const QString& nrpgconftaux);
+                           const QString& nrpgconftaux, const QString& nrcolortextlido);

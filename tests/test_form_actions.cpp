@@ -154,7 +154,7 @@ TEST_P(ActionTest, RenameWritesAtOnceAndEndsTheMode)
     host->typed.push_back("Mesa VIP ção");
     click(table(2));
     EXPECT_EQ(host->keyboardInitial, QStringList{"Mesa 1"});
-    EXPECT_TRUE(host->serviceCalls.contains("getMudaNome:9999-00001-02-1-Mesa VIP ção-3-4-01-1"));
+    EXPECT_TRUE(host->serviceCalls.contains("getMudaNome:9999-00001-02-1-Mesa VIP ção-3-4-01-1-Mesa 1"));
     EXPECT_EQ(value("SELECT DSBUTTON FROM ITMENUCONFTE WHERE IDTPBUTTON = '3' AND NRBUTTON = '02'"),
               QStringLiteral("Mesa VIP ção"));
     EXPECT_EQ(table(2)->text(), QStringLiteral("Mesa VIP ção"));
@@ -723,8 +723,8 @@ TEST_P(ActionTest, EachCallsArgumentTextIsItsArgumentsInTheirOrder)
 
     const QStringList& calls = host->serviceCalls;
     EXPECT_TRUE(calls.contains("getAmbNrbuton:9999-00001-4-0-0-0-01-1")) << calls.join('|').toStdString();
-    EXPECT_TRUE(calls.contains("getMudaCor:9999-00001-01-1-255-4-0-0-0")) << calls.join('|').toStdString();
-    EXPECT_TRUE(calls.contains("getMudaFonte:9999-00001-01-1-65280-3-4-01-1")) << calls.join('|').toStdString();
+    EXPECT_TRUE(calls.contains("getMudaCor:9999-00001-01-1-255-4-0-0-0-11571344")) << calls.join('|').toStdString();
+    EXPECT_TRUE(calls.contains("getMudaFonte:9999-00001-01-1-65280-3-4-01-1-0")) << calls.join('|').toStdString();
     EXPECT_TRUE(calls.contains("getMesaNrButon:9999-" + form->stCdLojaAber + "-3-01-1-01-1-00001-4"))
         << calls.join('|').toStdString();
 }

@@ -51,7 +51,7 @@ TEST_P(History, AChangeIsRecordedWithTheRowsBeforeAndAfterAndWhoWhateverProgramW
     {
         ServiceSession session(db);
         ServiceResult r;
-        ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Novo nome", "4", "0", "0", "0", r), 0);
+        ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Novo nome", "4", "0", "0", "0", "Salão Principal", r), 0);
         ASSERT_EQ(r.toText(), QString()) << r.toText().toStdString();
     }
     EXPECT_EQ(newest("IDOPERACAO"), "U");

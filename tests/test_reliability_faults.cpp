@@ -94,13 +94,13 @@ TEST_P(FaultTest, EveryWriteOfEveryUpdateServiceFailsWholeWithTheDatabasesText)
              return getInsere(F, C, "03", "Terraço", 0, 11571344, "", "1", "TER", "4", "0", "0", "0", r);
          })},
         {"getMudaNome", "UPDATE", "OLD.CDIDENTBUTON = '2'", coded([](ServiceResult& r) {
-             return getMudaNome(F, C, "09", "3", "Novo nome", "3", "4", "01", "1", r);
+             return getMudaNome(F, C, "09", "3", "Novo nome", "3", "4", "01", "1", "Mesa 2", r);
          })},
         {"getMudaCor", "UPDATE", "OLD.IDTPBUTTON = '4' AND OLD.NRBUTTON = '01'", coded([](ServiceResult& r) {
-             return getMudaCor(F, C, "01", "1", "255", "4", "0", "0", "0", r);
+             return getMudaCor(F, C, "01", "1", "255", "4", "0", "0", "0", "11571344", r);
          })},
         {"getMudaFonte", "UPDATE", "OLD.CDIDENTBUTON = '1'",
-         [] { return getMudaFonte(F, C, "01", "1", "65280", "3", "4", "01", "1"); }},
+         [] { return getMudaFonte(F, C, "01", "1", "65280", "3", "4", "01", "1", "0"); }},
         {"setDeleta", "DELETE", "OLD.CDIDENTBUTON = '10'", coded([](ServiceResult& r) {
              return setDeleta(F, C, "01", "1", "3", "4", "02", "1", r);
          })},

@@ -131,7 +131,7 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
             a.RollbackTrans();
         }
     // The operation itself refuses another branch.
-    EXPECT_FALSE(q.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0')"));
+    EXPECT_FALSE(q.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0', 'Salão')"));
     EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << errorText(q.lastError());
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM ITMENUCONFTE WHERE DSBUTTON = 'x'"), 0);
     // Nor can it widen its own branches.
@@ -146,7 +146,7 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
         asTerminal.connectionString = urlAs(terminal9999);
         ServiceSession session(asTerminal);
         ServiceResult r;
-        ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Novo nome", "4", "0", "0", "0", r), 0);
+        ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Novo nome", "4", "0", "0", "0", "Salão Principal", r), 0);
         EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
         ASSERT_EQ(setDelAmbiente("9999", "00001", "BALCA", "03", "4", "0", "0", "0", "1", r), 0);
         EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
@@ -165,7 +165,7 @@ TEST_F(Roles, ATerminalRoleSeesAndChangesOnlyItsBranchAndLosesEverythingOnRevoke
         renamed.setConnected(true);
         EXPECT_EQ(count(renamed, "SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL <> '9999'"), 0);
         SqlQuery r(renamed);
-        EXPECT_FALSE(r.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0')"));
+        EXPECT_FALSE(r.exec("SELECT qdl_acmmudanome('x', '0001', '00001', '4', '01', '0', '0', '1', '0', 'Salão')"));
         EXPECT_EQ(r.lastError().kind(), DbError::Kind::Permission) << errorText(r.lastError());
     }
     superuser([this](TADOConnection& c) {

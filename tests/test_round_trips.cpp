@@ -114,7 +114,7 @@ TEST_F(RoundTrips, OpeningAndClicksStayWithinTheirCounts)
     // A rename: BEGIN, the update (prepared with its run) and COMMIT in one.
     ServiceResult renamed;
     before = proxy->roundTrips();
-    ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Salão Novo", "4", "0", "0", "0", renamed), 0);
+    ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Salão Novo", "4", "0", "0", "0", "Salão Principal", renamed), 0);
     EXPECT_EQ(proxy->roundTrips() - before, 1);
     EXPECT_EQ(renamed.toText(), QString());
     EXPECT_EQ(db->scalar("SELECT DSBUTTON FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND NRCONFTELA = '00001' "
@@ -145,15 +145,16 @@ TEST_F(RoundTrips, AChangeRefusedWithItsCommitAlongsideLeavesNothingBehind)
     };
     const QString stored = name();
     ServiceResult answer;
-    ASSERT_EQ(getMudaNome("9999", "00001", "02", "1", QString(41, QLatin1Char('x')), "4", "0", "0", "0", answer), 0);
+    ASSERT_EQ(getMudaNome("9999", "00001", "02", "1", QString(41, QLatin1Char('x')), "4", "0", "0", "0", stored, answer), 0);
     EXPECT_TRUE(answer.isError()) << "a name longer than the column is refused";
     EXPECT_FALSE(rdmConfMesa->adcConfigMesa->InTransaction());
     EXPECT_EQ(name(), stored);
 
     // Three colours, each its own transaction and one round trip.
     const std::int64_t before = proxy->roundTrips();
-    for (const char* button : {"01", "02", "03"}) {
-        ASSERT_EQ(getMudaCor("9999", "00001", button, "1", "255", "4", "0", "0", "0", answer), 0);
+    const std::pair<const char*, const char*> buttons[] = {{"01", "11571344"}, {"02", "11571344"}, {"03", "49151"}};
+    for (const auto& [button, read] : buttons) {
+        ASSERT_EQ(getMudaCor("9999", "00001", button, "1", "255", "4", "0", "0", "0", read, answer), 0);
         EXPECT_EQ(answer.toText(), QString()) << button;
     }
     EXPECT_EQ(proxy->roundTrips() - before, 3);
@@ -163,7 +164,7 @@ TEST_F(RoundTrips, AChangeRefusedWithItsCommitAlongsideLeavesNothingBehind)
               QStringLiteral("3"));
 
     // A change of a button no longer there answers so; nothing stays open.
-    ASSERT_EQ(getMudaCor("9999", "00001", "77", "1", "255", "4", "0", "0", "0", answer), 0);
+    ASSERT_EQ(getMudaCor("9999", "00001", "77", "1", "255", "4", "0", "0", "0", "11571344", answer), 0);
     EXPECT_EQ(answer.toText(), QStringLiteral("Botao_Alt"));
     EXPECT_FALSE(rdmConfMesa->adcConfigMesa->InTransaction());
 }

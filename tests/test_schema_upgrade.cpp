@@ -156,7 +156,7 @@ TEST_P(Upgrade, ATerminalRoleSetUpBeforeWritesOnlyThroughTheOperationsAfter)
 
     ServiceSession session(db); // as the terminal
     ServiceResult r;
-    ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Depois", "4", "0", "0", "0", r), 0);
+    ASSERT_EQ(getMudaNome("9999", "00001", "01", "1", "Depois", "4", "0", "0", "0", "Salão Novo", r), 0);
     EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
     // No right of its own that locks or writes.
     EXPECT_EQ(db.countRows(QStringLiteral("SELECT COUNT(*) FROM (VALUES ('ITMENUCONFTE'), ('MESA')) t(n) "
@@ -183,7 +183,7 @@ TEST_P(Upgrade, ANewerSchemaIsNeverWrittenToAndNotUpgraded)
     target.connectionString = url;
     ServiceSession session(target);
     ServiceResult r;
-    getMudaNome("9999", "00001", "01", "1", "Novo nome", "4", "0", "0", "0", r);
+    getMudaNome("9999", "00001", "01", "1", "Novo nome", "4", "0", "0", "0", "Salão Azul", r);
     EXPECT_TRUE(r.toText().contains("9")) << r.toText().toStdString();
     EXPECT_TRUE(r.toText().contains(QString::number(kSchemaVersion))) << r.toText().toStdString();
     EXPECT_EQ(dumpLayout(connection), before);

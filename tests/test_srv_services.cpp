@@ -352,19 +352,19 @@ TEST_P(SrvServices, MudaNomeChangesCaptionOnly)
     const QString longCaption = QStringLiteral("Área coberta com vista para o jardim 40");
     ASSERT_EQ(longCaption.size(), 39);
     ServiceResult r;
-    ASSERT_EQ(getMudaNome(F, C, "02", "1", longCaption, "4", "0", "0", "0", r), 0);
+    ASSERT_EQ(getMudaNome(F, C, "02", "1", longCaption, "4", "0", "0", "0", "Varanda", r), 0);
     EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
     EXPECT_EQ(db.scalar("SELECT DSBUTTON FROM ITMENUCONFTE WHERE IDTPBUTTON = '4' AND NRBUTTON = '02'"), longCaption);
     EXPECT_EQ(buttons("IDTPBUTTON = '4' AND NRBUTTON = '02' AND DTULTATUITCT = '2024-03-15 10:30:00'"), 1);
     EXPECT_EQ(buttons("DSBUTTON = 'Varanda'"), 0);
 
     // A table button: the page and the parent are part of the key.
-    ASSERT_EQ(getMudaNome(F, C, "01", "2", "Janela", "3", "4", "01", "1", r), 0);
+    ASSERT_EQ(getMudaNome(F, C, "01", "2", "Janela", "3", "4", "01", "1", "Mesa 09", r), 0);
     EXPECT_EQ(db.scalar("SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE DSBUTTON = 'Janela'"), QStringLiteral("9"));
 
     // No matching row (another terminal removed the button): nothing
     // changed, and the answer says so.
-    ASSERT_EQ(getMudaNome(F, C, "01", "7", "Nada", "3", "4", "01", "1", r), 0);
+    ASSERT_EQ(getMudaNome(F, C, "01", "7", "Nada", "3", "4", "01", "1", "Mesa 09", r), 0);
     EXPECT_TRUE(r.isText());
     EXPECT_EQ(r.toText(), QLatin1String(qdl::kBotaoAlterado));
     EXPECT_EQ(buttons("DSBUTTON = 'Nada'"), 0);
@@ -375,11 +375,11 @@ TEST_P(SrvServices, MudaCorAndMudaFonteChangeDifferentColumns)
     const QString key = QStringLiteral("IDTPBUTTON = '3' AND NRBUTTON = '02' AND NRPGCONFTELA = '1' AND "
                                        "NRBUTTONAUX = '01'");
     ServiceResult r;
-    ASSERT_EQ(getMudaCor(F, C, "02", "1", "255", "3", "4", "01", "1", r), 0);
+    ASSERT_EQ(getMudaCor(F, C, "02", "1", "255", "3", "4", "01", "1", "11571344", r), 0);
     EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
     EXPECT_EQ(buttons(key + " AND NRCOLORBACK = 255 AND NRCOLORTEXT = 0"), 1);
 
-    const ServiceResult f = getMudaFonte(F, C, "02", "1", "16777215", "3", "4", "01", "1");
+    const ServiceResult f = getMudaFonte(F, C, "02", "1", "16777215", "3", "4", "01", "1", "0");
     EXPECT_TRUE(f.isText());
     EXPECT_EQ(f.toText(), QString()) << f.toText().toStdString();
     EXPECT_EQ(buttons(key + " AND NRCOLORBACK = 255 AND NRCOLORTEXT = 16777215"), 1);
@@ -395,20 +395,46 @@ TEST_P(SrvServices, MudaCorAndMudaFonteChangeDifferentColumns)
         }
 }
 
+// A rename or a colour names the value it was made over: another value
+// stored since changes nothing and answers "Botao_Alt". A blank caption and
+// an empty colour stand for null; colours compare as numbers.
+TEST_P(SrvServices, AChangeIsWrittenOnlyOverTheValueRead)
+{
+    const QString table02 = QStringLiteral("IDTPBUTTON = '3' AND NRBUTTON = '02' AND NRPGCONFTELA = '1' AND "
+                                           "NRBUTTONAUX = '01'");
+    const QString changedElsewhere = QString::fromLatin1(qdl::kBotaoAlterado);
+    ServiceResult r;
+    ASSERT_EQ(getMudaCor(F, C, "02", "1", "255", "3", "4", "01", "1", "8421631", r), 0);
+    EXPECT_EQ(r.toText(), changedElsewhere);
+    ASSERT_EQ(getMudaNome(F, C, "02", "1", "Janela", "3", "4", "01", "1", "Mesa 2", r), 0);
+    EXPECT_EQ(r.toText(), changedElsewhere);
+    EXPECT_EQ(buttons(table02 + " AND DSBUTTON = 'Mesa 02' AND NRCOLORBACK = 11571344"), 1);
+
+    ASSERT_EQ(getMudaCor(F, C, "02", "1", "255", "3", "4", "01", "1", "11571344.0", r), 0);
+    EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
+
+    db.exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = NULL, NRCOLORTEXT = NULL WHERE ") + table02);
+    EXPECT_EQ(getMudaFonte(F, C, "02", "1", "65280", "3", "4", "01", "1", "0").toText(), changedElsewhere);
+    EXPECT_EQ(getMudaFonte(F, C, "02", "1", "65280", "3", "4", "01", "1", "").toText(), QString());
+    ASSERT_EQ(getMudaNome(F, C, "02", "1", "Janela", "3", "4", "01", "1", "", r), 0);
+    EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
+    EXPECT_EQ(buttons(table02 + " AND DSBUTTON = 'Janela' AND NRCOLORTEXT = 65280 AND NRCOLORBACK = 255"), 1);
+}
+
 TEST_P(SrvServices, NonNumericColourComesBackAsErrorText)
 {
     ServiceResult r;
-    ASSERT_EQ(getMudaCor(F, C, "02", "1", "azul", "3", "4", "01", "1", r), 0);
+    ASSERT_EQ(getMudaCor(F, C, "02", "1", "azul", "3", "4", "01", "1", "11571344", r), 0);
     EXPECT_TRUE(r.isError()) << r.toText().toStdString();
     EXPECT_FALSE(r.toText().isEmpty());
     EXPECT_FALSE(inTransaction());
-    const ServiceResult f = getMudaFonte(F, C, "02", "1", "", "3", "4", "01", "1");
+    const ServiceResult f = getMudaFonte(F, C, "02", "1", "", "3", "4", "01", "1", "0");
     EXPECT_TRUE(f.isError());
     EXPECT_EQ(buttons("IDTPBUTTON = '3' AND NRBUTTON = '02' AND NRPGCONFTELA = '1' AND NRBUTTONAUX = '01' AND "
                       "NRCOLORBACK = 11571344 AND NRCOLORTEXT = 0"),
               1);
     // The connection is usable afterwards (PostgreSQL: the failed transaction was ended).
-    ASSERT_EQ(getMudaCor(F, C, "02", "1", "12345", "3", "4", "01", "1", r), 0);
+    ASSERT_EQ(getMudaCor(F, C, "02", "1", "12345", "3", "4", "01", "1", "11571344", r), 0);
     EXPECT_EQ(r.toText(), QString()) << r.toText().toStdString();
 }
 
@@ -535,7 +561,7 @@ TEST_P(SrvServices, FailingUpdateIsRolledBack)
     installFailingTrigger(db, "qdl_falha_nome", "UPDATE", "ITMENUCONFTE", "NEW.DSBUTTON = 'Proibido'",
                           "nome recusado");
     ServiceResult r;
-    ASSERT_EQ(getMudaNome(F, C, "01", "1", "Proibido", "4", "0", "0", "0", r), 0);
+    ASSERT_EQ(getMudaNome(F, C, "01", "1", "Proibido", "4", "0", "0", "0", "Salão Principal", r), 0);
     ASSERT_TRUE(r.isError());
     EXPECT_TRUE(r.toText().contains(QLatin1String("nome recusado"))) << r.toText().toStdString();
     EXPECT_EQ(buttons("IDTPBUTTON = '4' AND NRBUTTON = '01' AND DSBUTTON = 'Salão Principal'"), 1);
@@ -559,7 +585,7 @@ TEST_P(SrvServices, TransactionOperationsTrackOneTransaction)
     // A write as the screen makes it (on PostgreSQL, through the owner's operation).
     const auto rename = [this](const char* caption) {
         return execOnDataModule(
-            QString::fromUtf8(db.isPostgres() ? "SELECT qdl_acmmudanome('%1', '9999', '00001', '4', '01', '0', '0', '1', '0')"
+            QString::fromUtf8(db.isPostgres() ? "SELECT qdl_acmmudanome('%1', '9999', '00001', '4', '01', '0', '0', '1', '0', 'Salão Principal')"
                                               : "UPDATE ITMENUCONFTE SET DSBUTTON = '%1' WHERE IDTPBUTTON = '4' AND NRBUTTON = '01'")
                 .arg(QString::fromUtf8(caption)));
     };
@@ -630,16 +656,16 @@ TEST_P(SrvServices, ASessionLostInsideTheTransactionIsAnErrorTextAndNothingIsWri
     const auto notDone = [](const ServiceResult& answer) {
         return answer.isError() || answer.toText() == QLatin1String(qdl::kGravacaoIncerta);
     };
-    EXPECT_EQ(getMudaCor(F, C, "02", "1", "1", "3", "4", "01", "1", r), 0);
+    EXPECT_EQ(getMudaCor(F, C, "02", "1", "1", "3", "4", "01", "1", "11571344", r), 0);
     EXPECT_TRUE(notDone(r)) << r.toText().toStdString();
     EXPECT_FALSE(inTransaction());
-    const ServiceResult fonte = getMudaFonte(F, C, "02", "1", "1", "3", "4", "01", "1");
+    const ServiceResult fonte = getMudaFonte(F, C, "02", "1", "1", "3", "4", "01", "1", "0");
     EXPECT_TRUE(notDone(fonte)) << fonte.toText().toStdString();
     EXPECT_FALSE(inTransaction());
     EXPECT_EQ(buttons("NRCOLORBACK = 1 OR NRCOLORTEXT = 1"), 0);
 
     db.exec(QStringLiteral("DROP TRIGGER qdl_morre ON ITMENUCONFTE"));
-    ASSERT_EQ(getMudaCor(F, C, "02", "1", "1", "3", "4", "01", "1", r), 0);
+    ASSERT_EQ(getMudaCor(F, C, "02", "1", "1", "3", "4", "01", "1", "11571344", r), 0);
     EXPECT_FALSE(r.isError()) << r.toText().toStdString();
 }
 
@@ -655,7 +681,7 @@ TEST(SrvWithoutDataModule, ServicesAnswerErrorText)
     EXPECT_TRUE(r.isError());
     EXPECT_EQ(setDeleta(F, C, "01", "1", "3", "4", "01", "1", r), 0);
     EXPECT_TRUE(r.isError());
-    EXPECT_TRUE(getMudaFonte(F, C, "01", "1", "0", "3", "4", "01", "1").isError());
+    EXPECT_TRUE(getMudaFonte(F, C, "01", "1", "0", "3", "4", "01", "1", "0").isError());
 }
 
 } // namespace

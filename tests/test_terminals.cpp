@@ -16,6 +16,7 @@
 #include "adoconnection.h"
 #include "connection.h"
 #include "formfixture.h"
+#include "siblings.h"
 #include "statements.h"
 #include "testmain.h"
 
@@ -74,6 +75,17 @@ protected:
                       0);
             ASSERT_FALSE(r.isError()) << r.toText().toStdString();
         });
+    }
+    // Another screen, the real form in a process of its own, runs a drill
+    // (qdl-drill) on this database; answers what it said.
+    QString otherScreen(const QStringList& drill)
+    {
+        QProcess p;
+        p.start(qEnvironmentVariable("QDL_BUILD_DIR") + QStringLiteral("/bin/qdl-drill"),
+                drill + QStringList{QStringLiteral("--database"), db->connectionString});
+        EXPECT_TRUE(p.waitForFinished(30000)) << "the other screen hung";
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
     }
 };
 
@@ -221,6 +233,100 @@ TEST_P(TerminalTest, AnAreaClearedElsewhereIsReportedInTheBatch)
     click(form->tcbConfirma);
     EXPECT_EQ(host->messageTexts().count(kChangedElsewhere), 1);
     EXPECT_EQ(buttons("IDTPBUTTON = '4'"), 0);
+}
+
+// ---- writes over a change made elsewhere -------------------------------------------
+
+// Marked for a text colour here: a table the other screen then recolours, an
+// area (marked twice) another program gives the first mark's colour, an area
+// it renames. The confirmation writes only the colour nobody changed, tells
+// of the others once each, and both menus show what is stored.
+TEST_P(TerminalTest, AColourIsWrittenOnlyOverTheColourTheScreenShowed)
+{
+    placeArea("01", "SAL", "Salão");
+    placeArea("02", "VAR", "Varanda");
+    placeTable("01", "1", "01", "1", "Mesa 1");
+    openScreen();
+    host->colours.push_back("255");
+    key(Qt::Key_F6);
+    click(table(1));
+    click(area(1));
+    click(area(2));
+    host->colours.push_back("16711680");
+    key(Qt::Key_F6);
+    click(area(2));
+
+    const QString other = otherScreen({"confirm", "--mode", "colour", "--colour", "65280"});
+    ASSERT_TRUE(other.contains("PENDING 1\n")) << other.toStdString();
+    ASSERT_FALSE(other.contains("MESSAGE")) << other.toStdString();
+    exec("UPDATE ITMENUCONFTE SET NRCOLORTEXT = 255 WHERE IDTPBUTTON = '4' AND NRBUTTON = '02'");
+    exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Salão novo' WHERE IDTPBUTTON = '4' AND NRBUTTON = '01'");
+    key(Qt::Key_Return, Qt::ControlModifier);
+
+    EXPECT_EQ(host->messageTexts().count(kChangedElsewhere), 2) << host->messageTexts().join('|').toStdString();
+    EXPECT_EQ(buttons("IDTPBUTTON = '3' AND NRCOLORTEXT = 65280"), 1);
+    EXPECT_EQ(buttons("IDTPBUTTON = '4' AND NRBUTTON = '02' AND NRCOLORTEXT = 255"), 1);
+    EXPECT_EQ(buttons("IDTPBUTTON = '4' AND NRBUTTON = '01' AND NRCOLORTEXT = 255"), 1);
+    EXPECT_EQ(table(1)->FontColor(), 65280);
+    EXPECT_EQ(area(2)->FontColor(), 255);
+    EXPECT_EQ(area(1)->FontColor(), 255);
+    EXPECT_EQ(area(1)->text(), QStringLiteral("Salão novo"));
+    EXPECT_FALSE(boMudaFonte);
+}
+
+// The other screen renames the area while this one's keyboard is open on it.
+TEST_P(TerminalTest, ARenameOverOneMadeWhileTheKeyboardWasOpenIsRefused)
+{
+    placeArea("01", "SAL", "Salão");
+    openScreen();
+    QString other;
+    TecladoAlfaNumerico = [&](const QString&, int, int, int) {
+        other = otherScreen({"rename-area", "--caption", "Salão da outra"});
+        return QStringLiteral("Salão desta");
+    };
+    key(Qt::Key_F3);
+    click(area(1));
+    ASSERT_TRUE(other.startsWith("RENAMED\n")) << other.toStdString();
+    EXPECT_FALSE(other.contains("MESSAGE")) << other.toStdString();
+    EXPECT_TRUE(host->messageTexts().contains(kChangedElsewhere)) << host->messageTexts().join('|').toStdString();
+    EXPECT_EQ(buttons("IDTPBUTTON = '4' AND DSBUTTON = 'Salão da outra'"), 1);
+    EXPECT_EQ(area(1)->text(), QStringLiteral("Salão da outra"));
+}
+
+// What this screen wrote itself is what its next changes are made over: a
+// button it placed, renamed twice, marked twice in one batch (the last mark
+// decides) and again in the next, is written each time.
+TEST_P(TerminalTest, TheScreensOwnWritesAreWhatItsNextChangesAreMadeOver)
+{
+    openScreen();
+    host->picks.push_back({"CDSALA", "VAR"});
+    click(area(2));
+    host->picks.push_back({"NRMESA", "10"});
+    click(table(1));
+    ASSERT_EQ(buttons("CDIDENTBUTON IN ('VAR', '10')"), 2);
+    for (const char* name : {"Varanda A", "Varanda B"}) {
+        host->typed.push_back(name);
+        key(Qt::Key_F3);
+        click(area(2));
+    }
+    EXPECT_EQ(buttons("CDIDENTBUTON = 'VAR' AND DSBUTTON = 'Varanda B'"), 1);
+
+    host->colours.push_back("255");
+    key(Qt::Key_F6);
+    click(table(1));
+    click(area(2));
+    host->colours.push_back("65280");
+    key(Qt::Key_F6);
+    click(area(2));
+    key(Qt::Key_Return, Qt::ControlModifier);
+    host->colours.push_back("16711680");
+    key(Qt::Key_F6);
+    click(area(2));
+    key(Qt::Key_Return, Qt::ControlModifier);
+
+    EXPECT_FALSE(host->messageTexts().contains(kChangedElsewhere)) << host->messageTexts().join('|').toStdString();
+    EXPECT_EQ(buttons("CDIDENTBUTON = '10' AND NRCOLORTEXT = 255"), 1);
+    EXPECT_EQ(buttons("CDIDENTBUTON = 'VAR' AND NRCOLORTEXT = 16711680"), 1);
 }
 
 // A sales terminal marks a table of the area occupied while the area is being
