@@ -15,6 +15,7 @@
 #include "layoutrules.h"
 #include "schemaupgrade.h"
 #include "storedvalues.h"
+#include "terminalbranches.h"
 #include "textutil.h"
 
 namespace {
@@ -198,15 +199,16 @@ int runHistoryCommand(const QString& connectionString, const HistoryCommand& com
         // A terminal's role reads only its branches' records (policy
         // QDL_FILIAL), a filter no index serves: a role of one branch asks
         // for it, and its branch's records are read rather than every
-        // branch's of the same times.
+        // branch's of the same times. Another branch is refused, not
+        // listed empty.
         QString branch = command.branch;
-        if (pg && branch.isEmpty() && schemaVersionOf(db) >= 4)
-            branch = qdl::Statement(db,
-                                    QStringLiteral("SELECT CASE WHEN COUNT(*) = 1 THEN MIN(CDFILIAL) END FROM QDL_TERMINAL_FILIAL "
-                                                   "WHERE ROLOID = to_regrole(quote_ident(current_user))"),
-                                    tr("Erro ao ler o histórico do leiaute"))
-                         .scalar()
-                         .toString();
+        if (pg) {
+            const int version = schemaVersionOf(db);
+            if (!branch.isEmpty())
+                requireBranchReadable(db, branch, version);
+            else if (const QStringList own = terminalBranchesOf(db, version).branches; own.size() == 1)
+                branch = own.first();
+        }
         // Read in batches, each its own short statement that goes on below
         // the last record printed, newest first: the first lines come at
         // once, memory stays one batch whatever the history's size, and no

@@ -6,7 +6,8 @@
 // schema's owner.
 //
 // Exit status: 0 done; 2 a bad time, an older schema without the history,
-// or a database that cannot be opened, read or written.
+// a branch the role may not read, or a database that cannot be opened, read
+// or written.
 
 #include <QDateTime>
 #include <QString>

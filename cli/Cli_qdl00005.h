@@ -237,10 +237,10 @@ private:
                        const QString& colourRead = QString());
     void chooseColour(bool background);
     void showMessageKey(const QString& key);
-    // Tells the operator of stored colours a menu refused (one line each),
-    // those not told before; m_reportedColours keeps what was told.
-    void reportRefusedColours(const QStringList& refused);
-    QSet<QString> m_reportedColours;
+    // Tells the operator of what a menu left out of the stored rows (one
+    // line each), what was not told before; m_leftOut keeps what was told.
+    void reportLeftOut(const QStringList& lines);
+    QStringList m_leftOut;
     QString pageText() const { return QString::number(NrPagina); }
 
     // The rounded outline's corner radius (corner ellipses 40 × 40), in the

@@ -13,16 +13,17 @@ namespace {
 
 const QString kFreeCaption = QStringLiteral(" ");
 
-// The stored colours of the rows of one menu, as the buttons take them.
-// Whole numbers from 0 to 0xFFFFFF (a fractional part is dropped); a value
-// that is no colour (1e300, NaN, negative, above white, written by another
-// program) is refused: the button shows the fallback, and the refusal is
-// kept for the operator.
-class StoredColours {
+// What a menu leaves out of the rows it reads, one line each, kept for the
+// operator. Another program may have written what the screen never does:
+// a colour that is no colour (1e300, NaN, negative, above white; storedColour
+// takes whole numbers from 0 to 0xFFFFFF, a fractional part dropped), for
+// which the button shows the fallback; a button number that names no button
+// of the screen, whose row is not shown.
+class LeftOut {
 public:
     // button() names the button, only for a refusal.
     template <class Button>
-    int of(TClientDataSet& ds, const char* field, int fallback, Button&& button)
+    int colour(TClientDataSet& ds, const char* field, int fallback, Button&& button)
     {
         const double stored = ds.FieldByName(QLatin1String(field)).AsFloat();
         if (const std::optional<int> colour = storedColour(stored))
@@ -30,11 +31,15 @@ public:
         const QString what = qstrcmp(field, "NRCOLORTEXT") == 0
                                  ? QCoreApplication::translate("TfrmConfMesa", "cor do texto")
                                  : QCoreApplication::translate("TfrmConfMesa", "cor de fundo");
-        refused << QStringLiteral("%1, %2 (%3): %4")
-                       .arg(button(), what, QLatin1String(field), QString::number(stored, 'g', 15));
+        lines << QStringLiteral("%1, %2 (%3): %4")
+                     .arg(button(), what, QLatin1String(field), QString::number(stored, 'g', 15));
         return fallback;
     }
-    QStringList refused;
+    void button(const QString& button)
+    {
+        lines << QCoreApplication::translate("TfrmConfMesa", "%1: não há esse botão na tela").arg(button);
+    }
+    QStringList lines;
 };
 
 // Sets only what differs: every setter repaints the button, and a rebuild
@@ -85,24 +90,26 @@ void TfrmConfMesa::MontaMenuAmbiente()
     const QString selectedButton = stNrFocusAmb;
     QString selectedCode;
     bool selectedStored = false;
-    StoredColours colours;
+    LeftOut leftOut;
     for (; !cdsPesqAmbientes.Eof(); cdsPesqAmbientes.Next()) {
         const QString number = cdsPesqAmbientes.FieldByName(QStringLiteral("NRBUTTON")).AsString();
         const QString code = cdsPesqAmbientes.FieldByName(QStringLiteral("CDIDENTBUTON")).AsString();
         auto* b = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("tcbAmb") + number));
         auto* strip = qobject_cast<TTouchButton*>(FindComponent(QStringLiteral("panAmb") + number));
+        const auto button = [&number] {
+            return QCoreApplication::translate("TfrmConfMesa", "botão de ambiente %1").arg(printableText(number));
+        };
         if (b || strip) {
-            const auto button = [&number] {
-                return QCoreApplication::translate("TfrmConfMesa", "botão de ambiente %1").arg(number);
-            };
-            const int back = colours.of(cdsPesqAmbientes, "NRCOLORBACK", kFreeButtonColor, button);
+            const int back = leftOut.colour(cdsPesqAmbientes, "NRCOLORBACK", kFreeButtonColor, button);
             if (b) {
                 b->SetColor(back);
-                b->SetFontColor(colours.of(cdsPesqAmbientes, "NRCOLORTEXT", kFreeTextColor, button));
+                b->SetFontColor(leftOut.colour(cdsPesqAmbientes, "NRCOLORTEXT", kFreeTextColor, button));
                 b->setText(cdsPesqAmbientes.FieldByName(QStringLiteral("DSBUTTON")).AsString());
             }
             if (strip)
                 strip->SetColor(back);
+        } else {
+            leftOut.button(button());
         }
         cdsControleAmb.Append();
         cdsControleAmb.FieldByName(QStringLiteral("NRBUTTON")).setAsString(number);
@@ -117,26 +124,27 @@ void TfrmConfMesa::MontaMenuAmbiente()
     // placed next belong under the button the operator sees selected.
     if (selectedStored)
         stCdAmb = selectedCode;
-    reportRefusedColours(colours.refused);
+    reportLeftOut(leftOut.lines);
 }
 
-void TfrmConfMesa::reportRefusedColours(const QStringList& refused)
+void TfrmConfMesa::reportLeftOut(const QStringList& lines)
 {
-    // Each refusal is told once: a menu built again (paging, another
-    // terminal's change) shows the same buttons without asking again.
-    QStringList unseen;
-    for (const QString& line : refused)
-        if (!m_reportedColours.contains(line)) {
-            m_reportedColours.insert(line);
-            unseen << line;
+    // Said on the message line, never in a message box: one at start-up
+    // would stand between the operator (or --screenshot) and the screen.
+    // Each line is told once: a menu built again (paging, another
+    // terminal's change) shows the same buttons without saying it again.
+    bool unseen = false;
+    for (const QString& line : lines)
+        if (!m_leftOut.contains(line)) {
+            m_leftOut << line;
+            unseen = true;
         }
-    if (unseen.isEmpty())
+    if (!unseen)
         return;
-    Mensagem(QCoreApplication::translate("TfrmConfMesa", "Cor gravada fora de 0 a %1 recusada; o botão é mostrado com a "
-                                                         "cor padrão até que outra cor seja escolhida:\n%2")
-                 .arg(kHighestStoredColour)
-                 .arg(unseen.join(QLatin1Char('\n'))),
-             QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
+    lblMensagem->setText(QCoreApplication::translate("TfrmConfMesa", "A tela não mostra %n valor(es) gravado(s) "
+                                                                     "(qdl-host --check os nomeia).",
+                                                     nullptr, int(m_leftOut.size())));
+    lblMensagem->setToolTip(m_leftOut.join(QLatin1Char('\n')));
 }
 
 void TfrmConfMesa::LimpaMenuMesa()
@@ -160,18 +168,19 @@ void TfrmConfMesa::MontaMenuMesa()
         int back, text;
     };
     QHash<TSpeedButton*, Look> stored;
-    StoredColours colours;
+    LeftOut leftOut;
     for (cdsPesqMesas.First(); !cdsPesqMesas.Eof(); cdsPesqMesas.Next()) {
         const QString number = cdsPesqMesas.FieldByName(QStringLiteral("NRBUTTON")).AsString();
-        if (auto* b = qobject_cast<TSpeedButton*>(FindComponent(QStringLiteral("tcb") + number))) {
-            const auto button = [&] {
-                return QCoreApplication::translate("TfrmConfMesa", "botão de mesa %1, página %2 do botão de ambiente %3")
-                    .arg(number, page, stNrFocusAmb);
-            };
+        const auto button = [&] {
+            return QCoreApplication::translate("TfrmConfMesa", "botão de mesa %1, página %2 do botão de ambiente %3")
+                .arg(printableText(number), page, stNrFocusAmb);
+        };
+        if (auto* b = qobject_cast<TSpeedButton*>(FindComponent(QStringLiteral("tcb") + number)))
             stored.insert(b, {cdsPesqMesas.FieldByName(QStringLiteral("DSBUTTON")).AsString(),
-                              colours.of(cdsPesqMesas, "NRCOLORBACK", kFreeButtonColor, button),
-                              colours.of(cdsPesqMesas, "NRCOLORTEXT", kFreeTextColor, button)});
-        }
+                              leftOut.colour(cdsPesqMesas, "NRCOLORBACK", kFreeButtonColor, button),
+                              leftOut.colour(cdsPesqMesas, "NRCOLORTEXT", kFreeTextColor, button)});
+        else
+            leftOut.button(button());
     }
     const QPixmap assigned = imgLivre->pixmap();
     for (int i = 1; i <= NRBUTTONSMESA; ++i) {
@@ -184,7 +193,7 @@ void TfrmConfMesa::MontaMenuMesa()
         else
             setLook(b, it->caption, it->back, it->text, assigned);
     }
-    reportRefusedColours(colours.refused);
+    reportLeftOut(leftOut.lines);
 }
 
 void TfrmConfMesa::tcbProximoClick(QObject*)

@@ -15,6 +15,7 @@
 #include "layoutrules.h"
 #include "storedvalues.h"
 #include "schemaupgrade.h"
+#include "terminalbranches.h"
 
 namespace {
 
@@ -127,7 +128,9 @@ private:
 };
 
 const QString kColumns = QStringLiteral("CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, "
-                                        "NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON");
+                                        "NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, NRCOLORTEXT, NRCOLORBACK");
+// Where the columns after kColumns' begin in a row that starts with them.
+constexpr int kAfterColumns = 11;
 
 QString columnsOf(const char* alias)
 {
@@ -153,7 +156,20 @@ Button buttonOf(const TADOQuery& q)
                                &b.parentType, &b.parentNumber,  &b.parentPage, &b.code};
     for (int i = 0; i < 9; ++i)
         *fields[i] = q.value(i).toString();
+    const auto colour = [&q](int i) { return q.value(i).isNull() ? std::nullopt : std::optional<double>(q.value(i).toDouble()); };
+    b.textColour = colour(9);
+    b.backColour = colour(10);
     return b;
+}
+
+// What a sound row needs of its own columns, in the database's words: a
+// key in the screen's form and colours it can show. Every row these
+// conditions accept, isButtonNumber, isPage and storedColour accept too;
+// what they refuse is read and judged by those.
+QString soundForm(bool postgres)
+{
+    return QStringLiteral("(%1) AND NOT %2 AND NOT %3")
+        .arg(qdl::layout::soundKeySql(postgres), noColourSql("t.NRCOLORTEXT"), noColourSql("t.NRCOLORBACK"));
 }
 
 // The rows that may break a rule of their own (see Checker::readSuspects),
@@ -172,7 +188,7 @@ QString suspectsSql(bool pg, const QString& filter)
                                  "FROM (")
                       .arg(columnsOf("b"), pg ? QStringLiteral("string_agg(m.CDSALA, chr(31))")
                                               : QStringLiteral("group_concat(m.CDSALA, char(31))"));
-    sql += QStringLiteral("SELECT %1 FROM ITMENUCONFTE t WHERE (CASE WHEN %2 THEN 0 ELSE 1 END) = 1%3").arg(t, qdl::layout::soundKeySql(pg), filter);
+    sql += QStringLiteral("SELECT %1 FROM ITMENUCONFTE t WHERE (CASE WHEN %2 THEN 0 ELSE 1 END) = 1%3").arg(t, soundForm(pg), filter);
     sql += QStringLiteral(" UNION SELECT %1 FROM ITMENUCONFTE t WHERE t.IDTPBUTTON = '4'%2 AND NOT EXISTS "
                           "(SELECT 1 FROM SALA s WHERE s.CDFILIAL = t.CDFILIAL AND s.CDSALA = t.CDIDENTBUTON)")
                .arg(t, filter);
@@ -213,15 +229,29 @@ public:
         readPlacedTwice(reader);
     }
 
+    // The buttons and configurations, and the configurations without their
+    // CONFTELA row (the screen opens one without it, with no store): said
+    // before the problems of single rows.
     void readCounts(Reader& reader)
     {
         reader.read("ITMENUCONFTE",
-                    QStringLiteral("SELECT COUNT(*), COALESCE(SUM(n), 0) FROM (SELECT COUNT(*) AS n FROM ITMENUCONFTE t "
-                                   "WHERE 1 = 1%1 GROUP BY t.CDFILIAL, t.NRCONFTELA) c")
+                    QStringLiteral("SELECT c.CDFILIAL, c.NRCONFTELA, c.n, (SELECT COUNT(*) FROM CONFTELA f "
+                                   "WHERE f.CDFILIAL = c.CDFILIAL AND f.NRCONFTELA = c.NRCONFTELA) FROM "
+                                   "(SELECT t.CDFILIAL, t.NRCONFTELA, COUNT(*) AS n FROM ITMENUCONFTE t "
+                                   "WHERE 1 = 1%1 GROUP BY t.CDFILIAL, t.NRCONFTELA) c ORDER BY c.CDFILIAL, c.NRCONFTELA")
                         .arg(reader.onBranch("t")),
                     [this](const TADOQuery& q) {
-                        report.configurations = q.value(0).toInt();
-                        report.buttons = q.value(1).toInt();
+                        ++report.configurations;
+                        report.buttons += q.value(2).toInt();
+                        if (q.value(3).toInt() > 0)
+                            return;
+                        const QString branch = q.value(0).toString(), configuration = q.value(1).toString();
+                        report.problems << LayoutProblem{
+                            LayoutFault::NoConfiguration, branch, configuration,
+                            QCoreApplication::translate("LayoutCheck", "filial %1, configuração %2: não há linha em "
+                                                                       "CONFTELA para a configuração de %n botão(ões).",
+                                                        nullptr, q.value(2).toInt())
+                                .arg(printable(branch), printable(configuration))};
                     });
     }
 
@@ -235,19 +265,31 @@ private:
         const QString sql = suspectsSql(reader.postgres(), reader.onBranch("t")) + orderOf("b");
         reader.read("ITMENUCONFTE", sql, [this](const TADOQuery& q) {
             const Button b = buttonOf(q);
+            const QVariant areaKnown = q.value(kAfterColumns), tableAreas = q.value(kAfterColumns + 1),
+                           parentCode = q.value(kAfterColumns + 2);
             if (b.type == kAreaButtonType) {
-                checkArea(b, q.value(9).toInt() != 0);
+                checkArea(b, areaKnown.toInt() != 0);
             } else if (b.type == kTableButtonType) {
                 std::optional<QSet<QString>> areas;
-                if (!q.value(10).isNull()) {
-                    const QStringList list = q.value(10).toString().split(QChar(0x1f));
+                if (!tableAreas.isNull()) {
+                    const QStringList list = tableAreas.toString().split(QChar(0x1f));
                     areas = QSet<QString>(list.begin(), list.end());
                 }
-                checkTable(b, areas, q.value(11).isNull() ? std::optional<QString>() : q.value(11).toString());
+                checkTable(b, areas, parentCode.isNull() ? std::optional<QString>() : parentCode.toString());
             } else {
                 add(LayoutFault::CutKey, b, QCoreApplication::translate("LayoutCheck", "tipo de botão desconhecido %1").arg(quoted(b.type)));
             }
+            checkColour(b, b.textColour, QCoreApplication::translate("LayoutCheck", "cor do texto (NRCOLORTEXT)"));
+            checkColour(b, b.backColour, QCoreApplication::translate("LayoutCheck", "cor do fundo (NRCOLORBACK)"));
         });
+    }
+
+    void checkColour(const Button& b, const std::optional<double>& colour, const QString& which)
+    {
+        if (colour && !storedColour(*colour))
+            add(LayoutFault::BadColour, b,
+                QCoreApplication::translate("LayoutCheck", "%1 %2 fora do intervalo de 0 a %3")
+                    .arg(which, QString::number(*colour, 'g', 15), QString::number(kHighestStoredColour)));
     }
 
     void add(LayoutFault fault, const Button& b, const QString& what)
@@ -478,7 +520,9 @@ LayoutReport checkLayout(TADOConnection& db, const QString& branch, int splitFro
 QString configurationMayBeBrokenSql(bool postgres)
 {
     const QString filter = QStringLiteral(" AND t.CDFILIAL = :P_CDFILIAL AND t.NRCONFTELA = :P_NRCONFTELA");
-    return QStringLiteral("(EXISTS (%1) OR EXISTS (%2))").arg(suspectsSql(postgres, filter), placedTwiceSql(filter));
+    return QStringLiteral("(EXISTS (%1) OR EXISTS (%2) OR NOT EXISTS (SELECT 1 FROM CONFTELA f WHERE f.CDFILIAL = :P_CDFILIAL "
+                          "AND f.NRCONFTELA = :P_NRCONFTELA))")
+        .arg(suspectsSql(postgres, filter), placedTwiceSql(filter));
 }
 
 LayoutReport checkLayoutWithin(TADOConnection& db, const QString& branch)
@@ -497,6 +541,10 @@ LayoutReport checkLayoutAt(const QString& connectionString, const QString& branc
     db.setConnected(true);
     refuseSchemaOthersMayWrite(db);
     const int version = schemaVersionOf(db);
+    // Another branch's rows are hidden from a terminal's role: refused, not
+    // reported empty.
+    if (!branch.isEmpty())
+        requireBranchReadable(db, branch, version);
     LayoutReport report = checkLayout(db, branch);
     report.schemaVersion = version;
     return report;

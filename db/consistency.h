@@ -16,6 +16,8 @@ enum class LayoutFault {
     WrongArea,     // a table under the button of an area it does not belong to
     CutKey,        // a button number, page or parent column not in the form the screen writes
     UnknownCode,   // an area or table code that names no SALA or MESA row of the branch
+    BadColour,     // a stored colour outside 0 to 0xFFFFFF (storedvalues.h)
+    NoConfiguration, // buttons of a configuration that has no CONFTELA row
 };
 
 struct LayoutProblem {
@@ -60,5 +62,6 @@ QString configurationMayBeBrokenSql(bool postgres);
 
 // Opens the database of the connection string on a connection of its own,
 // checks it as above and closes it. Throws EQdlError or EDatabaseError when
-// the database cannot be opened or read; never waits past the wait limit.
+// the database cannot be opened or read, or the branch is one the role may
+// not read (terminalbranches.h); never waits past the wait limit.
 LayoutReport checkLayoutAt(const QString& connectionString, const QString& branch = QString());

@@ -21,6 +21,7 @@
 #include "schemaupgrade.h"
 #include "serveroperations.h"
 #include "storedvalues.h"
+#include "terminalbranches.h"
 
 namespace {
 
@@ -134,17 +135,20 @@ QString optionalField(const std::optional<QString>& text)
     return text ? escaped(*text) : kNull;
 }
 
-// A colour as the file holds it: a whole number of NUMERIC(10)'s digits.
-constexpr double kColourLimit = 1e10;
-
+// A colour as the file holds it: a whole number a button takes
+// (storedColour), which an import takes back.
 QString colourField(const std::optional<double>& colour, const ButtonRow& b)
 {
     if (!colour)
         return kNull;
-    if (!std::isfinite(*colour) || std::trunc(*colour) != *colour || std::fabs(*colour) >= kColourLimit)
+    if (!std::isfinite(*colour) || std::trunc(*colour) != *colour)
         throw EQdlError(tr("O %1 tem uma cor gravada que não é um número inteiro (%2): corrija-a na tela antes de exportar.")
                             .arg(describe(b), QString::number(*colour, 'g', 17)));
-    return QString::number(qint64(*colour));
+    const std::optional<int> whole = storedColour(*colour);
+    if (!whole)
+        throw EQdlError(tr("O %1 tem uma cor gravada fora do intervalo de 0 a %2 (%3): corrija-a na tela antes de exportar.")
+                            .arg(describe(b), QString::number(kHighestStoredColour), QString::number(*colour, 'g', 17)));
+    return QString::number(*whole);
 }
 
 // Numbers of text sort as numbers: "2" before "10".
@@ -224,7 +228,10 @@ std::optional<double> colourOf(QStringView field, const char* name)
         return std::nullopt;
     if (!isWholeColour(field))
         throw LineError(tr("%1 %2 não é um número inteiro de até 10 dígitos nem \\N").arg(QLatin1String(name), quoted(field.toString())));
-    return field.toDouble();
+    const double colour = field.toDouble();
+    if (!storedColour(colour))
+        throw LineError(tr("%1 %2 fora do intervalo de 0 a %3").arg(QLatin1String(name), quoted(field.toString()), QString::number(kHighestStoredColour)));
+    return colour;
 }
 
 // The button of one line (decoded, without its line end). Throws LineError.
@@ -1033,26 +1040,9 @@ void requireConfiguration(TADOConnection& db, const QString& branch, const QStri
 
 void requireConfiguration(TADOConnection& db, const QString& branch, const QString& configuration, int schemaVersion)
 {
-    if (db.isPostgres() && schemaVersion >= 2) {
-        // Row-level security hides another branch's rows: say so rather
-        // than that the configuration is missing.
-        const QString step = tr("Erro ao ler as filiais do papel");
-        Statement q(db,
-                                QStringLiteral("SELECT current_user::text, CDFILIAL FROM QDL_TERMINAL_FILIAL WHERE %1 ORDER BY CDFILIAL")
-                                    .arg(schemaVersion >= 4 ? QStringLiteral("ROLOID = (SELECT oid FROM pg_roles WHERE rolname = current_user)")
-                                                                  : QStringLiteral("ROLNAME = current_user::text")),
-                                step);
-        QString role;
-        QStringList own;
-        q.forEachRow([&](const TADOQuery& row) {
-            role = row.value(0).toString();
-            own << row.value(1).toString();
-        });
-        if (!own.isEmpty() && !own.contains(branch))
-            throw EQdlError(tr("O papel %1 é de terminal das filiais %2 e não pode ler nem mudar a filial %3; "
-                               "rode o comando com um papel dessa filial ou com o dono do esquema.")
-                                .arg(quoted(role), printableText(own.join(QStringLiteral(", "))), quoted(branch)));
-    }
+    // Row-level security hides another branch's rows: say so rather than
+    // that the configuration is missing.
+    requireBranchReadable(db, branch, schemaVersion);
     const QString step = tr("Erro ao ler a configuração de tela (CONFTELA)");
     Statement q(db, QString::fromLatin1(kConfigurationCountSql), step);
     q.bindText(":P_CDFILIAL", branch);

@@ -129,9 +129,6 @@ inline QString soundKeySql(bool postgres)
         .arg(numbersUpTo(NRBUTTONSAMBI), numbersUpTo(NRBUTTONSMESA), page);
 }
 
-// A button's colours are RGB values, 0 (black) to 0xFFFFFF (white).
-inline constexpr qint64 kLargestColour = 0xFFFFFF;
-
 // A store's default table (LOJA.NRMESAPADRAO: the one sales without a table
 // go to) never stands on a button: the screen never offers it, and a layout
 // written by a command skips it. This reads the configuration's store's.

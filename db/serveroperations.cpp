@@ -7,6 +7,7 @@
 #include "adoquery.h"
 #include "errors.h"
 #include "layoutrules.h"
+#include "storedvalues.h"
 #include "statement.h"
 
 namespace qdl {
@@ -95,11 +96,12 @@ QStringList operationGuards(const StatementDef& def, const QStringList& names)
     QStringList guards;
     for (const char* colour : {"P_NRCOLORTEXT", "P_NRCOLORBACK"})
         if (const QString c = argument(colour); !c.isEmpty())
-            guards << QStringLiteral("IF %1 IS NOT NULL AND NOT %1 BETWEEN 0 AND %2 THEN\n"
-                                     "    RAISE EXCEPTION 'cor fora do intervalo 0..%2: %' , %1 USING ERRCODE = 'check_violation';\n"
+            guards << QStringLiteral("IF %1 THEN\n"
+                                     "    RAISE EXCEPTION 'cor fora do intervalo 0..%2: %', %3 USING ERRCODE = 'check_violation';\n"
                                      "  END IF;")
-                          .arg(c)
-                          .arg(qdl::layout::kLargestColour);
+                          .arg(noColourSql(c.toLatin1().constData()))
+                          .arg(kHighestStoredColour)
+                          .arg(c);
     if (!QByteArray(def.sql).startsWith("INSERT INTO ITMENUCONFTE"))
         return guards;
     QStringList key;

@@ -20,12 +20,6 @@
         <translation>area button %1</translation>
     </message>
     <message>
-        <source>Cor gravada fora de 0 a %1 recusada; o botão é mostrado com a cor padrão até que outra cor seja escolhida:
-%2</source>
-        <translation>Stored colour outside 0 to %1 refused; the button is shown in the default colour until another colour is chosen:
-%2</translation>
-    </message>
-    <message>
         <source>botão de mesa %1, página %2 do botão de ambiente %3</source>
         <translation>table button %1, page %2 of area button %3</translation>
     </message>
@@ -262,6 +256,17 @@
     <message>
         <source>Tecla B: mostra a página %1 das mesas.</source>
         <translation>Key B: shows page %1 of the tables.</translation>
+    </message>
+    <message>
+        <source>%1: não há esse botão na tela</source>
+        <translation>%1: the screen has no such button</translation>
+    </message>
+    <message numerus="yes">
+        <source>A tela não mostra %n valor(es) gravado(s) (qdl-host --check os nomeia).</source>
+        <translation>
+            <numerusform>The screen leaves out %n stored value (qdl-host --check names it).</numerusform>
+            <numerusform>The screen leaves out %n stored values (qdl-host --check names them).</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1080,6 +1085,25 @@ Database message: </translation>
         <source>Não foi possível verificar o leiaute: %1</source>
         <translation>Could not check the layout: %1</translation>
     </message>
+    <message>
+        <source>cor do texto (NRCOLORTEXT)</source>
+        <translation>text colour (NRCOLORTEXT)</translation>
+    </message>
+    <message>
+        <source>cor do fundo (NRCOLORBACK)</source>
+        <translation>background colour (NRCOLORBACK)</translation>
+    </message>
+    <message>
+        <source>%1 %2 fora do intervalo de 0 a %3</source>
+        <translation>%1 %2 outside the range 0 to %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>filial %1, configuração %2: não há linha em CONFTELA para a configuração de %n botão(ões).</source>
+        <translation>
+            <numerusform>branch %1, configuration %2: no CONFTELA row for the configuration of %n button.</numerusform>
+            <numerusform>branch %1, configuration %2: no CONFTELA row for the configuration of %n buttons.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>SavedTable</name>
@@ -1847,6 +1871,17 @@ nothing will be written.</translation>
     </message>
 </context>
 <context>
+    <name>TerminalBranches</name>
+    <message>
+        <source>Erro ao ler as filiais do papel</source>
+        <translation>Could not read the role&apos;s branches</translation>
+    </message>
+    <message>
+        <source>O papel %1 é de terminal das filiais %2 e não pode ler nem mudar a filial %3; rode o comando com um papel dessa filial ou com o dono do esquema.</source>
+        <translation>The role %1 is a terminal of branches %2 and may neither read nor change branch %3; run the command as a role of that branch or as the schema&apos;s owner.</translation>
+    </message>
+</context>
+<context>
     <name>LayoutFile</name>
     <message>
         <source>Erro ao ler as filiais</source>
@@ -2037,14 +2072,6 @@ nothing will be written.</translation>
         <translation>Could not read the history of branch %1, configuration %2</translation>
     </message>
     <message>
-        <source>Erro ao ler as filiais do papel</source>
-        <translation>Could not read the role&apos;s branches</translation>
-    </message>
-    <message>
-        <source>O papel %1 é de terminal das filiais %2 e não pode ler nem mudar a filial %3; rode o comando com um papel dessa filial ou com o dono do esquema.</source>
-        <translation>The role %1 is a terminal of branches %2 and may neither read nor change branch %3; run the command as a role of that branch or as the schema&apos;s owner.</translation>
-    </message>
-    <message>
         <source>Erro ao ler a configuração de tela (CONFTELA)</source>
         <translation>Could not read the screen configuration (CONFTELA)</translation>
     </message>
@@ -2063,6 +2090,14 @@ nothing will be written.</translation>
     <message>
         <source>Erro ao preparar o comando %1</source>
         <translation>Could not prepare the statement %1</translation>
+    </message>
+    <message>
+        <source>O %1 tem uma cor gravada fora do intervalo de 0 a %2 (%3): corrija-a na tela antes de exportar.</source>
+        <translation>The %1 has a stored colour outside the range 0 to %2 (%3): correct it on the screen before exporting.</translation>
+    </message>
+    <message>
+        <source>%1 %2 fora do intervalo de 0 a %3</source>
+        <translation>%1 %2 outside the range 0 to %3</translation>
     </message>
 </context>
 <context>

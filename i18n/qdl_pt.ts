@@ -44,6 +44,16 @@
     </message>
 </context>
 <context>
+    <name>TfrmConfMesa</name>
+    <message numerus="yes">
+        <source>A tela não mostra %n valor(es) gravado(s) (qdl-host --check os nomeia).</source>
+        <translation>
+            <numerusform>A tela não mostra %n valor gravado (qdl-host --check o nomeia).</numerusform>
+            <numerusform>A tela não mostra %n valores gravados (qdl-host --check os nomeia).</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>LayoutCheck</name>
     <message numerus="yes">
         <source>%n botão(ões)</source>
@@ -64,6 +74,13 @@
         <translation>
             <numerusform>%n problema encontrado.</numerusform>
             <numerusform>%n problemas encontrados.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>filial %1, configuração %2: não há linha em CONFTELA para a configuração de %n botão(ões).</source>
+        <translation>
+            <numerusform>filial %1, configuração %2: não há linha em CONFTELA para a configuração de %n botão.</numerusform>
+            <numerusform>filial %1, configuração %2: não há linha em CONFTELA para a configuração de %n botões.</numerusform>
         </translation>
     </message>
 </context>

@@ -18,6 +18,7 @@
 #include "serveroperations.h"
 #include "statements.h"
 #include "storedvalues.h"
+#include "terminalbranches.h"
 
 TrdmConfMesa* rdmConfMesa = nullptr;
 
@@ -181,14 +182,9 @@ QString TrdmConfMesa::accessNotice(const QString& cdfilial)
         return QCoreApplication::translate("TrdmConfMesa", "O papel %1 não pode ler a configuração de mesas deste banco de dados. "
                                                            "Peça ao dono do esquema que rode: %2")
             .arg(role, grant.arg(role, cdfilial));
-    // The role's own rows of the list (its policy shows it no other).
-    branches = qdl::Statement(*adcConfigMesa,
-                              QStringLiteral("SELECT string_agg(CDFILIAL, ',' ORDER BY CDFILIAL) FROM QDL_TERMINAL_FILIAL "
-                                             "WHERE ROLOID = to_regrole(quote_ident(current_user))"),
-                              step)
-                   .scalar()
-                   .toString();
-    if (!branches.isEmpty() && !branches.split(QLatin1Char(',')).contains(cdfilial))
+    const TerminalBranches own = terminalBranchesOf(*adcConfigMesa, schemaVersion());
+    branches = own.branches.join(QLatin1Char(','));
+    if (!own.mayRead(cdfilial))
         return QCoreApplication::translate("TrdmConfMesa", "O papel %1 é terminal das filiais %2. Esta tela edita o leiaute central "
                                                            "da rede (filial %3), que esse papel não pode ler nem mudar; as filiais "
                                                            "recebem esse leiaute do dono do esquema (--import-layout). Para editá-lo "

@@ -260,6 +260,10 @@ TEST(HistoryRights, ATerminalRoleReadsItsBranchesRecordsAndCannotWriteOrDeleteAn
     const HostRun run = runHostProgram(env, {"--database", db.connectionString, "--prune-history", "2999-01-01"});
     EXPECT_EQ(run.status, 2) << run.out.toStdString();
     EXPECT_EQ(db.countRows("SELECT COUNT(*) FROM QDL_HISTORICO"), records);
+    // Another branch's records are refused, not listed as none.
+    const HostRun other = runHostProgram(env, {"--lang", "pt", "--database", db.connectionString, "--history", "--branch", "0001"});
+    EXPECT_EQ(other.status, 2) << other.out.toStdString();
+    EXPECT_TRUE(other.err.contains("é de terminal das filiais 9999 e não pode ler nem mudar a filial \"0001\"")) << other.err.toStdString();
     terminal.setConnected(false);
     db.drop();
 }

@@ -412,6 +412,25 @@ TEST(LayoutFileText, RefusesOtherVersionsAndMalformedLinesByNumber)
     EXPECT_EQ(layoutFileText(parsed), "quadrel-layout\t1\n" + area);
 }
 
+// A colour no button takes is refused by the import at its line, and the
+// export says it is out of range, not that it is no whole number.
+TEST(LayoutFileText, AColourOutOfRangeIsRefusedBothWays)
+{
+    EXPECT_EQ(refusal("quadrel-layout\t1\n4\t01\t1\t0\t0\t0\tSAL\tx\t0\t-1\t\\N\n"),
+              QStringLiteral("Linha 2: NRCOLORBACK \"-1\" fora do intervalo de 0 a 16777215."));
+    ButtonRow b;
+    b.key() = qdl::layout::ButtonKey::area(QStringLiteral("01"));
+    b.code = QStringLiteral("SAL");
+    b.textColour = 99999999999.0;
+    try {
+        layoutFileText({b});
+        ADD_FAILURE() << "exported";
+    } catch (const EQdlError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("cor gravada fora do intervalo de 0 a 16777215 (99999999999)")))
+            << e.message().toStdString();
+    }
+}
+
 // A large file's buttons are held in a few times the file's size, not in a
 // row of some 300 bytes each beside their texts.
 TEST(LayoutFileText, ALargeFileIsHeldInAFewTimesItsSize)

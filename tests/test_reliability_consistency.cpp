@@ -106,6 +106,10 @@ TEST_P(ConsistencyTest, EachBrokenRuleIsListedWithTheButtonThatBreaksIt)
     placeArea("03", "ZZZ", "Sumida");            // area code that names no SALA row
     placeTable("11", "1", "01", "777", "Fantasma"); // table code that names no MESA row
     insertButton({"4", "04", "2", "0", "0", "0", "INA", "Inativa"}); // an area on page 2
+    // A sound button of a configuration without its CONFTELA row.
+    exec("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
+         "NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX) VALUES "
+         "('9999', '00009', '4', '01', 'SAL', 'Salão', 0, 0, '', '0', '0', '1', '0')");
 
     const LayoutReport r = check();
     const QString all = texts(r);
@@ -130,6 +134,8 @@ TEST_P(ConsistencyTest, EachBrokenRuleIsListedWithTheButtonThatBreaksIt)
     EXPECT_EQ(r.count(LayoutFault::CutKey), 9) << all.toStdString();
     EXPECT_EQ(r.count(LayoutFault::UnknownCode), 2) << all.toStdString();
     EXPECT_EQ(r.count(LayoutFault::PlacedTwice), 0);
+    ASSERT_EQ(r.count(LayoutFault::NoConfiguration), 1) << all.toStdString();
+    EXPECT_TRUE(mentions(r, LayoutFault::NoConfiguration, "configuração 00009: não há linha em CONFTELA"));
 }
 
 TEST_P(ConsistencyTest, ATableOrAreaOnTwoButtonsIsFoundWhereNoKeyForbidsIt)
@@ -230,6 +236,7 @@ TEST_P(ConsistencyTest, TheCheckOfOneBranchLeavesTheOtherBranchesOut)
     exec("INSERT INTO SALA (CDFILIAL, CDSALA, NMSALA, IDSITSALA) VALUES ('0001', 'SAL', 'Salão', 'A')");
     exec("INSERT INTO MESA (CDFILIAL, CDLOJA, NRMESA, CDSALA, NMMESA, IDSTMESA, IDSTMESAAUX) "
          "VALUES ('0001', '00001', '1', 'SAL', 'Mesa 1', 'A', 'D')");
+    exec("INSERT INTO CONFTELA (CDFILIAL, NRCONFTELA, CDLOJA) VALUES ('0001', '00001', '00001'), ('0001', '00002', '00001')");
     exec("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
          "NRCOLORBACK, DSMESSAGEBUT, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTELA, NRPGCONFTAUX) VALUES "
          "('0001', '00001', '4', '01', 'ZZZ', 'Sumida', 0, 0, '', '0', '0', '1', '0'), "
@@ -265,6 +272,13 @@ TEST_P(ConsistencyTest, TheCheckOfOneBranchLeavesTheOtherBranchesOut)
     const Run none = runCheck(db->ownerConnectionString, {"--check", "--branch", "0002"});
     EXPECT_EQ(none.status, 0);
     EXPECT_TRUE(none.out.contains("0 botão em 0 configuração")) << none.out.toStdString();
+    if (db->isPostgres()) {
+        // The terminal of 9999 is refused another branch, not told it is empty.
+        const Run refused = runCheck(db->connectionString, {"--check", "--branch", "0001"});
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_TRUE(refused.out.contains("é de terminal das filiais 9999 e não pode ler nem mudar a filial \"0001\""))
+            << refused.out.toStdString();
+    }
     // Without --check, or without a code, --branch is a mistake: said, never a screen.
     EXPECT_EQ(runCheck(db->connectionString, {"--branch", "9999"}).status, 2);
     EXPECT_EQ(runCheck(db->connectionString, {"--check", "--branch="}).status, 2);

@@ -1,9 +1,11 @@
 // Stored values are data, never commands: control characters in what the
 // layout check prints and in operator messages are escaped, a caption
 // longer than its column is cut where it is read, and a stored colour that
-// is no colour is refused with a message. On SQLite and PostgreSQL, where
-// another program wrote what the screen would not.
+// is no colour is refused on the message line and named by the check. On
+// SQLite and PostgreSQL, where another program wrote what the screen would
+// not.
 
+#include <QFileInfo>
 #include <QProcess>
 #include <cmath>
 #include <limits>
@@ -11,6 +13,7 @@
 #include "Srv_qdl00005.h"
 #include "errors.h"
 #include "formfixture.h"
+#include "hostprogram.h"
 #include "messages.h"
 #include "screensession.h"
 #include "storedvalues.h"
@@ -104,8 +107,14 @@ TEST_P(StoredText, ColourThatIsNoColourIsRefusedWithAMessage)
     exec("UPDATE ITMENUCONFTE SET NRCOLORTEXT = -1 WHERE IDTPBUTTON = '3' AND NRBUTTON = '01'");
     exec("UPDATE ITMENUCONFTE SET NRCOLORBACK = 16777216 WHERE IDTPBUTTON = '3' AND NRBUTTON = '02'");
 
-    ASSERT_TRUE(startScreen(form)); // the screen opens
-    const QString told = host->messageTexts().join(QLatin1Char('\n'));
+    // A table row whose number names no button of the screen is left out
+    // and said too.
+    insertButton({"3", "zz", "1", "4", "01", "1", "3", "Mesa 3"});
+
+    ASSERT_TRUE(startScreen(form)); // the screen opens, no message box in its way
+    EXPECT_TRUE(host->messages.isEmpty()) << host->messageTexts().join('\n').toStdString();
+    EXPECT_TRUE(form->lblMensagem->text().startsWith(QStringLiteral("A tela não mostra 4 valor"))) << form->lblMensagem->text().toStdString();
+    const QString told = form->lblMensagem->toolTip();
     EXPECT_TRUE(told.contains(QStringLiteral("botão de ambiente 01, cor de fundo (NRCOLORBACK): 1e+300")))
         << told.toStdString();
     EXPECT_TRUE(told.contains(QStringLiteral("mesa 01, página 1 do botão de ambiente 01, "
@@ -114,16 +123,39 @@ TEST_P(StoredText, ColourThatIsNoColourIsRefusedWithAMessage)
     EXPECT_TRUE(told.contains(QStringLiteral("mesa 02, página 1 do botão de ambiente 01, "
                                              "cor de fundo (NRCOLORBACK): 16777216")))
         << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("botão de mesa zz, página 1 do botão de ambiente 01: não há esse botão na tela")))
+        << told.toStdString();
     // The buttons show the colours of a button just placed.
     EXPECT_EQ(area(1)->Color(), 11571344);
     EXPECT_EQ(strip(1)->Color(), 11571344);
     EXPECT_EQ(table(1)->FontColor(), 0);
     EXPECT_EQ(table(2)->Color(), 11571344);
     EXPECT_EQ(table(1)->Color(), 11571344); // the sound colour of the same row stays
-    // Told once: the menu built again does not ask again.
-    host->clearRecords();
+    // Told once: the menu built again leaves the line to what came after.
+    form->lblMensagem->setText(QStringLiteral("depois"));
     form->MontaMenuMesa();
-    EXPECT_TRUE(host->messages.isEmpty()) << host->messageTexts().join('\n').toStdString();
+    EXPECT_EQ(form->lblMensagem->text(), QStringLiteral("depois"));
+}
+
+// A picture of the screen is taken and the program ends as with a sound
+// layout; the check names the button.
+TEST_P(StoredText, AColourOutOfRangeLeavesTheScreenshotToEndAndIsNamedByTheCheck)
+{
+    placeArea("01", "SAL", "Salão");
+    exec("UPDATE ITMENUCONFTE SET NRCOLORBACK = -1 WHERE IDTPBUTTON = '4'");
+    QTemporaryDir dir;
+    const QString picture = dir.filePath("screen.png");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const HostRun shot = runHostProgram(env, {"--lang", "pt", "--database", db->connectionString, "--screenshot", picture});
+    EXPECT_EQ(shot.status, 0) << shot.err.toStdString();
+    EXPECT_GT(QFileInfo(picture).size(), 0);
+
+    const HostRun check = runHostProgram(env, {"--lang", "pt", "--database", db->connectionString, "--check"});
+    EXPECT_EQ(check.status, 1) << check.out.toStdString();
+    EXPECT_TRUE(check.out.contains(QStringLiteral("botão de ambiente \"01\" (ambiente \"SAL\"): cor do fundo (NRCOLORBACK) -1 "
+                                                  "fora do intervalo de 0 a 16777215.")))
+        << check.out.toStdString();
 }
 
 QDL_FORM_SUITE(StoredText);

@@ -41,3 +41,13 @@ inline constexpr int kHighestStoredColour = 0xFFFFFF;
 // (negative, above 0xFFFFFF, NaN, infinite) is no colour and is never
 // converted: nullopt, for the caller to refuse and say so.
 QDL_DATA_EXPORT std::optional<int> storedColour(double value);
+
+// The same rule in SQL, for a reader that lets the database pick the rows:
+// true when the column holds a value that is no colour (NaN, which
+// PostgreSQL's NUMERIC keeps and sorts above every number, included).
+inline QString noColourSql(const char* column)
+{
+    return QStringLiteral("(COALESCE(%1, 0) < 0 OR COALESCE(%1, 0) >= %2)")
+        .arg(QLatin1String(column))
+        .arg(kHighestStoredColour + 1);
+}
