@@ -1783,6 +1783,22 @@ Database message: </translation>
 <context>
     <name>SchemaVersion</name>
     <message>
+        <source>Erro ao ler os direitos do esquema</source>
+        <translation>Error reading the schema's rights</translation>
+    </message>
+    <message>
+        <source>O esquema %1 deixa %2 criar objetos nele: quem cria ali pode pôr um operador ou uma função no lugar dos que as funções do dono usam. Nada foi feito. O dono do esquema o fecha com: %3</source>
+        <translation>Schema %1 lets %2 create objects in it: whoever creates there can put an operator or a function in place of those the owner's functions use. Nothing was done. The schema's owner closes it with: %3</translation>
+    </message>
+    <message>
+        <source>Erro ao fechar o esquema</source>
+        <translation>Error closing the schema</translation>
+    </message>
+    <message>
+        <source>O esquema %1 deixava %2 criar objetos nele; fechado: %3.</source>
+        <translation>Schema %1 let %2 create objects in it; closed: %3.</translation>
+    </message>
+    <message>
         <source>O banco de dados tem o esquema da versão %1; esta versão do programa usa a %2. O dono do esquema deve rodar &quot;qdl-host --database URL --upgrade&quot;.</source>
         <translation>The database holds schema version %1; this version of the program uses %2. The schema&apos;s owner should run &quot;qdl-host --database URL --upgrade&quot;.</translation>
     </message>
@@ -1838,6 +1854,22 @@ nothing will be written.</translation>
 <context>
     <name>TerminalRoles</name>
     <message>
+        <source>O papel %1 é o dono do esquema (%2) ou age como ele: o dono não é confinado a filiais e as operações do leiaute são dele. Dê --grant-terminal a um papel de terminal.</source>
+        <translation>Role %1 is the schema's owner (%2) or acts as it: the owner is confined to no branch and the layout's operations are its own. Give --grant-terminal to a terminal's role.</translation>
+    </message>
+    <message>
+        <source>O papel %1 é superusuário: o servidor não confina um superusuário a filial nenhuma.</source>
+        <translation>Role %1 is a superuser: the server confines a superuser to no branch.</translation>
+    </message>
+    <message>
+        <source>O papel %1 tem BYPASSRLS: o servidor não o confina a filial nenhuma.</source>
+        <translation>Role %1 has BYPASSRLS: the server confines it to no branch.</translation>
+    </message>
+    <message>
+        <source>O papel %1 é um papel embutido do PostgreSQL: todos os seus membros seriam terminais.</source>
+        <translation>Role %1 is a PostgreSQL built-in role: every member of it would be a terminal.</translation>
+    </message>
+    <message>
         <source>Papéis de terminal só existem no PostgreSQL.</source>
         <translation>Terminal roles exist on PostgreSQL only.</translation>
     </message>
@@ -1883,6 +1915,26 @@ nothing will be written.</translation>
 </context>
 <context>
     <name>LayoutFile</name>
+    <message>
+        <source>Erro ao ler quem trava a filial</source>
+        <translation>Error reading who holds the branch</translation>
+    </message>
+    <message>
+        <source>papel %1</source>
+        <translation>role %1</translation>
+    </message>
+    <message>
+        <source>, programa %1</source>
+        <translation>, program %1</translation>
+    </message>
+    <message>
+        <source>, desde %1</source>
+        <translation>, since %1</translation>
+    </message>
+    <message>
+        <source>outra sessão, que o servidor não mostra a este papel</source>
+        <translation>another session, which the server does not show to this role</translation>
+    </message>
     <message>
         <source>Erro ao ler as filiais</source>
         <translation>Could not read the branches</translation>
@@ -2102,6 +2154,18 @@ nothing will be written.</translation>
 </context>
 <context>
     <name>LayoutCommand</name>
+    <message>
+        <source>%1: retida por %2; nada foi lido nem gravado nesta configuração.</source>
+        <translation>%1: held by %2; nothing was read or written in this configuration.</translation>
+    </message>
+    <message>
+        <source>retida: %1</source>
+        <translation>held: %1</translation>
+    </message>
+    <message>
+        <source>Retida(s) por outra sessão, não tentada(s) de novo: %1; rode o comando outra vez para elas.</source>
+        <translation>Held by another session, not tried again: %1; run the command again for them.</translation>
+    </message>
     <message>
         <source>um link simbólico</source>
         <translation>a symbolic link</translation>

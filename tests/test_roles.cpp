@@ -214,9 +214,11 @@ TEST_F(Roles, MembersOfATerminalRoleAreConfinedAndNoneActsAsTheOwner)
             EXPECT_EQ(count(c, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE CDFILIAL <> '0001'").arg(QLatin1String(table))), 0)
                 << login.toStdString() << " " << table;
         SqlQuery q(c);
-        EXPECT_FALSE(q.exec("SELECT qdl_acmmudanome('x', '9999', '00001', '4', '01', '0', '0', '1', '0')")) << login.toStdString();
+        EXPECT_FALSE(q.exec("SELECT qdl_acmmudanome('x', '9999', '00001', '4', '01', '0', '0', '1', '0', '')")) << login.toStdString();
         EXPECT_EQ(q.lastError().kind(), DbError::Kind::Permission) << errorText(q.lastError());
-        EXPECT_TRUE(q.exec("SELECT qdl_acmmudanome('y', '0001', '00001', '4', '01', '0', '0', '1', '0')")) << errorText(q.lastError());
+        EXPECT_TRUE(q.exec("SELECT qdl_acmmudanome('y', '0001', '00001', '4', '01', '0', '0', '1', '0', (SELECT COALESCE(DSBUTTON, '') "
+                           "FROM ITMENUCONFTE WHERE CDFILIAL = '0001' AND IDTPBUTTON = '4' AND NRBUTTON = '01'))"))
+            << errorText(q.lastError());
         q.finish();
     }
     // Renamed, a member is still one.
